@@ -1,0 +1,24 @@
+// dir.txt reader: any bytes, of any length, give a terminated folder text of
+// at most 80 units in both copies.
+
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+
+#include "base/WideText.h"
+#include "persist/CLoadFile.h"
+#include "world/MapSceneEntity.h"
+#include "world/System.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    auto system = std::make_unique<System>();
+    CLoadFile file(system.get(), nullptr, nullptr);
+    file.DecodeFolderText(data, size);
+
+    const size_t length = base::WideLength(system->folderText, System::kFolderTextUnits);
+    if (length > CLoadFile::kFolderTextBytes / 2)
+        std::abort();
+    if (base::WideView(system->folderText) != base::WideView(system->folderTextCopy))
+        std::abort();
+    return 0;
+}

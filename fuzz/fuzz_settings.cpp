@@ -1,0 +1,34 @@
+// Game.ini reader: any bytes, of any length, are read the way the game reads
+// the file, and what it writes back must read back to the same bytes.
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+#include "persist/CLoadFile.h"
+#include "world/MapSceneEntity.h"
+#include "world/System.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    // The file reader zeroes its buffer and reads at most the record's size.
+    uint8_t bytes[CLoadFile::kSettingsSize] = {};
+    if (size > 0)
+        std::memcpy(bytes, data, size < sizeof bytes ? size : sizeof bytes);
+
+    // The world record is large and only its ranking is touched, which every
+    // decode rewrites whole, so one instance serves all runs.
+    static MapSceneEntity* const mapScene = new MapSceneEntity();
+    auto system = std::make_unique<System>();
+    CLoadFile file(system.get(), mapScene, nullptr);
+    file.DecodeSettings(bytes);
+
+    uint8_t first[CLoadFile::kSettingsSize];
+    file.EncodeSettings(first);
+    file.DecodeSettings(first);
+    uint8_t second[CLoadFile::kSettingsSize];
+    file.EncodeSettings(second);
+    if (std::memcmp(first, second, sizeof first) != 0)
+        std::abort();
+    return 0;
+}

@@ -1,0 +1,212 @@
+#include "app/FrameLoop.h"
+
+#include "app/WindowProc.h"
+#include "audio/CXa2.h"
+#include "graphics/CDx_Gr.h"
+#include "graphics/CReSur.h"
+#include "input/CXi.h"
+#include "world/Game.h"
+#include "world/MapSceneEntity.h"
+#include "world/System.h"
+
+namespace {
+
+constexpr uint32_t kFrameMs = 16;
+// Readings above this are the last few milliseconds before the clock wraps.
+constexpr uint32_t kWrapGuard = 0xFFFFFFF0u;
+constexpr uint32_t kHalfRange = 0x80000000u;
+
+}  // namespace
+
+FrameLoop::FrameLoop(Game& game, const platform::Platform& platform, WindowProc& windowProc,
+                     SceneFrames scenes)
+    : game_(game),
+      platform_(platform),
+      windowProc_(windowProc),
+      scenes_(std::move(scenes)),
+      period_(static_cast<uint32_t>(platform.clock.CounterFrequency()) / 60u) {}
+
+FrameLoop::Outcome FrameLoop::Run() {
+    Outcome outcome;
+    do {
+        outcome = RunPass();
+    } while (outcome == Outcome::kContinue);
+    return outcome;
+}
+
+FrameLoop::Outcome FrameLoop::RunPass() {
+    System& system = *game_.system;
+    MapSceneEntity& world = *game_.mapScene;
+    platform::Clock& clock = platform_.clock;
+
+    // 1. At most one window message per pass; a queue of n takes n frames.
+    platform_.window.PumpEvents();
+    platform::Message message;
+    if (platform_.window.TakeMessage(&message)) {
+        if (message.id == platform::MessageId::kQuit)
+            return Outcome::kQuit;
+        windowProc_.Handle(message);
+    }
+
+    // 2. The mode and the scene hold for the whole pass, even if a scene changes them.
+    const int32_t mode = system.timerMode;
+    const int32_t state = world.sceneState;
+
+    // 3. Frame start.
+    if (mode == 0 || mode == 2) {
+        frameStart_ = clock.Milliseconds();
+    } else if (mode == 1) {
+        frameStart_ = clock.CounterLow();
+    }
+
+    // 4. Input is sampled whether or not the window is active.
+    game_.input->PollInput();
+
+    // 5. Scene and present, only while active.
+    const bool active = system.active != 0;
+    if (active) {
+        RunScene(state);
+        if (skipPresent_) {
+            skipPresent_ = false;
+        } else {
+            game_.graphics->RenderFrame();
+        }
+    }
+
+    // 6. Every idle effect voice is loaded again, ready for its next start.
+    if ((system.soundMode == 1 || system.soundMode == 2) && system.soundDisabled == 0) {
+        game_.audio->ServiceIdleVoices();
+    }
+
+    // 7. Display-mode switch.
+    if (system.screenModeRequest != 0)
+        windowProc_.SwitchDisplayMode();
+
+    // 8-9. Device health and the rebuild after a loss.
+    CheckDeviceHealth();
+    if (system.deviceLostRequest != 0) {
+        const Outcome rebuilt = RebuildLostDevice();
+        if (rebuilt != Outcome::kContinue)
+            return rebuilt;
+    }
+
+    // 10. A frame that overran its period skips the next present.
+    if (system.frameSkip != 0 && mode >= 0 && mode <= 2 && FrameRanLate(mode)) {
+        skipPresent_ = true;
+    }
+
+    // 11. Wait for the end of the frame.
+    WaitForFrameEnd(mode, active);
+
+    // 12. Advance the extra-millisecond cycle.
+    if (system.framePacing == 1) {
+        cycleIndex_ = (cycleIndex_ + 1) % 3;
+    } else if (system.framePacing == 2) {
+        cycleIndex_ = (cycleIndex_ + 1) % 27;
+    }
+
+    // 13. Keep the display awake.
+    platform_.screenSaver.KeepDisplayAwake();
+    clock.Yield();
+    return Outcome::kContinue;
+}
+
+void FrameLoop::RunScene(int32_t state) {
+    if (state == 1 && scenes_.title) {
+        scenes_.title(game_);
+    } else if (state == 4 && scenes_.play) {
+        scenes_.play(game_);
+    }
+}
+
+void FrameLoop::CheckDeviceHealth() {
+    const int32_t reason = game_.graphics->DeviceRemovedReason();
+    if (reason == platform::kDeviceOk)
+        return;
+    if (reason == platform::kDeviceHung || reason == platform::kDeviceReset) {
+        // This path makes the device again without its textures.
+        game_.graphics->ReleaseDevice();
+        game_.graphics->CreateDevice();
+    }
+    platform_.dialogs.Show("失敗しました。", "Message");
+}
+
+FrameLoop::Outcome FrameLoop::RebuildLostDevice() {
+    System& system = *game_.system;
+    MapSceneEntity& world = *game_.mapScene;
+    world.loadingFlag = 1;
+    game_.graphics->ReleaseDevice();
+    game_.graphics->ClearDevicePointers();
+    if (game_.graphics->CreateDevice() != 1) {
+        platform_.dialogs.Show("DirectGraphicsの初期化に失敗しました。", "Message");
+        return Outcome::kFailureExit;
+    }
+    CReSur textures(game_.graphics.get(), &system, &world);
+    if (!textures.RecreateTextures())
+        return Outcome::kAbort;
+    system.deviceLostRequest = 0;
+    return Outcome::kContinue;
+}
+
+bool FrameLoop::FrameRanLate(int32_t mode) {
+    if (mode == 1) {
+        const uint32_t elapsed = platform_.clock.CounterLow() - frameStart_;
+        return elapsed > period_ && elapsed - period_ <= kHalfRange;
+    }
+    const uint32_t deadline = frameStart_ + kFrameMs + kExtraMs[cycleIndex_];
+    const uint32_t late = platform_.clock.Milliseconds() - deadline;
+    return late != 0 && late <= kHalfRange;
+}
+
+void FrameLoop::SleepUntil(uint32_t target, uint32_t addend) {
+    platform::Clock& clock = platform_.clock;
+    if (target < addend && clock.Milliseconds() > kWrapGuard) {
+        while (clock.Milliseconds() > kWrapGuard)
+            clock.Sleep(1);
+    }
+    do {
+        clock.Sleep(1);
+    } while (clock.Milliseconds() < target);
+}
+
+void FrameLoop::WaitForFrameEnd(int32_t mode, bool active) {
+    platform::Clock& clock = platform_.clock;
+    if (!active) {
+        if (mode == 1) {
+            do {
+                clock.Sleep(1);
+            } while (clock.CounterLow() - frameStart_ < period_);
+        } else {
+            SleepUntil(frameStart_ + kFrameMs, kFrameMs);
+        }
+        return;
+    }
+    switch (mode) {
+        case 0: {
+            const uint32_t addend = kFrameMs + kExtraMs[cycleIndex_];
+            const uint32_t target = frameStart_ + addend;
+            if (target < addend && clock.Milliseconds() > kWrapGuard) {
+                while (clock.Milliseconds() > kWrapGuard)
+                    clock.Yield();
+            }
+            do {
+                clock.Yield();
+            } while (clock.Milliseconds() < target);
+            break;
+        }
+        case 1:
+            clock.Yield();
+            while (clock.CounterLow() - frameStart_ < period_) {
+            }
+            break;
+        case 2: {
+            // The sleep wait keeps the same extra-millisecond cycle as mode 0,
+            // so that it too averages sixty frames a second.
+            const uint32_t addend = kFrameMs + kExtraMs[cycleIndex_];
+            SleepUntil(frameStart_ + addend, addend);
+            break;
+        }
+        default:
+            break;  // No Wait
+    }
+}

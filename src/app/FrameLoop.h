@@ -1,0 +1,65 @@
+#pragma once
+// The frame loop: the body of the main thread once start-up has succeeded.
+//
+// One pass is one frame. It handles at most one window message, samples the
+// clock, polls input, runs the current scene and presents while the window is
+// active, re-arms idle effect voices, serves the display-mode and device
+// requests, waits for the end of the frame as System::timerMode selects, and
+// keeps the display awake. All clock arithmetic is unsigned 32-bit and wraps.
+
+#include <cstdint>
+#include <functional>
+
+#include "platform/Platform.h"
+
+class Game;
+class WindowProc;
+
+// The scene frames the loop dispatches to by MapSceneEntity::sceneState.
+struct SceneFrames {
+    std::function<int(Game&)> title;  // state 1
+    std::function<int(Game&)> play;   // state 4
+};
+
+class FrameLoop {
+public:
+    enum class Outcome {
+        kContinue,     // run the next pass
+        kQuit,         // the quit message arrived: orderly exit
+        kFailureExit,  // the device could not be made again
+        kAbort,        // the textures could not be made again: end at once
+    };
+
+    // Extra milliseconds added to the 16 ms frame, cycled by framePacing:
+    // the first three average 50 ms per 3 frames, all 27 give 450 ms per 27.
+    static constexpr uint32_t kExtraMs[27] = {0, 1, 1, 1, 0, 1, 1, 1, 0, 1, 0, 1, 1, 1,
+                                              0, 0, 1, 1, 1, 1, 0, 0, 1, 1, 1, 0, 1};
+
+    FrameLoop(Game& game, const platform::Platform& platform, WindowProc& windowProc,
+              SceneFrames scenes);
+
+    Outcome RunPass();
+    // Runs passes until one ends the loop.
+    Outcome Run();
+
+    uint32_t frameStart() const { return frameStart_; }
+    uint32_t cycleIndex() const { return cycleIndex_; }
+    bool skipPresent() const { return skipPresent_; }
+
+private:
+    void RunScene(int32_t state);
+    void CheckDeviceHealth();
+    Outcome RebuildLostDevice();
+    bool FrameRanLate(int32_t mode);
+    void WaitForFrameEnd(int32_t mode, bool active);
+    void SleepUntil(uint32_t target, uint32_t addend);
+
+    Game& game_;
+    platform::Platform platform_;
+    WindowProc& windowProc_;
+    SceneFrames scenes_;
+    uint32_t frameStart_ = 0;
+    uint32_t period_ = 0;  // performance-counter ticks per frame
+    bool skipPresent_ = false;
+    uint32_t cycleIndex_ = 0;
+};

@@ -1,0 +1,23 @@
+// Tessary: the program entry point. It builds the real platform pieces and
+// hands them to the game.
+
+#include "app/Startup.h"
+#include "platform/GlDevice.h"
+#include "platform/Platform.h"
+#include "platform/SdlSession.h"
+#include "platform/SdlWindow.h"
+
+int main() {
+    platform::SdlSession sdl;
+    platform::SystemClock clock;
+    platform::SystemCalendar calendar;
+    platform::SdlDialogs dialogs;
+    platform::SdlWindow window;
+    platform::GlDevice gpu;
+    platform::SdlScreenSaver screenSaver;
+    platform::FileInstanceLock instanceLock(platform::FileInstanceLock::DefaultPath());
+    platform::LinuxProcess process;
+    const platform::Platform platform{clock, calendar,    dialogs,      window,
+                                      gpu,   screenSaver, instanceLock, process};
+    return RunGame(platform, SceneFrames{});
+}

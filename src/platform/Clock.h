@@ -1,0 +1,67 @@
+#pragma once
+// The clocks the frame loop paces itself by, and the calendar.
+//
+// Real implementations live in SystemClock.cpp; tests replace them with a
+// scripted clock so that a frame's timing is exact and repeatable.
+
+#include <cstdint>
+
+namespace platform {
+
+class Clock {
+public:
+    virtual ~Clock() = default;
+    // Milliseconds since the program started, wrapping at 2^32.
+    virtual uint32_t Milliseconds() = 0;
+    // Low 32 bits of the high-resolution counter, and its ticks per second.
+    virtual uint32_t CounterLow() = 0;
+    virtual uint64_t CounterFrequency() = 0;
+    // Sleeps until the millisecond reading has advanced by ms ticks (ms >= 1).
+    virtual void Sleep(uint32_t ms) = 0;
+    // Gives up the rest of the time slice (Sleep(0)).
+    virtual void Yield() = 0;
+};
+
+// Broken-down local time with the nine fields of the C library's calendar time.
+struct CalendarTime {
+    int32_t second = 0;
+    int32_t minute = 0;
+    int32_t hour = 0;
+    int32_t day = 0;    // day of month, 1..31
+    int32_t month = 0;  // 0..11
+    int32_t year = 0;   // years since 1900
+    int32_t weekday = 0;
+    int32_t yearDay = 0;
+    int32_t daylight = 0;  // daylight-saving flag: -1, 0 or 1
+};
+
+class Calendar {
+public:
+    virtual ~Calendar() = default;
+    // Seconds since 1970-01-01 UTC.
+    virtual int64_t Now() = 0;
+    virtual CalendarTime LocalTime(int64_t seconds) = 0;
+};
+
+// The real clocks: CLOCK_MONOTONIC, with sleeps that wake on millisecond
+// boundaries of the reading, the way a 1 ms system timer period behaves.
+class SystemClock final : public Clock {
+public:
+    SystemClock();
+    uint32_t Milliseconds() override;
+    uint32_t CounterLow() override;
+    uint64_t CounterFrequency() override;
+    void Sleep(uint32_t ms) override;
+    void Yield() override;
+
+private:
+    uint64_t start_ns_;
+};
+
+class SystemCalendar final : public Calendar {
+public:
+    int64_t Now() override;
+    CalendarTime LocalTime(int64_t seconds) override;
+};
+
+}  // namespace platform

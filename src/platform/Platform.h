@@ -1,0 +1,24 @@
+#pragma once
+// Everything the game asks of the operating system, in one bundle that start-up
+// receives. main() passes the real pieces; tests pass doubles.
+
+#include "platform/Clock.h"
+#include "platform/Dialogs.h"
+#include "platform/GpuDevice.h"
+#include "platform/Services.h"
+#include "platform/Window.h"
+
+namespace platform {
+
+struct Platform {
+    Clock& clock;
+    Calendar& calendar;
+    Dialogs& dialogs;
+    Window& window;
+    GpuDevice& gpu;
+    ScreenSaver& screenSaver;
+    InstanceLock& instanceLock;
+    Process& process;
+};
+
+}  // namespace platform

@@ -1,0 +1,107 @@
+#pragma once
+// The main window on SDL, and the translator that turns SDL's events into the
+// few messages the game's window procedure handles.
+//
+// An SDL event filter sees every event as SDL produces it. It translates the
+// ones the game cares about into Messages, appends them to a fixed ring of
+// messages, and drops every event from SDL's own queue, so nothing piles up
+// there while the frame loop takes one message per pass. Key presses are also
+// recorded as "pressed since the last poll" flags, so that input sampling sees
+// a tap that was released before the frame polled the keyboard.
+//
+// Only one SdlWindow may exist at a time: the event filter is process-wide.
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+
+#include "platform/Window.h"
+
+struct SDL_Window;
+union SDL_Event;
+
+namespace platform {
+
+class SdlWindow final : public Window {
+public:
+    static constexpr int kQueueCapacity = 256;
+    static constexpr int kScancodeCount = 512;
+
+    SdlWindow() = default;
+    ~SdlWindow() override;
+    SdlWindow(const SdlWindow&) = delete;
+    SdlWindow& operator=(const SdlWindow&) = delete;
+
+    bool Create(const char* title, int32_t clientWidth, int32_t clientHeight) override;
+    void Show() override;
+    // Destroys the window and removes the event filter; queued messages stay.
+    void Destroy() override;
+    bool Exists() const override { return window_ != nullptr; }
+
+    void PumpEvents() override;
+    bool TakeMessage(Message* out) override;
+    // Appends a message; when the queue is full the new message is dropped.
+    void PostMessage(const Message& message) override;
+
+    bool GetRect(Rect* out) override;
+    bool GetPlacement(Placement* out) override;
+    void SetPlacement(const Placement& placement) override;
+    bool PrimaryDisplayBounds(Rect* out) override;
+    void SetBordered(bool bordered) override;
+    void SetBounds(const Rect& bounds) override;
+    void ShowCursor() override;
+
+    // True when the key with this SDL scancode went down since ClearPressed.
+    bool WasPressed(int scancode) const;
+    void ClearPressed();
+
+    SDL_Window* Handle() const { return window_; }
+
+private:
+    // A size the program asked for, whose size event is not a player's resize.
+    struct ExpectedSize {
+        int32_t width = 0;
+        int32_t height = 0;
+        uint64_t deadlineMs = 0;  // 0: slot free
+    };
+    static constexpr int kExpectedSizes = 4;
+
+    static int EventFilter(void* userdata, SDL_Event* event);
+    void Translate(const SDL_Event& event);
+    void TranslateKeyDown(const SDL_Event& event);
+    void TranslateWindowEvent(const SDL_Event& event);
+    void OnSizeChanged(int32_t width, int32_t height);
+    // Turns the size change collected during one pump into a sizing message.
+    void FlushPlayerSizing();
+
+    // Program-made moves and sizes: events they cause are not the player's.
+    void BeginProgramSizing(int32_t width, int32_t height);
+    void EndProgramSizing();
+    void RememberNormalBounds();
+    void Enqueue(const Message& message);  // caller holds mutex_
+
+    SDL_Window* window_ = nullptr;
+    std::atomic<uint32_t> windowId_{0};
+    bool videoStarted_ = false;  // this object started SDL's video subsystem
+
+    std::mutex mutex_;  // guards everything below up to the pressed flags
+    std::array<Message, kQueueCapacity> queue_{};
+    int head_ = 0;
+    int count_ = 0;
+    int32_t knownWidth_ = 0;  // the size the last size event reported
+    int32_t knownHeight_ = 0;
+    int programSizing_ = 0;  // > 0 while SetBounds or SetPlacement is running
+    std::array<ExpectedSize, kExpectedSizes> expected_{};
+    bool sizePending_ = false;  // a player's size change waits for the end of the pump
+    int32_t pendingWidth_ = 0;
+    int32_t pendingHeight_ = 0;
+    bool stateChangedSincePump_ = false;  // the player maximized, minimized or restored
+
+    Rect normalBounds_{};  // the last bounds seen while neither maximized nor minimized
+    bool haveNormalBounds_ = false;
+
+    std::array<std::atomic<bool>, kScancodeCount> pressed_{};
+};
+
+}  // namespace platform

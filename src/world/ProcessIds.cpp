@@ -1,0 +1,6 @@
+#include "world/ProcessIds.h"
+
+ProcessIds& StartupProcessIds() {
+    static ProcessIds ids;
+    return ids;
+}

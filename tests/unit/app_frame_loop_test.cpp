@@ -1,0 +1,285 @@
+// The frame loop played pass by pass against a scripted clock: pacing in every
+// timer mode, frame skip, inactivity, the message step, the display-mode
+// switch and the device rebuilds.
+
+#include <gtest/gtest.h>
+
+#include <numeric>
+#include <vector>
+
+#include "app/FrameLoop.h"
+#include "app/WindowProc.h"
+#include "graphics/CDx_Gr.h"
+#include "support/FakeGpu.h"
+#include "support/FakeServices.h"
+#include "support/FakeWindow.h"
+#include "support/ScriptedClock.h"
+#include "world/Game.h"
+#include "world/MapSceneEntity.h"
+#include "world/System.h"
+
+namespace {
+
+using platform::Message;
+using platform::MessageId;
+using Outcome = FrameLoop::Outcome;
+
+class FrameLoopTest : public ::testing::Test {
+protected:
+    FrameLoopTest() {
+        game.LinkObjects(gpu, window);
+        window.Create("Tessary", 1280, 720);
+        game.graphics->CreateDevice();
+        sys().soundMode = 0;
+        // The scene records when each active frame ran and may spend time working.
+        scenes.title = [this](Game&) {
+            sceneStarts.push_back(clock.nowUs);
+            if (workUs.size() > sceneStarts.size() - 1)
+                clock.Advance(workUs[sceneStarts.size() - 1]);
+            return 1;
+        };
+    }
+
+    System& sys() { return *game.system; }
+    FrameLoop& Loop() {
+        if (!loop)
+            loop = std::make_unique<FrameLoop>(game, platform, proc, scenes);
+        return *loop;
+    }
+    // Runs n passes and returns the millisecond frame starts they sampled.
+    std::vector<uint32_t> RunFrames(int n) {
+        std::vector<uint32_t> starts;
+        for (int i = 0; i < n; ++i) {
+            EXPECT_EQ(Loop().RunPass(), Outcome::kContinue);
+            starts.push_back(Loop().frameStart());
+        }
+        return starts;
+    }
+    static std::vector<uint32_t> Periods(const std::vector<uint32_t>& starts) {
+        std::vector<uint32_t> out;
+        for (size_t i = 1; i < starts.size(); ++i)
+            out.push_back(starts[i] - starts[i - 1]);
+        return out;
+    }
+
+    ScriptedClock clock;
+    FixedCalendar calendar;
+    RecordingDialogs dialogs;
+    FakeWindow window;
+    FakeGpu gpu;
+    CountingScreenSaver screenSaver;
+    FakeLock lock;
+    FakeProcess process;
+    platform::Platform platform{clock, calendar, dialogs, window, gpu, screenSaver, lock, process};
+    Game game;
+    WindowProc proc{game, window};
+    SceneFrames scenes;
+    std::unique_ptr<FrameLoop> loop;
+    std::vector<uint64_t> sceneStarts;
+    std::vector<uint64_t> workUs;  // time the scene spends in frame i
+};
+
+TEST_F(FrameLoopTest, TimeGetTimeModeFollowsThePacingCycle) {
+    sys().timerMode = 0;
+    sys().framePacing = 0;
+    EXPECT_EQ(Periods(RunFrames(5)), (std::vector<uint32_t>{16, 16, 16, 16}));
+
+    sys().framePacing = 1;
+    loop.reset();
+    const auto periods = Periods(RunFrames(7));
+    EXPECT_EQ(periods, (std::vector<uint32_t>{16, 17, 17, 16, 17, 17}));
+
+    sys().framePacing = 2;
+    loop.reset();
+    const auto cycle = Periods(RunFrames(28));
+    EXPECT_EQ(std::accumulate(cycle.begin(), cycle.end(), 0u), 450u);  // 27 frames
+}
+
+TEST_F(FrameLoopTest, SleepModeSleepsAndKeepsSixtyFramesASecond) {
+    sys().timerMode = 2;
+    sys().framePacing = 2;
+    const int yieldsBefore = clock.yields;
+    const auto periods = Periods(RunFrames(28));
+    EXPECT_EQ(std::accumulate(periods.begin(), periods.end(), 0u), 450u);
+    for (uint32_t p : periods)
+        EXPECT_TRUE(p == 16 || p == 17) << p;
+    EXPECT_GE(clock.sleeps, 27 * 16);
+    // Only the keep-awake step yields: the wait itself never spins.
+    EXPECT_EQ(clock.yields - yieldsBefore, 28);
+}
+
+TEST_F(FrameLoopTest, CounterModeWaitsOneSixtiethOfASecond) {
+    sys().timerMode = 1;
+    clock.yieldCostUs = 0;  // the only time spent outside the wait is the counter reads
+    RunFrames(61);
+    ASSERT_EQ(sceneStarts.size(), 61u);
+    const double meanUs = double(sceneStarts.back() - sceneStarts.front()) / 60.0;
+    EXPECT_NEAR(meanUs, 1e6 / 60.0, 5.0);
+    for (size_t i = 1; i < sceneStarts.size(); ++i) {
+        EXPECT_GE(sceneStarts[i] - sceneStarts[i - 1], 16666u);
+    }
+}
+
+TEST_F(FrameLoopTest, NoWaitModeNeverWaitsNorSkips) {
+    sys().timerMode = 3;
+    sys().frameSkip = 1;
+    workUs = {40'000, 40'000, 40'000};
+    RunFrames(3);
+    EXPECT_EQ(clock.sleeps, 0);
+    EXPECT_EQ(gpu.presents, 3);
+}
+
+TEST_F(FrameLoopTest, AClockWrapDoesNotEndTheWaitEarly) {
+    clock.msOffset = 0xFFFFFFF8u;  // the reading wraps 8 ms from now
+    for (int mode : {0, 2}) {
+        sys().timerMode = mode;
+        sys().framePacing = 0;
+        loop.reset();
+        clock.nowUs = 0;
+        const auto periods = Periods(RunFrames(4));
+        EXPECT_EQ(periods, (std::vector<uint32_t>{16, 16, 16})) << "mode " << mode;
+    }
+}
+
+TEST_F(FrameLoopTest, FrameSkipDropsOnlyTheNextPresent) {
+    sys().timerMode = 0;
+    sys().framePacing = 0;
+    sys().frameSkip = 1;
+    workUs = {0, 20'000, 0, 0};  // frame 1 overruns its 16 ms
+    RunFrames(1);
+    EXPECT_EQ(gpu.presents, 1);
+    RunFrames(1);  // overruns: presents, then marks the next frame
+    EXPECT_EQ(gpu.presents, 2);
+    EXPECT_TRUE(Loop().skipPresent());
+    RunFrames(1);  // runs its scene but does not present
+    EXPECT_EQ(sceneStarts.size(), 3u);
+    EXPECT_EQ(gpu.presents, 2);
+    RunFrames(1);
+    EXPECT_EQ(gpu.presents, 3);
+
+    // The same overrun in counter mode, and none at all without frame skip.
+    sys().timerMode = 1;
+    workUs = {0, 0, 0, 0, 20'000};
+    RunFrames(2);
+    EXPECT_EQ(gpu.presents, 4);
+    sys().frameSkip = 0;
+    workUs.push_back(20'000);
+    RunFrames(3);
+    EXPECT_EQ(gpu.presents, 7);
+}
+
+TEST_F(FrameLoopTest, OneMessagePerPass) {
+    for (int i = 0; i < 3; ++i)
+        window.messages.push_back({MessageId::kActivate, i % 2});
+    Loop().RunPass();
+    EXPECT_EQ(sys().active, 0);
+    EXPECT_EQ(window.messages.size(), 2u);
+    Loop().RunPass();
+    EXPECT_EQ(sys().active, 1);
+    Loop().RunPass();
+    EXPECT_EQ(sys().active, 0);
+    EXPECT_TRUE(window.messages.empty());
+}
+
+TEST_F(FrameLoopTest, AnInactiveWindowRunsNoSceneAndSleeps) {
+    sys().timerMode = 0;
+    sys().framePacing = 0;
+    window.messages.push_back({MessageId::kActivate, 0});
+    const auto periods = Periods(RunFrames(4));
+    EXPECT_TRUE(sceneStarts.empty());
+    EXPECT_EQ(gpu.presents, 0);
+    EXPECT_EQ(periods, (std::vector<uint32_t>{16, 16, 16}));
+    EXPECT_GE(clock.sleeps, 3 * 16);
+
+    window.messages.push_back({MessageId::kActivate, 1});
+    RunFrames(2);
+    EXPECT_EQ(sceneStarts.size(), 2u);
+    EXPECT_EQ(gpu.presents, 2);
+}
+
+TEST_F(FrameLoopTest, ScenesAreChosenByTheStateReadAtThePassStart) {
+    int titles = 0;
+    int plays = 0;
+    scenes.title = [&](Game& g) {
+        ++titles;
+        g.mapScene->sceneState = 4;  // takes effect from the next pass
+        return 1;
+    };
+    scenes.play = [&](Game&) {
+        ++plays;
+        return 1;
+    };
+    RunFrames(2);
+    EXPECT_EQ(titles, 1);
+    EXPECT_EQ(plays, 1);
+    // Any other state runs no scene but still presents the previous list.
+    game.mapScene->sceneState = 3;
+    RunFrames(1);
+    EXPECT_EQ(titles + plays, 2);
+    EXPECT_EQ(gpu.presents, 3);
+}
+
+TEST_F(FrameLoopTest, EscClosesTheWindowAndEndsTheLoop) {
+    window.messages.push_back({MessageId::kCommand, platform::kCommandClose});
+    EXPECT_EQ(Loop().RunPass(), Outcome::kContinue);  // command: the close is posted
+    EXPECT_EQ(Loop().RunPass(), Outcome::kContinue);  // close: the window is destroyed
+    EXPECT_FALSE(window.Exists());
+    EXPECT_EQ(Loop().RunPass(), Outcome::kQuit);
+}
+
+TEST_F(FrameLoopTest, AltEnterTwiceGoesToFullScreenAndBack) {
+    const platform::Placement before = window.placement;
+    window.displayBounds = {0, 0, 1920, 1080};
+    window.messages.push_back({MessageId::kCommand, platform::kCommandToggleFullScreen});
+    Loop().RunPass();
+    EXPECT_EQ(sys().screenMode, 1);
+    EXPECT_EQ(sys().optionValues[0], 1);
+    EXPECT_EQ(sys().screenModeRequest, 0);
+    EXPECT_FALSE(window.bordered);
+    EXPECT_EQ(window.placement.bounds, (platform::Rect{0, 0, 1920, 1080}));
+
+    window.messages.push_back({MessageId::kCommand, platform::kCommandToggleFullScreen});
+    Loop().RunPass();
+    EXPECT_EQ(sys().screenMode, 0);
+    EXPECT_EQ(sys().optionValues[0], 0);
+    EXPECT_TRUE(window.bordered);
+    EXPECT_EQ(window.placement, before);
+}
+
+TEST_F(FrameLoopTest, ALostDeviceIsRebuiltWithItsTextures) {
+    gpu.presentResults.push_back(platform::kDeviceReset);
+    Loop().RunPass();
+    EXPECT_EQ(gpu.creates, 2);
+    EXPECT_EQ(gpu.forgets, 1);
+    EXPECT_GE(gpu.releases, 1);
+    EXPECT_EQ(sys().deviceLostRequest, 0);
+    EXPECT_EQ(game.mapScene->loadingFlag, 0);  // textures made again
+    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_EQ(Loop().RunPass(), Outcome::kContinue);
+    EXPECT_EQ(gpu.presents, 2);
+}
+
+TEST_F(FrameLoopTest, ADeviceThatCannotBeRebuiltTakesTheFailureExit) {
+    gpu.presentResults.push_back(platform::kDeviceRemoved);
+    gpu.createResult = -5;
+    EXPECT_EQ(Loop().RunPass(), Outcome::kFailureExit);
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].text, "DirectGraphicsの初期化に失敗しました。");
+    EXPECT_EQ(dialogs.shown[0].caption, "Message");
+}
+
+TEST_F(FrameLoopTest, AnUnhealthyDeviceIsReportedEveryFrame) {
+    gpu.removedReason = platform::kDeviceHung;
+    Loop().RunPass();
+    EXPECT_EQ(gpu.creates, 2);  // hung: made again, without textures
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].text, "失敗しました。");
+    EXPECT_EQ(dialogs.shown[0].caption, "Message");
+
+    gpu.removedReason = static_cast<int32_t>(0x887A0020u);  // any other reason: only the message
+    Loop().RunPass();
+    EXPECT_EQ(gpu.creates, 2);
+    EXPECT_EQ(dialogs.shown.size(), 2u);
+}
+
+}  // namespace

@@ -1,0 +1,357 @@
+// Game.ini and dir.txt: reading, the derived settings, writing, and what a
+// damaged, short or unwritable file does.
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "base/ByteOrder.h"
+#include "base/WideText.h"
+#include "persist/CLoadFile.h"
+#include "world/MapSceneEntity.h"
+#include "world/System.h"
+
+namespace {
+
+using namespace std::string_view_literals;
+using Bytes = std::vector<uint8_t>;
+
+class SettingsFileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/tessary_persist_XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        folder_ = pattern;
+        Fresh();
+    }
+    void TearDown() override { std::filesystem::remove_all(folder_); }
+
+    // New records, as start-up makes them.
+    void Fresh() {
+        system_ = std::make_unique<System>();
+        map_ = std::make_unique<MapSceneEntity>();
+        file_ = std::make_unique<CLoadFile>(system_.get(), map_.get(), nullptr);
+    }
+
+    std::string Native(const char* name) const { return folder_ + "/" + name; }
+    std::u16string Path(const char* name) const { return base::FromUtf8(Native(name)); }
+
+    void Write(const char* name, const Bytes& bytes) const {
+        std::ofstream out(Native(name), std::ios::binary | std::ios::trunc);
+        out.write(reinterpret_cast<const char*>(bytes.data()),
+                  static_cast<std::streamsize>(bytes.size()));
+    }
+    Bytes Read(const char* name) const {
+        std::ifstream in(Native(name), std::ios::binary);
+        return Bytes(std::istreambuf_iterator<char>(in), {});
+    }
+
+    // Loads a settings record given as bytes into fresh records.
+    void LoadBytes(const Bytes& bytes) {
+        Write("Game.ini", bytes);
+        Fresh();
+        ASSERT_TRUE(file_->LoadSettings(Path("Game.ini")));
+    }
+    Bytes Encoded() const {
+        uint8_t out[CLoadFile::kSettingsSize];
+        file_->EncodeSettings(out);
+        return Bytes(std::begin(out), std::end(out));
+    }
+
+    static Bytes Record() { return Bytes(CLoadFile::kSettingsSize, 0); }
+
+    std::string folder_;
+    std::unique_ptr<System> system_;
+    std::unique_ptr<MapSceneEntity> map_;
+    std::unique_ptr<CLoadFile> file_;
+};
+
+TEST_F(SettingsFileTest, MissingFileGivesTheFreshInstallSettings) {
+    ASSERT_TRUE(file_->LoadSettings(Path("Game.ini")));
+    const System& s = *system_;
+    EXPECT_EQ(s.screenMode, 0);
+    EXPECT_EQ(s.screenModeRequest, 0);
+    EXPECT_EQ(s.vsync, 1);
+    EXPECT_EQ(s.timerMode, 0);
+    EXPECT_EQ(s.framePacing, 1);
+    EXPECT_EQ(s.frameSkip, 0);
+    EXPECT_EQ(s.soundMode, 2);
+    EXPECT_EQ(s.padSetting, 1);
+    EXPECT_EQ(s.folderRelative, 1);
+    EXPECT_EQ(s.fontEnabled, 1);
+    EXPECT_EQ(s.bgmVolume, 0);
+    EXPECT_EQ(s.seVolume, 0);
+    EXPECT_FLOAT_EQ(s.texelOffset, 1.0e-6f);
+    EXPECT_EQ(s.optionValues[1], 1);
+    EXPECT_FALSE(std::filesystem::exists(Native("Game.ini")));
+}
+
+TEST_F(SettingsFileTest, SavedFileReadsBackToTheSameBytes) {
+    ASSERT_TRUE(file_->LoadSettings(Path("Game.ini")));
+    system_->vsync = 0;
+    system_->timerMode = 2;
+    system_->frameSkip = 1;
+    system_->bgmVolume = 7500;
+    system_->seVolume = 10000;
+    system_->buttonMap[0] = 3;
+    system_->buttonMap[9] = 2;
+    RankingTable& r = map_->rankingTable;
+    r.scores[0] = 123456;
+    r.scores[9] = -5;
+    r.dates[0] = {59, 30, 23, 31, 11, 124, 2, 365, -1};
+    r.dates[9] = {1, 2, 3, 4, 5, 99, 0, 0, 1};
+    ASSERT_TRUE(file_->SaveSettings(Path("Game.ini")));
+    const Bytes first = Read("Game.ini");
+    ASSERT_EQ(first.size(), CLoadFile::kSettingsSize);
+
+    Fresh();
+    ASSERT_TRUE(file_->LoadSettings(Path("Game.ini")));
+    EXPECT_EQ(system_->timerMode, 2);
+    EXPECT_EQ(system_->bgmVolume, 7500);
+    EXPECT_EQ(system_->optionValues[5], 20);
+    EXPECT_EQ(system_->optionValues[6], 3);
+    EXPECT_EQ(map_->rankingTable.scores[9], -5);
+    EXPECT_EQ(map_->rankingTable.dates[0].daylight, -1);
+    EXPECT_EQ(map_->rankingTable.dates[0].year, 124);
+    EXPECT_EQ(map_->rankingTable.dates[9].second, 1);
+    EXPECT_EQ(map_->rankingTable.dates[9].daylight, 1);
+    ASSERT_TRUE(file_->SaveSettings(Path("Game.ini")));
+    EXPECT_EQ(Read("Game.ini"), first);
+    EXPECT_FALSE(std::filesystem::exists(Native("Game.ini.new")));
+}
+
+TEST_F(SettingsFileTest, DisplayModeIsRequestedButWrittenBackAsLoaded) {
+    Bytes b = Record();
+    b[2] = 1;
+    LoadBytes(b);
+    EXPECT_EQ(system_->screenMode, 0);
+    EXPECT_EQ(system_->screenModeRequest, 1);
+    EXPECT_EQ(system_->optionValues[0], 0);
+    system_->screenMode = 1;  // the switch has happened during the run
+    EXPECT_EQ(Encoded()[2], 1);
+
+    b[2] = 9;  // unknown: both fields stay as they were
+    Write("Game.ini", b);
+    system_->screenModeRequest = 0;
+    file_->LoadSettings(Path("Game.ini"));
+    EXPECT_EQ(system_->screenMode, 1);
+    EXPECT_EQ(system_->screenModeRequest, 0);
+    EXPECT_EQ(Encoded()[2], 9);
+}
+
+TEST_F(SettingsFileTest, OutOfRangeBytesKeepTheCurrentValues) {
+    Bytes b = Record();
+    b[18] = 7;
+    b[19] = 3;
+    b[21] = 3;
+    b[16] = 0;
+    system_->framePacing = 2;
+    system_->soundMode = 1;
+    system_->folderRelative = 1;
+    uint8_t in[CLoadFile::kSettingsSize];
+    std::copy(b.begin(), b.end(), in);
+    file_->DecodeSettings(in);
+    EXPECT_EQ(system_->timerMode, 0);
+    EXPECT_EQ(system_->framePacing, 2);
+    EXPECT_EQ(system_->soundMode, 1);
+    EXPECT_EQ(system_->folderRelative, 1);
+    EXPECT_EQ(Encoded()[18], 0);
+
+    b[18] = 3;
+    b[19] = 0;
+    LoadBytes(b);
+    EXPECT_EQ(system_->timerMode, 3);
+    EXPECT_EQ(system_->optionValues[2], 3);
+    EXPECT_EQ(system_->framePacing, 0);
+}
+
+TEST_F(SettingsFileTest, FlagBytesAndSoundModeMapping) {
+    const int expectedSound[3] = {0, 2, 1};
+    for (uint8_t mode = 0; mode < 3; ++mode) {
+        Bytes b = Record();
+        b[21] = mode;
+        LoadBytes(b);
+        EXPECT_EQ(system_->soundMode, expectedSound[mode]) << "byte 21 = " << int{mode};
+        EXPECT_EQ(Encoded()[21], mode);
+    }
+
+    Bytes b = Record();
+    b[3] = 0x80;  // any non-zero byte turns vsync on and is written back as 1
+    b[17] = 2;    // only 1 means "use the pad"
+    b[20] = 0xFF;
+    b[22] = 0;  // the font is always registered
+    b[16] = 5;
+    LoadBytes(b);
+    EXPECT_EQ(system_->vsync, 1);
+    EXPECT_EQ(system_->padSetting, 0);
+    EXPECT_EQ(system_->frameSkip, 1);
+    EXPECT_EQ(system_->fontEnabled, 1);
+    EXPECT_EQ(system_->folderRelative, 1);
+    const Bytes out = Encoded();
+    EXPECT_EQ(out[3], 1);
+    EXPECT_EQ(out[17], 2);
+    EXPECT_EQ(out[20], 1);
+    EXPECT_EQ(out[22], 1);
+}
+
+TEST_F(SettingsFileTest, VolumesButtonsTexelOffsetAndDaylightFlag) {
+    Bytes b = Record();
+    b[22] = 1;  // fontEnabled, as the game writes it
+    b[34] = 30;
+    b[35] = 255;
+    for (int i = 0; i < 10; ++i)
+        b[24 + i] = static_cast<uint8_t>(10 + i);
+    base::StoreLE32(&b[5], 0x3F000000u);  // 0.5f
+    b[76 + 26] = 0xFF;                    // entry 0 daylight: FF FF FF
+    b[76 + 25] = 0xFF;
+    b[76 + 24] = 0xFF;
+    b[76 + 27 * 9 + 26] = 0x7F;                 // entry 9: 00 00 7F, a large positive flag
+    base::StoreLE32(&b[76 + 27], 2024 - 1900);  // entry 1 year follows entry 0 directly
+    LoadBytes(b);
+    EXPECT_EQ(system_->bgmVolume, 15000);
+    EXPECT_EQ(system_->optionValues[4], 30);
+    EXPECT_EQ(system_->seVolume, 255 * 500);
+    EXPECT_EQ(system_->optionValues[5], 255);
+    EXPECT_EQ(system_->optionValues[6], 10);
+    EXPECT_EQ(system_->optionValues[9], 13);
+    EXPECT_EQ(system_->buttonMap[9], 19);
+    EXPECT_EQ(system_->optionValues[10], 0);
+    EXPECT_FLOAT_EQ(system_->texelOffset, 0.5f);
+    EXPECT_EQ(map_->rankingTable.dates[0].daylight, -1);
+    EXPECT_EQ(map_->rankingTable.dates[0].second, 0);
+    EXPECT_EQ(map_->rankingTable.dates[1].year, 124);
+    EXPECT_EQ(map_->rankingTable.dates[9].daylight, 0x7F0000);
+    EXPECT_EQ(Encoded(), b);
+}
+
+TEST_F(SettingsFileTest, ShortAndLongFiles) {
+    LoadBytes({});
+    EXPECT_EQ(system_->vsync, 0);
+    EXPECT_EQ(system_->soundMode, 0);
+    EXPECT_EQ(system_->padSetting, 0);
+    EXPECT_EQ(system_->framePacing, 0);
+    EXPECT_EQ(system_->folderRelative, 0);  // a zero byte does not clear it
+    EXPECT_EQ(system_->fontEnabled, 1);
+    EXPECT_EQ(Encoded(), [] {
+        Bytes z = Record();
+        z[22] = 1;
+        return z;
+    }());
+
+    Bytes hundred(100, 0x01);
+    LoadBytes(hundred);
+    EXPECT_EQ(map_->rankingTable.scores[9], 0x01010101);
+    EXPECT_EQ(map_->rankingTable.dates[0].hour, 0x01010101);
+    EXPECT_EQ(map_->rankingTable.dates[0].second, 0x01010101);  // bytes 96..99, the last ones
+    EXPECT_EQ(map_->rankingTable.dates[0].daylight, 0);
+    EXPECT_EQ(map_->rankingTable.dates[1].year, 0);
+
+    Bytes long_ = Record();
+    long_[18] = 2;
+    long_[34] = 4;
+    const Bytes expected = [&] {
+        LoadBytes(long_);
+        return Encoded();
+    }();
+    long_.resize(600, 0xAB);
+    LoadBytes(long_);
+    EXPECT_EQ(Encoded(), expected);
+}
+
+TEST_F(SettingsFileTest, FailedSaveReportsFalseAndKeepsTheOldFile) {
+    Bytes old = Record();
+    old[34] = 12;
+    old[36] = 77;
+    Write("Game.ini", old);
+    ASSERT_EQ(mkdir(Native("Game.ini.new").c_str(), 0755), 0);
+    system_->bgmVolume = 500;
+    EXPECT_FALSE(file_->SaveSettings(Path("Game.ini")));
+    EXPECT_EQ(Read("Game.ini"), old);
+
+    EXPECT_FALSE(file_->SaveSettings(Path("no_such_folder/Game.ini")));
+}
+
+// dir.txt
+
+Bytes Utf16File(std::u16string_view text, bool bom = true) {
+    Bytes b;
+    if (bom)
+        b = {0xFF, 0xFE};
+    for (char16_t u : text) {
+        b.push_back(static_cast<uint8_t>(u & 0xFF));
+        b.push_back(static_cast<uint8_t>(u >> 8));
+    }
+    return b;
+}
+
+using FolderFileTest = SettingsFileTest;
+
+TEST_F(FolderFileTest, TextIsTakenAsItStands) {
+    Write("dir.txt", Utf16File(u""));
+    ASSERT_TRUE(file_->LoadFolderFile(Path("dir.txt")));
+    EXPECT_EQ(base::WideView(system_->folderText), u"");
+    EXPECT_EQ(base::WideView(system_->folderTextCopy), u"");
+
+    Write("dir.txt", Utf16File(u"data\\\r\n"));
+    ASSERT_TRUE(file_->LoadFolderFile(Path("dir.txt")));
+    EXPECT_EQ(base::WideView(system_->folderText), u"data\\\r\n");
+
+    // Whatever the first two bytes are, they are skipped; a zero unit ends the text.
+    Write("dir.txt", Utf16File(u"Xmusic\\\0rest"sv, false));
+    ASSERT_TRUE(file_->LoadFolderFile(Path("dir.txt")));
+    EXPECT_EQ(base::WideView(system_->folderText), u"music\\");
+    EXPECT_EQ(base::WideView(system_->folderTextCopy), u"music\\");
+
+    // A lone last byte is the low half of a unit.
+    Bytes odd = Utf16File(u"ab");
+    odd.push_back('c');
+    Write("dir.txt", odd);
+    ASSERT_TRUE(file_->LoadFolderFile(Path("dir.txt")));
+    EXPECT_EQ(base::WideView(system_->folderText), u"abc");
+}
+
+TEST_F(FolderFileTest, LongTextIsCutAtEightyUnits) {
+    std::u16string text;
+    for (int i = 0; i < 200; ++i)
+        text += static_cast<char16_t>(u'A' + i % 26);
+    Write("dir.txt", Utf16File(text));
+    ASSERT_TRUE(file_->LoadFolderFile(Path("dir.txt")));
+    EXPECT_EQ(base::WideView(system_->folderText), text.substr(0, 80));
+    EXPECT_EQ(base::WideView(system_->folderTextCopy), text.substr(0, 80));
+}
+
+TEST_F(FolderFileTest, WrittenFileReadsBack) {
+    base::WideCopy(system_->folderText, u"グラフィック\\");
+    ASSERT_TRUE(file_->SaveFolderFile(Path("dir.txt")));
+    EXPECT_EQ(Read("dir.txt"), Utf16File(u"グラフィック\\"));
+    Fresh();
+    ASSERT_TRUE(file_->LoadFolderFile(Path("dir.txt")));
+    EXPECT_EQ(base::WideView(system_->folderText), u"グラフィック\\");
+
+    system_->folderText[0] = 0;
+    ASSERT_TRUE(file_->SaveFolderFile(Path("dir.txt")));
+    EXPECT_EQ(Read("dir.txt"), (Bytes{0xFF, 0xFE}));
+}
+
+TEST_F(FolderFileTest, MissingFileFailsAndSaysWhichFile) {
+    base::WideCopy(system_->folderText, u"kept\\");
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(file_->LoadFolderFile(Path("dir.txt")));
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find(Native("dir.txt")), std::string::npos) << err;
+    EXPECT_NE(err.find(std::strerror(ENOENT)), std::string::npos) << err;
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1);
+    EXPECT_EQ(base::WideView(system_->folderText), u"kept\\");
+}
+
+}  // namespace

@@ -1,0 +1,120 @@
+// The GL device on the offscreen video driver (EGL, Mesa's software
+// rasterizer where there is no GPU): create, clear, present, release.
+
+#include <SDL.h>
+#include <epoxy/gl.h>
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdlib>
+
+#include "platform/GlDevice.h"
+#include "platform/SdlWindow.h"
+#include "support/FakeWindow.h"
+
+namespace {
+
+class GlDeviceTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        setenv("SDL_VIDEODRIVER", "offscreen", 1);
+        ASSERT_TRUE(window.Create("Tessary", 1280, 720));
+    }
+
+    // Creates the device, or skips the test where this system has no GL 3.3 core.
+    void CreateOrSkip() {
+        const int32_t result = gpu.Create(window);
+        if (result != 1)
+            GTEST_SKIP() << "no OpenGL 3.3 core context here: " << SDL_GetError();
+    }
+
+    static std::array<GLint, 4> Viewport() {
+        std::array<GLint, 4> v{};
+        glGetIntegerv(GL_VIEWPORT, v.data());
+        return v;
+    }
+
+    platform::SdlWindow window;  // outlives the device
+    platform::GlDevice gpu;
+};
+
+TEST_F(GlDeviceTest, ClearsToTransparentBlackAndPresents) {
+    CreateOrSkip();
+    if (IsSkipped())
+        return;
+    EXPECT_TRUE(gpu.IsCreated());
+    EXPECT_EQ(Viewport(), (std::array<GLint, 4>{0, 0, 1280, 720}));
+
+    glClearColor(1.0f, 0.5f, 0.25f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    gpu.Clear();
+    // The window's buffer has no alpha channel (an alpha visual can make the
+    // window see-through under a compositor), so only the colour is checked.
+    std::array<uint8_t, 3> pixel{9, 9, 9};
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(640, 360, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, pixel.data());
+    EXPECT_EQ(pixel, (std::array<uint8_t, 3>{0, 0, 0}));
+
+    EXPECT_EQ(gpu.Present(false), platform::kDeviceOk);
+    EXPECT_EQ(gpu.Present(true), platform::kDeviceOk);
+    EXPECT_EQ(gpu.RemovedReason(), platform::kDeviceOk);
+
+    gpu.Release();
+    EXPECT_FALSE(gpu.IsCreated());
+    EXPECT_EQ(SDL_GL_GetCurrentContext(), nullptr);
+    gpu.Release();  // nothing left: harmless
+    EXPECT_EQ(gpu.Present(false), platform::kDeviceOk);
+}
+
+TEST_F(GlDeviceTest, TheViewportFollowsTheWindow) {
+    CreateOrSkip();
+    if (IsSkipped())
+        return;
+    window.SetBounds({0, 0, 640, 360});
+    gpu.Clear();
+    EXPECT_EQ(Viewport(), (std::array<GLint, 4>{0, 0, 640, 360}));
+}
+
+TEST_F(GlDeviceTest, VsyncIsAskedForOnlyWhenTheSettingChanges) {
+    CreateOrSkip();
+    if (IsSkipped())
+        return;
+    if (SDL_GL_SetSwapInterval(0) != 0)
+        GTEST_SKIP() << "no swap interval control here";
+    gpu.Present(true);
+    EXPECT_EQ(SDL_GL_GetSwapInterval(), 1);
+    gpu.Present(false);
+    EXPECT_EQ(SDL_GL_GetSwapInterval(), 0);
+    SDL_GL_SetSwapInterval(1);  // behind the device's back
+    gpu.Present(false);         // unchanged setting: not asked again
+    EXPECT_EQ(SDL_GL_GetSwapInterval(), 1);
+}
+
+TEST_F(GlDeviceTest, ForgetDropsTheContextWithoutFreeingIt) {
+    CreateOrSkip();
+    if (IsSkipped())
+        return;
+    SDL_GLContext old = SDL_GL_GetCurrentContext();
+    ASSERT_NE(old, nullptr);
+    gpu.Forget();
+    EXPECT_FALSE(gpu.IsCreated());
+    gpu.Release();  // there is nothing it may free now
+    EXPECT_EQ(SDL_GL_GetCurrentContext(), old);
+
+    ASSERT_EQ(gpu.Create(window), 1);
+    EXPECT_NE(SDL_GL_GetCurrentContext(), old);
+    SDL_GL_DeleteContext(old);
+}
+
+TEST_F(GlDeviceTest, NeedsAnOpenSdlWindow) {
+    FakeWindow fake;
+    ASSERT_TRUE(fake.Create("Tessary", 1280, 720));
+    EXPECT_LT(gpu.Create(fake), 0);
+    EXPECT_FALSE(gpu.IsCreated());
+
+    platform::SdlWindow closed;
+    EXPECT_LT(gpu.Create(closed), 0);
+    EXPECT_FALSE(gpu.IsCreated());
+}
+
+}  // namespace
