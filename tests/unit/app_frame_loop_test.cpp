@@ -10,10 +10,7 @@
 #include "app/FrameLoop.h"
 #include "app/WindowProc.h"
 #include "graphics/CDx_Gr.h"
-#include "support/FakeGpu.h"
-#include "support/FakeServices.h"
-#include "support/FakeWindow.h"
-#include "support/ScriptedClock.h"
+#include "support/FakePlatform.h"
 #include "world/Game.h"
 #include "world/MapSceneEntity.h"
 #include "world/System.h"
@@ -62,15 +59,12 @@ protected:
         return out;
     }
 
-    ScriptedClock clock;
-    FixedCalendar calendar;
-    RecordingDialogs dialogs;
-    FakeWindow window;
-    FakeGpu gpu;
-    CountingScreenSaver screenSaver;
-    FakeLock lock;
-    FakeProcess process;
-    platform::Platform platform{clock, calendar, dialogs, window, gpu, screenSaver, lock, process};
+    FakePlatform fake;
+    ScriptedClock& clock = fake.clock;
+    RecordingDialogs& dialogs = fake.dialogs;
+    FakeWindow& window = fake.window;
+    FakeGpu& gpu = fake.gpu;
+    platform::Platform& platform = fake.platform;
     Game game;
     WindowProc proc{game, window};
     SceneFrames scenes;

@@ -18,23 +18,17 @@
 #include "base/ByteOrder.h"
 #include "base/WideText.h"
 #include "persist/CLoadFile.h"
+#include "support/TempFolder.h"
 #include "world/MapSceneEntity.h"
 #include "world/System.h"
 
 namespace {
 
 using namespace std::string_view_literals;
-using Bytes = std::vector<uint8_t>;
 
 class SettingsFileTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/tessary_persist_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        folder_ = pattern;
-        Fresh();
-    }
-    void TearDown() override { std::filesystem::remove_all(folder_); }
+    void SetUp() override { Fresh(); }
 
     // New records, as start-up makes them.
     void Fresh() {
@@ -43,24 +37,11 @@ protected:
         file_ = std::make_unique<CLoadFile>(system_.get(), map_.get(), nullptr);
     }
 
-    std::string Native(const char* name) const { return folder_ + "/" + name; }
-    std::u16string Path(const char* name) const { return base::FromUtf8(Native(name)); }
-
-    void Write(const char* name, const Bytes& bytes) const {
-        std::ofstream out(Native(name), std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(bytes.data()),
-                  static_cast<std::streamsize>(bytes.size()));
-    }
-    Bytes Read(const char* name) const {
-        std::ifstream in(Native(name), std::ios::binary);
-        return Bytes(std::istreambuf_iterator<char>(in), {});
-    }
-
     // Loads a settings record given as bytes into fresh records.
     void LoadBytes(const Bytes& bytes) {
-        Write("Game.ini", bytes);
+        folder_.Write("Game.ini", bytes);
         Fresh();
-        ASSERT_TRUE(file_->LoadSettings(Path("Game.ini")));
+        ASSERT_TRUE(file_->LoadSettings(folder_.Path("Game.ini")));
     }
     Bytes Encoded() const {
         uint8_t out[CLoadFile::kSettingsSize];
@@ -70,14 +51,14 @@ protected:
 
     static Bytes Record() { return Bytes(CLoadFile::kSettingsSize, 0); }
 
-    std::string folder_;
+    TempFolder folder_;
     std::unique_ptr<System> system_;
     std::unique_ptr<MapSceneEntity> map_;
     std::unique_ptr<CLoadFile> file_;
 };
 
 TEST_F(SettingsFileTest, MissingFileGivesTheFreshInstallSettings) {
-    ASSERT_TRUE(file_->LoadSettings(Path("Game.ini")));
+    ASSERT_TRUE(file_->LoadSettings(folder_.Path("Game.ini")));
     const System& s = *system_;
     EXPECT_EQ(s.screenMode, 0);
     EXPECT_EQ(s.screenModeRequest, 0);
@@ -93,11 +74,11 @@ TEST_F(SettingsFileTest, MissingFileGivesTheFreshInstallSettings) {
     EXPECT_EQ(s.seVolume, 0);
     EXPECT_FLOAT_EQ(s.texelOffset, 1.0e-6f);
     EXPECT_EQ(s.optionValues[1], 1);
-    EXPECT_FALSE(std::filesystem::exists(Native("Game.ini")));
+    EXPECT_FALSE(std::filesystem::exists(folder_.Native("Game.ini")));
 }
 
 TEST_F(SettingsFileTest, SavedFileReadsBackToTheSameBytes) {
-    ASSERT_TRUE(file_->LoadSettings(Path("Game.ini")));
+    ASSERT_TRUE(file_->LoadSettings(folder_.Path("Game.ini")));
     system_->vsync = 0;
     system_->timerMode = 2;
     system_->frameSkip = 1;
@@ -110,12 +91,12 @@ TEST_F(SettingsFileTest, SavedFileReadsBackToTheSameBytes) {
     r.scores[9] = -5;
     r.dates[0] = {59, 30, 23, 31, 11, 124, 2, 365, -1};
     r.dates[9] = {1, 2, 3, 4, 5, 99, 0, 0, 1};
-    ASSERT_TRUE(file_->SaveSettings(Path("Game.ini")));
-    const Bytes first = Read("Game.ini");
+    ASSERT_TRUE(file_->SaveSettings(folder_.Path("Game.ini")));
+    const Bytes first = folder_.Read("Game.ini");
     ASSERT_EQ(first.size(), CLoadFile::kSettingsSize);
 
     Fresh();
-    ASSERT_TRUE(file_->LoadSettings(Path("Game.ini")));
+    ASSERT_TRUE(file_->LoadSettings(folder_.Path("Game.ini")));
     EXPECT_EQ(system_->timerMode, 2);
     EXPECT_EQ(system_->bgmVolume, 7500);
     EXPECT_EQ(system_->optionValues[5], 20);
@@ -125,9 +106,9 @@ TEST_F(SettingsFileTest, SavedFileReadsBackToTheSameBytes) {
     EXPECT_EQ(map_->rankingTable.dates[0].year, 124);
     EXPECT_EQ(map_->rankingTable.dates[9].second, 1);
     EXPECT_EQ(map_->rankingTable.dates[9].daylight, 1);
-    ASSERT_TRUE(file_->SaveSettings(Path("Game.ini")));
-    EXPECT_EQ(Read("Game.ini"), first);
-    EXPECT_FALSE(std::filesystem::exists(Native("Game.ini.new")));
+    ASSERT_TRUE(file_->SaveSettings(folder_.Path("Game.ini")));
+    EXPECT_EQ(folder_.Read("Game.ini"), first);
+    EXPECT_FALSE(std::filesystem::exists(folder_.Native("Game.ini.new")));
 }
 
 TEST_F(SettingsFileTest, DisplayModeIsRequestedButWrittenBackAsLoaded) {
@@ -141,9 +122,9 @@ TEST_F(SettingsFileTest, DisplayModeIsRequestedButWrittenBackAsLoaded) {
     EXPECT_EQ(Encoded()[2], 1);
 
     b[2] = 9;  // unknown: both fields stay as they were
-    Write("Game.ini", b);
+    folder_.Write("Game.ini", b);
     system_->screenModeRequest = 0;
-    file_->LoadSettings(Path("Game.ini"));
+    file_->LoadSettings(folder_.Path("Game.ini"));
     EXPECT_EQ(system_->screenMode, 1);
     EXPECT_EQ(system_->screenModeRequest, 0);
     EXPECT_EQ(Encoded()[2], 9);
@@ -272,13 +253,13 @@ TEST_F(SettingsFileTest, FailedSaveReportsFalseAndKeepsTheOldFile) {
     Bytes old = Record();
     old[34] = 12;
     old[36] = 77;
-    Write("Game.ini", old);
-    ASSERT_EQ(mkdir(Native("Game.ini.new").c_str(), 0755), 0);
+    folder_.Write("Game.ini", old);
+    ASSERT_EQ(mkdir(folder_.Native("Game.ini.new").c_str(), 0755), 0);
     system_->bgmVolume = 500;
-    EXPECT_FALSE(file_->SaveSettings(Path("Game.ini")));
-    EXPECT_EQ(Read("Game.ini"), old);
+    EXPECT_FALSE(file_->SaveSettings(folder_.Path("Game.ini")));
+    EXPECT_EQ(folder_.Read("Game.ini"), old);
 
-    EXPECT_FALSE(file_->SaveSettings(Path("no_such_folder/Game.ini")));
+    EXPECT_FALSE(file_->SaveSettings(folder_.Path("no_such_folder/Game.ini")));
 }
 
 // dir.txt
@@ -297,26 +278,26 @@ Bytes Utf16File(std::u16string_view text, bool bom = true) {
 using FolderFileTest = SettingsFileTest;
 
 TEST_F(FolderFileTest, TextIsTakenAsItStands) {
-    Write("dir.txt", Utf16File(u""));
-    ASSERT_TRUE(file_->LoadFolderFile(Path("dir.txt")));
+    folder_.Write("dir.txt", Utf16File(u""));
+    ASSERT_TRUE(file_->LoadFolderFile(folder_.Path("dir.txt")));
     EXPECT_EQ(base::WideView(system_->folderText), u"");
     EXPECT_EQ(base::WideView(system_->folderTextCopy), u"");
 
-    Write("dir.txt", Utf16File(u"data\\\r\n"));
-    ASSERT_TRUE(file_->LoadFolderFile(Path("dir.txt")));
+    folder_.Write("dir.txt", Utf16File(u"data\\\r\n"));
+    ASSERT_TRUE(file_->LoadFolderFile(folder_.Path("dir.txt")));
     EXPECT_EQ(base::WideView(system_->folderText), u"data\\\r\n");
 
     // Whatever the first two bytes are, they are skipped; a zero unit ends the text.
-    Write("dir.txt", Utf16File(u"Xmusic\\\0rest"sv, false));
-    ASSERT_TRUE(file_->LoadFolderFile(Path("dir.txt")));
+    folder_.Write("dir.txt", Utf16File(u"Xmusic\\\0rest"sv, false));
+    ASSERT_TRUE(file_->LoadFolderFile(folder_.Path("dir.txt")));
     EXPECT_EQ(base::WideView(system_->folderText), u"music\\");
     EXPECT_EQ(base::WideView(system_->folderTextCopy), u"music\\");
 
     // A lone last byte is the low half of a unit.
     Bytes odd = Utf16File(u"ab");
     odd.push_back('c');
-    Write("dir.txt", odd);
-    ASSERT_TRUE(file_->LoadFolderFile(Path("dir.txt")));
+    folder_.Write("dir.txt", odd);
+    ASSERT_TRUE(file_->LoadFolderFile(folder_.Path("dir.txt")));
     EXPECT_EQ(base::WideView(system_->folderText), u"abc");
 }
 
@@ -324,31 +305,31 @@ TEST_F(FolderFileTest, LongTextIsCutAtEightyUnits) {
     std::u16string text;
     for (int i = 0; i < 200; ++i)
         text += static_cast<char16_t>(u'A' + i % 26);
-    Write("dir.txt", Utf16File(text));
-    ASSERT_TRUE(file_->LoadFolderFile(Path("dir.txt")));
+    folder_.Write("dir.txt", Utf16File(text));
+    ASSERT_TRUE(file_->LoadFolderFile(folder_.Path("dir.txt")));
     EXPECT_EQ(base::WideView(system_->folderText), text.substr(0, 80));
     EXPECT_EQ(base::WideView(system_->folderTextCopy), text.substr(0, 80));
 }
 
 TEST_F(FolderFileTest, WrittenFileReadsBack) {
     base::WideCopy(system_->folderText, u"グラフィック\\");
-    ASSERT_TRUE(file_->SaveFolderFile(Path("dir.txt")));
-    EXPECT_EQ(Read("dir.txt"), Utf16File(u"グラフィック\\"));
+    ASSERT_TRUE(file_->SaveFolderFile(folder_.Path("dir.txt")));
+    EXPECT_EQ(folder_.Read("dir.txt"), Utf16File(u"グラフィック\\"));
     Fresh();
-    ASSERT_TRUE(file_->LoadFolderFile(Path("dir.txt")));
+    ASSERT_TRUE(file_->LoadFolderFile(folder_.Path("dir.txt")));
     EXPECT_EQ(base::WideView(system_->folderText), u"グラフィック\\");
 
     system_->folderText[0] = 0;
-    ASSERT_TRUE(file_->SaveFolderFile(Path("dir.txt")));
-    EXPECT_EQ(Read("dir.txt"), (Bytes{0xFF, 0xFE}));
+    ASSERT_TRUE(file_->SaveFolderFile(folder_.Path("dir.txt")));
+    EXPECT_EQ(folder_.Read("dir.txt"), (Bytes{0xFF, 0xFE}));
 }
 
 TEST_F(FolderFileTest, MissingFileFailsAndSaysWhichFile) {
     base::WideCopy(system_->folderText, u"kept\\");
     testing::internal::CaptureStderr();
-    EXPECT_FALSE(file_->LoadFolderFile(Path("dir.txt")));
+    EXPECT_FALSE(file_->LoadFolderFile(folder_.Path("dir.txt")));
     const std::string err = testing::internal::GetCapturedStderr();
-    EXPECT_NE(err.find(Native("dir.txt")), std::string::npos) << err;
+    EXPECT_NE(err.find(folder_.Native("dir.txt")), std::string::npos) << err;
     EXPECT_NE(err.find(std::strerror(ENOENT)), std::string::npos) << err;
     EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1);
     EXPECT_EQ(base::WideView(system_->folderText), u"kept\\");

@@ -15,20 +15,12 @@
 #include "base/WideText.h"
 #include "persist/CLoadFile.h"
 #include "platform/Dialogs.h"
+#include "support/FakeServices.h"
+#include "support/TempFolder.h"
 #include "world/MapSceneEntity.h"
 #include "world/System.h"
 
 namespace {
-
-using Bytes = std::vector<uint8_t>;
-
-class RecordingDialogs final : public platform::Dialogs {
-public:
-    void Show(std::string_view text, std::string_view caption) override {
-        shown.emplace_back(text, caption);
-    }
-    std::vector<std::pair<std::string, std::string>> shown;
-};
 
 constexpr size_t kMeaningfulSize = 38971;
 
@@ -72,27 +64,15 @@ Bytes MarkedSlotFile(size_t size) {
 class SlotFileTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/tessary_persist_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        folder_ = pattern;
         system_ = std::make_unique<System>();
         map_ = std::make_unique<MapSceneEntity>();
         file_ = std::make_unique<CLoadFile>(system_.get(), map_.get(), &dialogs_);
     }
-    void TearDown() override { std::filesystem::remove_all(folder_); }
-
-    std::string Native(const char* name) const { return folder_ + "/" + name; }
-    std::u16string Path(const char* name) const { return base::FromUtf8(Native(name)); }
-    void Write(const char* name, const Bytes& bytes) const {
-        std::ofstream out(Native(name), std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(bytes.data()),
-                  static_cast<std::streamsize>(bytes.size()));
-    }
 
     // Loads bytes as the file of the given slot.
     const SaveSlot& Load(const Bytes& bytes, int slot = 0) {
-        Write("save0001.dat", bytes);
-        EXPECT_TRUE(file_->LoadSlot(Path("save0001.dat"), slot));
+        folder_.Write("save0001.dat", bytes);
+        EXPECT_TRUE(file_->LoadSlot(folder_.Path("save0001.dat"), slot));
         return map_->saveSlots[slot];
     }
 
@@ -129,7 +109,7 @@ protected:
         EXPECT_EQ(s.table[2047], 0x44454647);
     }
 
-    std::string folder_;
+    TempFolder folder_;
     RecordingDialogs dialogs_;
     std::unique_ptr<System> system_;
     std::unique_ptr<MapSceneEntity> map_;
@@ -172,10 +152,10 @@ TEST_F(SlotFileTest, ShortFileLeavesTheRestZero) {
 }
 
 TEST_F(SlotFileTest, MissingFileShowsItsPathAndFails) {
-    EXPECT_FALSE(file_->LoadSlot(Path("save0005.dat"), 4));
+    EXPECT_FALSE(file_->LoadSlot(folder_.Path("save0005.dat"), 4));
     ASSERT_EQ(dialogs_.shown.size(), 1u);
-    EXPECT_EQ(dialogs_.shown[0].first, Native("save0005.dat") + " ファイルが見つかりません");
-    EXPECT_EQ(dialogs_.shown[0].second, "Message");
+    EXPECT_EQ(dialogs_.shown[0].text, folder_.Native("save0005.dat") + " ファイルが見つかりません");
+    EXPECT_EQ(dialogs_.shown[0].caption, "Message");
     EXPECT_EQ(map_->saveSlots[4].blocks[0].flag, 0);
 }
 

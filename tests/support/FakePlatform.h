@@ -1,0 +1,21 @@
+#pragma once
+// The whole platform bundle made of doubles: a scripted clock and calendar,
+// recording dialogs, a fake window and device, and obliging services.
+
+#include "platform/Platform.h"
+#include "support/FakeGpu.h"
+#include "support/FakeServices.h"
+#include "support/FakeWindow.h"
+#include "support/ScriptedClock.h"
+
+struct FakePlatform {
+    ScriptedClock clock;
+    FixedCalendar calendar;
+    RecordingDialogs dialogs;
+    FakeWindow window;
+    FakeGpu gpu;
+    CountingScreenSaver screenSaver;
+    FakeLock lock;
+    FakeProcess process;
+    platform::Platform platform{clock, calendar, dialogs, window, gpu, screenSaver, lock, process};
+};
