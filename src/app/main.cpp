@@ -2,6 +2,7 @@
 // hands them to the game.
 
 #include "app/Startup.h"
+#include "platform/AlDevice.h"
 #include "platform/GlDevice.h"
 #include "platform/Platform.h"
 #include "platform/SdlSession.h"
@@ -17,7 +18,8 @@ int main() {
     platform::SdlScreenSaver screenSaver;
     platform::FileInstanceLock instanceLock(platform::FileInstanceLock::DefaultPath());
     platform::LinuxProcess process;
-    const platform::Platform platform{clock, calendar,    dialogs,      window,
-                                      gpu,   screenSaver, instanceLock, process};
+    platform::AlDefaultDevice sound;  // fails to open on a machine without sound
+    const platform::Platform platform{clock,       calendar,     dialogs, window, gpu,
+                                      screenSaver, instanceLock, process, sound};
     return RunGame(platform, SceneFrames{});
 }

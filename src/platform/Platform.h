@@ -6,6 +6,7 @@
 #include "platform/Dialogs.h"
 #include "platform/GpuDevice.h"
 #include "platform/Services.h"
+#include "platform/SoundDevice.h"
 #include "platform/Window.h"
 
 namespace platform {
@@ -19,6 +20,7 @@ struct Platform {
     ScreenSaver& screenSaver;
     InstanceLock& instanceLock;
     Process& process;
+    SoundDevice& sound;
 };
 
 }  // namespace platform

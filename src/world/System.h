@@ -4,7 +4,12 @@
 //
 // Every flag and request is an int32 holding 0 or 1. Requests are set by one
 // part of the game and served, then cleared, by another on a later frame.
+//
+// The music thread shares a few of these with the main thread: the window's
+// active flag, the stop flag, the track selection and the loop points. Each is
+// written by one thread and read by the other, so they are atomic.
 
+#include <atomic>
 #include <cstdint>
 
 #include "platform/Window.h"
@@ -43,22 +48,26 @@ public:
     uint8_t keyState[256] = {};
     float texelOffset = 1.0e-6f;
     int32_t fontEnabled = 0;
-    int32_t active = 1;
+    std::atomic<int32_t> active = 1;
     int32_t frameSkip = 0;
     int32_t soundDisabled = 0;
     int32_t soundMode = 0;  // 0 none, 1 WAVE, 2 Ogg Vorbis
-    int32_t bgmTrack = 0;
-    int32_t bgmPreviousTrack = 0;
-    int32_t bgmRestart = 1;
+    // The music track playing (1..63, 0 for silence), the one before it, and
+    // 1 to rewind the track even if it did not change.
+    std::atomic<int32_t> bgmTrack = 0;
+    std::atomic<int32_t> bgmPreviousTrack = 0;
+    std::atomic<int32_t> bgmRestart = 1;
     int32_t bgmVolume = 0;  // 0..10000 in steps of 500
     int32_t seVolume = 0;
     int32_t bgmFadeCounter = 0;
     int32_t bgmFadeOutRequest = 0;
     int32_t bgmFadeInRequest = 0;
     int32_t folderRelative = 0;
-    int32_t stopStream = 0;
-    int32_t bgmLoopStart[kTrackCount] = {};
-    int32_t bgmLoopLength[kTrackCount] = {};
+    // 1 ends the music thread.
+    std::atomic<int32_t> stopStream = 0;
+    // Loop points per track in sample frames, unsigned values kept in int32.
+    std::atomic<int32_t> bgmLoopStart[kTrackCount] = {};
+    std::atomic<int32_t> bgmLoopLength[kTrackCount] = {};
     char16_t programFolder[kPathUnits] = {};   // with its trailing separator
     char16_t folderTextCopy[kPathUnits] = {};  // the source of resourceFolder
     char16_t resourceFolder[kPathUnits] = {};  // every resource is read from here

@@ -1,10 +1,12 @@
 #pragma once
 // The whole platform bundle made of doubles: a scripted clock and calendar,
-// recording dialogs, a fake window and device, and obliging services.
+// recording dialogs, a fake window and device, obliging services, and the
+// loopback sound device.
 
 #include "platform/Platform.h"
 #include "support/FakeGpu.h"
 #include "support/FakeServices.h"
+#include "support/FakeSound.h"
 #include "support/FakeWindow.h"
 #include "support/ScriptedClock.h"
 
@@ -17,5 +19,7 @@ struct FakePlatform {
     CountingScreenSaver screenSaver;
     FakeLock lock;
     FakeProcess process;
-    platform::Platform platform{clock, calendar, dialogs, window, gpu, screenSaver, lock, process};
+    FakeSoundDevice sound;
+    platform::Platform platform{clock,       calendar, dialogs, window, gpu,
+                                screenSaver, lock,     process, sound};
 };

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/Startup.h"
+#include "audio/CXa2.h"
 #include "base/WideText.h"
 #include "support/FakePlatform.h"
 #include "support/TempFolder.h"
@@ -52,6 +53,7 @@ protected:
     FakeWindow& window = fake.window;
     FakeGpu& gpu = fake.gpu;
     CountingScreenSaver& screenSaver = fake.screenSaver;
+    FakeSoundDevice& sound = fake.sound;
     FakeLock& lock = fake.lock;
     FakeProcess& process = fake.process;
     SceneFrames scenes;
@@ -154,6 +156,56 @@ TEST_F(StartupTest, ADeviceThatCannotBeMadeTakesTheFailureExit) {
     EXPECT_TRUE(screenSaver.on);
     EXPECT_FALSE(folder.Exists("Game.ini"));
     EXPECT_EQ(TheGame(), nullptr);
+}
+
+TEST_F(StartupTest, SoundComesUpWithTheGameAndGoesDownWithIt) {
+    bool mixing = false;
+    scenes.title = [&](Game& game) {
+        mixing = game.system->soundDisabled == 0 && sound.loopback.HasContext();
+        return 1;
+    };
+    EXPECT_EQ(Run(), 0);
+    EXPECT_TRUE(mixing);
+    EXPECT_EQ(sound.opens, 1);
+    EXPECT_EQ(sound.closes, 1);
+    EXPECT_FALSE(sound.loopback.IsOpen());
+}
+
+TEST_F(StartupTest, WithoutASoundDeviceTheGameRunsSilently) {
+    sound.hasDevice = false;
+    int32_t disabled = -1;
+    scenes.title = [&](Game& game) {
+        disabled = game.system->soundDisabled;
+        ++frames;
+        return 1;
+    };
+    EXPECT_EQ(Run(), 0);
+    EXPECT_EQ(disabled, 1);
+    EXPECT_GE(frames, 1);
+    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_TRUE(folder.Exists("Game.ini"));
+}
+
+TEST_F(StartupTest, AMasteringVoiceThatCannotBeMadeTakesTheFailureExit) {
+    sound.contextOk = false;
+    EXPECT_EQ(Run(), 0);
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].text, "XAudio2の初期化に失敗しました。");
+    EXPECT_EQ(dialogs.shown[0].caption, "Message");
+    EXPECT_EQ(frames, 0);
+    EXPECT_FALSE(window.Exists());
+    EXPECT_FALSE(gpu.IsCreated());
+    EXPECT_FALSE(sound.loopback.IsOpen());
+    EXPECT_FALSE(folder.Exists("Game.ini"));
+}
+
+TEST_F(StartupTest, WithSoundOffNoSoundDeviceIsOpened) {
+    std::vector<uint8_t> ini(512, 0);
+    ini[3] = 1;  // byte 21 = 0: no sound
+    folder.Write("Game.ini", ini);
+    EXPECT_EQ(Run(), 0);
+    EXPECT_EQ(sound.opens, 0);
+    EXPECT_TRUE(dialogs.shown.empty());
 }
 
 TEST_F(StartupTest, SettingsThatCannotBeWrittenLeaveTheOldFilesWhole) {

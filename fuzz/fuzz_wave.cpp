@@ -1,0 +1,125 @@
+// WAVE files: any bytes, read the way the game reads them: the reader's own
+// operations, an effect loaded and played, and a music track opened and
+// streamed across its loop end. Nothing may crash or read out of bounds.
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "audio/CXa2.h"
+#include "audio/WaveReader.h"
+#include "base/WideText.h"
+#include "platform/AlDevice.h"
+#include "platform/Clock.h"
+#include "platform/Dialogs.h"
+#include "world/System.h"
+
+// A folder in memory for the file under test, and the audio object on
+// OpenAL's loopback device.
+namespace {
+
+class QuietDialogs final : public platform::Dialogs {
+public:
+    void Show(std::string_view, std::string_view) override {}
+};
+
+// Writes the bytes to a file of the folder and returns the game's path for it.
+std::u16string WriteFile(const std::string& name, const uint8_t* data, size_t size) {
+    static const std::string folder = [] {
+        std::string path = "/dev/shm/tessary-fuzz-" + std::to_string(getpid());
+        mkdir(path.c_str(), 0700);
+        std::atexit([] {
+            std::filesystem::remove_all("/dev/shm/tessary-fuzz-" + std::to_string(getpid()));
+        });
+        return path + "/";
+    }();
+    const std::string path = folder + name;
+    FILE* file = std::fopen(path.c_str(), "wb");
+    if (file != nullptr) {
+        if (size > 0)
+            std::fwrite(data, 1, size, file);
+        std::fclose(file);
+    }
+    return base::FromUtf8(path);
+}
+
+// The audio object with its engine on the loopback device, made once.
+struct SoundRig {
+    explicit SoundRig(int32_t soundMode) {
+        system.soundMode = soundMode;
+        system.seVolume = 10000;
+        system.bgmVolume = 10000;
+        audio.Link(&system);
+        audio.CreateEngine(device, clock, dialogs);
+    }
+    void Mix(int32_t frames) {
+        static float out[2 * 4096];
+        while (frames > 0) {
+            const int32_t n = frames < 4096 ? frames : 4096;
+            device.Render(out, n);
+            frames -= n;
+        }
+    }
+
+    System system;
+    QuietDialogs dialogs;
+    platform::SystemClock clock;
+    platform::AlLoopbackDevice device;
+    CXa2 audio;
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static SoundRig rig(1);
+    const std::u16string path = WriteFile("sound.wav", data, size);
+
+    // The reader: slices of changing sizes, seeks, and the data found again.
+    WaveReader reader;
+    if (reader.OpenAndReset(path) == WaveReader::kOk) {
+        std::vector<uint8_t> slice(9000);
+        uint32_t want = 1;
+        for (int i = 0; i < 16 && reader.remainingBytes() > 0; ++i) {
+            uint32_t delivered = 0;
+            if (reader.ReadSlice(want, slice.data(), &delivered) != WaveReader::kOk)
+                break;
+            want = (want * 5 + 3) % static_cast<uint32_t>(slice.size());
+        }
+        reader.SeekTo(size / 2);
+        reader.ReadAvailable(64, slice.data());
+        reader.ResetToData();
+        reader.ReadAvailable(static_cast<uint32_t>(slice.size()), slice.data());
+    }
+
+    // An effect: loaded, played, mixed.
+    if (rig.audio.LoadWaveEffect(path, 0)) {
+        rig.audio.PlayEffect(0);
+        rig.Mix(256);
+    }
+
+    // A music track whose loop is its first data frame over and over: every
+    // chunk crosses the loop end many times.
+    static const uint8_t kLoop[] = "LoopStart=0\r\n\r\nLoopLength=1\r\n";
+    WriteFile("sound.wav.sli", kLoop, sizeof kLoop - 1);
+    if (rig.audio.LoadWaveTrack(path, 1)) {
+        static const bool voice = rig.audio.CreateMusicVoice();
+        if (voice) {
+            rig.system.bgmTrack = 1;
+            rig.audio.RewindIfChanged(1);
+            rig.audio.StreamPass();
+            rig.Mix(8192);
+            rig.audio.StreamPass();
+            rig.system.bgmTrack = 0;
+            rig.Mix(20000);
+            rig.audio.StreamPass();
+        }
+        rig.audio.CloseWaveTrack(1);
+    }
+    return 0;
+}

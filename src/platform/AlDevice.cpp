@@ -1,0 +1,110 @@
+#include "platform/AlDevice.h"
+
+#include <AL/al.h>
+#include <AL/alc.h>
+#include <AL/alext.h>
+
+#include <cstdio>
+
+namespace platform {
+namespace {
+
+ALCdevice* AsDevice(void* p) {
+    return static_cast<ALCdevice*>(p);
+}
+ALCcontext* AsContext(void* p) {
+    return static_cast<ALCcontext*>(p);
+}
+
+}  // namespace
+
+AlDeviceBase::~AlDeviceBase() {
+    CloseDevice();
+}
+
+bool AlDeviceBase::CreateContext() {
+    if (device_ == nullptr)
+        return false;
+    if (context_ != nullptr)
+        return true;
+    ALCcontext* context = alcCreateContext(AsDevice(device_), ContextAttributes());
+    if (context == nullptr) {
+        std::fprintf(stderr, "alcCreateContext failed: %s\n",
+                     alcGetString(AsDevice(device_), alcGetError(AsDevice(device_))));
+        return false;
+    }
+    if (alcMakeContextCurrent(context) != ALC_TRUE) {
+        std::fprintf(stderr, "alcMakeContextCurrent failed: %s\n",
+                     alcGetString(AsDevice(device_), alcGetError(AsDevice(device_))));
+        alcDestroyContext(context);
+        return false;
+    }
+    context_ = context;
+    return true;
+}
+
+void AlDeviceBase::DestroyContext() {
+    if (context_ == nullptr)
+        return;
+    if (alcGetCurrentContext() == AsContext(context_))
+        alcMakeContextCurrent(nullptr);
+    alcDestroyContext(AsContext(context_));
+    context_ = nullptr;
+}
+
+void AlDeviceBase::CloseDevice() {
+    DestroyContext();
+    if (device_ == nullptr)
+        return;
+    alcCloseDevice(AsDevice(device_));
+    device_ = nullptr;
+}
+
+bool AlDefaultDevice::OpenDevice() {
+    if (device_ == nullptr)
+        device_ = alcOpenDevice(nullptr);
+    return device_ != nullptr;
+}
+
+AlLoopbackDevice::AlLoopbackDevice(int32_t sampleRate) : sampleRate_(sampleRate) {
+    // Float output: no dithering and no clipping, so the mix can be checked
+    // sample for sample. The limiter would reshape loud mixes; it stays off.
+    const int attributes[] = {ALC_FORMAT_CHANNELS_SOFT,
+                              ALC_STEREO_SOFT,
+                              ALC_FORMAT_TYPE_SOFT,
+                              ALC_FLOAT_SOFT,
+                              ALC_FREQUENCY,
+                              sampleRate,
+                              ALC_OUTPUT_LIMITER_SOFT,
+                              ALC_FALSE,
+                              ALC_HRTF_SOFT,
+                              ALC_FALSE,
+                              0};
+    static_assert(sizeof attributes == sizeof attributes_);
+    for (size_t i = 0; i < sizeof attributes / sizeof attributes[0]; ++i)
+        attributes_[i] = attributes[i];
+}
+
+bool AlLoopbackDevice::OpenDevice() {
+    if (device_ != nullptr)
+        return true;
+    if (alcIsExtensionPresent(nullptr, "ALC_SOFT_loopback") != ALC_TRUE)
+        return false;
+    auto open = reinterpret_cast<LPALCLOOPBACKOPENDEVICESOFT>(
+        alcGetProcAddress(nullptr, "alcLoopbackOpenDeviceSOFT"));
+    if (open == nullptr)
+        return false;
+    device_ = open(nullptr);
+    return device_ != nullptr;
+}
+
+void AlLoopbackDevice::Render(float* out, int32_t frames) {
+    if (context_ == nullptr || frames <= 0)
+        return;
+    static const auto render = reinterpret_cast<LPALCRENDERSAMPLESSOFT>(
+        alcGetProcAddress(nullptr, "alcRenderSamplesSOFT"));
+    if (render != nullptr)
+        render(AsDevice(device_), out, frames);
+}
+
+}  // namespace platform

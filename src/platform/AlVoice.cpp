@@ -1,0 +1,222 @@
+#include "platform/AlVoice.h"
+
+#include <AL/al.h>
+#include <AL/alc.h>
+#include <AL/alext.h>
+
+#include <cstdio>
+
+namespace platform {
+namespace {
+
+// XAudio2's limits on a voice's sample rate.
+constexpr int32_t kMinSampleRate = 1000;
+constexpr int32_t kMaxSampleRate = 200000;
+
+ALenum AlFormatOf(const VoiceFormat& f) {
+    if (f.sampleRate < kMinSampleRate || f.sampleRate > kMaxSampleRate)
+        return 0;
+    if (f.channels != 1 && f.channels != 2)
+        return 0;
+    const bool stereo = f.channels == 2;
+    if (f.isFloat) {
+        if (f.bitsPerSample != 32 || alIsExtensionPresent("AL_EXT_FLOAT32") != AL_TRUE)
+            return 0;
+        return stereo ? AL_FORMAT_STEREO_FLOAT32 : AL_FORMAT_MONO_FLOAT32;
+    }
+    if (f.bitsPerSample == 8)
+        return stereo ? AL_FORMAT_STEREO8 : AL_FORMAT_MONO8;
+    if (f.bitsPerSample == 16)
+        return stereo ? AL_FORMAT_STEREO16 : AL_FORMAT_MONO16;
+    return 0;
+}
+
+ALint SourceInt(ALuint source, ALenum what) {
+    ALint value = 0;
+    alGetSourcei(source, what, &value);
+    return value;
+}
+
+}  // namespace
+
+std::atomic<uint64_t> AlVoice::operations_{0};
+
+AlVoice::~AlVoice() {
+    if (source_ != 0)
+        Destroy();
+}
+
+bool AlVoice::Supports(const VoiceFormat& format) {
+    return AlFormatOf(format) != 0;
+}
+
+bool AlVoice::Create(const VoiceFormat& format) {
+    if (source_ != 0)
+        Destroy();
+    Count();
+    const ALenum alFormat = AlFormatOf(format);
+    if (alFormat == 0) {
+        std::fprintf(stderr, "OpenAL cannot play %d-bit%s sound with %d channels at %d Hz\n",
+                     format.bitsPerSample, format.isFloat ? " float" : "", format.channels,
+                     format.sampleRate);
+        return false;
+    }
+    alGetError();  // voices are made before the music thread runs: the error state is ours
+    ALuint source = 0;
+    alGenSources(1, &source);
+    const ALenum error = alGetError();
+    if (error != AL_NO_ERROR) {
+        std::fprintf(stderr, "alGenSources failed: %s\n", alGetString(error));
+        return false;
+    }
+    // The sound plays at the listener, unattenuated; stereo channels go
+    // straight to the left and right outputs, as XAudio2 maps them.
+    alSourcei(source, AL_SOURCE_RELATIVE, AL_TRUE);
+    alSource3f(source, AL_POSITION, 0.0f, 0.0f, 0.0f);
+    alSourcef(source, AL_ROLLOFF_FACTOR, 0.0f);
+    if (format.channels == 2 && alIsExtensionPresent("AL_SOFT_direct_channels") == AL_TRUE)
+        alSourcei(source, AL_DIRECT_CHANNELS_SOFT, AL_TRUE);
+
+    source_ = source;
+    alFormat_ = alFormat;
+    sampleRate_ = format.sampleRate;
+    frameBytes_ = static_cast<uint32_t>(format.channels * format.bitsPerSample / 8);
+    started_ = false;
+    return true;
+}
+
+void AlVoice::Destroy() {
+    if (source_ == 0)
+        return;
+    Count();
+    alSourceStop(source_);
+    alSourcei(source_, AL_BUFFER, 0);
+    alDeleteSources(1, &source_);
+    if (!buffers_.empty())
+        alDeleteBuffers(static_cast<ALsizei>(buffers_.size()), buffers_.data());
+    buffers_.clear();
+    free_.clear();
+    source_ = 0;
+    started_ = false;
+}
+
+void AlVoice::ReclaimPlayed() {
+    for (;;) {
+        const ALint state = SourceInt(source_, AL_SOURCE_STATE);
+        ALint processed = SourceInt(source_, AL_BUFFERS_PROCESSED);
+        while (processed > 0) {
+            ALuint ids[16];
+            const ALsizei n = processed < 16 ? processed : 16;
+            alSourceUnqueueBuffers(source_, n, ids);
+            free_.insert(free_.end(), ids, ids + n);
+            processed -= n;
+        }
+        if (state != AL_STOPPED) {
+            // It may have run out while the buffers were taken back: look again.
+            if (SourceInt(source_, AL_SOURCE_STATE) == AL_STOPPED)
+                continue;
+            return;
+        }
+        alSourceRewind(source_);  // empty and initial: new buffers count as queued
+        return;
+    }
+}
+
+bool AlVoice::SubmitSourceBuffer(const void* data, uint32_t bytes) {
+    if (source_ == 0 || data == nullptr)
+        return false;
+    Count();
+    bytes -= bytes % frameBytes_;
+    if (bytes == 0)
+        return false;
+    ReclaimPlayed();
+    ALuint buffer = 0;
+    if (!free_.empty()) {
+        buffer = free_.back();
+        free_.pop_back();
+    } else {
+        alGenBuffers(1, &buffer);
+        if (buffer == 0)
+            return false;
+        buffers_.push_back(buffer);
+    }
+    alBufferData(buffer, alFormat_, data, static_cast<ALsizei>(bytes), sampleRate_);
+    alSourceQueueBuffers(source_, 1, &buffer);
+    if (started_)
+        Resume();
+    return true;
+}
+
+void AlVoice::Resume() {
+    const ALint state = SourceInt(source_, AL_SOURCE_STATE);
+    if (state == AL_PLAYING)
+        return;
+    if (state == AL_STOPPED) {
+        // The queue ran out just as the new buffer went in: everything before
+        // it has been played.
+        ALint played = SourceInt(source_, AL_BUFFERS_QUEUED) - 1;
+        while (played > 0) {
+            ALuint ids[16];
+            const ALsizei n = played < 16 ? played : 16;
+            alSourceUnqueueBuffers(source_, n, ids);
+            free_.insert(free_.end(), ids, ids + n);
+            played -= n;
+        }
+        alSourceRewind(source_);
+    }
+    alSourcePlay(source_);
+}
+
+void AlVoice::Start() {
+    if (source_ == 0)
+        return;
+    Count();
+    started_ = true;
+    ReclaimPlayed();
+    const ALint state = SourceInt(source_, AL_SOURCE_STATE);
+    if ((state == AL_INITIAL || state == AL_PAUSED) && SourceInt(source_, AL_BUFFERS_QUEUED) > 0)
+        alSourcePlay(source_);
+}
+
+void AlVoice::Stop() {
+    if (source_ == 0)
+        return;
+    Count();
+    started_ = false;
+    alSourcePause(source_);
+}
+
+void AlVoice::FlushSourceBuffers() {
+    if (source_ == 0)
+        return;
+    Count();
+    alSourceStop(source_);
+    alSourcei(source_, AL_BUFFER, 0);
+    alSourceRewind(source_);
+    free_ = buffers_;
+}
+
+int32_t AlVoice::QueuedBuffers() {
+    if (source_ == 0)
+        return 0;
+    Count();
+    return SourceInt(source_, AL_BUFFERS_QUEUED) - SourceInt(source_, AL_BUFFERS_PROCESSED);
+}
+
+void AlVoice::SetVolume(float volume) {
+    if (source_ == 0)
+        return;
+    Count();
+    alSourcef(source_, AL_GAIN, volume > 0.0f ? volume : 0.0f);
+}
+
+float AlVoice::GetVolume() {
+    if (source_ == 0)
+        return 0.0f;
+    Count();
+    ALfloat gain = 0.0f;
+    alGetSourcef(source_, AL_GAIN, &gain);
+    return gain;
+}
+
+}  // namespace platform

@@ -1,0 +1,34 @@
+#pragma once
+// The sound device the audio engine plays through.
+//
+// Opening the device is what creating the engine amounts to, and its mixing
+// context is the mastering voice. main() opens the default output
+// (AlDefaultDevice); tests open OpenAL's loopback device (AlLoopbackDevice)
+// and mix into memory. A machine without a sound card cannot open a device,
+// and the game then runs silently.
+
+namespace platform {
+
+class SoundDevice {
+public:
+    virtual ~SoundDevice() = default;
+    // Opens the device; false when there is none to open.
+    virtual bool OpenDevice() = 0;
+    // Makes a mixing context on the open device, current for every thread.
+    virtual bool CreateContext() = 0;
+    // Destroys the context; the voices must be gone by then.
+    virtual void DestroyContext() = 0;
+    // Closes the device (destroying the context first if it still exists).
+    virtual void CloseDevice() = 0;
+};
+
+// The device of a machine with no sound output at all: it never opens.
+class NoSoundDevice final : public SoundDevice {
+public:
+    bool OpenDevice() override { return false; }
+    bool CreateContext() override { return false; }
+    void DestroyContext() override {}
+    void CloseDevice() override {}
+};
+
+}  // namespace platform

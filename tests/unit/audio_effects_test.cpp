@@ -1,0 +1,289 @@
+// The audio engine and its effects on OpenAL's loopback device: every test
+// sound is made here and every frame of the real mix is checked.
+
+#include <gtest/gtest.h>
+
+#include "audio/CLoadSnd.h"
+#include "audio/CXa2.h"
+#include "platform/AlVoice.h"
+#include "support/AudioRig.h"
+
+namespace {
+
+constexpr uint32_t kSecond = 44100;
+
+// The ramp's frames as the mix gives them back.
+std::vector<Frame> RampFrames(uint32_t frames, uint32_t from = 0) {
+    const std::vector<int16_t> ramp = Ramp(from + frames);
+    std::vector<Frame> out;
+    for (uint32_t i = from; i < from + frames; ++i)
+        out.push_back({ramp[2 * i], ramp[2 * i + 1]});
+    return out;
+}
+
+std::vector<Frame> Slice(const std::vector<Frame>& v, size_t from, size_t n) {
+    return std::vector<Frame>(v.begin() + from, v.begin() + from + n);
+}
+
+bool Silent(const std::vector<Frame>& v, size_t from = 0) {
+    for (size_t i = from; i < v.size(); ++i) {
+        if (v[i] != Frame{})
+            return false;
+    }
+    return true;
+}
+
+TEST(AudioEngineTest, WithoutASoundDeviceTheGameGoesOnSilently) {
+    System system;
+    system.soundMode = 2;
+    RecordingDialogs dialogs;
+    LockstepClock clock;
+    FakeSoundDevice device;
+    device.hasDevice = false;
+    CXa2 audio;
+    audio.Link(&system);
+    EXPECT_EQ(audio.CreateEngine(device, clock, dialogs), CXa2::kOk);
+    EXPECT_EQ(system.soundDisabled, 1);
+    EXPECT_TRUE(dialogs.shown.empty());
+
+    // A device whose mixing context cannot be made fails the engine.
+    System other;
+    other.soundMode = 1;
+    FakeSoundDevice broken;
+    broken.contextOk = false;
+    CXa2 failing;
+    failing.Link(&other);
+    EXPECT_EQ(failing.CreateEngine(broken, clock, dialogs), CXa2::kFail);
+    EXPECT_EQ(other.soundDisabled, 0);
+    failing.ShutdownAudio();
+    EXPECT_EQ(broken.closes, 1);
+    EXPECT_FALSE(broken.loopback.IsOpen());
+}
+
+TEST(AudioEngineTest, WhenSoundIsOffNoOpenAlCallIsMade) {
+    // No sound mode: no engine, nothing loaded, every call returns at once.
+    for (int32_t mode : {0, 3}) {
+        System system;
+        system.soundMode = mode;
+        system.bgmFadeOutRequest = 1;
+        system.bgmFadeInRequest = 1;
+        CXa2 audio;
+        audio.Link(&system);
+        const uint64_t before = platform::AlVoice::OperationCount();
+        EXPECT_TRUE(CLoadSnd(&audio, &system).LoadEffect(u"/nonexistent/se.ogg", 0));
+        audio.PlayEffect(0);
+        audio.RestartEffect0();
+        audio.SetMusicVolume();
+        audio.SetMusicVolume(5000);
+        audio.SetEffectVolume();
+        audio.MusicFadeService();
+        audio.ServiceIdleVoices();
+        EXPECT_EQ(platform::AlVoice::OperationCount(), before) << "mode " << mode;
+        EXPECT_EQ(system.bgmFadeOutRequest, 1);
+    }
+
+    // Sound disabled after everything was loaded: still no call.
+    AudioRig rig(1);
+    ASSERT_TRUE(rig.audio.LoadWaveEffect(rig.Write("se.wav", StereoWave(Ramp(100))), 0));
+    ASSERT_TRUE(rig.audio.CreateMusicVoice());
+    rig.system.soundDisabled = 1;
+    rig.system.bgmFadeOutRequest = 1;
+    const uint64_t before = platform::AlVoice::OperationCount();
+    rig.audio.PlayEffect(0);
+    rig.audio.RestartEffect0();
+    rig.audio.SetMusicVolume();
+    rig.audio.SetMusicVolume(0);
+    rig.audio.SetEffectVolume();
+    rig.audio.SetEffectVolume(0);
+    rig.audio.MusicFadeService();
+    rig.audio.ServiceIdleVoices();
+    EXPECT_EQ(platform::AlVoice::OperationCount(), before);
+    EXPECT_TRUE(Silent(rig.Mix(200)));
+}
+
+TEST(EffectTest, PlayingASlotAgainRestartsItAndSlotsMix) {
+    AudioRig rig(1);
+    ASSERT_TRUE(rig.audio.LoadWaveEffect(rig.Write("ramp.wav", StereoWave(Ramp(kSecond / 2))), 3));
+    rig.audio.PlayEffect(3);
+    EXPECT_EQ(rig.Mix(1000), RampFrames(1000));
+    // Again: from the beginning, never mixed with the first play.
+    rig.audio.PlayEffect(3);
+    const std::vector<Frame> again = rig.Mix(kSecond);
+    EXPECT_EQ(Slice(again, 0, kSecond / 2), RampFrames(kSecond / 2));
+    EXPECT_TRUE(Silent(again, kSecond / 2));
+
+    // Another slot plays at the same time: the two add up frame by frame.
+    const std::vector<int16_t> clicks = Clicks(3000, 100, 1000);
+    ASSERT_TRUE(rig.audio.LoadWaveEffect(rig.Write("clicks.wav", StereoWave(clicks)), 4));
+    rig.audio.PlayEffect(3);
+    rig.audio.PlayEffect(4);
+    const std::vector<Frame> both = rig.Mix(4000);
+    const std::vector<Frame> ramp = RampFrames(4000);
+    for (size_t i = 0; i < both.size(); ++i) {
+        const int32_t click = i < 3000 ? clicks[2 * i] : 0;
+        ASSERT_EQ(both[i], (Frame{ramp[i].left + click, ramp[i].right + click})) << i;
+    }
+}
+
+TEST(EffectTest, AWaveEffectHoldsAtMostItsFirstSecond) {
+    AudioRig rig(1);
+    CLoadSnd loader(&rig.audio, &rig.system);
+    ASSERT_TRUE(loader.LoadEffect(rig.Write("long.wav", StereoWave(Ramp(kSecond * 3 / 2))), 0));
+    const VoiceBuffer& longer = rig.audio.effectBuffer(0);
+    EXPECT_EQ(longer.audioBytes, 176400u);
+    EXPECT_EQ(longer.playLength, kSecond);
+    EXPECT_EQ(longer.flags, 0u);  // more follows in the file: not the end of the stream
+    rig.audio.PlayEffect(0);
+    const std::vector<Frame> played = rig.Mix(2 * kSecond);
+    EXPECT_EQ(Slice(played, 0, kSecond), RampFrames(kSecond));
+    EXPECT_TRUE(Silent(played, kSecond));
+
+    ASSERT_TRUE(loader.LoadEffect(rig.Write("short.wav", StereoWave(Ramp(kSecond / 4))), 1));
+    EXPECT_EQ(rig.audio.effectBuffer(1).flags, VoiceBuffer::kEndOfStream);
+    EXPECT_EQ(rig.audio.effectBuffer(1).playLength, kSecond / 4);
+
+    // A header that claims far more than the file holds: what is there.
+    Bytes claims = StereoWave(Ramp(1000));
+    for (size_t at : {size_t{28}, size_t{40}})  // bytes per second, data size
+        claims[at + 3] = 0x7F;
+    ASSERT_TRUE(loader.LoadEffect(rig.Write("claims.wav", claims), 1));
+    EXPECT_EQ(rig.audio.effectBuffer(1).playLength, 1000u);
+    EXPECT_EQ(rig.audio.effectBuffer(1).flags, VoiceBuffer::kEndOfStream);
+
+    // A file in a format of its own plays in it: mono 8-bit at 22,050 Hz
+    // lasts twice as many frames of the 44.1 kHz mix.
+    Bytes mono(kSecond / 4, 0xC0);
+    ASSERT_TRUE(loader.LoadEffect(
+        rig.Write("mono.wav",
+                  RiffFile("WAVE", {{"fmt ", FormatChunk(1, 1, 22050, 8)}, {"data", mono}})),
+        2));
+    EXPECT_EQ(rig.audio.effectBuffer(2).flags, VoiceBuffer::kEndOfStream);
+    rig.audio.PlayEffect(2);
+    const std::vector<Frame> monoPlayed = rig.Mix(kSecond);
+    size_t last = 0;
+    for (size_t i = 0; i < monoPlayed.size(); ++i) {
+        if (monoPlayed[i].left != 0) {
+            last = i;
+            EXPECT_EQ(monoPlayed[i].left, monoPlayed[i].right);
+        }
+    }
+    EXPECT_NEAR(static_cast<double>(last), kSecond / 2.0, 4.0);
+}
+
+TEST(EffectTest, BrokenWaveEffectsAreRefusedWithAMessage) {
+    AudioRig rig(1);
+    const Bytes data(400, 1);
+    const std::vector<Bytes> files = {
+        Bytes{'n', 'o', 't', ' ', 'a', ' ', 'w', 'a', 'v', 'e'},
+        // Block align 0 would leave no frame to count.
+        RiffFile("WAVE", {{"fmt ", FormatChunkRaw(1, 2, 44100, 176400, 0, 16)}, {"data", data}}),
+        // ADPCM, which no voice plays as it is.
+        RiffFile("WAVE", {{"fmt ", FormatChunk(2, 2, 44100, 4, Bytes(32))}, {"data", data}}),
+        // A block size that does not match the samples.
+        RiffFile("WAVE", {{"fmt ", FormatChunkRaw(1, 2, 44100, 176400, 3, 16)}, {"data", data}}),
+    };
+    for (size_t i = 0; i < files.size(); ++i) {
+        rig.dialogs.shown.clear();
+        EXPECT_FALSE(rig.audio.LoadWaveEffect(rig.Write("bad.wav", files[i]), 5)) << i;
+        ASSERT_EQ(rig.dialogs.shown.size(), 1u) << i;
+        EXPECT_EQ(rig.dialogs.shown[0].text, "Waveファイルのオープンに失敗");
+        EXPECT_EQ(rig.dialogs.shown[0].caption, "Error");
+    }
+    // No sound in the data: refused, as the loader will say.
+    rig.dialogs.shown.clear();
+    EXPECT_FALSE(rig.audio.LoadWaveEffect(
+        rig.Write("empty.wav",
+                  RiffFile("WAVE", {{"fmt ", FormatChunk(1, 2, 44100, 16)}, {"data", {}}})),
+        5));
+    EXPECT_TRUE(rig.dialogs.shown.empty());
+    rig.audio.PlayEffect(5);
+    EXPECT_TRUE(Silent(rig.Mix(100)));
+}
+
+TEST(EffectTest, AnOggEffectIsCutAtThreeSeconds) {
+    AudioRig rig(2);
+    CLoadSnd loader(&rig.audio, &rig.system);
+    const Bytes longer = EncodeOgg(Sine(4 * kSecond, 440.0, 0.5), 2, 44100);
+    ASSERT_TRUE(loader.LoadEffect(rig.Write("long.ogg", longer), 7));
+    const VoiceBuffer& b = rig.audio.effectBuffer(7);
+    EXPECT_EQ(b.audioBytes, 529200u);
+    EXPECT_EQ(b.playLength, 132300u);
+    EXPECT_EQ(b.flags, 0u);
+
+    // The mix is the decoded sound, frame for frame, for three seconds.
+    const std::vector<int16_t> decoded = DecodeOgg(longer);
+    rig.audio.PlayEffect(7);
+    const std::vector<Frame> played = rig.Mix(4 * kSecond);
+    for (uint32_t i = 0; i < 132300; ++i)
+        ASSERT_EQ(played[i], (Frame{decoded[2 * i], decoded[2 * i + 1]})) << i;
+    EXPECT_TRUE(Silent(played, 132300));
+
+    // Shorter than a second: the whole sound, marked as the end of the stream.
+    const Bytes shorter = EncodeOgg(Sine(kSecond / 2, 880.0, 0.5), 2, 44100);
+    ASSERT_TRUE(loader.LoadEffect(rig.Write("short.ogg", shorter), 8));
+    EXPECT_EQ(rig.audio.effectBuffer(8).flags, VoiceBuffer::kEndOfStream);
+    EXPECT_EQ(rig.audio.effectBuffer(8).audioBytes, DecodeOgg(shorter).size() * 2);
+
+    // What cannot be played as stereo 44.1 kHz, or is no Ogg stream at all,
+    // or is missing, is refused without a message box.
+    EXPECT_FALSE(loader.LoadEffect(
+        rig.Write("mono.ogg", EncodeOgg(std::vector<float>(8000, 0.1f), 1, 44100)), 9));
+    EXPECT_FALSE(loader.LoadEffect(
+        rig.Write("slow.ogg", EncodeOgg(Sine(8000, 440, 0.5, 22050), 2, 22050)), 9));
+    EXPECT_FALSE(loader.LoadEffect(rig.Write("wave.ogg", StereoWave(Ramp(100))), 9));
+    EXPECT_FALSE(loader.LoadEffect(rig.folder.Path("missing.ogg"), 9));
+    EXPECT_TRUE(rig.dialogs.shown.empty());
+}
+
+TEST(EffectTest, EffectVolumeScalesTheOutput) {
+    AudioRig rig(1);
+    const std::vector<int16_t> ramp = Ramp(2000);
+    ASSERT_TRUE(rig.audio.LoadWaveEffect(rig.Write("ramp.wav", StereoWave(ramp)), 0));
+    for (int32_t volume : {5000, 2500, 10000, 0}) {
+        rig.system.seVolume = volume;
+        rig.audio.SetEffectVolume();
+        EXPECT_FLOAT_EQ(rig.audio.EffectVoiceVolume(0), volume * 0.0001f);
+        rig.audio.PlayEffect(0);
+        const std::vector<float> out = rig.MixFloat(2000);
+        const float gain = static_cast<float>(volume * 0.0001);
+        for (size_t i = 0; i < out.size(); ++i)
+            ASSERT_EQ(out[i], ramp[i] / 32768.0f * gain) << "volume " << volume << " sample " << i;
+    }
+    // The value form sets every voice alike.
+    rig.audio.SetEffectVolume(7500);
+    EXPECT_FLOAT_EQ(rig.audio.EffectVoiceVolume(0), 0.75f);
+}
+
+TEST(EffectTest, RestartEffect0PlaysAgainOnceTheVoiceServiceReArmedIt) {
+    AudioRig rig(1);
+    ASSERT_TRUE(rig.audio.LoadWaveEffect(rig.Write("se.wav", StereoWave(Ramp(1000))), 0));
+    // Loaded and ready: a restart plays it from the start.
+    rig.audio.RestartEffect0();
+    std::vector<Frame> out = rig.Mix(1500);
+    EXPECT_EQ(Slice(out, 0, 1000), RampFrames(1000));
+    EXPECT_TRUE(Silent(out, 1000));
+
+    // Played out and not re-armed yet: nothing to play.
+    rig.audio.RestartEffect0();
+    EXPECT_TRUE(Silent(rig.Mix(1500)));
+    // The frame loop's service loads the sound again but does not start it.
+    rig.audio.ServiceIdleVoices();
+    EXPECT_TRUE(Silent(rig.Mix(500)));
+    rig.audio.RestartEffect0();
+    out = rig.Mix(1500);
+    EXPECT_EQ(Slice(out, 0, 1000), RampFrames(1000));
+
+    // While it plays, a restart goes on where it was, and the service leaves
+    // a voice with sound queued alone.
+    rig.audio.ServiceIdleVoices();
+    rig.audio.PlayEffect(0);
+    out = rig.Mix(400);
+    rig.audio.RestartEffect0();
+    rig.audio.ServiceIdleVoices();
+    const std::vector<Frame> rest = rig.Mix(1000);
+    out.insert(out.end(), rest.begin(), rest.end());
+    EXPECT_EQ(Slice(out, 0, 1000), RampFrames(1000));
+    EXPECT_TRUE(Silent(out, 1000));
+}
+
+}  // namespace

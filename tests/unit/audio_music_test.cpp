@@ -1,0 +1,335 @@
+// Music streaming on the loopback device: the real stream thread, paced by a
+// lockstep clock, feeds the music voice while the test mixes 100 ms between
+// its passes. Tracks are counting ramps, so every frame of the mix says which
+// frame of which track it is.
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "audio/CXa2.h"
+#include "support/AudioRig.h"
+
+namespace {
+
+constexpr uint32_t kChunkFrames = 8192;    // 32,768 bytes
+constexpr int32_t kCutoverFrames = 13230;  // 300 ms
+
+// What the mix says, frame by frame.
+std::vector<RampFrame> Read(const std::vector<Frame>& mix) {
+    std::vector<RampFrame> frames;
+    frames.reserve(mix.size());
+    for (const Frame& f : mix)
+        frames.push_back(ReadRamp(static_cast<int16_t>(f.left), static_cast<int16_t>(f.right)));
+    return frames;
+}
+
+// The frame a looping track plays at position i: the first pass runs to the
+// loop end, every later pass from the loop start.
+int64_t LoopedFrame(int64_t i, int64_t loopStart, int64_t loopEnd) {
+    return i < loopEnd ? i : loopStart + (i - loopEnd) % (loopEnd - loopStart);
+}
+
+// Opens a ramp track with its loop file.
+void LoadRampTrack(AudioRig& rig, int track, uint32_t frames, uint32_t loopStart,
+                   uint32_t loopLength) {
+    const std::string name = "track" + std::to_string(track) + ".wav";
+    rig.Write(name, StereoWave(Ramp(frames, static_cast<uint32_t>(track))));
+    rig.WriteLoopFile(name, loopStart, loopLength);
+    ASSERT_TRUE(rig.audio.LoadWaveTrack(rig.folder.Path(name), track));
+}
+
+// Checks that the mix from `from` on plays the track's loop exactly, starting
+// at track position `position`. Returns the position after the last frame.
+int64_t ExpectLoop(const std::vector<RampFrame>& mix, size_t from, size_t to, int track,
+                   int64_t position, int64_t loopStart, int64_t loopEnd) {
+    for (size_t i = from; i < to; ++i, ++position) {
+        const int64_t expected = LoopedFrame(position, loopStart, loopEnd);
+        if (mix[i].track != track || mix[i].frame != expected) {
+            ADD_FAILURE() << "mix frame " << i << ": track " << mix[i].track << " frame "
+                          << mix[i].frame << ", expected track " << track << " frame " << expected;
+            return position;
+        }
+    }
+    return position;
+}
+
+TEST(MusicTest, AWholeTrackLoopsWithNoGapAndNoFrameRepeatedOrLost) {
+    AudioRig rig(1);
+    const uint32_t frames = 30011;  // not a whole number of chunks
+    LoadRampTrack(rig, 5, frames, 0, frames);
+    rig.Select(5);
+    rig.StartMusic();
+    const std::vector<RampFrame> mix = Read(rig.Steps(40));
+    ExpectLoop(mix, 0, mix.size(), 5, 0, 0, frames);
+    EXPECT_EQ(rig.audio.underruns(), 0);
+}
+
+TEST(MusicTest, ALoopStartInTheMiddleIsJumpedToExactly) {
+    struct Case {
+        uint32_t frames, loopStart, loopEnd;
+    };
+    const Case cases[] = {
+        {40000, 1234, 30000},                     // the jump falls inside a chunk
+        {20000, 5000, 2 * kChunkFrames},          // the first loop end ends a chunk
+        {20000, kChunkFrames, 2 * kChunkFrames},  // every loop end ends a chunk
+        {20000, 19000, 19001},                    // a loop of one frame
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.loopEnd);
+        AudioRig rig(1);
+        LoadRampTrack(rig, 9, c.frames, c.loopStart, c.loopEnd - c.loopStart);
+        rig.Select(9);
+        rig.StartMusic();
+        const std::vector<RampFrame> mix = Read(rig.Steps(30));
+        ExpectLoop(mix, 0, mix.size(), 9, 0, c.loopStart, c.loopEnd);
+    }
+}
+
+TEST(MusicTest, AnOggTrackJumpsAtTheDecodeCallThatCrossesTheLoopEnd) {
+    AudioRig rig(2);
+    // A rising tone, so that no stretch of it repeats.
+    std::vector<float> sweep(2 * 132300);
+    double phase = 0.0;
+    for (size_t i = 0; i < sweep.size() / 2; ++i) {
+        phase += 2.0 * M_PI * (200.0 + i * 0.01) / 44100.0;
+        sweep[2 * i] = sweep[2 * i + 1] = static_cast<float>(0.4 * std::sin(phase));
+    }
+    const Bytes file = EncodeOgg(sweep, 2, 44100);
+    const int64_t loopStart = 30000;
+    const int64_t loopLength = 60000;
+    rig.Write("track3.ogg", file);
+    rig.WriteLoopFile("track3.ogg", static_cast<uint32_t>(loopStart),
+                      static_cast<uint32_t>(loopLength));
+    ASSERT_TRUE(rig.audio.LoadOggTrack(rig.folder.Path("track3.ogg"), 3));
+    rig.Select(3);
+    rig.StartMusic();
+    const std::vector<Frame> mix = rig.Steps(70);
+
+    const std::vector<int16_t> whole = DecodeOgg(file);
+    const std::vector<int16_t> fromLoop = DecodeOgg(file, loopStart);
+    auto sameAs = [&](const std::vector<int16_t>& reference, size_t mixAt, size_t refAt) {
+        return refAt * 2 + 1 < reference.size() && mix[mixAt].left == reference[2 * refAt] &&
+               mix[mixAt].right == reference[2 * refAt + 1];
+    };
+    // The first pass plays the stream as decoded, past the loop end by less
+    // than one decode call (at most one block of 2,048 frames).
+    size_t jump = 0;
+    while (jump < mix.size() && sameAs(whole, jump, jump))
+        ++jump;
+    EXPECT_GE(static_cast<int64_t>(jump), loopStart + loopLength);
+    EXPECT_LE(static_cast<int64_t>(jump), loopStart + loopLength + 2048);
+    // Then from the loop start, for the loop's length and again up to one
+    // call beyond, and back once more.
+    for (int pass = 0; pass < 2; ++pass) {
+        size_t n = 0;
+        while (jump + n < mix.size() && sameAs(fromLoop, jump + n, n))
+            ++n;
+        SCOPED_TRACE(pass);
+        EXPECT_GE(static_cast<int64_t>(n), loopLength);
+        EXPECT_LE(static_cast<int64_t>(n), loopLength + 2048);
+        jump += n;
+    }
+    EXPECT_LT(jump, mix.size());
+    EXPECT_EQ(rig.audio.underruns(), 0);
+}
+
+TEST(MusicTest, ATrackChangeCutsOverWithin300MsFromTheTracksStart) {
+    AudioRig rig(1);
+    LoadRampTrack(rig, 1, 100000, 0, 100000);
+    LoadRampTrack(rig, 7, 100000, 0, 100000);
+    MapSceneEntity world;
+    world.bgmSelector = 0;
+    world.bgmSwitchRequest = 1;
+    rig.system.bgmRestart = 0;
+    rig.Select(1);
+    rig.StartMusic();
+    std::vector<Frame> sound = rig.Steps(12);
+
+    // Changes at different points of the queue: each cuts over in time, at
+    // the new track's first frame, straight after the old track's frames.
+    int expectedTrack = 1;
+    for (int change = 0; change < 6; ++change) {
+        const size_t at = sound.size();
+        int track;
+        if (change % 2 == 0) {
+            rig.audio.SelectTrackForScene(world);  // selector 0: the play music
+            track = CXa2::kPlayTrack;
+            EXPECT_EQ(world.bgmSwitchRequest, 0);
+            EXPECT_EQ(rig.system.bgmPreviousTrack, 1);
+        } else {
+            rig.Select(1);
+            track = 1;
+        }
+        const std::vector<Frame> more = rig.Steps(7 + change);
+        sound.insert(sound.end(), more.begin(), more.end());
+        const std::vector<RampFrame> mix = Read(sound);
+        size_t cut = at;
+        while (cut < mix.size() && mix[cut].track == expectedTrack)
+            ++cut;
+        SCOPED_TRACE(change);
+        EXPECT_LE(static_cast<int64_t>(cut - at), kCutoverFrames);
+        ASSERT_LT(cut, mix.size());
+        EXPECT_NE(mix[cut - 1].frame, -1);  // no silence before the cut
+        ExpectLoop(mix, cut, mix.size(), track, 0, 0, 100000);
+        expectedTrack = track;
+        world.bgmSwitchRequest = 1;
+    }
+    EXPECT_EQ(rig.audio.underruns(), 0);
+}
+
+TEST(MusicTest, RestartingTheSameTrackRewindsItAfterWhatIsQueued) {
+    AudioRig rig(1);
+    LoadRampTrack(rig, CXa2::kPlayTrack, 200000, 0, 200000);
+    MapSceneEntity world;
+    rig.audio.SelectTrackForScene(world);
+    EXPECT_EQ(rig.system.bgmRestart, 0);
+    rig.StartMusic();
+    std::vector<Frame> sound = rig.Steps(20);
+    const size_t at = sound.size();
+    rig.system.bgmRestart = 1;
+    rig.audio.SelectTrackForScene(world);
+    const std::vector<Frame> more = rig.Steps(10);
+    sound.insert(sound.end(), more.begin(), more.end());
+    const std::vector<RampFrame> mix = Read(sound);
+    // The chunks already queued play out, then the track starts again.
+    size_t restart = at;
+    while (restart < mix.size() && mix[restart].frame != 0)
+        ++restart;
+    ASSERT_LT(restart, mix.size());
+    EXPECT_LE(restart - at, 2 * kChunkFrames);
+    ExpectLoop(mix, 0, restart, CXa2::kPlayTrack, 0, 0, 200000);
+    ExpectLoop(mix, restart, mix.size(), CXa2::kPlayTrack, 0, 0, 200000);
+}
+
+TEST(MusicTest, TrackZeroOrAnInactiveWindowLetsTheQueueDrain) {
+    AudioRig rig(1);
+    LoadRampTrack(rig, 4, 300000, 0, 300000);
+    rig.Select(4);
+    rig.StartMusic();
+    std::vector<Frame> sound = rig.Steps(10);
+
+    // Inactive: what is queued plays out, then silence; active again, the
+    // music goes on where it stopped.
+    rig.system.active = 0;
+    std::vector<Frame> more = rig.Steps(10);
+    rig.system.active = 1;
+    const size_t resumedFrom = sound.size() + more.size();
+    sound.insert(sound.end(), more.begin(), more.end());
+    more = rig.Steps(10);
+    sound.insert(sound.end(), more.begin(), more.end());
+    std::vector<RampFrame> mix = Read(sound);
+    size_t gap = 0;
+    while (gap < mix.size() && mix[gap].frame != -1)
+        ++gap;
+    ASSERT_LT(gap, mix.size());
+    EXPECT_GE(gap, 10u * AudioRig::kPassFrames);
+    EXPECT_LE(gap, 10u * AudioRig::kPassFrames + 2 * kChunkFrames);
+    size_t back = gap;
+    while (back < mix.size() && mix[back].frame == -1)
+        ++back;
+    ASSERT_LT(back, mix.size());
+    EXPECT_LE(back, resumedFrom + AudioRig::kPassFrames);
+    ExpectLoop(mix, 0, gap, 4, 0, 0, 300000);
+    ExpectLoop(mix, back, mix.size(), 4, static_cast<int64_t>(gap), 0, 300000);
+
+    // Track 0: the same drain, and silence for good.
+    const size_t stopAt = sound.size();
+    rig.Select(0);
+    more = rig.Steps(20);
+    sound.insert(sound.end(), more.begin(), more.end());
+    mix = Read(sound);
+    size_t end = stopAt;
+    while (end < mix.size() && mix[end].frame != -1)
+        ++end;
+    EXPECT_LE(end - stopAt, 2 * kChunkFrames);
+    ExpectLoop(mix, back, end, 4, static_cast<int64_t>(gap), 0, 300000);
+    for (size_t i = end; i < mix.size(); ++i)
+        ASSERT_EQ(mix[i].frame, -1) << i;
+    EXPECT_EQ(rig.audio.underruns(), 0);
+}
+
+TEST(MusicTest, AnUnderrunIsRefilledAndTheMusicGoesOn) {
+    AudioRig rig(1);
+    LoadRampTrack(rig, 2, 400000, 1000, 399000);
+    rig.Select(2);
+    rig.StartMusic();
+    std::vector<Frame> sound = rig.Steps(10);
+    // The thread stalls for 600 ms: longer than the queue lasts.
+    const std::vector<Frame> stalled = rig.Mix(6 * AudioRig::kPassFrames);
+    sound.insert(sound.end(), stalled.begin(), stalled.end());
+    const std::vector<Frame> more = rig.Steps(30);
+    sound.insert(sound.end(), more.begin(), more.end());
+    EXPECT_EQ(rig.audio.underruns(), 1);
+
+    // A gap of silence, then the music again from the next frame.
+    const std::vector<RampFrame> mix = Read(sound);
+    size_t gap = 0;
+    while (gap < mix.size() && mix[gap].frame != -1)
+        ++gap;
+    size_t back = gap;
+    while (back < mix.size() && mix[back].frame == -1)
+        ++back;
+    ASSERT_LT(back, mix.size());
+    EXPECT_LE(back - gap, 6u * AudioRig::kPassFrames);
+    ExpectLoop(mix, 0, gap, 2, 0, 1000, 400000);
+    ExpectLoop(mix, back, mix.size(), 2, static_cast<int64_t>(gap), 1000, 400000);
+}
+
+TEST(MusicFadeTest, FadesStepTheMusicVoiceVolume) {
+    AudioRig rig(2);
+    ASSERT_TRUE(rig.audio.CreateMusicVoice());
+    System& s = rig.system;
+    EXPECT_FLOAT_EQ(rig.audio.MusicVoiceVolume(), 1.0f);
+    rig.audio.SetMusicVolume(2500);
+    EXPECT_FLOAT_EQ(rig.audio.MusicVoiceVolume(), 0.25f);
+    rig.audio.SetMusicVolume();
+    EXPECT_FLOAT_EQ(rig.audio.MusicVoiceVolume(), 1.0f);
+
+    // From 10,000: 100 steps of 100 down to 100, then 0, and the request ends.
+    s.bgmFadeOutRequest = 1;
+    for (int step = 0; step < 100; ++step) {
+        rig.audio.MusicFadeService();
+        ASSERT_FLOAT_EQ(rig.audio.MusicVoiceVolume(), (10000 - 100 * step) * 0.0001f) << step;
+        ASSERT_EQ(s.bgmFadeOutRequest, 1);
+    }
+    rig.audio.MusicFadeService();
+    EXPECT_EQ(rig.audio.MusicVoiceVolume(), 0.0f);
+    EXPECT_EQ(s.bgmFadeOutRequest, 0);
+    EXPECT_EQ(s.bgmFadeCounter, 0);
+
+    // Fading in: 0 up in 100 steps, then the volume itself.
+    s.bgmFadeInRequest = 1;
+    for (int step = 0; step < 100; ++step) {
+        rig.audio.MusicFadeService();
+        ASSERT_FLOAT_EQ(rig.audio.MusicVoiceVolume(), 100 * step * 0.0001f) << step;
+    }
+    rig.audio.MusicFadeService();
+    EXPECT_FLOAT_EQ(rig.audio.MusicVoiceVolume(), 1.0f);
+    EXPECT_EQ(s.bgmFadeInRequest, 0);
+
+    // At volume 0 a fade-in ends at once; below 100 the step is 500, so a
+    // fade-out ends at once too.
+    for (int32_t volume : {0, 50}) {
+        s.bgmVolume = volume;
+        s.bgmFadeInRequest = 1;
+        rig.audio.MusicFadeService();
+        EXPECT_EQ(s.bgmFadeInRequest, 0) << volume;
+        EXPECT_FLOAT_EQ(rig.audio.MusicVoiceVolume(), volume * 0.0001f);
+        s.bgmFadeOutRequest = 1;
+        rig.audio.MusicFadeService();
+        EXPECT_EQ(s.bgmFadeOutRequest, 0) << volume;
+        EXPECT_EQ(rig.audio.MusicVoiceVolume(), 0.0f);
+    }
+    // An options-screen volume of 500: 100 steps of 5.
+    s.bgmVolume = 500;
+    s.bgmFadeOutRequest = 1;
+    int steps = 0;
+    while (s.bgmFadeOutRequest != 0 && steps < 1000) {
+        rig.audio.MusicFadeService();
+        ++steps;
+    }
+    EXPECT_EQ(steps, 101);
+}
+
+}  // namespace
