@@ -62,11 +62,15 @@ public:
 
 class NoDevice final : public platform::GpuDevice {
 public:
-    int32_t Create(platform::Window&) override { return 1; }
+    int32_t Create(platform::Window&, std::u16string_view) override { return 1; }
     void Release() override {}
     void Forget() override {}
     bool IsCreated() const override { return false; }
+    bool UploadTexture(int32_t, const uint16_t*) override { return false; }
+    void ReleaseTexture(int32_t) override {}
     void Clear() override {}
+    void DrawSprites(const platform::SpriteVertex*, const int32_t*, const platform::BlendState*,
+                     uint32_t) override {}
     int32_t Present(bool) override { return platform::kDeviceOk; }
     int32_t RemovedReason() override { return platform::kDeviceOk; }
 };
@@ -107,7 +111,9 @@ Figures Measure(int mode, int frames) {
     NoScreenSaver screenSaver;
     NoLock lock;
     NoProcess process;
-    const platform::Platform p{clock, calendar, dialogs, window, gpu, screenSaver, lock, process};
+    platform::NoSoundDevice sound;
+    const platform::Platform p{clock,       calendar, dialogs, window, gpu,
+                               screenSaver, lock,     process, sound};
 
     Game game;
     game.system->timerMode = mode;

@@ -1,9 +1,38 @@
 #version 330 core
-in vec4 vColor;
-in vec2 vTexCoord;
+// The picture of a sprite quad and its blend factor.
+//
+// A textured quad shows the texel as it is; the quad's colour reaches the
+// screen through the blend factor. A texel whose alpha bit is 0 is not drawn at
+// all, whatever the blend state. A quad without a texture shows colour 0 with
+// the quad's alpha, so an overlay darkens what lies under it.
+//
+// The blend factor is the second output (dual-source blending): the quad's
+// colour premultiplied by its alpha, or the picture's alpha for quads blended
+// by source alpha, so quads of different factors share one draw.
+uniform sampler2DArray pictures;
 
-out vec4 outColor;
+in vec2 vTexCoord;
+flat in vec4 vColor;
+flat in uint vQuad;
+
+layout(location = 0, index = 0) out vec4 outPicture;
+layout(location = 0, index = 1) out vec4 outFactor;
+
+const uint kNoTexture = 127u;
+const uint kFactorIsAlpha = 128u;
 
 void main() {
-    outColor = vColor;
+    uint layer = vQuad & 127u;
+    if (layer == kNoTexture) {
+        outPicture = vec4(0.0, 0.0, 0.0, vColor.a);
+    } else {
+        vec4 texel = texture(pictures, vec3(vTexCoord, float(layer)));
+        if (texel.a == 0.0)
+            discard;
+        outPicture = texel;
+    }
+    if ((vQuad & kFactorIsAlpha) != 0u)
+        outFactor = vec4(outPicture.a);
+    else
+        outFactor = vec4(vColor.rgb * vColor.a, vColor.a);
 }

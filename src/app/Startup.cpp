@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/WindowProc.h"
+#include "audio/CXa2.h"
 #include "base/WideText.h"
 #include "graphics/CDx_Gr.h"
 #include "persist/CLoadFile.h"
@@ -125,6 +126,7 @@ int Program::Run(const SceneFrames& scenes) {
     // 14-16. Show the window, link the objects, remember where the window is.
     p_.window.Show();
     game_->LinkObjects(p_.gpu, p_.window);
+    game_->graphics->LinkDialogs(&p_.dialogs);
     if (!p_.window.GetRect(&system.windowRect)) {
         system.windowRect.left = 0;
         system.windowRect.top = 0;
@@ -135,6 +137,10 @@ int Program::Run(const SceneFrames& scenes) {
         FileOpens(Join(system.resourceFolder, kFontFile));
     }
 
+    // 18. No Ogg music track is open yet.
+    if (system.soundMode == 2)
+        game_->audio->ClearOggOpenFlags();
+
     // 20. Graphics device.
     if (game_->graphics->CreateDevice() != 1) {
         p_.dialogs.Show("DirectGraphicsの初期化に失敗しました。", "Message");
@@ -143,6 +149,15 @@ int Program::Run(const SceneFrames& scenes) {
 
     // 21. Pad use as the settings say.
     system.inputMode = system.padSetting;
+
+    // 22. Sound. Without a sound device the game goes on silently
+    // (soundDisabled); a device whose mixing context fails ends the start-up.
+    if (system.soundMode == 1 || system.soundMode == 2) {
+        if (game_->audio->CreateEngine(p_.sound, p_.clock, p_.dialogs) != CXa2::kOk) {
+            p_.dialogs.Show("XAudio2の初期化に失敗しました。", "Message");
+            return FailureExit();
+        }
+    }
 
     // 24. The frame loop.
     WindowProc windowProc(*game_, p_.window);
@@ -183,8 +198,21 @@ int Program::SilentEarlyExit() {
 }
 
 void Program::Shutdown() {
+    System& system = *game_->system;
     p_.screenSaver.Enable();
+    // 3. The music thread stops before anything it reads goes away; then the
+    // voices and the sound device.
+    if (system.soundMode == 1 || system.soundMode == 2)
+        game_->audio->ShutdownAudio();
     game_->graphics->ReleaseDevice();
+    // 5. The music tracks' files.
+    for (int track = 0; track < CXa2::kTracks; ++track) {
+        if (system.soundMode == 1) {
+            game_->audio->CloseWaveTrack(track);
+        } else if (system.soundMode == 2) {
+            game_->audio->CloseOggTrack(track);
+        }
+    }
     game_.reset();  // audio, input, graphics, world record, System, then Game itself
     SetTheGame(nullptr);
 }

@@ -1,7 +1,35 @@
 #include "graphics/CDx_Gr.h"
 
-#include "platform/GpuDevice.h"
+#include <algorithm>
+#include <cstring>
+#include <string_view>
+
+#include "base/WideText.h"
+#include "platform/Dialogs.h"
+#include "world/MapSceneEntity.h"
 #include "world/System.h"
+
+namespace {
+
+// Design space to clip space. The y factor is the float nearest 0.00138888,
+// a shade under 1/720, exactly as the game has always used it.
+constexpr float kClipX = 0.00078125f;
+constexpr float kClipY = 0.00138888f;
+constexpr float kDepthScale = 0.0001f;
+constexpr float kTurnedDepth = 0.8192f;
+constexpr float kColorScale = 1.0f / 256.0f;  // a full channel gives 0.99609375
+
+// Texel scales: textures below 528 are 512 texels wide, the others 128.
+constexpr int32_t kWideTextureLimit = 528;
+constexpr float kTexel512 = 0.001953125f;
+constexpr float kTexel128 = 0.0078125f;
+
+// Integer addition as the game's 32-bit arithmetic does it, wrapping instead of overflowing.
+int32_t WrappingAdd(int32_t a, int32_t b) {
+    return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
+}
+
+}  // namespace
 
 CDx_Gr::~CDx_Gr() {
     ReleaseDevice();
@@ -15,26 +43,48 @@ void CDx_Gr::Link(System* system, MapSceneEntity* mapScene, platform::GpuDevice*
     window_ = window;
 }
 
+platform::Dialogs& CDx_Gr::Dialogs() {
+    if (dialogs_ != nullptr)
+        return *dialogs_;
+    static platform::SdlDialogs systemDialogs;
+    return systemDialogs;
+}
+
 int32_t CDx_Gr::CreateDevice() {
     if (gpu_ == nullptr || window_ == nullptr)
         return -1;
-    return gpu_->Create(*window_);
+    std::fill(std::begin(slotFilled_), std::end(slotFilled_), false);
+    // The shader files lie beside the program, wherever it was started from.
+    const std::u16string_view folder =
+        system_ != nullptr ? base::WideView(system_->programFolder) : std::u16string_view();
+    return gpu_->Create(*window_, folder);
 }
 
 void CDx_Gr::ReleaseDevice() {
+    std::fill(std::begin(slotFilled_), std::end(slotFilled_), false);
     if (gpu_ != nullptr)
         gpu_->Release();
 }
 
 void CDx_Gr::ClearDevicePointers() {
+    std::fill(std::begin(slotFilled_), std::end(slotFilled_), false);
     if (gpu_ != nullptr)
         gpu_->Forget();
+}
+
+void CDx_Gr::DrawFrame() {
+    if (gpu_ == nullptr || !gpu_->IsCreated())
+        return;
+    gpu_->Clear();
+    for (uint32_t quad = 0; quad < count_; ++quad)
+        states_[quad] = ChooseBlendState(blendModes_[quad], colors_[quad]);
+    gpu_->DrawSprites(vertices_, textures_, states_, count_);
 }
 
 int32_t CDx_Gr::RenderFrame() {
     if (gpu_ == nullptr || !gpu_->IsCreated())
         return platform::kDeviceOk;
-    gpu_->Clear();
+    DrawFrame();
     const int32_t result = gpu_->Present(system_ != nullptr && system_->vsync != 0);
     if ((result == platform::kDeviceRemoved || result == platform::kDeviceReset) &&
         system_ != nullptr) {
@@ -47,4 +97,161 @@ int32_t CDx_Gr::DeviceRemovedReason() {
     if (gpu_ == nullptr || !gpu_->IsCreated())
         return platform::kDeviceOk;
     return gpu_->RemovedReason();
+}
+
+bool CDx_Gr::FillTextureSlot(int32_t slot, const uint16_t* texels) {
+    if (slot < 0 || slot >= kTextureSlots || gpu_ == nullptr)
+        return false;
+    slotFilled_[slot] = gpu_->UploadTexture(slot, texels);
+    return slotFilled_[slot];
+}
+
+void CDx_Gr::ReleaseTextureSlot(int32_t slot) {
+    if (slot < 0 || slot >= kTextureSlots)
+        return;
+    if (slotFilled_[slot] && gpu_ != nullptr)
+        gpu_->ReleaseTexture(slot);
+    slotFilled_[slot] = false;
+}
+
+bool CDx_Gr::TextureSlotFilled(int32_t slot) const {
+    return slot >= 0 && slot < kTextureSlots && slotFilled_[slot];
+}
+
+void CDx_Gr::ClearSpriteList() {
+    // Entries past those written since the last clear are zero already.
+    count_ = 0;
+    std::memset(textures_, 0, written_ * sizeof textures_[0]);
+    std::memset(colors_, 0, written_ * sizeof colors_[0]);
+    std::memset(vertices_, 0, written_ * 4 * sizeof vertices_[0]);
+    written_ = 0;
+}
+
+platform::BlendState CDx_Gr::ChooseBlendState(int32_t blendMode, uint32_t color) {
+    using platform::BlendState;
+    if (blendMode == 1)
+        return BlendState::kModulate;
+    if (blendMode != 0)
+        return BlendState::kAlpha;
+    if ((color >> 24) != 0xFF)
+        return BlendState::kFactor;
+    if ((color & 0x00FFFFFFu) == 0x00FFFFFFu)
+        return BlendState::kAlpha;
+    return BlendState::kTint;
+}
+
+int32_t CDx_Gr::SubmitSprite(const SpriteRequest& request) {
+    // 1-2. The quad's own values, then the count, which stops at 14,969.
+    const uint32_t n = count_;
+    textures_[n] = request.texture;
+    colors_[n] = request.color;
+    blendModes_[n] = request.blendMode;
+    if (count_ < kMaxVisible)
+        ++count_;
+    written_ = std::max(written_, n + 1);
+
+    // 3-4. Texture edges: integer sums, then float, then the texel scale.
+    const float k = request.texture < kWideTextureLimit ? kTexel512 : kTexel128;
+    const float left = static_cast<float>(request.srcX) * k;
+    const float right = static_cast<float>(WrappingAdd(request.srcX, request.srcWidth)) * k;
+    const float top = static_cast<float>(request.srcY) * k;
+    const float bottom = static_cast<float>(WrappingAdd(request.srcY, request.srcHeight)) * k;
+
+    // 5. Texture coordinates by flip, nudged by the texel offset e.
+    // Corners: 0 left-bottom, 1 left-top, 2 right-bottom, 3 right-top.
+    const float e = system_ != nullptr ? system_->texelOffset : 0.0f;
+    float u[4];
+    float v[4];
+    switch (request.flip) {
+        case 1:
+            u[0] = right - e, v[0] = bottom + e;
+            u[1] = right - e, v[1] = top + e;
+            u[2] = left - e, v[2] = bottom + e;
+            u[3] = left - e, v[3] = top + e;
+            break;
+        case 2:
+            u[0] = left + e, v[0] = top - e;
+            u[1] = left + e, v[1] = bottom + e;
+            u[2] = right + e, v[2] = top - e;
+            u[3] = right + e, v[3] = bottom + e;
+            break;
+        case 3:
+            u[0] = right + e, v[0] = top - e;
+            u[1] = right + e, v[1] = bottom + e;
+            u[2] = left - e, v[2] = top - e;
+            u[3] = left - e, v[3] = bottom + e;
+            break;
+        default:
+            u[0] = left + e, v[0] = bottom + e;
+            u[1] = left + e, v[1] = top + e;
+            u[2] = right + e, v[2] = bottom + e;
+            u[3] = right + e, v[3] = top + e;
+            break;
+    }
+
+    // 6. Corners about the pivot, scaled.
+    const float cornerLeft = -request.pivotX * request.scaleX;
+    const float cornerRight = (static_cast<float>(request.width) - request.pivotX) * request.scaleX;
+    const float cornerTop = -request.pivotY * request.scaleY;
+    const float cornerBottom =
+        (static_cast<float>(request.height) - request.pivotY) * request.scaleY;
+    float px[4] = {cornerLeft, cornerLeft, cornerRight, cornerRight};
+    float py[4] = {cornerBottom, cornerTop, cornerBottom, cornerTop};
+    float pz[4] = {0.5f, 0.5f, 0.5f, 0.5f};
+
+    // 7. The three turns, in the screen plane, about the vertical axis, then
+    // about the horizontal axis; each uses the old values of what it changes.
+    const bool turned = request.angleX != 0 || request.angleY != 0 || request.angleZ != 0;
+    if (turned) {
+        const AngleTable* table = mapScene_ != nullptr ? &mapScene_->angleTable : nullptr;
+        auto cosOf = [table](int32_t angle) {
+            return table != nullptr ? static_cast<float>(table->cosine[angle & 0xFF]) : 1.0f;
+        };
+        auto sinOf = [table](int32_t angle) {
+            return table != nullptr ? static_cast<float>(table->sine[angle & 0xFF]) : 0.0f;
+        };
+        const float cz = cosOf(request.angleZ), sz = sinOf(request.angleZ);
+        const float cy = cosOf(request.angleY), sy = sinOf(request.angleY);
+        const float cx = cosOf(request.angleX), sx = sinOf(request.angleX);
+        for (int i = 0; i < 4; ++i) {
+            float x = px[i], y = py[i], z = pz[i];
+            const float x1 = x * cz - y * sz;
+            const float y1 = y * cz + x * sz;
+            x = x1, y = y1;
+            const float x2 = x * cy + z * sy;
+            const float z2 = z * cy - x * sy;
+            x = x2, z = z2;
+            const float y3 = y * cx - z * sx;
+            const float z3 = z * cx + y * sx;
+            y = y3, z = z3;
+            px[i] = x, py[i] = y, pz[i] = z;
+        }
+    }
+
+    // 8-10. Back to the screen, into clip space, and the colour.
+    const float pivotScreenX = static_cast<float>(request.x) + request.pivotX;
+    const float pivotScreenY = static_cast<float>(request.y) + request.pivotY;
+    const uint32_t c = request.color;
+    const float red = static_cast<float>((c >> 16) & 0xFF) * kColorScale;
+    const float green = static_cast<float>((c >> 8) & 0xFF) * kColorScale;
+    const float blue = static_cast<float>(c & 0xFF) * kColorScale;
+    const float alpha = static_cast<float>(c >> 24) * kColorScale;
+    platform::SpriteVertex* out = &vertices_[n * 4];
+    for (int i = 0; i < 4; ++i) {
+        const float x = px[i] + pivotScreenX;
+        const float y = py[i] + pivotScreenY;
+        float z = pz[i] * kDepthScale;
+        if (turned)
+            z += kTurnedDepth;
+        out[i] = {(2.0f * x - 1280.0f) * kClipX,
+                  (720.0f - 2.0f * y) * kClipY,
+                  z,
+                  red,
+                  green,
+                  blue,
+                  alpha,
+                  u[i],
+                  v[i]};
+    }
+    return 1;
 }

@@ -1,19 +1,35 @@
 #pragma once
-// CDx_Gr: the graphics object. It owns the drawing device on the main window
-// and presents one frame per pass of the frame loop.
+// CDx_Gr: the graphics object. It owns the drawing device on the main window,
+// the table of texture slots and the sprite list, and draws the list once per
+// pass of the frame loop.
+//
+// The sprite list is a set of fixed arrays sized for 14,970 quads. A scene
+// clears it, then submits SpriteRequests; each one is turned at once into four
+// finished vertices in clip space, and its texture slot, colour and blend mode
+// are kept beside them. RenderFrame draws the list in submission order, later
+// quads over earlier ones, choosing each quad's blend state from its blend
+// mode and colour. Nothing is allocated per frame or per sprite.
 
 #include <cstdint>
+
+#include "graphics/SpriteRequest.h"
+#include "platform/GpuDevice.h"
 
 class System;
 class MapSceneEntity;
 
 namespace platform {
-class GpuDevice;
+class Dialogs;
 class Window;
 }  // namespace platform
 
 class CDx_Gr {
 public:
+    static constexpr uint32_t kListCapacity = 14970;
+    // The count stops here: later requests all overwrite entry 14,969, which is never drawn.
+    static constexpr uint32_t kMaxVisible = 14969;
+    static constexpr int32_t kTextureSlots = platform::kTextureSlots;
+
     CDx_Gr() = default;
     virtual ~CDx_Gr();
     CDx_Gr(const CDx_Gr&) = delete;
@@ -21,21 +37,66 @@ public:
 
     void Link(System* system, MapSceneEntity* mapScene, platform::GpuDevice* gpu,
               platform::Window* window);
+    // Where texture loading shows its messages; without a link, the system's message boxes.
+    void LinkDialogs(platform::Dialogs* dialogs) { dialogs_ = dialogs; }
+    platform::Dialogs& Dialogs();
+    System* LinkedSystem() const { return system_; }
 
-    // Makes the device on the main window: 1 on success, else the first failing code.
+    // ---- Device ----
+    // Makes the device on the main window, with the shader files from the
+    // program folder: 1 on success, -1 when a shader file is missing, else the
+    // first failing code (negative).
     int32_t CreateDevice();
-    // Frees the device and everything made with it.
+    // Frees the device and everything made with it, the texture slots included.
     void ReleaseDevice();
-    // Forgets every device object without freeing it (after the device was lost).
+    // Forgets every device object and texture slot without freeing them (after a loss).
     void ClearDevicePointers();
-    // Draws the frame and presents it; a lost device sets System::deviceLostRequest.
+    // Draws the sprite list and presents it; returns the present's result. A
+    // lost device sets System::deviceLostRequest.
     int32_t RenderFrame();
+    // The drawing half of RenderFrame: clears the back buffer and draws the
+    // list onto it, without presenting.
+    void DrawFrame();
     // 0 while the device is healthy, else the reason it was removed.
     int32_t DeviceRemovedReason();
+
+    // ---- Texture table ----
+    // Fills slot 0..63 with 512 x 512 texels (1-5-5-5); false when the device cannot.
+    bool FillTextureSlot(int32_t slot, const uint16_t* texels);
+    void ReleaseTextureSlot(int32_t slot);
+    bool TextureSlotFilled(int32_t slot) const;
+
+    // ---- Sprite list ----
+    // Empties the list: count 0, textures, colours and vertices all zero.
+    void ClearSpriteList();
+    // Appends one quad; always returns 1.
+    int32_t SubmitSprite(const SpriteRequest& request);
+
+    // The blend state a quad takes from its blend mode and colour.
+    static platform::BlendState ChooseBlendState(int32_t blendMode, uint32_t color);
+
+    uint32_t SpriteCount() const { return count_; }
+    // Quad i owns vertices 4i..4i+3: left-bottom, left-top, right-bottom, right-top.
+    const platform::SpriteVertex* Vertices() const { return vertices_; }
+    int32_t QuadTexture(uint32_t quad) const { return textures_[quad]; }
+    uint32_t QuadColor(uint32_t quad) const { return colors_[quad]; }
+    int32_t QuadBlendMode(uint32_t quad) const { return blendModes_[quad]; }
 
 private:
     System* system_ = nullptr;
     MapSceneEntity* mapScene_ = nullptr;
     platform::GpuDevice* gpu_ = nullptr;
     platform::Window* window_ = nullptr;
+    platform::Dialogs* dialogs_ = nullptr;
+
+    bool slotFilled_[kTextureSlots] = {};
+
+    // The sprite list.
+    uint32_t count_ = 0;
+    uint32_t written_ = 0;  // entries written since the last clear: only these need zeroing
+    int32_t textures_[kListCapacity] = {};
+    uint32_t colors_[kListCapacity] = {};
+    int32_t blendModes_[kListCapacity] = {};
+    platform::SpriteVertex vertices_[kListCapacity * 4] = {};
+    platform::BlendState states_[kListCapacity] = {};  // chosen per frame by RenderFrame
 };

@@ -1,13 +1,43 @@
 #include "graphics/CReSur.h"
 
+#include <string>
+#include <string_view>
+#include <thread>
+
+#include "base/WideText.h"
+#include "graphics/CDx_Gr.h"
+#include "graphics/CLoadTex.h"
 #include "world/MapSceneEntity.h"
+#include "world/System.h"
+
+namespace {
+constexpr std::u16string_view kNoPicture = u"null0000.png";
+}  // namespace
 
 bool CReSur::RecreateTextures() {
-    // No texture slots are filled yet, so there is nothing to rebuild; the
-    // pictures are ready for the scenes again.
-    (void)graphics_;
-    (void)system_;
-    if (mapScene_ != nullptr)
-        mapScene_->loadingFlag = 0;
+    if (graphics_ == nullptr || system_ == nullptr || mapScene_ == nullptr)
+        return false;
+    for (int slot = 0; slot < kSlots; ++slot) {
+        // 1. Whatever the slot held goes.
+        graphics_->ReleaseTextureSlot(slot);
+
+        // 2. The listed name becomes the slot's last-loaded name.
+        const std::u16string_view name = base::WideView(mapScene_->pictureNames[slot]);
+        base::WideCopy(mapScene_->loadedPictureNames[slot], name);
+
+        // 3-4. The picture, unless the list marks the slot unused.
+        if (name != kNoPicture) {
+            char16_t path[System::kPathUnits] = {};
+            base::WideCopy(path, base::WideView(system_->resourceFolder));
+            base::WideAppend(path, name);
+            CLoadTex loader(graphics_, 16);
+            if (!loader.LoadPicture(slot, base::WideView(path)))
+                return false;
+        }
+
+        // 5. Give the processor up between pictures.
+        std::this_thread::yield();
+    }
+    mapScene_->loadingFlag = 0;
     return true;
 }

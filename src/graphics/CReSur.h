@@ -1,5 +1,6 @@
 #pragma once
-// CReSur: makes the textures again after the device has been rebuilt.
+// CReSur: loads the pictures of texture slots 0..7, at start-up after the
+// picture list has been read and again after the device has been rebuilt.
 
 class CDx_Gr;
 class System;
@@ -11,8 +12,13 @@ public:
         : graphics_(graphics), system_(system), mapScene_(mapScene) {}
     virtual ~CReSur() = default;
 
-    // Rebuilds every texture slot from its picture file; false on any failure.
+    // For slots 0..7 in order: empties the slot, remembers the listed name and
+    // loads resourceFolder + name, except for "null0000.png", which leaves the
+    // slot empty. False at the first picture that fails (its message has been
+    // shown). On success clears loadingFlag and returns true.
     bool RecreateTextures();
+
+    static constexpr int kSlots = 8;
 
 private:
     CDx_Gr* graphics_;

@@ -26,7 +26,7 @@ GlDevice::~GlDevice() {
     Release();
 }
 
-int32_t GlDevice::Create(Window& window) {
+int32_t GlDevice::Create(Window& window, std::u16string_view shaderFolder) {
     auto* sdlWindow = dynamic_cast<SdlWindow*>(&window);
     if (sdlWindow == nullptr || sdlWindow->Handle() == nullptr) {
         std::fprintf(stderr, "Tessary: the GL device needs an open SDL window\n");
@@ -35,6 +35,7 @@ int32_t GlDevice::Create(Window& window) {
     Release();
     SDL_Window* handle = sdlWindow->Handle();
 
+    // 1. The context: accelerated if the system has it, else any.
     SDL_GLContext context = MakeContext(handle, 1);
     if (context == nullptr) {
         std::fprintf(stderr, "Tessary: no accelerated OpenGL 3.3 core context (%s); trying any\n",
@@ -55,20 +56,38 @@ int32_t GlDevice::Create(Window& window) {
     window_ = sdlWindow;
     context_ = context;
     swapInterval_ = -1;  // a new context starts with the system's own interval
+    pendingLoss_ = kDeviceOk;
+
+    // 2. The viewport, then the sprite pipeline. A failure there leaves the
+    // context for Release to free.
     FitViewport();
-    return 1;
+    return renderer_.Create(shaderFolder);
 }
 
 void GlDevice::Release() {
+    // Deleting the context frees every object made in it.
+    renderer_.Forget();
     if (context_ != nullptr)
         SDL_GL_DeleteContext(static_cast<SDL_GLContext>(context_));
     Forget();
 }
 
 void GlDevice::Forget() {
+    renderer_.Forget();
     context_ = nullptr;
     window_ = nullptr;
     swapInterval_ = -1;
+    pendingLoss_ = kDeviceOk;
+}
+
+bool GlDevice::UploadTexture(int32_t slot, const uint16_t* texels) {
+    if (context_ == nullptr)
+        return false;
+    return renderer_.UploadTexture(slot, texels);
+}
+
+void GlDevice::ReleaseTexture(int32_t slot) {
+    renderer_.ReleaseTexture(slot);
 }
 
 void GlDevice::FitViewport() {
@@ -86,9 +105,21 @@ void GlDevice::Clear() {
     glClear(GL_COLOR_BUFFER_BIT);
 }
 
+void GlDevice::DrawSprites(const SpriteVertex* vertices, const int32_t* textures,
+                           const BlendState* states, uint32_t count) {
+    if (context_ == nullptr || window_->Handle() == nullptr)
+        return;
+    renderer_.Draw(vertices, textures, states, count);
+}
+
 int32_t GlDevice::Present(bool vsync) {
     if (context_ == nullptr || window_->Handle() == nullptr)
         return kDeviceOk;
+    if (pendingLoss_ != kDeviceOk) {
+        const int32_t loss = pendingLoss_;
+        pendingLoss_ = kDeviceOk;
+        return loss;
+    }
     const int interval = vsync ? 1 : 0;
     if (interval != swapInterval_) {
         // A refusal (no vsync control under some X servers) just keeps the
@@ -98,6 +129,34 @@ int32_t GlDevice::Present(bool vsync) {
     }
     SDL_GL_SwapWindow(window_->Handle());
     return kDeviceOk;
+}
+
+bool GlDevice::ReadPixels(int32_t x, int32_t y, int32_t width, int32_t height, uint8_t* rgb) {
+    if (context_ == nullptr || window_->Handle() == nullptr || width <= 0 || height <= 0)
+        return false;
+    int drawableWidth = 0;
+    int drawableHeight = 0;
+    SDL_GL_GetDrawableSize(window_->Handle(), &drawableWidth, &drawableHeight);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadBuffer(GL_BACK);
+    // GL counts rows from the bottom; the rows come back top row first.
+    glReadPixels(x, drawableHeight - y - height, width, height, GL_RGB, GL_UNSIGNED_BYTE, rgb);
+    const size_t rowBytes = static_cast<size_t>(width) * 3;
+    for (int32_t top = 0, bottom = height - 1; top < bottom; ++top, --bottom) {
+        uint8_t* a = rgb + top * rowBytes;
+        uint8_t* b = rgb + bottom * rowBytes;
+        for (size_t i = 0; i < rowBytes; ++i) {
+            const uint8_t t = a[i];
+            a[i] = b[i];
+            b[i] = t;
+        }
+    }
+    return glGetError() == GL_NO_ERROR;
+}
+
+void GlDevice::Finish() {
+    if (context_ != nullptr)
+        glFinish();
 }
 
 }  // namespace platform

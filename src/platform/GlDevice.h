@@ -1,13 +1,19 @@
 #pragma once
-// The drawing device on OpenGL 3.3 core: one context on the main SdlWindow.
+// The drawing device on OpenGL 3.3 core: one context on the main SdlWindow
+// and the sprite pipeline in it.
 //
 // Creation prefers a hardware-accelerated context and falls back to any
 // context the system offers (Mesa's software rasterizer where there is no
 // GPU). The viewport always covers the whole drawable, so the game's fixed
 // design space is stretched over whatever size the window has.
+//
+// GL has no routine device loss, so the loss paths of the frame loop are
+// reached through a test seam: ReportLossAtNextPresent makes the next present
+// answer as a lost device would.
 
 #include <cstdint>
 
+#include "platform/GlSpriteRenderer.h"
 #include "platform/GpuDevice.h"
 
 namespace platform {
@@ -16,8 +22,8 @@ class SdlWindow;
 
 class GlDevice final : public GpuDevice {
 public:
-    // Failure codes of Create.
-    static constexpr int32_t kErrorNotSdlWindow = -1;  // no SdlWindow, or it has no window
+    // Failure codes of Create (the pipeline adds its own, see GlSpriteRenderer).
+    static constexpr int32_t kErrorNotSdlWindow = -6;  // no SdlWindow, or it has no window
     static constexpr int32_t kErrorNoContext = -2;     // no GL 3.3 core context could be made
     static constexpr int32_t kErrorMakeCurrent = -3;   // the context could not be made current
 
@@ -26,14 +32,29 @@ public:
     GlDevice(const GlDevice&) = delete;
     GlDevice& operator=(const GlDevice&) = delete;
 
-    int32_t Create(Window& window) override;
+    int32_t Create(Window& window, std::u16string_view shaderFolder) override;
     void Release() override;
     void Forget() override;
     bool IsCreated() const override { return context_ != nullptr; }
+    bool UploadTexture(int32_t slot, const uint16_t* texels) override;
+    void ReleaseTexture(int32_t slot) override;
     void Clear() override;
+    void DrawSprites(const SpriteVertex* vertices, const int32_t* textures,
+                     const BlendState* states, uint32_t count) override;
     int32_t Present(bool vsync) override;
     // GL reports no routine device loss: the context stays valid while the window lives.
     int32_t RemovedReason() override { return kDeviceOk; }
+
+    // Test seam: the next Present skips the swap and returns code (kDeviceRemoved
+    // or kDeviceReset), as a present on a lost device does.
+    void ReportLossAtNextPresent(int32_t code) { pendingLoss_ = code; }
+    // Chooses how quads are drawn; both give the same pixels (see GlSpriteRenderer).
+    void SetDrawPath(GlSpriteRenderer::Path path) { renderer_.SetPath(path); }
+    // Reads the back buffer: rows from the top, 3 bytes (R, G, B) per pixel,
+    // width * height * 3 bytes in all. False without a device.
+    bool ReadPixels(int32_t x, int32_t y, int32_t width, int32_t height, uint8_t* rgb);
+    // Waits until everything drawn so far is finished.
+    void Finish();
 
 private:
     void FitViewport();
@@ -41,6 +62,8 @@ private:
     SdlWindow* window_ = nullptr;
     void* context_ = nullptr;  // SDL_GLContext
     int swapInterval_ = -1;    // the interval last asked for; -1 before the first present
+    int32_t pendingLoss_ = kDeviceOk;
+    GlSpriteRenderer renderer_;
 };
 
 }  // namespace platform

@@ -1,8 +1,13 @@
 #pragma once
 // The drawing device behind the graphics object: a context on the main window
-// that clears, draws and presents.
+// that holds the 64 texture slots, draws finished sprite quads and presents.
+//
+// The game's rules (where a quad lies, its colour, which blend state it takes)
+// are worked out before anything reaches the device; the device only carries
+// them out, in the order given.
 
 #include <cstdint>
+#include <string_view>
 
 namespace platform {
 
@@ -14,18 +19,61 @@ inline constexpr int32_t kDeviceRemoved = static_cast<int32_t>(0x887A0005u);
 inline constexpr int32_t kDeviceHung = static_cast<int32_t>(0x887A0006u);
 inline constexpr int32_t kDeviceReset = static_cast<int32_t>(0x887A0007u);
 
+// Texture slots are 512 x 512 texels of 16 bits: bit 15 alpha, then 5 bits
+// each of red (bits 10..14), green (5..9) and blue (0..4).
+inline constexpr int32_t kTextureSlots = 64;
+inline constexpr int32_t kTextureSize = 512;
+
+// One corner of a sprite quad, finished: clip-space position, colour and
+// texture coordinate. Four make a quad, drawn as a triangle strip.
+struct SpriteVertex {
+    float x, y, z;
+    float r, g, b, a;
+    float u, v;
+};
+static_assert(sizeof(SpriteVertex) == 36, "nine float32 values, as the vertex layout declares");
+
+// How a quad's picture meets what is already on screen. f is the quad's blend
+// factor: its vertex colour (r, g, b, a) premultiplied by its alpha, that is
+// (r*a, g*a, b*a, a). Every state writes the source alpha unchanged.
+enum class BlendState : uint8_t {
+    kAlpha,     // source * source alpha + target * (1 - source alpha)
+    kFactor,    // source * f + target * (1 - f)
+    kTint,      // source * f; the target is replaced
+    kModulate,  // source * (1 - f) + target * target
+};
+
 class GpuDevice {
 public:
     virtual ~GpuDevice() = default;
-    // Makes the context on the window: 1 on success, a negative code on failure.
-    virtual int32_t Create(Window& window) = 0;
-    // Frees everything Create made; harmless when nothing was made.
+
+    // Makes the context on the window and the drawing pipeline, with the shader
+    // files SampleVS.glsl and SamplePS.glsl read from shaderFolder (a folder
+    // text ending in a separator). 1 on success; -1 when a shader file is
+    // missing; another negative code for any other failure. Whatever was made
+    // before a failure stays until Release.
+    virtual int32_t Create(Window& window, std::u16string_view shaderFolder) = 0;
+    // Frees everything Create made, the texture slots included; harmless when nothing was made.
     virtual void Release() = 0;
     // Forgets every handle without freeing it (after a loss, the old ones are gone).
     virtual void Forget() = 0;
     virtual bool IsCreated() const = 0;
+
+    // Fills texture slot 0..63 with kTextureSize * kTextureSize texels, row by
+    // row from the top. False when there is no device or no such slot.
+    virtual bool UploadTexture(int32_t slot, const uint16_t* texels) = 0;
+    // Empties a slot; quads that name it draw as untextured.
+    virtual void ReleaseTexture(int32_t slot) = 0;
+
     // Clears the back buffer to transparent black.
     virtual void Clear() = 0;
+    // Draws quads 0..count-1 in order, later ones over earlier ones. Quad i is
+    // the strip of vertices 4i..4i+3; it samples texture slot textures[i]
+    // (untextured when the number lies outside 0..63 or the slot is empty) and
+    // blends by states[i]. A sampled texel whose alpha bit is 0 is not drawn;
+    // an untextured quad's picture is colour 0 with its vertex alpha.
+    virtual void DrawSprites(const SpriteVertex* vertices, const int32_t* textures,
+                             const BlendState* states, uint32_t count) = 0;
     // Shows the back buffer, waiting for the vertical blank when vsync is set.
     // Returns kDeviceOk, or kDeviceRemoved / kDeviceReset when the device was lost.
     virtual int32_t Present(bool vsync) = 0;

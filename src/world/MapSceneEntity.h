@@ -5,6 +5,7 @@
 // Scenes keep no state of their own; whatever must last from one frame to the
 // next lives here or in System.
 
+#include <cmath>
 #include <cstdint>
 
 #include "platform/Clock.h"
@@ -67,6 +68,21 @@ struct MenuState {
 };
 static_assert(sizeof(MenuState) == 180, "MenuState is one 180-byte block");
 
+// Cosine and sine of i * pi / 128 for i = 0..255: sprite angles index it, so
+// index 64 is a quarter turn. Zero until Fill runs (resource loading does).
+struct AngleTable {
+    static constexpr int kSteps = 256;
+    double cosine[kSteps] = {};
+    double sine[kSteps] = {};
+    void Fill() {
+        for (int i = 0; i < kSteps; ++i) {
+            cosine[i] = std::cos(i * kPi * 0.0078125);
+            sine[i] = std::sin(i * kPi * 0.0078125);
+        }
+    }
+    static constexpr double kPi = 3.14159265358979323846;
+};
+
 struct RankingTable {
     static constexpr int kEntries = 11;  // 0..9 the table, 10 the newcomer
     int32_t scores[kEntries] = {};
@@ -96,4 +112,15 @@ public:
     int32_t colorIndex = 0;
     int32_t highlightPulse = 0;
     RankingTable rankingTable;
+
+    // ---- Graphics tables ----
+    // The picture list as resource loading reads it (one name per texture
+    // slot, 36 units wide, only the first 18 ever filled), the names last
+    // loaded into slots 0..7, and the angle table of sprite turns.
+    static constexpr int kNameUnits = 36;
+    static constexpr int kPictureNames = 64;
+    static constexpr int kLoadedPictures = 8;
+    char16_t pictureNames[kPictureNames][kNameUnits] = {};
+    char16_t loadedPictureNames[kLoadedPictures][kNameUnits] = {};
+    AngleTable angleTable;
 };

@@ -28,17 +28,17 @@ e2e_setup() {
     # Each test gets its own lock file, so a game the developer has open does not interfere.
     export XDG_RUNTIME_DIR=$E2E_ROOT/run
     mkdir -m 700 "$XDG_RUNTIME_DIR"
-    local display
-    for display in $(seq 90 140); do
-        [[ -e /tmp/.X11-unix/X$display || -e /tmp/.X$display-lock ]] && continue
-        Xvfb ":$display" -screen 0 1920x1080x24 -nolisten tcp >"$E2E_ROOT/xvfb.log" 2>&1 &
-        XVFB_PID=$!
-        export DISPLAY=":$display"
-        for _ in $(seq 50); do
+    # Xvfb picks a free display itself and tells us which (-displayfd): two
+    # test runs at once can never end up on the same server.
+    Xvfb -displayfd 1 -screen 0 1920x1080x24 -nolisten tcp >"$E2E_ROOT/display" 2>"$E2E_ROOT/xvfb.log" &
+    XVFB_PID=$!
+    for _ in $(seq 100); do
+        if [[ -s "$E2E_ROOT/display" ]]; then
+            export DISPLAY=":$(head -n 1 "$E2E_ROOT/display")"
             xdpyinfo >/dev/null 2>&1 && return 0
-            kill -0 "$XVFB_PID" 2>/dev/null || break
-            sleep 0.1
-        done
+        fi
+        kill -0 "$XVFB_PID" 2>/dev/null || break
+        sleep 0.1
     done
     e2e_fail "could not start Xvfb"
 }

@@ -1,8 +1,11 @@
 #include "support/FakeGpu.h"
 
-int32_t FakeGpu::Create(platform::Window& target) {
+#include <algorithm>
+
+int32_t FakeGpu::Create(platform::Window& target, std::u16string_view folder) {
     ++creates;
     window = &target;
+    shaderFolder = folder;
     created = createResult > 0;
     return createResult;
 }
@@ -10,11 +13,34 @@ int32_t FakeGpu::Create(platform::Window& target) {
 void FakeGpu::Release() {
     ++releases;
     created = false;
+    std::fill(std::begin(slotFilled), std::end(slotFilled), false);
 }
 
 void FakeGpu::Forget() {
     ++forgets;
     created = false;
+    std::fill(std::begin(slotFilled), std::end(slotFilled), false);
+}
+
+bool FakeGpu::UploadTexture(int32_t slot, const uint16_t* texels) {
+    ++uploads;
+    if (!created || !uploadResult || slot < 0 || slot >= platform::kTextureSlots)
+        return false;
+    slotFilled[slot] = true;
+    lastTexels.assign(texels, texels + platform::kTextureSize * platform::kTextureSize);
+    return true;
+}
+
+void FakeGpu::ReleaseTexture(int32_t slot) {
+    if (slot >= 0 && slot < platform::kTextureSlots)
+        slotFilled[slot] = false;
+}
+
+void FakeGpu::DrawSprites(const platform::SpriteVertex*, const int32_t* textures,
+                          const platform::BlendState* states, uint32_t count) {
+    ++draws;
+    drawnTextures.assign(textures, textures + count);
+    drawnStates.assign(states, states + count);
 }
 
 int32_t FakeGpu::Present(bool vsync) {

@@ -1,9 +1,12 @@
 #pragma once
 // A drawing-device double that counts its calls and reports what the test
 // scripts: the result of Create, the result of each Present in turn (so one
-// present can report a lost device) and the removed reason.
+// present can report a lost device) and the removed reason. It remembers the
+// texture slots it was given and what the last draw asked for.
 
 #include <deque>
+#include <string>
+#include <vector>
 
 #include "platform/GpuDevice.h"
 
@@ -13,11 +16,17 @@ public:
     int32_t createResult = 1;
     std::deque<int32_t> presentResults;  // taken one per Present; kDeviceOk once empty
     int32_t removedReason = platform::kDeviceOk;
+    bool uploadResult = true;
 
     // State.
     bool created = false;
     bool lastVsync = false;
     platform::Window* window = nullptr;  // the window of the last Create
+    std::u16string shaderFolder;         // the folder of the last Create
+    bool slotFilled[platform::kTextureSlots] = {};
+    std::vector<uint16_t> lastTexels;  // the texels of the last upload
+    std::vector<int32_t> drawnTextures;
+    std::vector<platform::BlendState> drawnStates;
 
     // Calls.
     int creates = 0;
@@ -25,13 +34,19 @@ public:
     int forgets = 0;
     int clears = 0;
     int presents = 0;
+    int draws = 0;
+    int uploads = 0;
     int removedReasonChecks = 0;
 
-    int32_t Create(platform::Window& target) override;
+    int32_t Create(platform::Window& target, std::u16string_view folder) override;
     void Release() override;
     void Forget() override;
     bool IsCreated() const override { return created; }
+    bool UploadTexture(int32_t slot, const uint16_t* texels) override;
+    void ReleaseTexture(int32_t slot) override;
     void Clear() override { ++clears; }
+    void DrawSprites(const platform::SpriteVertex* vertices, const int32_t* textures,
+                     const platform::BlendState* states, uint32_t count) override;
     int32_t Present(bool vsync) override;
     int32_t RemovedReason() override;
 };

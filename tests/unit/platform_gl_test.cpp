@@ -7,12 +7,16 @@
 
 #include <array>
 #include <cstdlib>
+#include <string_view>
 
 #include "platform/GlDevice.h"
 #include "platform/SdlWindow.h"
 #include "support/FakeWindow.h"
 
 namespace {
+
+// The shader files of the source tree.
+constexpr std::u16string_view kShaderFolder = u"" TESSARY_TEST_DATA_DIR "/../../shaders/";
 
 class GlDeviceTest : public ::testing::Test {
 protected:
@@ -23,7 +27,7 @@ protected:
 
     // Creates the device, or skips the test where this system has no GL 3.3 core.
     void CreateOrSkip() {
-        const int32_t result = gpu.Create(window);
+        const int32_t result = gpu.Create(window, kShaderFolder);
         if (result != 1)
             GTEST_SKIP() << "no OpenGL 3.3 core context here: " << SDL_GetError();
     }
@@ -101,7 +105,7 @@ TEST_F(GlDeviceTest, ForgetDropsTheContextWithoutFreeingIt) {
     gpu.Release();  // there is nothing it may free now
     EXPECT_EQ(SDL_GL_GetCurrentContext(), old);
 
-    ASSERT_EQ(gpu.Create(window), 1);
+    ASSERT_EQ(gpu.Create(window, kShaderFolder), 1);
     EXPECT_NE(SDL_GL_GetCurrentContext(), old);
     SDL_GL_DeleteContext(old);
 }
@@ -109,11 +113,11 @@ TEST_F(GlDeviceTest, ForgetDropsTheContextWithoutFreeingIt) {
 TEST_F(GlDeviceTest, NeedsAnOpenSdlWindow) {
     FakeWindow fake;
     ASSERT_TRUE(fake.Create("Tessary", 1280, 720));
-    EXPECT_LT(gpu.Create(fake), 0);
+    EXPECT_LT(gpu.Create(fake, kShaderFolder), 0);
     EXPECT_FALSE(gpu.IsCreated());
 
     platform::SdlWindow closed;
-    EXPECT_LT(gpu.Create(closed), 0);
+    EXPECT_LT(gpu.Create(closed, kShaderFolder), 0);
     EXPECT_FALSE(gpu.IsCreated());
 }
 

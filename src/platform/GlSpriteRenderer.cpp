@@ -1,0 +1,330 @@
+#include "platform/GlSpriteRenderer.h"
+
+#include <epoxy/gl.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "platform/Files.h"
+
+namespace platform {
+namespace {
+
+constexpr uint32_t kNoTexture = 127;      // quad word: no layer to sample
+constexpr uint32_t kFactorIsAlpha = 128;  // quad word: blend factor = the picture's alpha
+constexpr int kIndicesPerQuad = 6;        // two triangles
+
+// Reads a whole text file; false when it cannot be opened or read.
+bool ReadTextFile(std::u16string_view path, std::string* out) {
+    FILE* file = OpenFile(path, "rb");
+    if (file == nullptr)
+        return false;
+    out->clear();
+    char chunk[4096];
+    size_t got = 0;
+    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
+        out->append(chunk, got);
+    const bool ok = std::ferror(file) == 0;
+    std::fclose(file);
+    return ok;
+}
+
+GLuint CompileShader(GLenum kind, const std::string& source, const char* fileName) {
+    const GLuint shader = glCreateShader(kind);
+    const char* text = source.c_str();
+    const GLint length = static_cast<GLint>(source.size());
+    glShaderSource(shader, 1, &text, &length);
+    glCompileShader(shader);
+    GLint compiled = GL_FALSE;
+    glGetShaderiv(shader, GL_COMPILE_STATUS, &compiled);
+    if (compiled != GL_TRUE) {
+        char log[2048] = {};
+        glGetShaderInfoLog(shader, sizeof log, nullptr, log);
+        std::fprintf(stderr, "Tessary: the shader %s does not compile:\n%s\n", fileName, log);
+        glDeleteShader(shader);
+        return 0;
+    }
+    return shader;
+}
+
+// The GL blend function of a state when the factor is the constant blend colour.
+void SetConstantBlend(BlendState state) {
+    switch (state) {
+        case BlendState::kAlpha:
+            glBlendFuncSeparate(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, GL_ONE, GL_ZERO);
+            break;
+        case BlendState::kFactor:
+            glBlendFuncSeparate(GL_CONSTANT_COLOR, GL_ONE_MINUS_CONSTANT_COLOR, GL_ONE, GL_ZERO);
+            break;
+        case BlendState::kTint:
+            glBlendFuncSeparate(GL_CONSTANT_COLOR, GL_ZERO, GL_ONE, GL_ZERO);
+            break;
+        case BlendState::kModulate:
+            glBlendFuncSeparate(GL_ONE_MINUS_CONSTANT_COLOR, GL_DST_COLOR, GL_ONE, GL_ZERO);
+            break;
+    }
+}
+
+// With the factor as the shader's second output, alpha blend and factor blend
+// are one function: the shader hands over the source alpha as the factor.
+enum class BatchBlend { kSourceFactor, kTint, kModulate };
+
+BatchBlend BatchBlendOf(BlendState state) {
+    switch (state) {
+        case BlendState::kTint:
+            return BatchBlend::kTint;
+        case BlendState::kModulate:
+            return BatchBlend::kModulate;
+        case BlendState::kAlpha:
+        case BlendState::kFactor:
+            break;
+    }
+    return BatchBlend::kSourceFactor;
+}
+
+void SetBatchBlend(BatchBlend blend) {
+    switch (blend) {
+        case BatchBlend::kSourceFactor:
+            glBlendFuncSeparate(GL_SRC1_COLOR, GL_ONE_MINUS_SRC1_COLOR, GL_ONE, GL_ZERO);
+            break;
+        case BatchBlend::kTint:
+            glBlendFuncSeparate(GL_SRC1_COLOR, GL_ZERO, GL_ONE, GL_ZERO);
+            break;
+        case BatchBlend::kModulate:
+            glBlendFuncSeparate(GL_ONE_MINUS_SRC1_COLOR, GL_DST_COLOR, GL_ONE, GL_ZERO);
+            break;
+    }
+}
+
+}  // namespace
+
+int32_t GlSpriteRenderer::Create(std::u16string_view shaderFolder) {
+    Forget();
+
+    // 1. The shader files beside the program.
+    std::string sources[2];
+    const char16_t* const names[2] = {u"SampleVS.glsl", u"SamplePS.glsl"};
+    for (int i = 0; i < 2; ++i) {
+        std::u16string path(shaderFolder);
+        path += names[i];
+        if (!ReadTextFile(path, &sources[i])) {
+            std::fprintf(stderr, "Tessary: cannot read the shader file %s\n",
+                         NativePath(path).c_str());
+            return kErrorShaderFile;
+        }
+    }
+
+    // 2. The program.
+    const GLuint vertexShader = CompileShader(GL_VERTEX_SHADER, sources[0], "SampleVS.glsl");
+    const GLuint pixelShader = CompileShader(GL_FRAGMENT_SHADER, sources[1], "SamplePS.glsl");
+    if (vertexShader == 0 || pixelShader == 0) {
+        glDeleteShader(vertexShader);
+        glDeleteShader(pixelShader);
+        return kErrorShader;
+    }
+    const GLuint program = glCreateProgram();
+    glAttachShader(program, vertexShader);
+    glAttachShader(program, pixelShader);
+    glLinkProgram(program);
+    glDetachShader(program, vertexShader);
+    glDetachShader(program, pixelShader);
+    glDeleteShader(vertexShader);
+    glDeleteShader(pixelShader);
+    GLint linked = GL_FALSE;
+    glGetProgramiv(program, GL_LINK_STATUS, &linked);
+    if (linked != GL_TRUE) {
+        char log[2048] = {};
+        glGetProgramInfoLog(program, sizeof log, nullptr, log);
+        std::fprintf(stderr, "Tessary: SampleVS.glsl and SamplePS.glsl do not link:\n%s\n", log);
+        glDeleteProgram(program);
+        return kErrorShader;
+    }
+
+    // 3. Vertex buffers: the sprite vertices (position, colour, texture
+    // coordinate) and one quad word per vertex.
+    glGenVertexArrays(1, &vertexArray_);
+    glBindVertexArray(vertexArray_);
+    glGenBuffers(1, &vertexBuffer_);
+    glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer_);
+    glBufferData(GL_ARRAY_BUFFER, kMaxQuads * 4 * sizeof(SpriteVertex), nullptr, GL_STREAM_DRAW);
+    constexpr GLsizei kStride = sizeof(SpriteVertex);
+    glEnableVertexAttribArray(0);
+    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, kStride, reinterpret_cast<void*>(0));
+    glEnableVertexAttribArray(1);
+    glVertexAttribPointer(1, 4, GL_FLOAT, GL_FALSE, kStride, reinterpret_cast<void*>(12));
+    glEnableVertexAttribArray(2);
+    glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, kStride, reinterpret_cast<void*>(28));
+    glGenBuffers(1, &quadBuffer_);
+    glBindBuffer(GL_ARRAY_BUFFER, quadBuffer_);
+    glBufferData(GL_ARRAY_BUFFER, kMaxQuads * 4 * sizeof(uint32_t), nullptr, GL_STREAM_DRAW);
+    glEnableVertexAttribArray(3);
+    glVertexAttribIPointer(3, 1, GL_UNSIGNED_INT, sizeof(uint32_t), reinterpret_cast<void*>(0));
+    if (!quadWords_)
+        quadWords_ = std::make_unique<uint32_t[]>(kMaxQuads * 4);
+
+    // 4. Index buffer: quad i is the two triangles of the strip 4i..4i+3, in
+    // the strip's own corner order (0 1 2, then 2 1 3), so that a run of quads
+    // draws as one call and rasterizes exactly as the quads' strips would.
+    {
+        std::vector<GLuint> indices(kMaxQuads * kIndicesPerQuad);
+        for (uint32_t quad = 0; quad < kMaxQuads; ++quad) {
+            GLuint* entry = &indices[quad * kIndicesPerQuad];
+            const GLuint first = quad * 4;
+            const GLuint corners[kIndicesPerQuad] = {0, 1, 2, 2, 1, 3};
+            for (int i = 0; i < kIndicesPerQuad; ++i)
+                entry[i] = first + corners[i];
+        }
+        glGenBuffers(1, &indexBuffer_);
+        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indexBuffer_);
+        glBufferData(GL_ELEMENT_ARRAY_BUFFER, indices.size() * sizeof(GLuint), indices.data(),
+                     GL_STATIC_DRAW);
+    }
+
+    // 5. The 64 texture slots, one layer each; nearest texel, repeat wrap, no mip levels.
+    glActiveTexture(GL_TEXTURE0);
+    glGenTextures(1, &textureArray_);
+    glBindTexture(GL_TEXTURE_2D_ARRAY, textureArray_);
+    glTexImage3D(GL_TEXTURE_2D_ARRAY, 0, GL_RGB5_A1, kTextureSize, kTextureSize, kTextureSlots, 0,
+                 GL_BGRA, GL_UNSIGNED_SHORT_1_5_5_5_REV, nullptr);
+    glTexParameteri(GL_TEXTURE_2D_ARRAY, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D_ARRAY, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D_ARRAY, GL_TEXTURE_WRAP_S, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D_ARRAY, GL_TEXTURE_WRAP_T, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D_ARRAY, GL_TEXTURE_BASE_LEVEL, 0);
+    glTexParameteri(GL_TEXTURE_2D_ARRAY, GL_TEXTURE_MAX_LEVEL, 0);
+
+    // 6. Fixed state: no depth test (there is no depth buffer to decide what
+    // is seen), no culling, no depth clipping, every pixel blended.
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_CULL_FACE);
+    glDisable(GL_SCISSOR_TEST);
+    glEnable(GL_DEPTH_CLAMP);
+    glEnable(GL_BLEND);
+    glBlendEquation(GL_FUNC_ADD);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glUseProgram(program);
+    glUniform1i(glGetUniformLocation(program, "pictures"), 0);
+
+    const GLenum error = glGetError();
+    program_ = program;
+    if (error != GL_NO_ERROR) {
+        std::fprintf(stderr, "Tessary: making the sprite pipeline failed (GL error 0x%04X)\n",
+                     error);
+        return kErrorResources;
+    }
+    return 1;
+}
+
+void GlSpriteRenderer::Forget() {
+    program_ = 0;
+    vertexArray_ = 0;
+    vertexBuffer_ = 0;
+    quadBuffer_ = 0;
+    indexBuffer_ = 0;
+    textureArray_ = 0;
+    std::fill(std::begin(slotFilled_), std::end(slotFilled_), false);
+}
+
+bool GlSpriteRenderer::UploadTexture(int32_t slot, const uint16_t* texels) {
+    if (!Ready() || slot < 0 || slot >= kTextureSlots || texels == nullptr)
+        return false;
+    while (glGetError() != GL_NO_ERROR) {
+        // Errors of earlier calls are not this upload's.
+    }
+    glBindTexture(GL_TEXTURE_2D_ARRAY, textureArray_);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 2);
+    glTexSubImage3D(GL_TEXTURE_2D_ARRAY, 0, 0, 0, slot, kTextureSize, kTextureSize, 1, GL_BGRA,
+                    GL_UNSIGNED_SHORT_1_5_5_5_REV, texels);
+    const GLenum error = glGetError();
+    if (error != GL_NO_ERROR) {
+        std::fprintf(stderr, "Tessary: filling texture slot %d failed (GL error 0x%04X)\n", slot,
+                     error);
+        slotFilled_[slot] = false;
+        return false;
+    }
+    slotFilled_[slot] = true;
+    return true;
+}
+
+void GlSpriteRenderer::ReleaseTexture(int32_t slot) {
+    if (slot >= 0 && slot < kTextureSlots)
+        slotFilled_[slot] = false;
+}
+
+bool GlSpriteRenderer::SlotFilled(int32_t slot) const {
+    return slot >= 0 && slot < kTextureSlots && slotFilled_[slot];
+}
+
+void GlSpriteRenderer::Draw(const SpriteVertex* vertices, const int32_t* textures,
+                            const BlendState* states, uint32_t count) {
+    if (!Ready() || count == 0)
+        return;
+    count = std::min(count, kMaxQuads);
+    Upload(vertices, textures, states, count);
+    if (path_ == Path::kBatched) {
+        DrawBatched(states, count);
+    } else {
+        DrawQuadByQuad(vertices, states, count);
+    }
+}
+
+void GlSpriteRenderer::Upload(const SpriteVertex* vertices, const int32_t* textures,
+                              const BlendState* states, uint32_t count) {
+    uint32_t* word = quadWords_.get();
+    for (uint32_t quad = 0; quad < count; ++quad) {
+        const int32_t slot = textures[quad];
+        uint32_t value = SlotFilled(slot) ? static_cast<uint32_t>(slot) : kNoTexture;
+        if (states[quad] == BlendState::kAlpha)
+            value |= kFactorIsAlpha;
+        word[0] = word[1] = word[2] = word[3] = value;
+        word += 4;
+    }
+    glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer_);
+    glBufferSubData(GL_ARRAY_BUFFER, 0, count * 4 * sizeof(SpriteVertex), vertices);
+    glBindBuffer(GL_ARRAY_BUFFER, quadBuffer_);
+    glBufferSubData(GL_ARRAY_BUFFER, 0, count * 4 * sizeof(uint32_t), quadWords_.get());
+}
+
+void GlSpriteRenderer::DrawBatched(const BlendState* states, uint32_t count) {
+    uint32_t start = 0;
+    BatchBlend run = BatchBlendOf(states[0]);
+    auto flush = [&](uint32_t end) {
+        SetBatchBlend(run);
+        const GLsizei indices = static_cast<GLsizei>((end - start) * kIndicesPerQuad);
+        const uintptr_t offset = uintptr_t{start} * kIndicesPerQuad * sizeof(GLuint);
+        glDrawElements(GL_TRIANGLES, indices, GL_UNSIGNED_INT,
+                       reinterpret_cast<const void*>(offset));
+    };
+    for (uint32_t quad = 1; quad < count; ++quad) {
+        const BatchBlend blend = BatchBlendOf(states[quad]);
+        if (blend != run) {
+            flush(quad);
+            start = quad;
+            run = blend;
+        }
+    }
+    flush(count);
+}
+
+void GlSpriteRenderer::DrawQuadByQuad(const SpriteVertex* vertices, const BlendState* states,
+                                      uint32_t count) {
+    bool first = true;
+    BlendState previous = BlendState::kAlpha;
+    for (uint32_t quad = 0; quad < count; ++quad) {
+        const BlendState state = states[quad];
+        // The state is set when it changes, and always when it carries a factor
+        // (the factor changes from quad to quad); alpha after alpha sets nothing.
+        if (first || state != previous || state != BlendState::kAlpha) {
+            const SpriteVertex& v = vertices[quad * 4];
+            SetConstantBlend(state);
+            glBlendColor(v.r * v.a, v.g * v.a, v.b * v.a, v.a);
+        }
+        first = false;
+        previous = state;
+        glDrawArrays(GL_TRIANGLE_STRIP, static_cast<GLint>(quad * 4), 4);
+    }
+}
+
+}  // namespace platform

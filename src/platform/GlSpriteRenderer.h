@@ -1,0 +1,77 @@
+#pragma once
+// The sprite pipeline on OpenGL 3.3 core, in the context that is current:
+// the shader program from SampleVS.glsl and SamplePS.glsl, the vertex and
+// index buffers, and the 64 texture slots held as the layers of one
+// 512 x 512 x 64 texture array (GL_RGB5_A1, nearest filtering, repeat wrap).
+//
+// Quads can be drawn two ways that give the same pixels:
+// - batched (the normal path): each quad's blend factor comes from its vertex
+//   colour through dual-source blending, so one draw call covers every run of
+//   quads that share a blend function; quads blended by source alpha and by
+//   their colour factor share one.
+// - quad by quad (the reference): one draw per quad, with the blend factor set
+//   as the constant blend colour, exactly as the drawing rules describe them.
+//
+// Every object lives in the device's own context, so deleting the context
+// frees them all; Release only forgets the handles.
+
+#include <cstdint>
+#include <memory>
+#include <string_view>
+
+#include "platform/GpuDevice.h"
+
+namespace platform {
+
+class GlSpriteRenderer {
+public:
+    enum class Path { kBatched, kQuadByQuad };
+
+    // The sprite list's size: 14,969 visible quads and one that is never drawn.
+    static constexpr uint32_t kMaxQuads = 14970;
+
+    // Failure codes of Create.
+    static constexpr int32_t kErrorShaderFile = -1;  // a shader file is missing or unreadable
+    static constexpr int32_t kErrorShader = -4;      // a shader did not compile or link
+    static constexpr int32_t kErrorResources = -5;   // a buffer or texture could not be made
+
+    GlSpriteRenderer() = default;
+    GlSpriteRenderer(const GlSpriteRenderer&) = delete;
+    GlSpriteRenderer& operator=(const GlSpriteRenderer&) = delete;
+
+    // Builds the pipeline in the current context and leaves it bound.
+    int32_t Create(std::u16string_view shaderFolder);
+    // Forgets every object (the context that owns them is being deleted or is lost).
+    void Forget();
+    bool Ready() const { return program_ != 0; }
+
+    bool UploadTexture(int32_t slot, const uint16_t* texels);
+    void ReleaseTexture(int32_t slot);
+    bool SlotFilled(int32_t slot) const;
+
+    void Draw(const SpriteVertex* vertices, const int32_t* textures, const BlendState* states,
+              uint32_t count);
+
+    void SetPath(Path path) { path_ = path; }
+    Path path() const { return path_; }
+
+private:
+    // Fills the per-vertex quad words for quads 0..count-1 and uploads them with the vertices.
+    void Upload(const SpriteVertex* vertices, const int32_t* textures, const BlendState* states,
+                uint32_t count);
+    void DrawBatched(const BlendState* states, uint32_t count);
+    void DrawQuadByQuad(const SpriteVertex* vertices, const BlendState* states, uint32_t count);
+
+    unsigned program_ = 0;
+    unsigned vertexArray_ = 0;
+    unsigned vertexBuffer_ = 0;
+    unsigned quadBuffer_ = 0;
+    unsigned indexBuffer_ = 0;
+    unsigned textureArray_ = 0;
+    bool slotFilled_[kTextureSlots] = {};
+    Path path_ = Path::kBatched;
+    // The per-vertex quad words (layer and flags), made once with the pipeline.
+    std::unique_ptr<uint32_t[]> quadWords_;
+};
+
+}  // namespace platform
