@@ -29,7 +29,7 @@
 
 namespace {
 
-constexpr std::u16string_view kShaderFolder = u"" TESSARY_TEST_DATA_DIR "/../../shaders/";
+constexpr std::u16string_view kShaderFolder = u"" TESSARY_SHADER_DIR;
 
 using Rgb = std::array<int, 3>;
 using Path = platform::GlSpriteRenderer::Path;

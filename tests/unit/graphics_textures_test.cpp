@@ -316,7 +316,7 @@ TEST(GraphicsDeviceLoss, TheFrameLoopRebuildsTheDeviceAndItsTextures) {
     system.soundMode = 0;
     game->LinkObjects(gpu, window);
     game->graphics->LinkDialogs(&fake.dialogs);
-    base::WideCopy(system.programFolder, u"" TESSARY_TEST_DATA_DIR "/../../shaders/");
+    base::WideCopy(system.programFolder, u"" TESSARY_SHADER_DIR);
     base::WideCopy(system.resourceFolder, folder.Path(""));
     for (int slot = 0; slot < 8; ++slot)
         base::WideCopy(world.pictureNames[slot],
