@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "SoundFuzzRig.h"
 #include "audio/CXa2.h"
 #include "audio/WaveReader.h"
 #include "base/WideText.h"
@@ -20,61 +21,8 @@
 #include "platform/Dialogs.h"
 #include "world/System.h"
 
-// A folder in memory for the file under test, and the audio object on
-// OpenAL's loopback device.
-namespace {
-
-class QuietDialogs final : public platform::Dialogs {
-public:
-    void Show(std::string_view, std::string_view) override {}
-};
-
-// Writes the bytes to a file of the folder and returns the game's path for it.
-std::u16string WriteFile(const std::string& name, const uint8_t* data, size_t size) {
-    static const std::string folder = [] {
-        std::string path = "/dev/shm/tessary-fuzz-" + std::to_string(getpid());
-        mkdir(path.c_str(), 0700);
-        std::atexit([] {
-            std::filesystem::remove_all("/dev/shm/tessary-fuzz-" + std::to_string(getpid()));
-        });
-        return path + "/";
-    }();
-    const std::string path = folder + name;
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (file != nullptr) {
-        if (size > 0)
-            std::fwrite(data, 1, size, file);
-        std::fclose(file);
-    }
-    return base::FromUtf8(path);
-}
-
-// The audio object with its engine on the loopback device, made once.
-struct SoundRig {
-    explicit SoundRig(int32_t soundMode) {
-        system.soundMode = soundMode;
-        system.seVolume = 10000;
-        system.bgmVolume = 10000;
-        audio.Link(&system);
-        audio.CreateEngine(device, clock, dialogs);
-    }
-    void Mix(int32_t frames) {
-        static float out[2 * 4096];
-        while (frames > 0) {
-            const int32_t n = frames < 4096 ? frames : 4096;
-            device.Render(out, n);
-            frames -= n;
-        }
-    }
-
-    System system;
-    QuietDialogs dialogs;
-    platform::SystemClock clock;
-    platform::AlLoopbackDevice device;
-    CXa2 audio;
-};
-
-}  // namespace
+using fuzz::SoundRig;
+using fuzz::WriteFile;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static SoundRig rig(1);
