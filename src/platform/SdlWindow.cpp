@@ -3,6 +3,7 @@
 #include <SDL.h>
 
 #include <cstdio>
+#include <cstring>
 
 namespace platform {
 namespace {
@@ -43,6 +44,20 @@ bool SdlWindow::Create(const char* title, int32_t clientWidth, int32_t clientHei
             return false;
         }
         videoStarted_ = true;
+    }
+    // When no real display can be reached SDL falls back to a driver that draws
+    // nowhere; the game would then run invisibly. Those drivers are only for
+    // whoever asks for them by name (the tests do).
+    const char* driver = SDL_GetCurrentVideoDriver();
+    const char* asked = SDL_getenv("SDL_VIDEODRIVER");
+    if (driver != nullptr && (asked == nullptr || asked[0] == '\0') &&
+        (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0)) {
+        std::fprintf(stderr, "Tessary: no display to open a window on (is DISPLAY set?)\n");
+        if (videoStarted_) {
+            SDL_QuitSubSystem(SDL_INIT_VIDEO);
+            videoStarted_ = false;
+        }
+        return false;
     }
 
     // Closing the window is one close message; SDL would add a quit event too.

@@ -12,7 +12,10 @@ e2e_fail() {
 
 e2e_cleanup() {
     [[ -n "${GAME_PID:-}" ]] && kill -9 "$GAME_PID" 2>/dev/null || true
-    [[ -n "${XVFB_PID:-}" ]] && kill "$XVFB_PID" 2>/dev/null || true
+    if [[ -n "${XVFB_PID:-}" ]]; then
+        kill "$XVFB_PID" 2>/dev/null || true
+        wait "$XVFB_PID" 2>/dev/null || true  # gone before the next run starts one
+    fi
     [[ -n "${E2E_ROOT:-}" ]] && rm -rf "$E2E_ROOT"
 }
 
@@ -28,17 +31,24 @@ e2e_setup() {
     # Each test gets its own lock file, so a game the developer has open does not interfere.
     export XDG_RUNTIME_DIR=$E2E_ROOT/run
     mkdir -m 700 "$XDG_RUNTIME_DIR"
-    # Xvfb picks a free display itself and tells us which (-displayfd): two
-    # test runs at once can never end up on the same server.
-    Xvfb -displayfd 1 -screen 0 1920x1080x24 -nolisten tcp >"$E2E_ROOT/display" 2>"$E2E_ROOT/xvfb.log" &
-    XVFB_PID=$!
-    for _ in $(seq 100); do
-        if [[ -s "$E2E_ROOT/display" ]]; then
-            export DISPLAY=":$(head -n 1 "$E2E_ROOT/display")"
-            xdpyinfo >/dev/null 2>&1 && return 0
-        fi
-        kill -0 "$XVFB_PID" 2>/dev/null || break
-        sleep 0.1
+    # A display number from a wide random range, so that two runs at once, or
+    # a run right after another, never share a server. Xvfb refuses a number
+    # that is taken; then another is tried. -noreset: by default the server
+    # resets when its last client leaves (the readiness probe below) and
+    # refuses connections while it does, so the game could find no display.
+    local display
+    for _ in $(seq 20); do
+        display=$((200 + RANDOM % 5000))
+        Xvfb ":$display" -screen 0 1920x1080x24 -nolisten tcp -noreset >"$E2E_ROOT/xvfb.log" 2>&1 &
+        XVFB_PID=$!
+        export DISPLAY=":$display"
+        for _ in $(seq 50); do
+            xdpyinfo >/dev/null 2>&1 && kill -0 "$XVFB_PID" 2>/dev/null && return 0
+            kill -0 "$XVFB_PID" 2>/dev/null || break
+            sleep 0.1
+        done
+        kill "$XVFB_PID" 2>/dev/null || true
+        wait "$XVFB_PID" 2>/dev/null || true
     done
     e2e_fail "could not start Xvfb"
 }
