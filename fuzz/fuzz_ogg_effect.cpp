@@ -6,7 +6,6 @@
 
 #include <sys/stat.h>
 #include <unistd.h>
-#include <vorbis/vorbisenc.h>
 
 #include <cmath>
 #include <cstdint>
@@ -23,6 +22,7 @@
 #include "platform/AlDevice.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
+#include "support/SoundFiles.h"
 #include "world/System.h"
 
 extern "C" size_t LLVMFuzzerMutate(uint8_t* data, size_t size, size_t maxSize);
@@ -40,54 +40,7 @@ namespace {
 
 // A quarter second of a stereo tone, encoded here.
 std::vector<uint8_t> EncodedSeed() {
-    vorbis_info vi;
-    vorbis_info_init(&vi);
-    vorbis_encode_init_vbr(&vi, 2, 44100, 0.0f);
-    vorbis_comment vc;
-    vorbis_comment_init(&vc);
-    vorbis_dsp_state vd;
-    vorbis_analysis_init(&vd, &vi);
-    vorbis_block vb;
-    vorbis_block_init(&vd, &vb);
-    ogg_stream_state os;
-    ogg_stream_init(&os, 7);
-    std::vector<uint8_t> out;
-    auto append = [&out](const ogg_page& page) {
-        out.insert(out.end(), page.header, page.header + page.header_len);
-        out.insert(out.end(), page.body, page.body + page.body_len);
-    };
-    ogg_packet header, comments, codebooks;
-    vorbis_analysis_headerout(&vd, &vc, &header, &comments, &codebooks);
-    ogg_stream_packetin(&os, &header);
-    ogg_stream_packetin(&os, &comments);
-    ogg_stream_packetin(&os, &codebooks);
-    ogg_page page;
-    while (ogg_stream_flush(&os, &page) != 0)
-        append(page);
-    const int frames = 11025;
-    float** buffer = vorbis_analysis_buffer(&vd, frames);
-    for (int i = 0; i < frames; ++i)
-        buffer[0][i] = buffer[1][i] = static_cast<float>(0.5 * std::sin(i * 0.06));
-    vorbis_analysis_wrote(&vd, frames);
-    vorbis_analysis_wrote(&vd, 0);
-    while (vorbis_analysis_blockout(&vd, &vb) == 1) {
-        vorbis_analysis(&vb, nullptr);
-        vorbis_bitrate_addblock(&vb);
-        ogg_packet packet;
-        while (vorbis_bitrate_flushpacket(&vd, &packet) != 0) {
-            ogg_stream_packetin(&os, &packet);
-            while (ogg_stream_pageout(&os, &page) != 0)
-                append(page);
-        }
-    }
-    while (ogg_stream_flush(&os, &page) != 0)
-        append(page);
-    ogg_stream_clear(&os);
-    vorbis_block_clear(&vb);
-    vorbis_dsp_clear(&vd);
-    vorbis_comment_clear(&vc);
-    vorbis_info_clear(&vi);
-    return out;
+    return EncodeOgg(Sine(11025, 420.0, 0.5), 2, 44100);
 }
 
 uint32_t OggCrc(const uint8_t* data, size_t size) {
@@ -133,6 +86,23 @@ void FixChecksums(uint8_t* data, size_t size) {
 }
 
 }  // namespace
+
+// The seed file (Vorbis headers alone take a few kilobytes) must fit in the
+// inputs, so the default maximum length becomes 64 KiB unless one is given.
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
+    for (int i = 1; i < *argc; ++i) {
+        if (std::strncmp((*argv)[i], "-max_len=", 9) == 0)
+            return 0;
+    }
+    static std::vector<char*> args;
+    args.assign(*argv, *argv + *argc);
+    static char maxLen[] = "-max_len=65536";
+    args.push_back(maxLen);
+    args.push_back(nullptr);
+    *argc += 1;
+    *argv = args.data();
+    return 0;
+}
 
 extern "C" size_t LLVMFuzzerCustomMutator(uint8_t* data, size_t size, size_t maxSize,
                                           unsigned int seed) {
