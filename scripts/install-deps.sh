@@ -9,7 +9,7 @@ packages=(cmake make g++ pkg-config
           libvorbis-dev libogg-dev libfreetype-dev fonts-vlgothic)
 if [[ "${1:-play}" == test ]]; then
     packages+=(googletest libgtest-dev libbenchmark-dev
-               xvfb xauth xdotool x11-utils imagemagick xfonts-base sox faketime)
+               xvfb xauth xdotool x11-utils imagemagick xfonts-base sox faketime procps)
 fi
 
 missing=()
