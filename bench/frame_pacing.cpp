@@ -102,6 +102,19 @@ struct Figures {
     double cpuPercent;
 };
 
+class NoKeyboard final : public platform::Keyboard {
+public:
+    bool AsyncKeyState(uint8_t) override { return false; }
+};
+
+class NoPads final : public platform::GamePads {
+public:
+    uint32_t GetState(int, platform::PadState* out) override {
+        *out = platform::PadState{};
+        return kNotConnected;
+    }
+};
+
 Figures Measure(int mode, int frames) {
     platform::SystemClock clock;
     platform::SystemCalendar calendar;
@@ -112,8 +125,10 @@ Figures Measure(int mode, int frames) {
     NoLock lock;
     NoProcess process;
     platform::NoSoundDevice sound;
-    const platform::Platform p{clock,       calendar, dialogs, window, gpu,
-                               screenSaver, lock,     process, sound};
+    NoKeyboard keyboard;
+    NoPads pads;
+    const platform::Platform p{clock, calendar, dialogs, window,   gpu,  screenSaver,
+                               lock,  process,  sound,   keyboard, pads, clock};
 
     Game game;
     game.system->timerMode = mode;

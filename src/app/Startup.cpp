@@ -8,6 +8,7 @@
 #include "audio/CXa2.h"
 #include "base/WideText.h"
 #include "graphics/CDx_Gr.h"
+#include "input/CXi.h"
 #include "persist/CLoadFile.h"
 #include "platform/Files.h"
 #include "world/Game.h"
@@ -127,6 +128,7 @@ int Program::Run(const SceneFrames& scenes) {
     p_.window.Show();
     game_->LinkObjects(p_.gpu, p_.window);
     game_->graphics->LinkDialogs(&p_.dialogs);
+    game_->input->AttachDevices(&p_.keyboard, &p_.pads);
     if (!p_.window.GetRect(&system.windowRect)) {
         system.windowRect.left = 0;
         system.windowRect.top = 0;
@@ -153,7 +155,7 @@ int Program::Run(const SceneFrames& scenes) {
     // 22. Sound. Without a sound device the game goes on silently
     // (soundDisabled); a device whose mixing context fails ends the start-up.
     if (system.soundMode == 1 || system.soundMode == 2) {
-        if (game_->audio->CreateEngine(p_.sound, p_.clock, p_.dialogs) != CXa2::kOk) {
+        if (game_->audio->CreateEngine(p_.sound, p_.streamClock, p_.dialogs) != CXa2::kOk) {
             p_.dialogs.Show("XAudio2の初期化に失敗しました。", "Message");
             return FailureExit();
         }

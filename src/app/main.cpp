@@ -5,6 +5,7 @@
 #include "platform/AlDevice.h"
 #include "platform/GlDevice.h"
 #include "platform/Platform.h"
+#include "platform/SdlInput.h"
 #include "platform/SdlSession.h"
 #include "platform/SdlWindow.h"
 
@@ -19,7 +20,10 @@ int main() {
     platform::FileInstanceLock instanceLock(platform::FileInstanceLock::DefaultPath());
     platform::LinuxProcess process;
     platform::AlDefaultDevice sound;  // fails to open on a machine without sound
-    const platform::Platform platform{clock,       calendar,     dialogs, window, gpu,
-                                      screenSaver, instanceLock, process, sound};
+    platform::SdlKeyboard keyboard(window);
+    platform::SdlGamePads pads;
+    const platform::Platform platform{clock,   calendar, dialogs,  window, gpu,
+                                      screenSaver, instanceLock, process, sound,
+                                      keyboard, pads, clock};
     return RunGame(platform, SceneFrames{});
 }

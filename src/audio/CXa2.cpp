@@ -244,6 +244,8 @@ void CXa2::SubmitEffect(int j) {
 }
 
 void CXa2::PlayEffect(int slot) {
+    if (slot >= 0 && slot < kEffectVoices)
+        ++effectRequests_[slot];
     if (!SoundAvailable() || slot < 0 || slot >= kEffectVoices || !effectVoice_[slot])
         return;
     platform::AlVoice& voice = *effectVoice_[slot];

@@ -133,6 +133,8 @@ public:
     void CloseOggTrack(int track);
 
     // --- Inspection -------------------------------------------------------
+    // Times PlayEffect was asked for this slot, sound or no sound.
+    uint32_t effectRequests(int slot) const { return effectRequests_[slot]; }
     const VoiceBuffer& effectBuffer(int slot) const { return effectBuffer_[slot]; }
     bool streamThreadRunning() const { return streamThread_.joinable(); }
     // Times the music voice was found run dry while playing, and refilled.
@@ -161,6 +163,7 @@ private:
     platform::Dialogs* dialogs_ = nullptr;
 
     std::unique_ptr<platform::AlVoice> effectVoice_[kEffectVoices];
+    uint32_t effectRequests_[kEffectVoices] = {};
     std::unique_ptr<platform::AlVoice> musicVoice_;
     std::thread streamThread_;
     uint32_t streamChunkBytes_ = 32768;

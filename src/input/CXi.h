@@ -4,23 +4,13 @@
 
 #include <cstdint>
 
+#include "platform/Input.h"
+
 class System;
 class MapSceneEntity;
 
-// The last state read from one game pad.
-struct PadState {
-    uint32_t packetNumber = 0;
-    uint16_t buttons = 0;
-    uint8_t leftTrigger = 0;
-    uint8_t rightTrigger = 0;
-    int16_t thumbLX = 0;
-    int16_t thumbLY = 0;
-    int16_t thumbRX = 0;
-    int16_t thumbRY = 0;
-};
-
 struct PadSlot {
-    PadState state;
+    platform::PadState state;
     bool connected = true;
 };
 
@@ -35,6 +25,11 @@ public:
         system_ = system;
         mapScene_ = mapScene;
     }
+    // The keyboard and the pads it samples (start-up attaches the real ones).
+    void AttachDevices(platform::Keyboard* keyboard, platform::GamePads* gamePads) {
+        keyboard_ = keyboard;
+        pads_ = gamePads;
+    }
     // Samples the keyboard and pad 0 into System's held bits.
     void PollInput();
 
@@ -43,4 +38,6 @@ public:
 private:
     System* system_ = nullptr;
     MapSceneEntity* mapScene_ = nullptr;
+    platform::Keyboard* keyboard_ = nullptr;
+    platform::GamePads* pads_ = nullptr;
 };

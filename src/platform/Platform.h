@@ -5,6 +5,7 @@
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
 #include "platform/GpuDevice.h"
+#include "platform/Input.h"
 #include "platform/Services.h"
 #include "platform/SoundDevice.h"
 #include "platform/Window.h"
@@ -21,6 +22,10 @@ struct Platform {
     InstanceLock& instanceLock;
     Process& process;
     SoundDevice& sound;
+    Keyboard& keyboard;
+    GamePads& pads;
+    // Paces the music thread: it must be safe to read from a second thread.
+    Clock& streamClock;
 };
 
 }  // namespace platform
