@@ -141,6 +141,8 @@ platform::BlendState CDx_Gr::ChooseBlendState(int32_t blendMode, uint32_t color)
 }
 
 int32_t CDx_Gr::SubmitSprite(const SpriteRequest& request) {
+    if (observer_ != nullptr)
+        observer_->OnSubmit(request);
     // 1-2. The quad's own values, then the count, which stops at 14,969.
     const uint32_t n = count_;
     textures_[n] = request.texture;

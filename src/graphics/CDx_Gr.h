@@ -72,6 +72,15 @@ public:
     // Appends one quad; always returns 1.
     int32_t SubmitSprite(const SpriteRequest& request);
 
+    // Sees every request as submitted (tests and tools record what a scene
+    // asks for); null when nobody listens.
+    class SubmissionObserver {
+    public:
+        virtual ~SubmissionObserver() = default;
+        virtual void OnSubmit(const SpriteRequest& request) = 0;
+    };
+    void SetSubmissionObserver(SubmissionObserver* observer) { observer_ = observer; }
+
     // The blend state a quad takes from its blend mode and colour.
     static platform::BlendState ChooseBlendState(int32_t blendMode, uint32_t color);
 
@@ -88,6 +97,7 @@ private:
     platform::GpuDevice* gpu_ = nullptr;
     platform::Window* window_ = nullptr;
     platform::Dialogs* dialogs_ = nullptr;
+    SubmissionObserver* observer_ = nullptr;
 
     bool slotFilled_[kTextureSlots] = {};
 
