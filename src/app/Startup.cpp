@@ -11,6 +11,7 @@
 #include "input/CXi.h"
 #include "persist/CLoadFile.h"
 #include "platform/Files.h"
+#include "resources/LoadResources.h"
 #include "world/Game.h"
 #include "world/MapSceneEntity.h"
 #include "world/ProcessIds.h"
@@ -134,9 +135,13 @@ int Program::Run(const SceneFrames& scenes) {
         system.windowRect.top = 0;
     }
 
-    // 17. The font is only checked: the glyphs the game draws come from its glyph sheet.
+    // 17. The font is only checked: the glyphs the game draws come from its
+    // glyph sheet, so a missing font is noted on the terminal and nothing more.
     if (system.fontEnabled == 1) {
-        FileOpens(Join(system.resourceFolder, kFontFile));
+        const std::u16string font = Join(system.resourceFolder, kFontFile);
+        if (!FileOpens(font))
+            std::fprintf(stderr, "Tessary: font %s not found\n",
+                         platform::NativePath(font).c_str());
     }
 
     // 18. No Ogg music track is open yet.
@@ -159,6 +164,13 @@ int Program::Run(const SceneFrames& scenes) {
             p_.dialogs.Show("XAudio2の初期化に失敗しました。", "Message");
             return FailureExit();
         }
+    }
+
+    // 23. Pictures, effects, music and the music thread. A failure after the
+    // thread has started still ends cleanly: the shutdown stops it first.
+    if (!LoadResources(*game_, p_.dialogs)) {
+        p_.dialogs.Show("ゲームの初期化に失敗しました。", "Message");
+        return FailureExit();
     }
 
     // 24. The frame loop.

@@ -1,6 +1,7 @@
 // Tessary: the program entry point. It builds the real platform pieces and
 // hands them to the game.
 
+#include "app/Scenes.h"
 #include "app/Startup.h"
 #include "platform/AlDevice.h"
 #include "platform/GlDevice.h"
@@ -22,8 +23,8 @@ int main() {
     platform::AlDefaultDevice sound;  // fails to open on a machine without sound
     platform::SdlKeyboard keyboard(window);
     platform::SdlGamePads pads;
-    const platform::Platform platform{clock,   calendar, dialogs,  window, gpu,
-                                      screenSaver, instanceLock, process, sound,
-                                      keyboard, pads, clock};
-    return RunGame(platform, SceneFrames{});
+    const platform::Platform platform{clock,        calendar, dialogs, window,   gpu,  screenSaver,
+                                      instanceLock, process,  sound,   keyboard, pads, clock};
+    Scenes scenes(calendar);
+    return RunGame(platform, scenes.Frames());
 }

@@ -12,7 +12,8 @@ namespace platform {
 // The state of one game pad as the game reads it.
 struct PadState {
     uint32_t packetNumber = 0;
-    uint16_t buttons = 0;  // D-pad up 0x1, down 0x2, left 0x4, right 0x8; A 0x1000, B 0x2000, X 0x4000, Y 0x8000
+    uint16_t buttons =
+        0;  // D-pad up 0x1, down 0x2, left 0x4, right 0x8; A 0x1000, B 0x2000, X 0x4000, Y 0x8000
     uint8_t leftTrigger = 0;
     uint8_t rightTrigger = 0;
     int16_t thumbLX = 0;

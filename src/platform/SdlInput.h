@@ -1,6 +1,9 @@
 #pragma once
 // The keyboard and the game pads on SDL.
 
+#include <array>
+#include <cstdint>
+
 #include "platform/Input.h"
 
 struct _SDL_GameController;
@@ -12,16 +15,32 @@ class SdlWindow;
 // Keys by virtual-key code: held in SDL's keyboard state, or pressed since the
 // last call for that key (the window's event filter records presses, so a tap
 // shorter than a frame is still seen once).
+//
+// Each code stands for up to two physical keys, by position (SDL scancodes):
+// Shift, Ctrl and Alt for either side, Return for both Enter keys. Codes
+// with no key on a PC keyboard (mouse buttons, IME keys) are never down.
 class SdlKeyboard final : public Keyboard {
 public:
+    static constexpr int kKeysPerCode = 2;
+
     explicit SdlKeyboard(SdlWindow& window) : window_(window) {}
     bool AsyncKeyState(uint8_t virtualKey) override;
 
+    // The SDL scancodes of a virtual-key code; 0 fills the unused places.
+    static std::array<uint16_t, kKeysPerCode> ScancodesOf(uint8_t virtualKey);
+
 private:
+    // Takes the window's press flag of one scancode; a press is kept for
+    // every code that names that key until each of them has been asked.
+    void CollectPress(uint16_t scancode);
+
     SdlWindow& window_;
+    std::array<bool, 256> pending_{};  // pressed since this code was last asked
 };
 
-// Pads 0..3 are SDL game controllers 0..3, opened when first asked for.
+// Pads 0..3 are the first four SDL game controllers, opened when first asked
+// for. The set of controllers is looked at again only when the number of
+// joysticks changes or an open controller goes away.
 class SdlGamePads final : public GamePads {
 public:
     SdlGamePads() = default;
@@ -32,8 +51,16 @@ public:
     uint32_t GetState(int index, PadState* out) override;
 
 private:
+    // Starts SDL's game-controller subsystem once; false when it cannot run.
+    bool Start();
+    // Closes controllers that went away and opens new ones into free places.
+    void Rescan();
+
     _SDL_GameController* controllers_[kMaxPads] = {};
-    bool started_ = false;  // this object started SDL's game-controller subsystem
+    PadState last_[kMaxPads] = {};  // the state each pad reported last
+    int joystickCount_ = -1;        // SDL's count at the last rescan
+    bool started_ = false;          // this object started SDL's game-controller subsystem
+    bool unavailable_ = false;      // the subsystem failed to start: no pads this run
 };
 
 }  // namespace platform

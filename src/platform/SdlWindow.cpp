@@ -411,6 +411,12 @@ bool SdlWindow::WasPressed(int scancode) const {
     return pressed_[scancode].load(std::memory_order_relaxed);
 }
 
+bool SdlWindow::TakePressed(int scancode) {
+    if (scancode < 0 || scancode >= kScancodeCount)
+        return false;
+    return pressed_[scancode].exchange(false, std::memory_order_relaxed);
+}
+
 void SdlWindow::ClearPressed() {
     for (std::atomic<bool>& flag : pressed_)
         flag.store(false, std::memory_order_relaxed);

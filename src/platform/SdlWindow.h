@@ -55,6 +55,9 @@ public:
     // True when the key with this SDL scancode went down since ClearPressed.
     bool WasPressed(int scancode) const;
     void ClearPressed();
+    // WasPressed for one key, forgetting that press: the next call is false
+    // until the key goes down again.
+    bool TakePressed(int scancode);
 
     SDL_Window* Handle() const { return window_; }
 

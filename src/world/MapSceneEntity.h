@@ -123,4 +123,10 @@ public:
     char16_t pictureNames[kPictureNames][kNameUnits] = {};
     char16_t loadedPictureNames[kLoadedPictures][kNameUnits] = {};
     AngleTable angleTable;
+
+    // ---- Sound table ----
+    // The sound list as resource loading reads it: entries 0..63 name the
+    // music tracks and 64..95 the effects; 36 units wide like the picture names.
+    static constexpr int kSoundNames = 960;
+    char16_t soundNames[kSoundNames][kNameUnits] = {};
 };

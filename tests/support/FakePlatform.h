@@ -25,6 +25,6 @@ struct FakePlatform {
     ScriptedPads pads;
     // The music thread runs on its own thread: it gets a real clock.
     platform::SystemClock streamClock;
-    platform::Platform platform{clock, calendar, dialogs,  window, gpu,        screenSaver,
-                                lock,  process,  sound,    keyboard, pads,     streamClock};
+    platform::Platform platform{clock, calendar, dialogs, window,   gpu,  screenSaver,
+                                lock,  process,  sound,   keyboard, pads, streamClock};
 };

@@ -8,7 +8,9 @@
 
 class SpriteLog final : public CDx_Gr::SubmissionObserver {
 public:
-    explicit SpriteLog(CDx_Gr& graphics) : graphics_(graphics) { graphics_.SetSubmissionObserver(this); }
+    explicit SpriteLog(CDx_Gr& graphics) : graphics_(graphics) {
+        graphics_.SetSubmissionObserver(this);
+    }
     ~SpriteLog() override { graphics_.SetSubmissionObserver(nullptr); }
     SpriteLog(const SpriteLog&) = delete;
     SpriteLog& operator=(const SpriteLog&) = delete;

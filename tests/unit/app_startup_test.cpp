@@ -14,6 +14,7 @@
 #include "app/Startup.h"
 #include "audio/CXa2.h"
 #include "base/WideText.h"
+#include "support/DataFolder.h"
 #include "support/FakePlatform.h"
 #include "support/TempFolder.h"
 #include "world/Game.h"
@@ -36,6 +37,7 @@ class StartupTest : public ::testing::Test {
 protected:
     void SetUp() override {
         folder.Write("dir.txt", kDirTxt);
+        testdata::WriteDataFolder(folder);  // what resource loading reads
         process.executable = folder.Path("tessary");
         // Esc on the first frame: command, close, destroy, quit.
         window.messages.push_back({MessageId::kCommand, platform::kCommandClose});
@@ -201,7 +203,8 @@ TEST_F(StartupTest, AMasteringVoiceThatCannotBeMadeTakesTheFailureExit) {
 
 TEST_F(StartupTest, WithSoundOffNoSoundDeviceIsOpened) {
     std::vector<uint8_t> ini(512, 0);
-    ini[3] = 1;  // byte 21 = 0: no sound
+    ini[3] = 1;   // byte 21 = 0: no sound
+    ini[16] = 1;  // the data folder lies beside the program
     folder.Write("Game.ini", ini);
     EXPECT_EQ(Run(), 0);
     EXPECT_EQ(sound.opens, 0);
@@ -211,6 +214,7 @@ TEST_F(StartupTest, WithSoundOffNoSoundDeviceIsOpened) {
 TEST_F(StartupTest, SettingsThatCannotBeWrittenLeaveTheOldFilesWhole) {
     std::vector<uint8_t> old(512, 0);
     old[3] = 1;
+    old[16] = 1;  // the data folder lies beside the program
     old[34] = 7;  // a music volume the run keeps
     folder.Write("Game.ini", old);
     fs::create_directory(folder.Native("Game.ini.new"));  // the new file cannot be made
@@ -227,6 +231,7 @@ TEST_F(StartupTest, AFullScreenSettingOpensWindowedThenSwitchesOnTheFirstFrame) 
     std::vector<uint8_t> ini(512, 0);
     ini[2] = 1;
     ini[3] = 1;
+    ini[16] = 1;  // the data folder lies beside the program
     folder.Write("Game.ini", ini);
     window.displayBounds = {0, 0, 1920, 1080};
     bool borderedAtFirstFrame = false;

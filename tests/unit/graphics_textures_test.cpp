@@ -301,9 +301,9 @@ TEST(GraphicsDeviceLoss, TheFrameLoopRebuildsTheDeviceAndItsTextures) {
     platform::SdlWindow window;
     platform::GlDevice gpu;
     // The fake platform with the real window and device.
-    platform::Platform p{fake.clock,       fake.calendar, fake.dialogs, window,
-                         gpu,              fake.screenSaver, fake.lock, fake.process,
-                         fake.sound,       fake.keyboard, fake.pads,    fake.streamClock};
+    platform::Platform p{fake.clock, fake.calendar,    fake.dialogs, window,
+                         gpu,        fake.screenSaver, fake.lock,    fake.process,
+                         fake.sound, fake.keyboard,    fake.pads,    fake.streamClock};
     ASSERT_TRUE(window.Create("Tessary", 1280, 720));
     TempFolder folder;
     std::filesystem::create_directory(folder.Native("grp"));

@@ -15,13 +15,15 @@ namespace assetgen {
 
 constexpr int kListNameUnits = 16;
 
-inline void WriteListFile(const std::filesystem::path& path, const std::vector<std::string>& names) {
+inline void WriteListFile(const std::filesystem::path& path,
+                          const std::vector<std::string>& names) {
     std::vector<uint8_t> bytes{0xFF, 0xFE};
     for (const std::string& name : names) {
         if (name.size() > kListNameUnits)
             throw std::runtime_error("list name longer than 16 characters: " + name);
         for (int i = 0; i < kListNameUnits; ++i) {
-            const uint8_t unit = i < static_cast<int>(name.size()) ? static_cast<uint8_t>(name[i]) : 0;
+            const uint8_t unit =
+                i < static_cast<int>(name.size()) ? static_cast<uint8_t>(name[i]) : 0;
             bytes.push_back(unit);
             bytes.push_back(0);
         }
@@ -31,7 +33,8 @@ inline void WriteListFile(const std::filesystem::path& path, const std::vector<s
         }
     }
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
     if (!out)
         throw std::runtime_error("cannot write " + path.string());
 }

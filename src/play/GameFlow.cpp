@@ -1,0 +1,51 @@
+#include "play/GameFlow.h"
+
+#include "menu/Ranking.h"
+#include "play/PlayScreen.h"
+#include "play/PlayState.h"
+#include "world/MapSceneEntity.h"
+#include "world/System.h"
+
+namespace {
+constexpr int32_t kTitleScene = 1;
+}  // namespace
+
+void RunGameOverSequence(PlayState& play, System& system, MapSceneEntity& world,
+                         platform::Calendar& calendar, CSetVerTex& sprites) {
+    if (play.gameOverCounter > 0) {
+        DrawGameOverBars(sprites, play.gameOverCounter);
+        ++play.gameOverCounter;
+        if (play.gameOverCounter > kGameOverPictureAfter) {
+            DrawGameOverPicture(sprites);
+            // From here the counter grows by exactly one a frame.
+            play.stuckLockCount = 0;
+        }
+    }
+    if (play.gameOverCounter > kGameOverEndAfter) {
+        play.stuckLockCount = 0;
+        world.fadeOutRequest = 1;
+        world.fadeInRequest = 0;
+        if (world.fadeLevel == kFadeBlack)
+            FinishGame(play, system, world, calendar);
+    }
+}
+
+void FinishGame(PlayState& play, System& system, MapSceneEntity& world,
+                platform::Calendar& calendar) {
+    // The music stops; the next game's first frame selects the play music again.
+    world.bgmSwitchRequest = 1;
+    system.bgmTrack = 0;
+    system.bgmRestart = 0;
+    world.bgmSelector = 0;
+    play.gameOverCounter = 0;
+    // The score enters the ranking with the calendar's date and rises to its
+    // place; the play state returns to its start values, so the next game
+    // builds a new board and queue.
+    EnterRankingResult(world.rankingTable, static_cast<int32_t>(play.score), calendar);
+    play = PlayState{};
+    // The title scene takes over and fades in from black.
+    world.fadeLevel = kFadeBlack;
+    world.fadeOutRequest = 0;
+    world.fadeInRequest = 1;
+    world.sceneState = kTitleScene;
+}

@@ -1,0 +1,118 @@
+#include "play/PieceControl.h"
+
+#include "input/CXi.h"
+#include "play/Board.h"
+#include "play/PieceGenerator.h"
+#include "play/PlayState.h"
+
+namespace {
+
+constexpr int32_t kSingleBlockKind = 7;
+constexpr uint32_t kLockScore = 20;
+constexpr uint32_t kSingleBlockLockScore = 200;
+
+// One turn attempt in direction step (+1 or -1 mod 4), once per press.
+void TurnOnce(PlayState& play, bool held, int32_t& latch, int32_t step) {
+    if (!held) {
+        latch = 0;
+        return;
+    }
+    if (latch != 0)
+        return;
+    const int32_t previous = play.rotation;
+    play.rotation = (play.rotation + step + 4) % 4;
+    if (OverlapsBoard(play, play.queue[0], play.rotation))
+        play.rotation = previous;
+    latch = 1;
+}
+
+}  // namespace
+
+void MoveSideways(PlayState& play, int32_t dirBits, int32_t buttonBits) {
+    const bool left = (dirBits & CXi::kLeft) != 0;
+    const bool right = (dirBits & CXi::kRight) != 0;
+    if (play.moveRepeat == kRepeatReady && (buttonBits & CXi::kDecision) == 0) {
+        if (left) {
+            if (play.leftBlocked == 0) {
+                play.pieceX -= kCellPixels;
+                play.moveRepeat = 0;
+            }
+        } else if (right) {
+            if (play.rightBlocked == 0) {
+                play.pieceX += kCellPixels;
+                play.moveRepeat = 0;
+            }
+        }
+    }
+    if (left || right) {
+        if (play.moveRepeat < kRepeatReady) {
+            play.moveRepeat += play.fastRepeat == 1 ? kFastRepeatStep : 1;
+            if (play.moveRepeat >= kRepeatReady) {
+                play.moveRepeat = kRepeatReady;
+                play.fastRepeat = 1;
+            }
+        }
+    } else {
+        play.moveRepeat = kRepeatReady;
+        play.fastRepeat = 0;
+    }
+}
+
+void Rotate(PlayState& play, int32_t buttonBits) {
+    TurnOnce(play, (buttonBits & CXi::kDecision) != 0, play.rotateRightLatch, 1);
+    TurnOnce(play, (buttonBits & CXi::kCancellation) != 0, play.rotateLeftLatch, -1);
+}
+
+void FallAndLock(PlayState& play, int32_t dirBits, bool paused, PieceGenerator& generator) {
+    if (!paused && play.lockCounter == 0 && play.landed == 0) {
+        // Falling: soft drop while DOWN is held, gravity otherwise.
+        if ((dirBits & CXi::kDown) != 0) {
+            play.gravityTimer = 0;
+            ++play.softDropCounter;
+            if (play.softDropCounter % kSoftDropPeriod == 0) {
+                play.pieceY += kCellPixels;
+                ++play.score;
+            }
+        } else {
+            play.softDropCounter = 0;
+            ++play.gravityTimer;
+            if (play.gravityTimer > GravityLimit(play.level)) {
+                play.pieceY += kCellPixels;
+                play.gravityTimer = 0;
+            }
+        }
+        play.lockCounter = 0;
+        play.stuckLockCount = 0;
+    } else if (play.landed == 1) {
+        // Resting. The game-over sequence turns the lock off.
+        if (play.gameOverCounter == 0)
+            ++play.lockCounter;
+        if (play.lockCounter > kLockDelay && play.gameOverCounter == 0)
+            LockPiece(play, generator);
+        if (play.stuckLockCount > kStuckLimit)
+            ++play.gameOverCounter;
+    } else {
+        // Paused in the air, or just got free: no fall this frame.
+        play.lockCounter = 0;
+        play.stuckLockCount = 0;
+    }
+}
+
+void LockPiece(PlayState& play, PieceGenerator& generator) {
+    // The cell coordinates are this frame's: a resting piece did not move
+    // since they were derived. Occupied cells keep their codes.
+    const ShapeBox& shape = ShapeTable[play.queue[0] + 1][play.rotation];
+    for (int32_t i = 0; i < PlayState::kBoxCells; ++i) {
+        int32_t& cell = play.board[BoardIndex(play.cellRow[i], play.cellColumn[i])];
+        if (cell == 0)
+            cell = shape[i];
+    }
+    play.score += play.queue[0] == kSingleBlockKind ? kSingleBlockLockScore : kLockScore;
+    generator.AdvanceQueue(play);
+    play.pieceY = kStartY;
+    play.lockCounter = 0;
+    play.pieceX = kStartX;
+    play.rotation = 0;
+    play.landed = 0;
+    ++play.stuckLockCount;
+}

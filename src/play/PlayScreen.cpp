@@ -1,0 +1,148 @@
+#include "play/PlayScreen.h"
+
+#include <cstdio>
+
+#include "graphics/CSetVerTex.h"
+#include "play/Board.h"
+#include "play/PlayState.h"
+
+namespace {
+
+constexpr uint32_t kOpaqueWhite = 0xFFFFFFFFu;
+constexpr int32_t kPlayTexture = 3;
+constexpr int32_t kTitleTexture = 2;
+constexpr int32_t kGlyphTexture = 6;
+
+constexpr int32_t kPreviewX[kPreviews] = {808, 952, 1096, 1096, 1096, 1096};
+constexpr int32_t kPreviewY[kPreviews] = {24, 24, 24, 168, 312, 456};
+
+constexpr int32_t kScoreSlots = 11;
+constexpr int32_t kLevelSlots = 10;
+constexpr int32_t kPauseSlots = 11;
+
+SpriteRequest Unscaled() {
+    SpriteRequest r{};
+    r.scaleX = 1.0f;
+    r.scaleY = 1.0f;
+    r.color = kOpaqueWhite;
+    return r;
+}
+
+void SubmitTile(CSetVerTex& sprites, int32_t code, int32_t x, int32_t y) {
+    SpriteRequest r = Unscaled();
+    r.x = x;
+    r.y = y;
+    r.width = 24;
+    r.height = 24;
+    r.srcX = 192 + 8 * code;
+    r.srcY = 256;
+    r.srcWidth = 8;
+    r.srcHeight = 8;
+    r.pivotX = 12.0f;
+    r.pivotY = 12.0f;
+    r.texture = kPlayTexture;
+    sprites.SubmitSprite(r);
+}
+
+void SubmitGlyph(CSetVerTex& sprites, uint32_t ch, int32_t x, int32_t y) {
+    SpriteRequest r = Unscaled();
+    r.x = x;
+    r.y = y;
+    r.width = 32;
+    r.height = 64;
+    r.srcX = static_cast<int32_t>((ch & 0x0Fu) * 16);
+    r.srcY = static_cast<int32_t>((ch & 0xF0u) * 2);
+    r.srcWidth = 16;
+    r.srcHeight = 32;
+    r.texture = kGlyphTexture;
+    sprites.SubmitSprite(r);
+}
+
+// Slots from the last down to the first, 16 pixels apart; a slot past the end
+// of the text shows the glyph of code 0.
+void SubmitText(CSetVerTex& sprites, const char* text, int32_t length, int32_t slots, int32_t x,
+                int32_t y) {
+    for (int32_t k = slots - 1; k >= 0; --k) {
+        const uint32_t ch = k < length ? static_cast<unsigned char>(text[k]) : 0u;
+        SubmitGlyph(sprites, ch, x + 16 * k, y);
+    }
+}
+
+// snprintf's length, clamped to what the buffer holds.
+int32_t Formatted(int written, int32_t capacity) {
+    if (written < 0)
+        return 0;
+    return written < capacity ? written : capacity - 1;
+}
+
+}  // namespace
+
+void DrawPlayScreen(const PlayState& play, bool paused, CSetVerTex& sprites) {
+    // 1. Previews and the falling piece, box cell 15 down to 0.
+    if (!paused) {
+        const ShapeBox& falling = ShapeTable[play.queue[0] + 1][play.rotation];
+        for (int32_t i = PlayState::kBoxCells - 1; i >= 0; --i) {
+            const int32_t dx = 24 * (i % 4);
+            const int32_t dy = 24 * (i / 4);
+            for (int32_t n = 0; n < kPreviews; ++n) {
+                const int32_t code = ShapeTable[play.queue[n + 1] + 1][0][i];
+                SubmitTile(sprites, code, kPreviewX[n] + dx, kPreviewY[n] + dy);
+            }
+            if (falling[i] != 0)
+                SubmitTile(sprites, falling[i], kBoardLeft + play.pieceX + dx, play.pieceY + dy);
+        }
+    }
+
+    // 2-4. Score, level and the pause text. The score is unsigned but shown
+    // signed; a buffer wider than the 11 slots keeps any value whole.
+    char text[24];
+    int32_t length = Formatted(
+        std::snprintf(text, sizeof text, "%10d", static_cast<int32_t>(play.score)), sizeof text);
+    SubmitText(sprites, text, length, kScoreSlots, 310, 24);
+    length = Formatted(std::snprintf(text, sizeof text, "Level %2d", play.level + 1), sizeof text);
+    SubmitText(sprites, text, length, kLevelSlots, 298, 120);
+    if (paused) {
+        static constexpr char kPause[] = "P A U S E";
+        SubmitText(sprites, kPause, sizeof kPause - 1, kPauseSlots, 568, 288);
+        return;
+    }
+
+    // 5. The board in index order, walls, floor and row 29 included.
+    for (int32_t index = 0; index < PlayState::kCells; ++index) {
+        SubmitTile(sprites, play.board[index], kBoardLeft + 24 * (index % PlayState::kColumns),
+                   24 * (index / PlayState::kColumns));
+    }
+}
+
+void DrawGameOverBars(CSetVerTex& sprites, int32_t count) {
+    // Bar 0 lies just below the screen and bars from 31 on above it; all are submitted.
+    for (int32_t j = 0; j < count; ++j) {
+        SpriteRequest r = Unscaled();
+        r.x = 16;
+        r.y = 720 - 24 * j;
+        r.width = 1280;
+        r.height = 24;
+        r.srcX = 0;
+        r.srcY = 248;
+        r.srcWidth = 416;
+        r.srcHeight = 8;
+        r.pivotX = 12.0f;
+        r.pivotY = 12.0f;
+        r.texture = kPlayTexture;
+        sprites.SubmitSprite(r);
+    }
+}
+
+void DrawGameOverPicture(CSetVerTex& sprites) {
+    SpriteRequest r = Unscaled();
+    r.x = 220;
+    r.y = 240;
+    r.width = 768;
+    r.height = 132;
+    r.srcX = 255;
+    r.srcY = 43;
+    r.srcWidth = 181;
+    r.srcHeight = 43;
+    r.texture = kTitleTexture;
+    sprites.SubmitSprite(r);
+}

@@ -1,0 +1,212 @@
+#include "resources/LoadResources.h"
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+#include "audio/CLoadSnd.h"
+#include "audio/CXa2.h"
+#include "base/WideText.h"
+#include "graphics/CDx_Gr.h"
+#include "graphics/CReSur.h"
+#include "platform/Dialogs.h"
+#include "platform/Files.h"
+#include "resources/ListFile.h"
+#include "world/Game.h"
+#include "world/MapSceneEntity.h"
+#include "world/System.h"
+
+namespace {
+
+constexpr std::u16string_view kWaveSoundList = u"wav\\wav_0000.txt";
+constexpr std::u16string_view kOggSoundList = u"ogg\\ogg_0000.txt";
+constexpr std::u16string_view kPictureList = u"grp\\grp_0003.txt";
+constexpr std::u16string_view kNoPicture = u"null0000.png";
+constexpr std::u16string_view kLoopFileSuffix = u".sli";
+constexpr int kFirstEffectEntry = 64;
+constexpr char kNotFound[] = "ファイルが見つかりません";
+
+static_assert(MapSceneEntity::kNameUnits == resources::kListEntryUnits);
+static_assert(MapSceneEntity::kSoundNames >= kFirstEffectEntry + CXa2::kEffectVoices);
+static_assert(CXa2::kTracks <= kFirstEffectEntry);
+
+using PathBuffer = char16_t[System::kPathUnits];
+
+class Loader {
+public:
+    Loader(Game& game, platform::Dialogs& dialogs)
+        : system_(*game.system),
+          world_(*game.mapScene),
+          graphics_(*game.graphics),
+          audio_(*game.audio),
+          dialogs_(dialogs),
+          folder_(base::WideView(system_.resourceFolder)) {}
+
+    bool Run();
+
+private:
+    bool LoadSound();
+    bool LoadEffects();
+    bool LoadTrack(int track);
+    bool LoadPictures();
+
+    // folder + name + suffix into path, terminated; false (path left empty)
+    // when the whole does not fit the buffer.
+    bool BuildPath(PathBuffer& path, std::u16string_view name,
+                   std::u16string_view suffix = {}) const;
+    // "<folder><name><suffix> ファイルが見つかりません" (caption "Message").
+    void ShowNotFound(std::u16string_view name, std::u16string_view suffix = {});
+
+    System& system_;
+    MapSceneEntity& world_;
+    CDx_Gr& graphics_;
+    CXa2& audio_;
+    platform::Dialogs& dialogs_;
+    std::u16string_view folder_;
+};
+
+bool Loader::BuildPath(PathBuffer& path, std::u16string_view name,
+                       std::u16string_view suffix) const {
+    path[0] = u'\0';
+    if (folder_.size() + name.size() + suffix.size() >= System::kPathUnits)
+        return false;
+    base::WideCopy(path, folder_);
+    base::WideAppend(path, name);
+    base::WideAppend(path, suffix);
+    return true;
+}
+
+void Loader::ShowNotFound(std::u16string_view name, std::u16string_view suffix) {
+    std::u16string path(folder_);
+    path += name;
+    path += suffix;
+    dialogs_.Show(base::ToUtf8(path) + " " + kNotFound, "Message");
+}
+
+bool Loader::Run() {
+    // 1. The angle table sprite turns read.
+    world_.angleTable.Fill();
+
+    // 2. Sound, when there is any.
+    if (system_.soundDisabled == 0 && (system_.soundMode == 1 || system_.soundMode == 2)) {
+        if (!LoadSound())
+            return false;
+    }
+
+    // 3. No music until a scene asks for it.
+    system_.bgmTrack = 0;
+    world_.bgmSelector = 0;
+
+    // 4. Pictures.
+    return LoadPictures();
+}
+
+bool Loader::LoadSound() {
+    // 1-2. The sound list of the mode.
+    const std::u16string_view list = system_.soundMode == 1 ? kWaveSoundList : kOggSoundList;
+    PathBuffer path;
+    if (!BuildPath(path, list) || !resources::ReadListFile(base::WideView(path), world_.soundNames,
+                                                           MapSceneEntity::kSoundNames)) {
+        ShowNotFound(list);
+        return false;
+    }
+
+    // 3. The effects.
+    if (!LoadEffects())
+        return false;
+
+    // 4-5. The music tracks, each with its loop file.
+    for (int track = 0; track < CXa2::kTracks; ++track) {
+        if (!LoadTrack(track))
+            return false;
+    }
+
+    // 6. The music voice.
+    if (!audio_.CreateMusicVoice())
+        return false;
+    // 7. The music thread (its failure message comes from the audio object).
+    return audio_.StartStreamThread();
+}
+
+bool Loader::LoadEffects() {
+    CLoadSnd loader(&audio_, &system_);
+    for (int slot = 0; slot < CXa2::kEffectVoices; ++slot) {
+        const std::u16string_view name =
+            base::WideView(world_.soundNames[kFirstEffectEntry + slot]);
+        PathBuffer path;
+        if (!BuildPath(path, name)) {
+            // As for a file that cannot be opened: WAVE effects say so, Ogg
+            // effects fail quietly.
+            if (system_.soundMode == 1)
+                dialogs_.Show("Waveファイルのオープンに失敗", "Error");
+            return false;
+        }
+        if (!loader.LoadEffect(base::WideView(path), slot))
+            return false;
+    }
+    return true;
+}
+
+bool Loader::LoadTrack(int track) {
+    const std::u16string_view name = base::WideView(world_.soundNames[track]);
+    PathBuffer path;
+    if (!BuildPath(path, name)) {
+        // As for a track file that cannot be opened.
+        if (system_.soundMode == 1) {
+            dialogs_.Show("WAVEファイルを開くのに失敗", "Error");
+        } else {
+            std::u16string full(folder_);
+            full += name;
+            std::fprintf(stderr, "Open Error : %s\n", platform::NativePath(full).c_str());
+        }
+        return false;
+    }
+    // The loop file's path (the track's path + ".sli") must fit as well.
+    PathBuffer loopPath;
+    if (!BuildPath(loopPath, name, kLoopFileSuffix)) {
+        ShowNotFound(name, kLoopFileSuffix);
+        return false;
+    }
+    // The audio object opens the track, reads its loop file and positions
+    // the track at its start, showing its own messages.
+    if (system_.soundMode == 1)
+        return audio_.LoadWaveTrack(base::WideView(path), track);
+    return audio_.LoadOggTrack(base::WideView(path), track);
+}
+
+bool Loader::LoadPictures() {
+    // 1-2. The picture list.
+    PathBuffer path;
+    if (!BuildPath(path, kPictureList) ||
+        !resources::ReadListFile(base::WideView(path), world_.pictureNames,
+                                 MapSceneEntity::kPictureNames)) {
+        ShowNotFound(kPictureList);
+        dialogs_.Show("失敗しました。1", "Error");
+        return false;
+    }
+
+    // 3. The textures. The texture loader builds the same paths; one that
+    // would not fit is refused here rather than cut short there.
+    for (int slot = 0; slot < CReSur::kSlots; ++slot) {
+        const std::u16string_view name = base::WideView(world_.pictureNames[slot]);
+        PathBuffer picture;
+        if (name != kNoPicture && !BuildPath(picture, name)) {
+            ShowNotFound(name);
+            dialogs_.Show("失敗しました。4", "Error");
+            return false;
+        }
+    }
+    CReSur textures(&graphics_, &system_, &world_);
+    if (!textures.RecreateTextures()) {
+        dialogs_.Show("失敗しました。4", "Error");
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool LoadResources(Game& game, platform::Dialogs& dialogs) {
+    Loader loader(game, dialogs);
+    return loader.Run();
+}

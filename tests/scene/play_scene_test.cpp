@@ -1,0 +1,247 @@
+// The play-scene frame, frame by frame through the scene frames the program
+// wires up: the pause cycle and its sound, the screen fade, the music switch,
+// and the frame's fixed drawing around the rules of play.
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <climits>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "app/Scenes.h"
+#include "audio/CXa2.h"
+#include "input/CXi.h"
+#include "support/FakePlatform.h"
+#include "support/SpriteLog.h"
+#include "world/Game.h"
+#include "world/MapSceneEntity.h"
+#include "world/System.h"
+
+namespace {
+
+using Fields = std::array<uint32_t, 23>;
+
+// A request as its 23 raw fields, so a mismatch prints every one.
+Fields FieldsOf(const SpriteRequest& r) {
+    Fields f;
+    std::memcpy(f.data(), &r, sizeof r);
+    return f;
+}
+
+// A zero-filled, unscaled quad with only the named fields set.
+Fields Quad(int32_t x, int32_t y, int32_t w, int32_t h, int32_t srcX, int32_t srcY, int32_t srcW,
+            int32_t srcH, uint32_t color, int32_t texture) {
+    SpriteRequest r{};
+    r.x = x;
+    r.y = y;
+    r.width = w;
+    r.height = h;
+    r.srcX = srcX;
+    r.srcY = srcY;
+    r.srcWidth = srcW;
+    r.srcHeight = srcH;
+    r.scaleX = 1.0f;
+    r.scaleY = 1.0f;
+    r.color = color;
+    r.texture = texture;
+    return FieldsOf(r);
+}
+
+class PlaySceneTest : public ::testing::Test {
+protected:
+    PlaySceneTest() {
+        game.LinkObjects(fake.gpu, fake.window);
+        sys().soundMode = 0;  // effects are still counted when asked for
+        world().sceneState = 4;
+        frames = scenes.Frames();
+    }
+
+    System& sys() { return *game.system; }
+    MapSceneEntity& world() { return *game.mapScene; }
+    MenuState& menu() { return game.mapScene->menuState; }
+
+    void Frame() {
+        log.Clear();
+        ASSERT_EQ(frames.play(game), 1);
+    }
+    void Frames(int n) {
+        for (int i = 0; i < n; ++i)
+            Frame();
+    }
+    void HoldPause(bool held) { sys().buttonBits = held ? CXi::kPause : 0; }
+
+    FakePlatform fake;
+    Game game;
+    Scenes scenes{fake.calendar};
+    SceneFrames frames;
+    SpriteLog log{*game.graphics};
+};
+
+TEST_F(PlaySceneTest, HoldingPauseOpensOverNineFramesWithOneSoundThenWaitsForRelease) {
+    HoldPause(true);
+    for (int frame = 1; frame <= 8; ++frame) {
+        Frame();
+        EXPECT_EQ(menu().pauseState, 1) << "frame " << frame;
+        EXPECT_EQ(menu().pauseAnim, frame) << "frame " << frame;
+        EXPECT_EQ(menu().paused, 1);
+        EXPECT_EQ(menu().pauseMarks, -1);
+        EXPECT_EQ(menu().pauseMarks2, -1);
+    }
+    Frame();
+    EXPECT_EQ(menu().pauseState, 2);
+    EXPECT_EQ(menu().pauseAnim, 8);
+    Frames(30);
+    EXPECT_EQ(menu().pauseState, 2);
+    EXPECT_EQ(game.audio->effectRequests(0), 1u);
+
+    HoldPause(false);
+    Frames(3);
+    EXPECT_EQ(menu().pauseState, 4);
+    EXPECT_EQ(menu().paused, 1);
+
+    // The second press closes over nine frames, silently, and clears the marks.
+    menu().pauseClock[0] = menu().pauseClock[1] = 7;
+    menu().pauseClock2[0] = menu().pauseClock2[1] = 7;
+    HoldPause(true);
+    for (int frame = 1; frame <= 8; ++frame) {
+        Frame();
+        EXPECT_EQ(menu().pauseState, 8) << "frame " << frame;
+        EXPECT_EQ(menu().pauseAnim, 8 - frame) << "frame " << frame;
+        EXPECT_EQ(menu().paused, 0);
+        EXPECT_EQ(menu().pauseMarks, -1);
+    }
+    Frame();
+    EXPECT_EQ(menu().pauseState, 16);
+    EXPECT_EQ(menu().pauseMarks, 0);
+    EXPECT_EQ(menu().pauseMarks2, 0);
+    EXPECT_EQ(menu().pauseClock[0] | menu().pauseClock[1], 0);
+    EXPECT_EQ(menu().pauseClock2[0] | menu().pauseClock2[1], 0);
+    Frames(5);
+    EXPECT_EQ(menu().pauseState, 16);
+    EXPECT_EQ(game.audio->effectRequests(0), 1u);
+
+    // Released, the next press opens the pause again, with its sound.
+    HoldPause(false);
+    Frame();
+    EXPECT_EQ(menu().pauseState, 0);
+    HoldPause(true);
+    Frame();
+    EXPECT_EQ(menu().pauseState, 1);
+    EXPECT_EQ(game.audio->effectRequests(0), 2u);
+}
+
+TEST_F(PlaySceneTest, ClosingIsRefusedWhileTheTitleOrAWindowIsBusy) {
+    for (int32_t MenuState::*busy : {&MenuState::titleState, &MenuState::windowState}) {
+        menu() = MenuState{};
+        menu().pauseState = 4;
+        menu().pauseAnim = 8;
+        menu().paused = 1;
+        menu().*busy = 1;
+        HoldPause(true);
+        Frames(3);
+        EXPECT_EQ(menu().pauseState, 4);
+        EXPECT_EQ(menu().pauseAnim, 8);
+        EXPECT_EQ(menu().paused, 1);
+
+        // A closing already under way stands still as well.
+        menu().pauseState = 8;
+        menu().pauseAnim = 5;
+        Frames(3);
+        EXPECT_EQ(menu().pauseState, 8);
+        EXPECT_EQ(menu().pauseAnim, 5);
+
+        menu().*busy = 0;
+        Frame();
+        EXPECT_EQ(menu().pauseAnim, 4);
+    }
+}
+
+TEST_F(PlaySceneTest, AFadeOutHoldsBlackUntilAFadeInClearsBothRequestsAtZero) {
+    auto overlayColor = [this] { return log.requests[log.requests.size() - 41].color; };
+    world().fadeOutRequest = 1;
+    Frames(50);
+    EXPECT_EQ(world().fadeLevel, 250);
+    Frame();
+    EXPECT_EQ(world().fadeLevel, 255);
+    Frames(100);
+    EXPECT_EQ(world().fadeLevel, 255);
+    EXPECT_EQ(world().fadeOutRequest, 1);
+    EXPECT_EQ(overlayColor(), 0xFFFFFFFFu);
+
+    // The game asks for a fade-in by clearing the one request and setting the other.
+    world().fadeOutRequest = 0;
+    world().fadeInRequest = 1;
+    Frame();
+    EXPECT_EQ(world().fadeLevel, 250);
+    EXPECT_EQ(overlayColor(), 0xFAFFFFFFu);
+    Frames(50);
+    EXPECT_EQ(world().fadeLevel, 0);
+    EXPECT_EQ(world().fadeInRequest, 1);
+    Frame();
+    EXPECT_EQ(world().fadeLevel, 0);
+    EXPECT_EQ(world().fadeOutRequest, 0);
+    EXPECT_EQ(world().fadeInRequest, 0);
+    EXPECT_EQ(overlayColor(), 0x00FFFFFFu);
+}
+
+TEST_F(PlaySceneTest, APendingMusicSwitchIsServedOnce) {
+    world().bgmSwitchRequest = 1;
+    world().bgmSelector = 0;
+    sys().bgmTrack = 0;
+    Frame();
+    EXPECT_EQ(sys().bgmTrack, CXa2::kPlayTrack);
+    EXPECT_EQ(sys().bgmPreviousTrack, 0);
+    EXPECT_EQ(world().bgmSwitchRequest, 0);
+    sys().bgmTrack = 3;  // no request: the track is left alone
+    Frame();
+    EXPECT_EQ(sys().bgmTrack, 3);
+}
+
+TEST_F(PlaySceneTest, TheFrameOpensWithTheBackgroundAndEndsWithFadeMasksAndDiagnosticLine) {
+    struct Case {
+        int32_t record0;
+        int32_t record1;
+        const char* text;  // the first 36 characters shown
+    };
+    const Case cases[] = {
+        {0, 0, "        0        0        0        0"},
+        {1296, 0, "     1296        0        0        0"},
+        // Wider numbers push the text past 36 characters; the rest is cut.
+        {INT32_MIN, 42, " -2147483648        0       42      "},
+    };
+    for (const Case& c : cases) {
+        world().objectTable[0].member(3) = c.record0;
+        world().objectTable[1].member(3) = c.record1;
+        world().fadeLevel = 0x55;
+        Frame();
+        const auto& r = log.requests;
+        ASSERT_GE(r.size(), 42u);
+        EXPECT_EQ(FieldsOf(r[0]), Quad(16, 0, 1536, 768, 0, 0, 512, 256, 0xFFFFFFFFu, 3));
+
+        const size_t tail = r.size() - 41;
+        EXPECT_EQ(FieldsOf(r[tail]), Quad(0, 0, 1280, 720, 32, 0, 16, 16, 0x55FFFFFFu, 120));
+        const Fields masks[4] = {
+            Quad(-256, -256, 1760, 256, 32, 0, 16, 16, 0xFFFFFFFFu, 120),
+            Quad(-256, 720, 1760, 256, 32, 0, 16, 16, 0xFFFFFFFFu, 120),
+            Quad(-240, -256, 256, 1232, 32, 0, 16, 16, 0xFFFFFFFFu, 120),
+            Quad(1264, -256, 256, 1232, 32, 0, 16, 16, 0xFFFFFFFFu, 120),
+        };
+        for (int i = 0; i < 4; ++i)
+            EXPECT_EQ(FieldsOf(r[tail + 1 + i]), masks[i]) << "mask " << i;
+
+        std::string shown;
+        for (int k = 0; k < 36; ++k) {
+            const SpriteRequest& g = r[tail + 5 + k];
+            const int c16 = g.srcX / 16 + g.srcY / 2;  // the glyph's character code
+            shown += static_cast<char>(c16);
+            EXPECT_EQ(FieldsOf(g), Quad(10 * k, 720, 16, 32, (c16 & 0x0F) * 16, (c16 & 0xF0) * 2,
+                                        16, 32, 0xFFFFFFFFu, 6))
+                << "glyph " << k;
+        }
+        EXPECT_EQ(shown, c.text);
+    }
+}
+
+}  // namespace

@@ -1,0 +1,44 @@
+#pragma once
+// The game's objects on the doubled platform, ready for the resource loader:
+// the fake graphics device is made and the sound engine is up on the loopback
+// device (when the sound mode asks for sound).
+
+#include <memory>
+#include <string>
+
+#include "audio/CXa2.h"
+#include "base/WideText.h"
+#include "graphics/CDx_Gr.h"
+#include "resources/LoadResources.h"
+#include "support/FakePlatform.h"
+#include "world/Game.h"
+#include "world/MapSceneEntity.h"
+#include "world/System.h"
+
+class ResourceRig {
+public:
+    // resourceFolder: the game's folder text, with its trailing separator.
+    ResourceRig(int32_t soundMode, std::u16string_view resourceFolder) {
+        System& s = *game->system;
+        s.soundMode = soundMode;
+        s.bgmVolume = 10000;
+        s.seVolume = 10000;
+        base::WideCopy(s.resourceFolder, resourceFolder);
+        game->LinkObjects(fake.gpu, fake.window);
+        game->graphics->LinkDialogs(&fake.dialogs);
+        fake.window.Create("Tessary", 1280, 720);
+        game->graphics->CreateDevice();
+        if (soundMode == 1 || soundMode == 2)
+            game->audio->CreateEngine(fake.sound, fake.streamClock, fake.dialogs);
+    }
+
+    bool Load() { return LoadResources(*game, fake.dialogs); }
+
+    System& system() { return *game->system; }
+    MapSceneEntity& world() { return *game->mapScene; }
+    CXa2& audio() { return *game->audio; }
+    CDx_Gr& graphics() { return *game->graphics; }
+
+    FakePlatform fake;
+    std::unique_ptr<Game> game = std::make_unique<Game>();  // goes before the platform
+};

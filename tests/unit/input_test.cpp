@@ -1,0 +1,191 @@
+// Input sampling against a scripted keyboard and pads: the held bits each
+// frame leaves in System, the pad masks from the button map, and the pad
+// slots' connected flags.
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdint>
+#include <cstring>
+#include <utility>
+
+#include "input/CXi.h"
+#include "support/FakeInput.h"
+#include "world/MapSceneEntity.h"
+#include "world/System.h"
+
+namespace {
+
+constexpr uint8_t kVkUp = 0x26;
+constexpr uint8_t kVkDown = 0x28;
+constexpr uint16_t kPadA = 0x1000;
+constexpr uint16_t kPadB = 0x2000;
+constexpr uint16_t kPadDpadLeft = 0x0004;
+
+class InputTest : public ::testing::Test {
+protected:
+    InputTest() {
+        input.Link(&system, &world);
+        input.AttachDevices(&keyboard, &pads);
+    }
+
+    // One frame's poll; returns {dirBits, buttonBits}.
+    std::pair<int32_t, int32_t> Poll() {
+        input.PollInput();
+        return {system.dirBits, system.buttonBits};
+    }
+
+    System system;
+    MapSceneEntity world;
+    ScriptedKeyboard keyboard;
+    ScriptedPads pads;
+    CXi input;
+};
+
+TEST_F(InputTest, ATapShorterThanAFrameIsHeldForExactlyOneFrame) {
+    keyboard.Tap('Z');
+    EXPECT_EQ(Poll().second, CXi::kDecision);
+    EXPECT_EQ(system.keyState['Z'], 0x80);
+    EXPECT_EQ(Poll().second, 0);
+    EXPECT_EQ(system.keyState['Z'], 0);
+    // Every code is asked once per frame.
+    EXPECT_EQ(keyboard.calls, 2 * 256);
+}
+
+TEST_F(InputTest, UpConfirmsOnlyInThePlayScene) {
+    keyboard.Hold(kVkUp);
+    world.sceneState = 1;
+    EXPECT_EQ(Poll(), std::make_pair(CXi::kUp, 0));
+    world.sceneState = 4;
+    EXPECT_EQ(Poll(), std::make_pair(CXi::kUp, CXi::kDecision));
+}
+
+TEST_F(InputTest, EachKeyGivesItsBitAndTwoKeysOfOneBitGiveItOnce) {
+    struct Case {
+        uint8_t key;
+        int32_t dir;
+        int32_t button;
+    };
+    const Case cases[] = {
+        {0x26, CXi::kUp, 0},          {0x28, CXi::kDown, 0},
+        {0x25, CXi::kLeft, 0},        {0x27, CXi::kRight, 0},
+        {'Z', 0, CXi::kDecision},     {'C', 0, CXi::kDecision},
+        {'X', 0, CXi::kCancellation}, {'A', 0, CXi::kPause},
+        {'S', 0, CXi::kShift},        {'Q', 0, 0},
+    };
+    for (const Case& c : cases) {
+        keyboard.ReleaseAll();
+        keyboard.Hold(c.key);
+        EXPECT_EQ(Poll(), std::make_pair(c.dir, c.button)) << "key " << int{c.key};
+    }
+
+    keyboard.ReleaseAll();
+    keyboard.Hold('Z');
+    keyboard.Hold('C');
+    EXPECT_EQ(Poll().second, CXi::kDecision);
+    keyboard.Hold('C', false);
+    EXPECT_EQ(Poll().second, CXi::kDecision);
+}
+
+TEST_F(InputTest, PadButtonsFollowTheButtonMapAndBadEntriesMeanNoPadButton) {
+    system.inputMode = 1;
+    pads.attached[0] = true;
+
+    // DECISION Y, CANCELLATION X, PAUSE B, SHIFT A; the D-pad steers.
+    std::memcpy(system.buttonMap, "\x03\x02\x01\x00", 4);
+    const std::pair<uint16_t, std::pair<int32_t, int32_t>> cases[] = {
+        {0x8000, {0, CXi::kDecision}}, {0x4000, {0, CXi::kCancellation}}, {kPadB, {0, CXi::kPause}},
+        {kPadA, {0, CXi::kShift}},     {kPadDpadLeft, {CXi::kLeft, 0}},
+    };
+    for (const auto& [buttons, bits] : cases) {
+        pads.states[0].buttons = buttons;
+        EXPECT_EQ(Poll(), bits) << std::hex << buttons;
+    }
+
+    // Any entry from 4 up (255 included: a shift that large would not even fit
+    // the mask) is no pad button, while the keys still work.
+    pads.states[0].buttons = 0xF000;  // A B X Y all held
+    for (int entry : {4, 5, 9, 10, 19, 20, 31, 32, 255}) {
+        std::memset(system.buttonMap, entry, sizeof system.buttonMap);
+        keyboard.ReleaseAll();
+        EXPECT_EQ(Poll().second, 0) << "entry " << entry;
+        keyboard.Hold('C');
+        keyboard.Hold('S');
+        EXPECT_EQ(Poll().second, CXi::kDecision | CXi::kShift) << "entry " << entry;
+    }
+
+    // Keyboard only: the pad is neither read nor used.
+    const int calls = pads.calls[0];
+    system.inputMode = 0;
+    keyboard.ReleaseAll();
+    EXPECT_EQ(Poll(), std::make_pair(0, 0));
+    EXPECT_EQ(pads.calls[0], calls);
+}
+
+TEST_F(InputTest, AnotherModeLeavesTheBitsWhileTheSnapshotChanges) {
+    system.inputMode = 2;
+    system.dirBits = CXi::kRight;
+    system.buttonBits = CXi::kShift;
+    keyboard.Hold(kVkDown);
+    keyboard.Hold('X');
+    EXPECT_EQ(Poll(), std::make_pair(CXi::kRight, CXi::kShift));
+    EXPECT_EQ(system.keyState[kVkDown], 0x80);
+    keyboard.ReleaseAll();
+    EXPECT_EQ(Poll(), std::make_pair(CXi::kRight, CXi::kShift));
+    EXPECT_EQ(system.keyState[kVkDown], 0);
+}
+
+TEST_F(InputTest, AMissingPadIsAskedOnceAndTheKeyboardGoesOn) {
+    system.inputMode = 1;
+    keyboard.Hold('A');
+    EXPECT_EQ(Poll().second, CXi::kPause);
+    EXPECT_FALSE(input.pads[0].connected);
+    EXPECT_EQ(Poll().second, CXi::kPause);
+    EXPECT_EQ(pads.calls[0], 1);
+    EXPECT_EQ(pads.calls[1] + pads.calls[2] + pads.calls[3], 0);  // only pad 0 in play
+
+    // A pad attached later is not looked for.
+    pads.attached[0] = true;
+    pads.states[0].buttons = kPadA;
+    keyboard.ReleaseAll();
+    EXPECT_EQ(Poll().second, 0);
+    EXPECT_EQ(pads.calls[0], 1);
+}
+
+TEST_F(InputTest, PollAllPadsAsksOnlyConnectedPads) {
+    pads.attached = {true, false, true, false};
+    input.PollAllPads();
+    EXPECT_EQ(pads.calls, (std::array<int, 4>{1, 1, 1, 1}));
+    EXPECT_TRUE(input.pads[0].connected);
+    EXPECT_FALSE(input.pads[1].connected);
+    EXPECT_TRUE(input.pads[2].connected);
+    EXPECT_FALSE(input.pads[3].connected);
+
+    pads.states[2].buttons = kPadB;
+    input.PollAllPads();
+    EXPECT_EQ(pads.calls, (std::array<int, 4>{2, 1, 2, 1}));
+    EXPECT_EQ(input.pads[2].state.buttons, kPadB);
+}
+
+TEST_F(InputTest, WithoutDevicesNothingChanges) {
+    CXi bare;
+    bare.Link(&system, &world);
+    system.dirBits = CXi::kUp;
+    system.buttonBits = CXi::kPause;
+    system.keyState['Z'] = 0x80;
+    system.inputMode = 1;
+    bare.PollInput();
+    bare.PollAllPads();
+    EXPECT_EQ(system.dirBits, CXi::kUp);
+    EXPECT_EQ(system.buttonBits, CXi::kPause);
+    EXPECT_EQ(system.keyState['Z'], 0x80);
+
+    // A keyboard without pads: keys work, pad slots stay as they were.
+    bare.AttachDevices(&keyboard, nullptr);
+    keyboard.Hold('X');
+    bare.PollInput();
+    EXPECT_EQ(system.buttonBits, CXi::kCancellation);
+    EXPECT_TRUE(bare.pads[0].connected);
+}
+
+}  // namespace

@@ -1,0 +1,55 @@
+#include "PngFile.h"
+
+#include <png.h>
+
+#include <cstdio>
+#include <stdexcept>
+#include <string>
+
+namespace assetgen {
+namespace {
+
+// libpng's errors jump back here; nothing in this frame needs destroying.
+bool WriteRows(png_structp png, png_infop info, FILE* file, const IndexedPicture& picture,
+               png_color* palette, int entries) {
+    if (setjmp(png_jmpbuf(png)))
+        return false;
+    png_init_io(png, file);
+    png_set_IHDR(png, info, static_cast<png_uint_32>(picture.width),
+                 static_cast<png_uint_32>(picture.height), 8, PNG_COLOR_TYPE_PALETTE,
+                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_set_PLTE(png, info, palette, entries);
+    png_byte alpha[1] = {0};
+    png_set_tRNS(png, info, alpha, 1, nullptr);
+    png_write_info(png, info);
+    for (int y = 0; y < picture.height; ++y) {
+        png_write_row(png, const_cast<png_bytep>(picture.indices.data() +
+                                                 static_cast<size_t>(y) * picture.width));
+    }
+    png_write_end(png, nullptr);
+    return true;
+}
+
+}  // namespace
+
+void WritePalettePng(const std::filesystem::path& path, const IndexedPicture& picture) {
+    png_color palette[256] = {};
+    const int entries = static_cast<int>(picture.palette.size());
+    if (entries < 1 || entries > 256)
+        throw std::runtime_error("palette of " + std::to_string(entries) +
+                                 " entries: " + path.string());
+    for (int i = 0; i < entries; ++i)
+        palette[i] = {picture.palette[i][0], picture.palette[i][1], picture.palette[i][2]};
+
+    FILE* file = std::fopen(path.string().c_str(), "wb");
+    if (file == nullptr)
+        throw std::runtime_error("cannot create " + path.string());
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
+    const bool written = info != nullptr && WriteRows(png, info, file, picture, palette, entries);
+    png_destroy_write_struct(&png, &info);
+    if (std::fclose(file) != 0 || !written)
+        throw std::runtime_error("cannot write " + path.string());
+}
+
+}  // namespace assetgen
