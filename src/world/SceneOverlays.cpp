@@ -3,34 +3,18 @@
 #include <cstdio>
 
 #include "graphics/CSetVerTex.h"
+#include "graphics/Quads.h"
 #include "world/MapSceneEntity.h"
 #include "world/System.h"
 
 namespace scene_overlays {
 namespace {
 
-constexpr uint32_t kOpaqueWhite = 0xFFFFFFFFu;
-constexpr int kFadeStep = 5;
-constexpr int32_t kGlyphTexture = 6;
-constexpr int kDiagnosticUnits = 64;
+using quads::kOpaqueWhite;
+using quads::Quad;
 
-SpriteRequest Quad(int32_t x, int32_t y, int32_t width, int32_t height, int32_t srcX, int32_t srcY,
-                   int32_t srcWidth, int32_t srcHeight, uint32_t color, int32_t texture) {
-    SpriteRequest r{};
-    r.x = x;
-    r.y = y;
-    r.width = width;
-    r.height = height;
-    r.srcX = srcX;
-    r.srcY = srcY;
-    r.srcWidth = srcWidth;
-    r.srcHeight = srcHeight;
-    r.scaleX = 1.0f;
-    r.scaleY = 1.0f;
-    r.color = color;
-    r.texture = texture;
-    return r;
-}
+constexpr int kFadeStep = 5;
+constexpr int kDiagnosticUnits = 64;
 
 SpriteRequest MaskQuad(int32_t x, int32_t y, int32_t width, int32_t height, uint32_t color) {
     return Quad(x, y, width, height, kMaskCellX, 0, kMaskCellSize, kMaskCellSize, color,
@@ -77,8 +61,8 @@ void DrawDiagnosticLine(CSetVerTex& sprites, const System& system, const MapScen
                   world.objectTable[1].member(3), 0);
     for (int k = 0; k < kDiagnosticGlyphs; ++k) {
         const int32_t c = static_cast<unsigned char>(text[k]);
-        sprites.SubmitSprite(Quad(10 * k, system.layoutHeight, 16, 32, (c & 0x0F) * 16,
-                                  (c & 0xF0) * 2, 16, 32, kOpaqueWhite, kGlyphTexture));
+        sprites.SubmitSprite(
+            quads::Glyph(static_cast<uint32_t>(c), 10 * k, system.layoutHeight, 16, 32));
     }
 }
 

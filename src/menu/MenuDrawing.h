@@ -1,0 +1,39 @@
+#pragma once
+// The boxes of the title menus, drawn as nine-slice quads from the window
+// picture (texture 5): the pulsing highlight and the window frame, plus the
+// glyph texts the menu windows write.
+
+#include <cstdint>
+#include <string_view>
+
+class CSetVerTex;
+class MapSceneEntity;
+
+namespace menu_drawing {
+
+constexpr int32_t kWindowTexture = 5;
+constexpr uint32_t kFirstHighlightColor = 0xBFFFFFFFu;
+constexpr int32_t kWindowColors = 10;
+
+// A highlight box: the body stretched from the highlight cell, the border in
+// the current highlight colour. Afterwards the colour for the next call
+// follows highlightPulse: ((highlightPulse + 64) << 24) | 0xFFFFFF.
+void DrawHighlight(CSetVerTex& sprites, const MapSceneEntity& world, int32_t x, int32_t y,
+                   int32_t width, int32_t height);
+
+// The window frame with its top-left corner at (208, 0), tiled from the
+// window colour colorIndex (a colour outside 0..9 draws as colour 0).
+void DrawWindowFrame(CSetVerTex& sprites, const MapSceneEntity& world, int32_t width,
+                     int32_t height);
+
+// The border colour the next DrawHighlight uses, and a way back to the start
+// value (a new run, or a test).
+uint32_t HighlightColor();
+void ResetHighlightColor();
+
+// Draws `cells` glyphs of `text` from (x, y), `advance` pixels apart, each
+// width x height; cells past the end of the text show the glyph of code 0.
+void DrawText(CSetVerTex& sprites, std::u16string_view text, int32_t cells, int32_t x, int32_t y,
+              int32_t advance, int32_t width, int32_t height);
+
+}  // namespace menu_drawing
