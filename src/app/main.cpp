@@ -1,6 +1,9 @@
 // Tessary: the program entry point. It builds the real platform pieces and
 // hands them to the game.
 
+#include <cstdio>
+#include <cstdlib>
+
 #include "app/Scenes.h"
 #include "app/Startup.h"
 #include "platform/AlDevice.h"
@@ -17,6 +20,13 @@ int main() {
     platform::SdlDialogs dialogs;
     platform::SdlWindow window;
     platform::GlDevice gpu;
+    if (std::getenv("TESSARY_STARTUP_TRACE") != nullptr) {
+        // For the start-up benchmark: how long until the player sees a frame.
+        gpu.OnFirstPresent([&clock] {
+            std::fprintf(stderr, "tessary: first frame presented %u ms after start\n",
+                         clock.Milliseconds());
+        });
+    }
     platform::SdlScreenSaver screenSaver;
     platform::FileInstanceLock instanceLock(platform::FileInstanceLock::DefaultPath());
     platform::LinuxProcess process;

@@ -128,6 +128,11 @@ int32_t GlDevice::Present(bool vsync) {
         swapInterval_ = interval;
     }
     SDL_GL_SwapWindow(window_->Handle());
+    if (firstPresent_) {
+        std::function<void()> hook = std::move(firstPresent_);
+        firstPresent_ = nullptr;
+        hook();
+    }
     return kDeviceOk;
 }
 

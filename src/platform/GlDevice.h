@@ -12,6 +12,7 @@
 // answer as a lost device would.
 
 #include <cstdint>
+#include <functional>
 
 #include "platform/GlSpriteRenderer.h"
 #include "platform/GpuDevice.h"
@@ -55,6 +56,8 @@ public:
     bool ReadPixels(int32_t x, int32_t y, int32_t width, int32_t height, uint8_t* rgb);
     // Waits until everything drawn so far is finished.
     void Finish();
+    // Runs once, right after the first frame has been swapped to the screen.
+    void OnFirstPresent(std::function<void()> hook) { firstPresent_ = std::move(hook); }
 
 private:
     void FitViewport();
@@ -64,6 +67,7 @@ private:
     int swapInterval_ = -1;    // the interval last asked for; -1 before the first present
     int32_t pendingLoss_ = kDeviceOk;
     GlSpriteRenderer renderer_;
+    std::function<void()> firstPresent_;
 };
 
 }  // namespace platform
