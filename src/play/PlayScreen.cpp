@@ -3,15 +3,14 @@
 #include <cstdio>
 
 #include "graphics/CSetVerTex.h"
+#include "graphics/Quads.h"
 #include "play/Board.h"
 #include "play/PlayState.h"
 
 namespace {
 
-constexpr uint32_t kOpaqueWhite = 0xFFFFFFFFu;
 constexpr int32_t kPlayTexture = 3;
 constexpr int32_t kTitleTexture = 2;
-constexpr int32_t kGlyphTexture = 6;
 
 constexpr int32_t kPreviewX[kPreviews] = {808, 952, 1096, 1096, 1096, 1096};
 constexpr int32_t kPreviewY[kPreviews] = {24, 24, 24, 168, 312, 456};
@@ -20,42 +19,18 @@ constexpr int32_t kScoreSlots = 11;
 constexpr int32_t kLevelSlots = 10;
 constexpr int32_t kPauseSlots = 11;
 
-SpriteRequest Unscaled() {
-    SpriteRequest r{};
-    r.scaleX = 1.0f;
-    r.scaleY = 1.0f;
-    r.color = kOpaqueWhite;
-    return r;
+// A cell tile or a game-over bar: both pivot on the centre of a 24-pixel cell.
+void SubmitPlayQuad(CSetVerTex& sprites, int32_t x, int32_t y, int32_t width, int32_t height,
+                    int32_t srcX, int32_t srcY, int32_t srcWidth, int32_t srcHeight) {
+    SpriteRequest r = quads::Quad(x, y, width, height, srcX, srcY, srcWidth, srcHeight,
+                                  quads::kOpaqueWhite, kPlayTexture);
+    r.pivotX = 12.0f;
+    r.pivotY = 12.0f;
+    sprites.SubmitSprite(r);
 }
 
 void SubmitTile(CSetVerTex& sprites, int32_t code, int32_t x, int32_t y) {
-    SpriteRequest r = Unscaled();
-    r.x = x;
-    r.y = y;
-    r.width = 24;
-    r.height = 24;
-    r.srcX = 192 + 8 * code;
-    r.srcY = 256;
-    r.srcWidth = 8;
-    r.srcHeight = 8;
-    r.pivotX = 12.0f;
-    r.pivotY = 12.0f;
-    r.texture = kPlayTexture;
-    sprites.SubmitSprite(r);
-}
-
-void SubmitGlyph(CSetVerTex& sprites, uint32_t ch, int32_t x, int32_t y) {
-    SpriteRequest r = Unscaled();
-    r.x = x;
-    r.y = y;
-    r.width = 32;
-    r.height = 64;
-    r.srcX = static_cast<int32_t>((ch & 0x0Fu) * 16);
-    r.srcY = static_cast<int32_t>((ch & 0xF0u) * 2);
-    r.srcWidth = 16;
-    r.srcHeight = 32;
-    r.texture = kGlyphTexture;
-    sprites.SubmitSprite(r);
+    SubmitPlayQuad(sprites, x, y, 24, 24, 192 + 8 * code, 256, 8, 8);
 }
 
 // Slots from the last down to the first, 16 pixels apart; a slot past the end
@@ -64,7 +39,7 @@ void SubmitText(CSetVerTex& sprites, const char* text, int32_t length, int32_t s
                 int32_t y) {
     for (int32_t k = slots - 1; k >= 0; --k) {
         const uint32_t ch = k < length ? static_cast<unsigned char>(text[k]) : 0u;
-        SubmitGlyph(sprites, ch, x + 16 * k, y);
+        sprites.SubmitSprite(quads::Glyph(ch, x + 16 * k, y, 32, 64));
     }
 }
 
@@ -116,33 +91,11 @@ void DrawPlayScreen(const PlayState& play, bool paused, CSetVerTex& sprites) {
 
 void DrawGameOverBars(CSetVerTex& sprites, int32_t count) {
     // Bar 0 lies just below the screen and bars from 31 on above it; all are submitted.
-    for (int32_t j = 0; j < count; ++j) {
-        SpriteRequest r = Unscaled();
-        r.x = 16;
-        r.y = 720 - 24 * j;
-        r.width = 1280;
-        r.height = 24;
-        r.srcX = 0;
-        r.srcY = 248;
-        r.srcWidth = 416;
-        r.srcHeight = 8;
-        r.pivotX = 12.0f;
-        r.pivotY = 12.0f;
-        r.texture = kPlayTexture;
-        sprites.SubmitSprite(r);
-    }
+    for (int32_t j = 0; j < count; ++j)
+        SubmitPlayQuad(sprites, 16, 720 - 24 * j, 1280, 24, 0, 248, 416, 8);
 }
 
 void DrawGameOverPicture(CSetVerTex& sprites) {
-    SpriteRequest r = Unscaled();
-    r.x = 220;
-    r.y = 240;
-    r.width = 768;
-    r.height = 132;
-    r.srcX = 255;
-    r.srcY = 43;
-    r.srcWidth = 181;
-    r.srcHeight = 43;
-    r.texture = kTitleTexture;
-    sprites.SubmitSprite(r);
+    sprites.SubmitSprite(
+        quads::Quad(220, 240, 768, 132, 255, 43, 181, 43, quads::kOpaqueWhite, kTitleTexture));
 }

@@ -12,6 +12,7 @@
 
 #include "app/Scenes.h"
 #include "audio/CXa2.h"
+#include "graphics/Quads.h"
 #include "input/CXi.h"
 #include "support/FakePlatform.h"
 #include "support/SpriteLog.h"
@@ -33,20 +34,7 @@ Fields FieldsOf(const SpriteRequest& r) {
 // A zero-filled, unscaled quad with only the named fields set.
 Fields Quad(int32_t x, int32_t y, int32_t w, int32_t h, int32_t srcX, int32_t srcY, int32_t srcW,
             int32_t srcH, uint32_t color, int32_t texture) {
-    SpriteRequest r{};
-    r.x = x;
-    r.y = y;
-    r.width = w;
-    r.height = h;
-    r.srcX = srcX;
-    r.srcY = srcY;
-    r.srcWidth = srcW;
-    r.srcHeight = srcH;
-    r.scaleX = 1.0f;
-    r.scaleY = 1.0f;
-    r.color = color;
-    r.texture = texture;
-    return FieldsOf(r);
+    return FieldsOf(quads::Quad(x, y, w, h, srcX, srcY, srcW, srcH, color, texture));
 }
 
 class PlaySceneTest : public ::testing::Test {

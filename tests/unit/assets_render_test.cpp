@@ -22,6 +22,7 @@
 #include "graphics/CDx_Gr.h"
 #include "graphics/CReSur.h"
 #include "graphics/PngPicture.h"
+#include "graphics/Quads.h"
 #include "graphics_test_util.h"
 #include "platform/GlDevice.h"
 #include "platform/SdlWindow.h"
@@ -266,20 +267,7 @@ protected:
 
     void Quad(int32_t texture, int sx, int sy, int sw, int sh, int x, int y, int w, int h,
               uint32_t color = 0xFFFFFFFFu) {
-        SpriteRequest r{};
-        r.x = x;
-        r.y = y;
-        r.width = w;
-        r.height = h;
-        r.srcX = sx;
-        r.srcY = sy;
-        r.srcWidth = sw;
-        r.srcHeight = sh;
-        r.scaleX = 1.0f;
-        r.scaleY = 1.0f;
-        r.color = color;
-        r.texture = texture;
-        graphics->SubmitSprite(r);
+        graphics->SubmitSprite(quads::Quad(x, y, w, h, sx, sy, sw, sh, color, texture));
     }
     void Cell(int code, int x, int y) { Quad(3, 192 + 8 * code, 256, 8, 8, x, y, 24, 24); }
     // Text from the glyph sheet: each character w x h, advance pixels apart.
