@@ -1,5 +1,6 @@
 #include "app/Scenes.h"
 
+#include "menu/CTitleIcDX.h"
 #include "play/PlayState.h"
 #include "world/PlayScene.h"
 
@@ -10,8 +11,7 @@ Scenes::~Scenes() = default;
 
 SceneFrames Scenes::Frames() {
     SceneFrames frames;
-    // The title scene (state 1) is built on its own; until it is wired in
-    // here, state 1 runs no scene.
+    frames.title = [](Game& game) { return RunTitleSceneFrame(game); };
     frames.play = [this](Game& game) { return RunPlaySceneFrame(game, *play_, calendar_); };
     return frames;
 }

@@ -23,8 +23,8 @@ public:
     Scenes(const Scenes&) = delete;
     Scenes& operator=(const Scenes&) = delete;
 
-    // The frames for RunGame: `play` runs the play-scene frame with this
-    // object's PlayState and calendar.
+    // The frames for RunGame: `title` runs the title-scene frame, `play` the
+    // play-scene frame with this object's PlayState and calendar.
     SceneFrames Frames();
 
     PlayState& playState() { return *play_; }

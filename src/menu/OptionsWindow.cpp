@@ -1,9 +1,307 @@
 #include "menu/OptionsWindow.h"
 
+#include <algorithm>
+#include <array>
+#include <string_view>
+
+#include "audio/CXa2.h"
+#include "graphics/CSetVerTex.h"
+#include "input/CXi.h"
+#include "menu/MenuDrawing.h"
+#include "world/MapSceneEntity.h"
+#include "world/System.h"
+
 namespace options_window {
+namespace {
 
-void StepOptionValue(System&, int32_t, bool, bool) {}
+// Rows by number.
+constexpr int32_t kScreenModeRow = 0;
+constexpr int32_t kVsyncRow = 1;
+constexpr int32_t kTimerRow = 2;
+constexpr int32_t kFrameSkipRow = 3;
+constexpr int32_t kMusicRow = 4;
+constexpr int32_t kEffectRow = 5;
+constexpr int32_t kFirstButtonRow = 6;
+constexpr int32_t kLastButtonRow = 9;
+constexpr int32_t kColorRow = 10;
 
-void RunOptionsWindow(CSetVerTex&, System&, MapSceneEntity&, CXi&, CXa2&) {}
+// How many values a row has, and whether stepping past an end wraps round
+// (every row but the volumes) or stops there.
+struct RowRule {
+    int32_t values;
+    bool clamp;
+};
+constexpr RowRule kRules[kRows] = {{2, false},  {2, false},  {4, false},  {2, false},
+                                   {21, true},  {21, true},  {10, false}, {10, false},
+                                   {10, false}, {10, false}, {10, false}};
+
+constexpr int32_t kVolumeStep = 500;   // one mark of a volume bar
+constexpr int32_t kMaxVolume = 10000;  // 20 marks
+constexpr int32_t kVolumeMarks = 20;
+constexpr int32_t kPadButtons = 4;      // A, B, X, Y: indexes 0..3
+constexpr int32_t kButtonIndexes = 10;  // 0..9; 4..9 stand for "no pad button"
+constexpr int32_t kPulseTop = 128;
+constexpr int32_t kPulseStep = 4;
+
+// Every text of the window is 29 glyphs, 16 x 32 each, 10 pixels apart.
+constexpr int32_t kCells = 29;
+constexpr int32_t kAdvance = 10;
+constexpr int32_t kGlyphWidth = 16;
+constexpr int32_t kGlyphHeight = 32;
+
+// A 29-character text: `lead` blanks, the words, then blanks to the end.
+struct Text {
+    std::array<char16_t, kCells> cells{};
+    std::u16string_view view() const { return {cells.data(), cells.size()}; }
+};
+constexpr Text Padded(std::u16string_view words, size_t lead = 0) {
+    Text t;
+    for (size_t i = 0; i < t.cells.size(); ++i) {
+        const bool inWords = i >= lead && i - lead < words.size();
+        t.cells[i] = inWords ? words[i - lead] : u' ';
+    }
+    return t;
+}
+
+constexpr Text kLabels[] = {
+    Padded(u"SCREEN MODE"),       Padded(u"VSYNC"),      Padded(u"TIMER"),
+    Padded(u"FRAME SKIP"),        Padded(u"BGM VOLUME"), Padded(u"SE VOLUME"),
+    Padded(u"BUTTON ARRANGEMENT")};
+constexpr Text kButtonLabels[] = {Padded(u"DECISION"), Padded(u"CANCELLATION"), Padded(u"PAUSE"),
+                                  Padded(u"SHIFT")};
+constexpr Text kColorLabel = Padded(u"COLOR");
+
+constexpr Text kScreenModeNames[] = {Padded(u"Window", 6), Padded(u"FullScreen", 4)};
+constexpr Text kSwitchNames[] = {Padded(u"OFF", 7), Padded(u"ON", 7)};
+constexpr Text kTimerNames[] = {Padded(u"timeGetTime", 4), Padded(u"PerformanceCounter"),
+                                Padded(u"Sleep", 6), Padded(u"No Wait", 5)};
+constexpr Text kDigits = Padded(u"0  1  2  3  4  5  6  7  8  9 ");
+constexpr Text kFullMark = Padded(u">");
+constexpr Text kEmptyMark = Padded(u"_");
+
+// Where things stand in the 1280 x 720 design space.
+constexpr int32_t kLabelX = 326;
+constexpr int32_t kButtonLabelX = 366;
+constexpr int32_t kValueX = 334;  // first value column; columns are 188 apart
+constexpr int32_t kColumn = 188;
+constexpr int32_t kDigitX = 522;  // digit k stands 30 pixels right of digit k - 1
+constexpr int32_t kDigitPitch = 30;
+constexpr int32_t kBarX = 366;
+constexpr int32_t kHighlightHeight = 20;
+
+void Draw(CSetVerTex& sprites, const Text& text, int32_t x, int32_t y, int32_t advance = kAdvance) {
+    menu_drawing::DrawText(sprites, text.view(), kCells, x, y, advance, kGlyphWidth, kGlyphHeight);
+}
+
+bool InRange(int32_t value, int32_t count) {
+    return value >= 0 && value < count;
+}
+
+// A row value as a volume: its mark count clamped to 0..20, times 500. A
+// value from the settings file can be any byte; the volume never leaves the
+// range the voices understand.
+int32_t VolumeOfValue(int32_t value) {
+    return std::clamp(value, 0, kVolumeMarks) * kVolumeStep;
+}
+
+// The volume a voice is set to: the settings file can store up to 127,500,
+// but no voice plays louder than full volume.
+int32_t PlayableVolume(int32_t volume) {
+    return std::clamp(volume, 0, kMaxVolume);
+}
+
+// highlightPulse rises 4 a frame to 128, falls to 0, and rises again. The
+// direction is the only thing it needs beyond the world record.
+bool gPulseFalling = false;
+
+void StepPulse(MapSceneEntity& world) {
+    int32_t pulse = std::clamp(world.highlightPulse, 0, kPulseTop);
+    if (pulse >= kPulseTop)
+        gPulseFalling = true;
+    else if (pulse <= 0)
+        gPulseFalling = false;
+    pulse += gPulseFalling ? -kPulseStep : kPulseStep;
+    world.highlightPulse = std::clamp(pulse, 0, kPulseTop);
+}
+
+// The on/off rows: the value 0 turns the setting off only while its row is
+// selected; the value 1 turns it on at any time.
+void ApplySwitch(int32_t selectedRow, int32_t row, int32_t value, int32_t* live) {
+    if (selectedRow == row && value == 0) {
+        *live = 0;
+    } else if (value == 1) {
+        *live = 1;
+    }
+}
+
+// The volume rows (music or effects): while LEFT or RIGHT is held the row
+// value becomes the volume, unless the volume stands above 10,000 (a value
+// only the settings file can give, kept as it was loaded).
+void ApplyVolumeValue(bool sideways, int32_t value, int32_t* volume) {
+    if (sideways && static_cast<uint32_t>(*volume) <= static_cast<uint32_t>(kMaxVolume))
+        *volume = VolumeOfValue(value);
+}
+
+// The four pad-button rows: LEFT or RIGHT stores the row value as the
+// function's button; with the pad in use, a button pressed on pad 0 is taken
+// at once (A, B, X, Y tested in this order: the last one held wins).
+void ApplyButtonRow(System& system, CXi& input, int32_t row, bool sideways) {
+    const int32_t function = row - kFirstButtonRow;
+    if (sideways && InRange(system.optionValues[row], 256))
+        system.buttonMap[function] = static_cast<uint8_t>(system.optionValues[row]);
+    if (system.inputMode != 1)
+        return;
+    input.PollAllPads();
+    const uint16_t buttons = input.pads[0].state.buttons;
+    for (int32_t index = 0; index < kPadButtons; ++index) {
+        if ((buttons & CXi::PadButtonMask(static_cast<uint8_t>(index))) != 0) {
+            system.buttonMap[function] = static_cast<uint8_t>(index);
+            system.optionValues[row] = index;
+        }
+    }
+}
+
+void DrawBars(CSetVerTex& sprites, int32_t volume, int32_t y) {
+    // A volume above 10,000 or below 0 shows a full or an empty bar.
+    const int32_t marks = std::clamp(volume / kVolumeStep, 0, kVolumeMarks);
+    for (int32_t j = 0; j < kVolumeMarks; ++j)
+        Draw(sprites, j < marks ? kFullMark : kEmptyMark, kBarX + kAdvance * j, y, 0);
+}
+
+}  // namespace
+
+void StepOptionValue(System& system, int32_t row, bool left, bool right) {
+    if (!InRange(row, kRows))
+        return;
+    const RowRule rule = kRules[row];
+    const int32_t last = rule.values - 1;
+    int32_t& value = system.optionValues[row];
+    if (left) {
+        if (rule.clamp) {
+            value = value <= 1 ? 0 : value - 1;
+        } else {
+            // 0 wraps to the top; so does a value the row cannot have, which
+            // would otherwise take up to 245 presses to come back into view.
+            value = value >= 1 && value <= last ? value - 1 : last;
+        }
+    } else if (right) {
+        if (rule.clamp) {
+            value = value >= last - 1 ? last : std::max(value + 1, 0);
+        } else {
+            // (value + 1) mod n, without overflow and never negative.
+            const int64_t next = static_cast<int64_t>(value) + 1;
+            value = static_cast<int32_t>((next % rule.values + rule.values) % rule.values);
+        }
+    }
+}
+
+void RunOptionsWindow(CSetVerTex& sprites, System& system, MapSceneEntity& world, CXi& input,
+                      CXa2& audio) {
+    const int32_t row = world.menuState.optionRow;
+    const bool sideways = (system.dirBits & (CXi::kLeft | CXi::kRight)) != 0;
+    const int32_t* values = system.optionValues;
+
+    // 1. The highlight borders pulse.
+    StepPulse(world);
+
+    // 2. The value highlights show the live settings as they stood at the
+    // start of this frame.
+    const int32_t shownScreenMode = system.screenMode != 0 ? 1 : 0;
+    const int32_t shownVsync = system.vsync != 0 ? 1 : 0;
+    const int32_t shownTimer = system.timerMode;
+    const int32_t shownFrameSkip = system.frameSkip != 0 ? 1 : 0;
+    uint8_t shownButtons[CXi::kButtons];
+    std::copy_n(system.buttonMap, CXi::kButtons, shownButtons);
+
+    // 3. The selected row.
+    if (InRange(row, kRows)) {
+        const bool buttonRow = row >= kFirstButtonRow && row <= kLastButtonRow;
+        menu_drawing::DrawHighlight(sprites, world, 324, (buttonRow ? 78 : 54) + 52 * row, 188,
+                                    kHighlightHeight);
+    }
+
+    // 4. A display mode that differs from the live one is asked for every
+    // frame while its row stays selected; the frame loop makes the switch.
+    if (row == kScreenModeRow && values[kScreenModeRow] != system.screenMode)
+        system.screenModeRequest = 1;
+
+    // 5. Vertical sync, timer, frame skip.
+    ApplySwitch(row, kVsyncRow, values[kVsyncRow], &system.vsync);
+    const int32_t timer = values[kTimerRow];
+    if (row == kTimerRow && timer == 0) {
+        system.timerMode = 0;
+    } else if (timer >= 1 && timer <= 3) {
+        system.timerMode = timer;
+    }
+    ApplySwitch(row, kFrameSkipRow, values[kFrameSkipRow], &system.frameSkip);
+
+    // 6. Music volume, applied every frame while its row is selected.
+    if (row == kMusicRow) {
+        ApplyVolumeValue(sideways, values[kMusicRow], &system.bgmVolume);
+        audio.SetMusicVolume(PlayableVolume(system.bgmVolume));
+        if (system.bgmVolume == 0)
+            audio.SetMusicVolume(0);
+    }
+
+    // 7. Effect volume, with effect 0 playing over and over as its preview
+    // (the frame loop re-arms the voice once it has played out).
+    if (row == kEffectRow) {
+        audio.RestartEffect0();
+        ApplyVolumeValue(sideways, values[kEffectRow], &system.seVolume);
+        audio.SetEffectVolume(PlayableVolume(system.seVolume));
+        if (system.seVolume == 0)
+            audio.SetEffectVolume(0);
+    }
+
+    // 8. Pad buttons.
+    if (row >= kFirstButtonRow && row <= kLastButtonRow)
+        ApplyButtonRow(system, input, row, sideways);
+
+    // 9. Window colour.
+    if (row == kColorRow && sideways)
+        world.colorIndex = values[kColorRow];
+
+    // 10. Value highlights. A value no row can show (only the settings file
+    // gives one) is not highlighted; the colour is shown as the frame is
+    // drawn, in colour 0.
+    const auto valueBox = [&](int32_t x, int32_t y, int32_t width) {
+        menu_drawing::DrawHighlight(sprites, world, x, y, width, kHighlightHeight);
+    };
+    valueBox(330 + kColumn * shownScreenMode, 78, kColumn);
+    valueBox(330 + kColumn * shownVsync, 130, kColumn);
+    if (InRange(shownTimer, 4))
+        valueBox(330 + kColumn * shownTimer, 182, kColumn);
+    valueBox(330 + kColumn * shownFrameSkip, 234, kColumn);
+    for (int32_t i = 0; i < CXi::kButtons; ++i) {
+        if (shownButtons[i] < kButtonIndexes)
+            valueBox(512 + kDigitPitch * shownButtons[i], 390 + 52 * i, kDigitPitch);
+    }
+    const int32_t color =
+        InRange(world.colorIndex, menu_drawing::kWindowColors) ? world.colorIndex : 0;
+    valueBox(512 + kDigitPitch * color, 598, kDigitPitch);
+
+    // 11. Labels.
+    for (int32_t k = 0; k < static_cast<int32_t>(std::size(kLabels)); ++k)
+        Draw(sprites, kLabels[k], kLabelX, 54 + 52 * k);
+    for (int32_t k = 0; k < static_cast<int32_t>(std::size(kButtonLabels)); ++k)
+        Draw(sprites, kButtonLabels[k], kButtonLabelX, 388 + 52 * k);
+    Draw(sprites, kColorLabel, kLabelX, 574);
+
+    // 12. Volume bars.
+    DrawBars(sprites, system.bgmVolume, 284);
+    DrawBars(sprites, system.seVolume, 336);
+
+    // 13. Value texts.
+    for (int32_t v = 0; v < 2; ++v) {
+        Draw(sprites, kScreenModeNames[v], kValueX + kColumn * v, 76);
+        Draw(sprites, kSwitchNames[v], kValueX + kColumn * v, 128);
+    }
+    for (int32_t v = 0; v < 4; ++v)
+        Draw(sprites, kTimerNames[v], kValueX + kColumn * v, 180);
+    for (int32_t v = 0; v < 2; ++v)
+        Draw(sprites, kSwitchNames[v], kValueX + kColumn * v, 232);
+    for (int32_t y = 388; y <= 596; y += 52)
+        Draw(sprites, kDigits, kDigitX, y);
+}
 
 }  // namespace options_window

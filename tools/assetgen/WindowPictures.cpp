@@ -86,7 +86,9 @@ Canvas MakeWindowPictures() {
     Canvas canvas(kPictureSize, kPictureSize);
     canvas.SetExact(true);
     for (int c = 0; c < 10; ++c) {
-        DrawBody(canvas, kCell * c, kWindowColors[c].body);
+        // The game draws window bodies half transparent over the title: a
+        // dark body keeps the title under it quiet and the text on it clear.
+        DrawBody(canvas, kCell * c, Scale(kWindowColors[c].body, 0.5f));
         DrawBorder(canvas, kCell * c, kWindowColors[c]);
     }
     DrawBody(canvas, 160, kHighlight.body);

@@ -1,0 +1,308 @@
+#include "menu/Menu.h"
+
+#include "audio/CXa2.h"
+#include "graphics/Quads.h"
+#include "input/CXi.h"
+#include "menu/MenuDrawing.h"
+#include "menu/OptionsWindow.h"
+#include "menu/RankingWindow.h"
+#include "world/Game.h"
+#include "world/MapSceneEntity.h"
+#include "world/System.h"
+
+namespace title_menu {
+namespace {
+
+// The title's pictures (texture 2) and background (texture 0).
+constexpr int32_t kBackgroundTexture = 0;
+constexpr int32_t kTitleTexture = 2;
+constexpr int32_t kScrollPeriod = 720;  // the background repeats every 720 pixels
+constexpr int32_t kScrollStep = 3;
+constexpr int32_t kBobTop = 16;
+constexpr int32_t kItemX = 512;
+constexpr int32_t kItemRestY = 408;
+constexpr int32_t kItemShownY = 400;
+constexpr int32_t kItemSpacing = 96;
+
+constexpr int32_t kMenuEffect = 0;
+constexpr int32_t kOptionRows = 11;
+constexpr int32_t kFirstPadRow = 6;  // rows 6..9 take pad buttons: DECISION does not close there
+constexpr int32_t kLastPadRow = 9;
+
+// Process-wide counters of the title: the bob of the shown item runs 0..16..0,
+// the background scrolls through 0..719, and each set of repeat phases says
+// whether its axis has reached the fast repeat. Both vertical counters share
+// one set.
+struct TitleStatics {
+    int32_t bob = 0;
+    bool bobDown = false;
+    int32_t scroll = 0;
+    bool verticalFast = false;
+    bool horizontalFast = false;
+};
+TitleStatics gStatics;
+
+// One frame of auto-repeat on `counter`. A ready counter takes a step when a
+// key of its axis is held and `stepAllowed`; releasing the axis makes it
+// ready again and ends the fast phase; while held, it counts back up to ready
+// (by 1, or by 16 once the fast phase is on). So a held key steps at once,
+// again 48 frames later, then every 3 frames. Returns whether to step.
+bool RepeatStep(int32_t& counter, bool& fast, bool axisHeld, bool stepAllowed) {
+    bool step = false;
+    if (counter == kRepeatReady && axisHeld && stepAllowed) {
+        step = true;
+        counter = 0;
+    }
+    if (!axisHeld) {
+        counter = kRepeatReady;
+        fast = false;
+    } else if (counter < kRepeatReady) {
+        counter += fast ? kRepeatFastStep : 1;
+        if (counter >= kRepeatReady) {
+            counter = kRepeatReady;
+            fast = true;
+        }
+    }
+    return step;
+}
+
+bool WindowShown(const MenuState& m) {
+    return m.windowState >= kOpening && m.windowState <= kClosedHeld;
+}
+
+}  // namespace
+
+void ResetTitleStatics() {
+    gStatics = TitleStatics{};
+}
+
+int32_t BobOffset() {
+    return gStatics.bob;
+}
+
+int32_t ScrollOffset() {
+    return gStatics.scroll;
+}
+
+}  // namespace title_menu
+
+using namespace title_menu;
+
+Menu::Menu(Game& game)
+    : world_(*game.mapScene),
+      input_(*game.input),
+      audio_(*game.audio),
+      system_(*game.system),
+      drawWorld_(*game.mapScene),
+      sprites_(game) {}
+
+void Menu::DrawTitle() {
+    // The bob: 0 up to 16 and back down, one pixel a frame, loading or not.
+    TitleStatics& s = gStatics;
+    if (s.bob >= kBobTop) {
+        s.bobDown = true;
+        --s.bob;
+    } else if (s.bob <= 0) {
+        s.bobDown = false;
+        ++s.bob;
+    } else {
+        s.bob += s.bobDown ? -1 : 1;
+    }
+
+    if (world_.loadingFlag != 0) {
+        // Textures are being made: the loading picture and its bobbing caption.
+        sprites_.SubmitSprite(
+            quads::Quad(0, 0, 1536, 768, 0, 256, 512, 256, quads::kOpaqueWhite, kTitleTexture));
+        sprites_.SubmitSprite(quads::Quad(400, 241 + s.bob, 768, 132, 256, 0, 256, 44,
+                                          quads::kOpaqueWhite, kTitleTexture));
+        return;
+    }
+
+    // The sky twice, one copy above the other, scrolling down; the logo in
+    // its two pieces; the three items, the shown one raised and bobbing.
+    s.scroll = (s.scroll + kScrollStep) % kScrollPeriod;
+    for (const int32_t y : {s.scroll, s.scroll - kScrollPeriod}) {
+        sprites_.SubmitSprite(
+            quads::Quad(16, y, 1536, 768, 0, 0, 512, 256, quads::kOpaqueWhite, kBackgroundTexture));
+    }
+    sprites_.SubmitSprite(
+        quads::Quad(446, 144, 480, 120, 0, 0, 160, 40, quads::kOpaqueWhite, kTitleTexture));
+    sprites_.SubmitSprite(
+        quads::Quad(644, 144, 408, 120, 0, 48, 136, 40, quads::kOpaqueWhite, kTitleTexture));
+    for (int32_t item = kStartItem; item <= kOptionsItem; ++item) {
+        const int32_t y = item == world_.shownItem ? kItemShownY + kItemSpacing * item + s.bob
+                                                   : kItemRestY + kItemSpacing * item;
+        sprites_.SubmitSprite(quads::Quad(kItemX, y, 288, 96, 160, 32 * item, 96, 32,
+                                          quads::kOpaqueWhite, kTitleTexture));
+    }
+}
+
+int32_t Menu::RunMenu() {
+    MenuState& m = world_.menuState;
+    const bool decision = (system_.buttonBits & CXi::kDecision) != 0;
+    const bool ready = world_.loadingFlag == 0;
+
+    // 1. The title items.
+    StepTitleItems(decision, ready);
+
+    // 2. Play starts once the screen is black; from the other items, the window.
+    if (m.mainCursor == kStartItem) {
+        if (world_.fadeLevel == 255 && m.titleState == kClosedHeld)
+            HandOverToPlay();
+    } else {
+        StepWindow(decision, ready);
+    }
+
+    // 3-5. The cursor on the title; the options row and value in a window.
+    if (m.titleState == kActive && m.windowState == kIdle)
+        StepMainCursor(decision);
+    if (WindowShown(m)) {
+        StepOptionRow(decision);
+        StepOptionValue(decision);
+    }
+
+    // 6. The highlight under the cursor's item grows and shrinks with the items.
+    if (m.titleAnim > 0) {
+        menu_drawing::DrawHighlight(
+            sprites_, drawWorld_, 468,
+            470 + kItemSpacing * m.mainCursor + ((kFullAnim - m.titleAnim) * 6) / 16, 384,
+            (m.titleAnim * 6) / 8);
+    }
+
+    // 7-8. The item shown raised, and the window over the title.
+    world_.shownItem = m.mainCursor;
+    DrawWindow();
+    return 1;
+}
+
+void Menu::StepTitleItems(bool decision, bool ready) {
+    MenuState& m = world_.menuState;
+    if (m.titleState < kOpenHeld) {
+        // Opening: one step a frame, then wait for DECISION to be released, so
+        // a button still held from the previous scene confirms nothing.
+        if (m.titleAnim < kFullAnim) {
+            m.titleState = kOpening;
+            ++m.titleAnim;
+        } else {
+            m.titleState = kOpenHeld;
+        }
+    } else if (m.titleState == kOpenHeld && !decision && ready) {
+        m.titleState = kActive;
+    } else if (((m.titleState == kActive && decision) || m.titleState == kClosing) &&
+               m.mainCursor == kStartItem && ready) {
+        // Start confirmed: the items close whether or not the button stays held.
+        if (m.titleState == kActive)
+            audio_.PlayEffect(kMenuEffect);
+        m.titleState = kClosing;
+        if (m.titleAnim > 0) {
+            --m.titleAnim;
+        } else {
+            m.titleState = kClosedHeld;
+            m.titleAnim = 0;
+        }
+    } else if (m.titleState == kClosedHeld && !decision && m.mainCursor == kStartItem && ready) {
+        world_.fadeOutRequest = 1;
+        world_.fadeInRequest = 0;
+    }
+}
+
+void Menu::StepWindow(bool decision, bool ready) {
+    MenuState& m = world_.menuState;
+    const bool padRow = m.optionRow >= kFirstPadRow && m.optionRow <= kLastPadRow;
+    if (((decision && m.windowState == kIdle) || m.windowState == kOpening) && ready) {
+        if (m.windowState == kIdle)
+            audio_.PlayEffect(kMenuEffect);
+        m.windowState = kOpening;
+        if (m.windowAnim < kFullAnim)
+            ++m.windowAnim;
+        else
+            m.windowState = kOpenHeld;
+    } else if (m.windowState == kOpenHeld && !decision && ready) {
+        m.windowState = kActive;
+    } else if (((m.windowState == kActive && decision && !padRow) || m.windowState == kClosing) &&
+               ready) {
+        // On the pad-button rows DECISION is a button being assigned, not a close.
+        if (m.windowState == kActive)
+            audio_.PlayEffect(kMenuEffect);
+        m.windowState = kClosing;
+        if (m.windowAnim >= 1) {
+            --m.windowAnim;
+        } else {
+            m.windowState = kClosedHeld;
+            m.windowAnim = 0;
+        }
+    } else if (m.windowState == kClosedHeld && !decision && ready) {
+        m.windowState = kIdle;
+    }
+}
+
+void Menu::StepMainCursor(bool decision) {
+    MenuState& m = world_.menuState;
+    const int32_t dir = system_.dirBits;
+    // UP counts only without DECISION; DOWN counts either way.
+    const bool up = (dir & CXi::kUp) != 0 && !decision;
+    const bool down = (dir & CXi::kDown) != 0;
+    const bool axisHeld = (dir & (CXi::kUp | CXi::kDown)) != 0;
+    if (!RepeatStep(m.cursorRepeat, gStatics.verticalFast, axisHeld, up || down))
+        return;
+    if (up)
+        m.mainCursor = m.mainCursor <= kStartItem ? kOptionsItem : m.mainCursor - 1;
+    else
+        m.mainCursor = m.mainCursor >= kOptionsItem ? kStartItem : m.mainCursor + 1;
+}
+
+void Menu::StepOptionRow(bool decision) {
+    MenuState& m = world_.menuState;
+    const int32_t dir = system_.dirBits;
+    const bool axisHeld = (dir & (CXi::kUp | CXi::kDown)) != 0;
+    if (!RepeatStep(m.rowRepeat, gStatics.verticalFast, axisHeld, !decision))
+        return;
+    if ((dir & CXi::kUp) != 0)
+        m.optionRow = m.optionRow <= 0 ? kOptionRows - 1 : m.optionRow - 1;
+    else
+        m.optionRow = (m.optionRow + 1) % kOptionRows;
+}
+
+void Menu::StepOptionValue(bool decision) {
+    MenuState& m = world_.menuState;
+    const int32_t dir = system_.dirBits;
+    const bool left = (dir & CXi::kLeft) != 0;
+    const bool right = (dir & CXi::kRight) != 0;
+    // Values change only in the options window: in the ranking window the
+    // remembered row is hidden, and a step there would change a setting the
+    // player cannot see.
+    const bool optionsWindow = m.mainCursor == kOptionsItem;
+    if (RepeatStep(m.valueRepeat, gStatics.horizontalFast, left || right,
+                   !decision && optionsWindow)) {
+        options_window::StepOptionValue(system_, m.optionRow, left, right);
+    }
+}
+
+void Menu::HandOverToPlay() {
+    // The play scene's first frame selects the play music (selector 0) and
+    // fades in from black.
+    world_.bgmSwitchRequest = 1;
+    world_.objectTable[0].member(3) = kStartObjectValue;
+    system_.bgmRestart = 0;
+    world_.loadingFlag = 0;
+    world_.bgmSelector = 0;
+    world_.menuState = MenuState{};
+    world_.sceneState = 4;
+    world_.fadeOutRequest = 0;
+    world_.fadeInRequest = 1;
+    world_.shownItem = 0;
+}
+
+void Menu::DrawWindow() {
+    const MenuState& m = drawWorld_.menuState;
+    if (!WindowShown(m))
+        return;
+    if (m.windowAnim > 0)
+        menu_drawing::DrawWindowFrame(sprites_, drawWorld_, 110 * m.windowAnim, 90 * m.windowAnim);
+    if (m.windowAnim != kFullAnim)
+        return;
+    if (drawWorld_.shownItem == kRankingItem)
+        ranking_window::DrawRankingWindow(sprites_, drawWorld_.rankingTable);
+    else if (drawWorld_.shownItem == kOptionsItem)
+        options_window::RunOptionsWindow(sprites_, system_, drawWorld_, input_, audio_);
+}

@@ -1,0 +1,85 @@
+#pragma once
+// Menu: the title menu's per-frame object. It is built on the stack from the
+// Game's members each title frame and holds nothing but its links: every
+// value the menu keeps from frame to frame lives in the world record's
+// MenuState (the two state machines, their animation steps, the cursors and
+// the three auto-repeat counters), apart from a few process-wide counters of
+// the title drawing and the repeat phases (see ResetTitleStatics).
+//
+// Two state machines run in RunMenu. The title items open, wait for DECISION
+// to be released, take the cursor, and on a confirmed start close and fade
+// the screen out before play begins. The window machine opens the ranking or
+// the options window over the title from the other two items and closes it
+// again with DECISION.
+
+#include <cstdint>
+
+#include "graphics/CSetVerTex.h"
+
+class CXa2;
+class CXi;
+class Game;
+class MapSceneEntity;
+class System;
+
+namespace title_menu {
+
+// titleState and windowState values.
+enum MenuPhase : int32_t {
+    kIdle = 0,        // windows: no window
+    kOpening = 1,     // growing over 8 frames
+    kOpenHeld = 2,    // open, waiting for DECISION to be released
+    kActive = 4,      // taking input
+    kClosing = 8,     // shrinking over 9 frames
+    kClosedHeld = 16  // closed, waiting for DECISION to be released
+};
+
+// mainCursor values: the three title items.
+enum TitleItem : int32_t { kStartItem = 0, kRankingItem = 1, kOptionsItem = 2 };
+
+constexpr int32_t kFullAnim = 8;      // titleAnim and windowAnim when fully open
+constexpr int32_t kRepeatReady = 48;  // a repeat counter at this value steps on a held key
+constexpr int32_t kRepeatFastStep = 16;
+constexpr int32_t kStartObjectValue = 1296;  // object record 0, member 3, once play starts
+
+// Puts the title's process-wide counters back to their start values: the
+// item bob and its direction, the background scroll and both sets of repeat
+// phases. A new run starts from these; tests call it between cases.
+void ResetTitleStatics();
+
+// The process-wide counters, for inspection.
+int32_t BobOffset();
+int32_t ScrollOffset();
+
+}  // namespace title_menu
+
+class Menu {
+public:
+    explicit Menu(Game& game);
+    virtual ~Menu() = default;
+    Menu(const Menu&) = delete;
+    Menu& operator=(const Menu&) = delete;
+
+    // The title picture: background, logo and items (or, while textures are
+    // being made, the loading picture), with the bob of the shown item.
+    void DrawTitle();
+    // One frame of the menu's input handling, then the window drawing.
+    // Returns 1.
+    int32_t RunMenu();
+
+private:
+    void StepTitleItems(bool decision, bool ready);
+    void StepWindow(bool decision, bool ready);
+    void StepMainCursor(bool decision);
+    void StepOptionRow(bool decision);
+    void StepOptionValue(bool decision);
+    void HandOverToPlay();
+    void DrawWindow();
+
+    MapSceneEntity& world_;
+    CXi& input_;
+    CXa2& audio_;
+    System& system_;
+    MapSceneEntity& drawWorld_;  // the world record again: the window drawing reads it
+    CSetVerTex sprites_;
+};

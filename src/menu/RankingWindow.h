@@ -1,0 +1,26 @@
+#pragma once
+// The ranking window's content: the heading and the ten best scores with the
+// date and time each game ended, in large glyphs over the window frame.
+
+#include <cstdint>
+
+class CSetVerTex;
+struct RankingTable;
+
+namespace ranking_window {
+
+// Every line is this many glyph cells wide; cells past the text are blank.
+constexpr int32_t kLineCells = 100;
+constexpr int32_t kRows = 10;
+
+// Row r (0..9) as the window shows it: " 1 2025/ 4/ 4  5: 6: 7       9372"
+// (place, year, month, day, hour, minute, second, score). Any stored value
+// fits: the numbers are formatted wide enough for every int32, and a line is
+// cut at kLineCells characters. Returns the line's length.
+int32_t FormatRankingLine(const RankingTable& table, int32_t row, char16_t (&line)[kLineCells]);
+
+// The heading "RANKING" and the ten lines, each a full line of 32 x 64
+// glyphs 16 pixels apart.
+void DrawRankingWindow(CSetVerTex& sprites, const RankingTable& table);
+
+}  // namespace ranking_window
