@@ -22,19 +22,11 @@
 
 namespace {
 
-using Fields = std::array<uint32_t, 23>;
+using Fields = SpriteFields;
 
-// A request as its 23 raw fields, so a mismatch prints every one.
-Fields FieldsOf(const SpriteRequest& r) {
-    Fields f;
-    std::memcpy(f.data(), &r, sizeof r);
-    return f;
-}
-
-// A zero-filled, unscaled quad with only the named fields set.
 Fields Quad(int32_t x, int32_t y, int32_t w, int32_t h, int32_t srcX, int32_t srcY, int32_t srcW,
             int32_t srcH, uint32_t color, int32_t texture) {
-    return FieldsOf(quads::Quad(x, y, w, h, srcX, srcY, srcW, srcH, color, texture));
+    return QuadFields(x, y, w, h, srcX, srcY, srcW, srcH, color, texture);
 }
 
 class PlaySceneTest : public ::testing::Test {

@@ -36,33 +36,13 @@
 
 namespace {
 
-using Fields = std::array<uint32_t, 23>;
+using Fields = SpriteFields;
 constexpr int32_t kUp = CXi::kUp, kDown = CXi::kDown, kRight = CXi::kRight;
 constexpr int32_t kDecision = CXi::kDecision;
 
-Fields FieldsOf(const SpriteRequest& r) {
-    Fields f;
-    std::memcpy(f.data(), &r, sizeof r);
-    return f;
-}
-
-// A zero-filled, unscaled quad with only the named fields set.
 Fields Quad(int32_t x, int32_t y, int32_t w, int32_t h, int32_t srcX, int32_t srcY, int32_t srcW,
             int32_t srcH, int32_t texture, uint32_t color = 0xFFFFFFFFu) {
-    SpriteRequest r{};
-    r.x = x;
-    r.y = y;
-    r.width = w;
-    r.height = h;
-    r.srcX = srcX;
-    r.srcY = srcY;
-    r.srcWidth = srcW;
-    r.srcHeight = srcH;
-    r.scaleX = 1.0f;
-    r.scaleY = 1.0f;
-    r.color = color;
-    r.texture = texture;
-    return FieldsOf(r);
+    return QuadFields(x, y, w, h, srcX, srcY, srcW, srcH, color, texture);
 }
 
 // The large glyphs of the ranking window, in submission order.

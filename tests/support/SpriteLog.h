@@ -1,9 +1,13 @@
 #pragma once
 // Records every sprite request a scene submits, in order.
 
+#include <array>
+#include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "graphics/CDx_Gr.h"
+#include "graphics/Quads.h"
 #include "graphics/SpriteRequest.h"
 
 class SpriteLog final : public CDx_Gr::SubmissionObserver {
@@ -23,3 +27,19 @@ public:
 private:
     CDx_Gr& graphics_;
 };
+
+// A request as its 23 raw fields, so a mismatch prints every one.
+using SpriteFields = std::array<uint32_t, 23>;
+
+inline SpriteFields FieldsOf(const SpriteRequest& r) {
+    SpriteFields f;
+    std::memcpy(f.data(), &r, sizeof r);
+    return f;
+}
+
+// The fields of a zero-filled, unscaled quad with only the named ones set.
+inline SpriteFields QuadFields(int32_t x, int32_t y, int32_t w, int32_t h, int32_t srcX,
+                               int32_t srcY, int32_t srcW, int32_t srcH, uint32_t color,
+                               int32_t texture) {
+    return FieldsOf(quads::Quad(x, y, w, h, srcX, srcY, srcW, srcH, color, texture));
+}

@@ -30,7 +30,7 @@
 #include "platform/GlDevice.h"
 #include "platform/SdlWindow.h"
 #include "resources/LoadResources.h"
-#include "support/FakeServices.h"
+#include "support/SceneRenderRig.h"
 #include "world/Game.h"
 #include "world/MapSceneEntity.h"
 #include "world/System.h"
@@ -41,7 +41,6 @@ namespace fs = std::filesystem;
 using Rgb = std::array<int, 3>;
 
 const fs::path kDataFolder = TESSARY_GAME_DATA_DIR;
-constexpr std::u16string_view kShaderFolder = u"" TESSARY_SHADER_DIR;
 constexpr int kWidth = 1280, kHeight = 720;
 
 // A picture as the game's loader turns it into texels (1-5-5-5).
@@ -117,23 +116,10 @@ private:
 class MenuRenderTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        setenv("SDL_VIDEODRIVER", "offscreen", 1);
-        ASSERT_TRUE(window.Create("Tessary", kWidth, kHeight));
-        game.LinkObjects(gpu, window);
-        System& system = *game.system;
-        base::WideCopy(system.programFolder, kShaderFolder);
-        const int32_t created = game.graphics->CreateDevice();
-        if (created == platform::GlDevice::kErrorNoContext)
+        const SceneRenderRig::Start start = rig.Begin();
+        if (start == SceneRenderRig::Start::kNoContext)
             GTEST_SKIP() << "no OpenGL 3.3 core context here";
-        ASSERT_EQ(created, 1);
-        KeepGlDriverLoaded();
-
-        // The pictures as start-up loads them, without sound.
-        system.soundMode = 0;
-        base::WideCopy(system.resourceFolder, base::FromUtf8(kDataFolder.string()));
-        RecordingDialogs dialogs;
-        ASSERT_TRUE(LoadResources(game, dialogs));
-        ASSERT_EQ(game.mapScene->loadingFlag, 0);
+        ASSERT_EQ(start, SceneRenderRig::Start::kReady);
         pictures = LoadTexels(2);
         glyphs = LoadTexels(6);
 
@@ -164,18 +150,16 @@ protected:
         }
     }
     std::vector<uint8_t> Render(const std::string& name) {
-        game.graphics->DrawFrame();
-        std::vector<uint8_t> rgb(static_cast<size_t>(kWidth) * kHeight * 3);
-        EXPECT_TRUE(gpu.ReadPixels(0, 0, kWidth, kHeight, rgb.data()));
+        std::vector<uint8_t> rgb = rig.Render();
+        EXPECT_FALSE(rgb.empty());
         const fs::path folder = (kDataFolder / ".." / ".." / "assets-render").lexically_normal();
         fs::create_directories(folder);
         EXPECT_TRUE(WriteScreenshot((folder / name).string(), rgb, kWidth, kHeight));
         return rgb;
     }
 
-    platform::SdlWindow window;  // outlives the device
-    platform::GlDevice gpu;
-    Game game;
+    SceneRenderRig rig;
+    Game& game = rig.game;
     Texels pictures, glyphs;
 };
 

@@ -13,17 +13,12 @@
 #include <string>
 #include <vector>
 
-#include "base/WideText.h"
-#include "graphics/CDx_Gr.h"
 #include "graphics_test_util.h"
 #include "input/CXi.h"
 #include "menu/CTitleIcDX.h"
 #include "menu/MenuDrawing.h"
-#include "platform/GlDevice.h"
-#include "platform/SdlWindow.h"
 #include "play/PlayState.h"
-#include "resources/LoadResources.h"
-#include "support/FakeServices.h"
+#include "support/SceneRenderRig.h"
 #include "support/ScriptedClock.h"
 #include "world/Game.h"
 #include "world/MapSceneEntity.h"
@@ -35,8 +30,7 @@ namespace {
 namespace fs = std::filesystem;
 
 const fs::path kDataFolder = TESSARY_GAME_DATA_DIR;
-constexpr std::u16string_view kShaderFolder = u"" TESSARY_SHADER_DIR;
-constexpr int kWidth = 1280, kHeight = 720;
+constexpr int kWidth = SceneRenderRig::kWidth, kHeight = SceneRenderRig::kHeight;
 
 fs::path ScreensFolder() {
     if (const char* folder = std::getenv("TESSARY_SCREENS_DIR"))
@@ -47,20 +41,10 @@ fs::path ScreensFolder() {
 class ReadmeScreens : public ::testing::Test {
 protected:
     void SetUp() override {
-        setenv("SDL_VIDEODRIVER", "offscreen", 1);
-        ASSERT_TRUE(window.Create("Tessary", kWidth, kHeight));
-        game.LinkObjects(gpu, window);
-        System& system = *game.system;
-        base::WideCopy(system.programFolder, kShaderFolder);
-        const int32_t created = game.graphics->CreateDevice();
-        if (created == platform::GlDevice::kErrorNoContext)
+        const SceneRenderRig::Start start = rig.Begin();
+        if (start == SceneRenderRig::Start::kNoContext)
             GTEST_SKIP() << "no OpenGL 3.3 core context here";
-        ASSERT_EQ(created, 1);
-        KeepGlDriverLoaded();
-        system.soundMode = 0;
-        base::WideCopy(system.resourceFolder, base::FromUtf8(kDataFolder.string()));
-        RecordingDialogs dialogs;
-        ASSERT_TRUE(LoadResources(game, dialogs));
+        ASSERT_EQ(start, SceneRenderRig::Start::kReady);
         title_menu::ResetTitleStatics();
         menu_drawing::ResetHighlightColor();
         calendar.now = 1'796'000'000;
@@ -95,9 +79,8 @@ protected:
     }
     // Saves the frame; a screen must show more than a few colours.
     void Save(const std::string& name) {
-        game.graphics->DrawFrame();
-        std::vector<uint8_t> rgb(static_cast<size_t>(kWidth) * kHeight * 3);
-        ASSERT_TRUE(gpu.ReadPixels(0, 0, kWidth, kHeight, rgb.data()));
+        const std::vector<uint8_t> rgb = rig.Render();
+        ASSERT_FALSE(rgb.empty());
         size_t lit = 0;
         for (size_t i = 0; i < rgb.size(); i += 3)
             lit += rgb[i] + rgb[i + 1] + rgb[i + 2] > 60 ? 1 : 0;
@@ -106,9 +89,8 @@ protected:
         EXPECT_TRUE(WriteScreenshot((ScreensFolder() / name).string(), rgb, kWidth, kHeight));
     }
 
-    platform::SdlWindow window;  // outlives the device
-    platform::GlDevice gpu;
-    Game game;
+    SceneRenderRig rig;
+    Game& game = rig.game;
     PlayState play;
     FixedCalendar calendar;
     int frame_ = 0;

@@ -1,0 +1,40 @@
+#include "support/SceneRenderRig.h"
+
+#include <cstdlib>
+
+#include "base/WideText.h"
+#include "graphics/CDx_Gr.h"
+#include "resources/LoadResources.h"
+#include "support/FakeServices.h"
+#include "unit/graphics_test_util.h"
+#include "world/MapSceneEntity.h"
+#include "world/System.h"
+
+SceneRenderRig::Start SceneRenderRig::Begin() {
+    setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    if (!window.Create("Tessary", kWidth, kHeight))
+        return Start::kFailed;
+    game.LinkObjects(gpu, window);
+    System& system = *game.system;
+    base::WideCopy(system.programFolder, std::u16string_view(u"" TESSARY_SHADER_DIR));
+    const int32_t created = game.graphics->CreateDevice();
+    if (created == platform::GlDevice::kErrorNoContext)
+        return Start::kNoContext;
+    if (created != 1)
+        return Start::kFailed;
+    KeepGlDriverLoaded();
+    system.soundMode = 0;
+    base::WideCopy(system.resourceFolder, base::FromUtf8(TESSARY_GAME_DATA_DIR));
+    RecordingDialogs dialogs;
+    if (!LoadResources(game, dialogs) || game.mapScene->loadingFlag != 0)
+        return Start::kFailed;
+    return Start::kReady;
+}
+
+std::vector<uint8_t> SceneRenderRig::Render() {
+    game.graphics->DrawFrame();
+    std::vector<uint8_t> rgb(static_cast<size_t>(kWidth) * kHeight * 3);
+    if (!gpu.ReadPixels(0, 0, kWidth, kHeight, rgb.data()))
+        rgb.clear();
+    return rgb;
+}

@@ -1,0 +1,30 @@
+#pragma once
+// A Game on the real GL device (offscreen video driver) with the generated
+// pictures loaded as start-up loads them, sound off: for tests that render
+// whole scenes and read the frame back.
+
+#include <cstdint>
+#include <vector>
+
+#include "platform/GlDevice.h"
+#include "platform/SdlWindow.h"
+#include "world/Game.h"
+
+class SceneRenderRig {
+public:
+    static constexpr int kWidth = 1280;
+    static constexpr int kHeight = 720;
+
+    enum class Start { kReady, kNoContext, kFailed };
+    // Makes the window and device and loads the data folder; kNoContext when
+    // this machine has no OpenGL 3.3 core context (the caller skips).
+    Start Begin();
+
+    // Draws the sprite list and reads the whole frame back: rows from the
+    // top, 3 bytes (R, G, B) a pixel.
+    std::vector<uint8_t> Render();
+
+    platform::SdlWindow window;  // outlives the device
+    platform::GlDevice gpu;
+    Game game;
+};
