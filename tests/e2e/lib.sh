@@ -1,6 +1,9 @@
 # Shared steps of the end-to-end tests: a copy of the program folder, a real
-# X server (Xvfb), the real program, and helpers to drive and watch it.
+# X server (Xvfb), the real program, and helpers to drive and watch it: keys,
+# screenshots compared with the README's screens and with text drawn from the
+# game's own glyph sheet, Game.ini bytes, and recordings of the sound.
 # Usage from a test: source lib.sh; e2e_setup <build/game>; ...
+# Set E2E_KEEP=<folder> to keep a run's screenshots, recordings and logs.
 
 set -euo pipefail
 
@@ -16,7 +19,20 @@ e2e_cleanup() {
         kill "$XVFB_PID" 2>/dev/null || true
         wait "$XVFB_PID" 2>/dev/null || true  # gone before the next run starts one
     fi
-    [[ -n "${E2E_ROOT:-}" ]] && rm -rf "$E2E_ROOT"
+    # E2E_KEEP=<folder> keeps the run's files (screenshots, recordings, logs).
+    [[ -n "${E2E_KEEP:-}" && -n "${E2E_ROOT:-}" ]] && cp -a "$E2E_ROOT" "$E2E_KEEP"
+    if [[ -n "${E2E_ROOT:-}" ]]; then
+        chmod -R u+w "$E2E_ROOT" 2>/dev/null || true # a test may leave a folder read-only
+        rm -rf "$E2E_ROOT"
+    fi
+}
+
+# Makes E2E_DIR a fresh copy of the program folder, without settings or slots.
+fresh_program_folder() {
+    rm -rf "$E2E_DIR"
+    mkdir -p "$(dirname "$E2E_DIR")"
+    cp -a "$E2E_SOURCE" "$E2E_DIR"
+    rm -f "$E2E_DIR/Game.ini" "$E2E_DIR"/save*.dat "$E2E_DIR/alsoft.conf"
 }
 
 # Copies the program folder and starts a private X server.
@@ -25,9 +41,9 @@ e2e_setup() {
     [[ -x "$source/tessary" ]] || e2e_fail "no program at $source/tessary"
     E2E_ROOT=$(mktemp -d)
     trap e2e_cleanup EXIT
+    E2E_SOURCE=$source
     E2E_DIR=$E2E_ROOT/game
-    cp -a "$source" "$E2E_DIR"
-    rm -f "$E2E_DIR/Game.ini" "$E2E_DIR"/save*.dat
+    fresh_program_folder
     # Each test gets its own lock file, so a game the developer has open does not interfere.
     export XDG_RUNTIME_DIR=$E2E_ROOT/run
     mkdir -m 700 "$XDG_RUNTIME_DIR"
@@ -53,9 +69,11 @@ e2e_setup() {
     e2e_fail "could not start Xvfb"
 }
 
-# Starts the program from another folder (it must find its files by itself).
+# Starts the program from another folder (it must find its files by itself),
+# through the command given, if any (faketime, setpriv, env ...).
 start_game() {
-    (cd "$E2E_ROOT" && exec "$E2E_DIR/tessary") >"$E2E_DIR/stdout.log" 2>"$E2E_DIR/stderr.log" &
+    (cd "$E2E_ROOT" && exec "$@" "$E2E_DIR/tessary") >"$E2E_DIR/stdout.log" \
+        2>"$E2E_DIR/stderr.log" &
     GAME_PID=$!
 }
 
@@ -91,7 +109,334 @@ wait_exit() {
 
 # Sends one key press to the window through the X test extension.
 press_key() {
-    local window=$1 key=$2
-    xdotool windowfocus --sync "$window" 2>/dev/null || xdotool windowfocus "$window"
-    xdotool key --clearmodifiers "$key"
+    focus_window "$1"
+    xdotool key --clearmodifiers "$2"
+}
+
+# ---- Waiting ---------------------------------------------------------------------
+
+# Seconds since the epoch, with fractions.
+now() { date +%s.%N; }
+
+# Prints the value of an arithmetic expression with fractions: calc "1.5 * 2".
+calc() { awk "BEGIN { printf \"%.6f\\n\", $* }"; }
+
+# Succeeds when a condition on numbers with fractions holds: holds "0.5 < 1".
+holds() { awk "BEGIN { exit !($*) }"; }
+
+# Seconds (fractional) since the given time stamp.
+seconds_since() { awk -v a="$1" -v b="$(now)" 'BEGIN { printf "%.2f", b - a }'; }
+
+# Runs a command every 0.1 s until it succeeds; fails the test with the message
+# once the given seconds have passed.
+wait_until() {
+    local seconds=$1 message=$2
+    shift 2
+    local deadline
+    deadline=$(calc "$(now) + $seconds")
+    until "$@"; do
+        holds "$(now) > $deadline" && e2e_fail "$message"
+        sleep 0.1
+    done
+}
+
+# ---- Keys ------------------------------------------------------------------------
+
+# Gives the window the keyboard focus (there is no window manager to do it).
+focus_window() {
+    xdotool windowfocus --sync "$1" 2>/dev/null || xdotool windowfocus "$1"
+}
+
+# Taps each key in turn, with a pause that lets the game see every release
+# (a menu steps once per press and needs one frame without the key).
+tap_keys() {
+    local window=$1
+    shift
+    focus_window "$window"
+    local key
+    for key in "$@"; do
+        xdotool key --clearmodifiers "$key"
+        sleep 0.15
+    done
+}
+
+# ---- Window ----------------------------------------------------------------------
+
+# Prints the window's place and size: "X Y WIDTH HEIGHT".
+window_geometry() {
+    xdotool getwindowgeometry --shell "$1" |
+        awk -F= '{ v[$1] = $2 } END { print v["X"], v["Y"], v["WIDTH"], v["HEIGHT"] }'
+}
+
+# Succeeds when the window's place and size are "X Y WIDTH HEIGHT".
+has_geometry() { [[ "$(window_geometry "$1")" == "$2" ]]; }
+
+# Prints the X screen's size: "WIDTH HEIGHT".
+screen_size() { xdpyinfo | awk '/dimensions:/ { sub("x", " ", $2); print $2; exit }'; }
+
+# ---- Settings file ---------------------------------------------------------------
+
+# The 24 leading bytes a fresh install saves: 0, 1, display mode 0, vsync 1, 1,
+# float 1e-6, float 0, 1, 0, 0, folder relative 1, pad 1, timer 0, 1, frame
+# skip 0, sound set 1 (Ogg), font 1, 1. The rest of the 512 bytes is zero.
+SETTINGS_HEAD='\x00\x01\x00\x01\x01\xbd\x37\x86\x35\x00\x00\x00\x00\x01\x00\x00\x01\x01\x00\x01\x00\x01\x01\x01'
+
+# Writes a Game.ini with the fresh-install bytes, then each OFFSET=VALUE byte.
+write_settings() {
+    local file=$1
+    shift
+    { printf '%b' "$SETTINGS_HEAD"; head -c 488 /dev/zero; } >"$file"
+    patch_bytes "$file" "$@"
+}
+
+# Sets single bytes of a file in place: OFFSET=VALUE ...
+patch_bytes() {
+    local file=$1
+    shift
+    local pair
+    for pair in "$@"; do
+        printf '%b' "\\x$(printf '%02x' "${pair#*=}")" |
+            dd of="$file" bs=1 seek="${pair%%=*}" conv=notrunc status=none
+    done
+}
+
+# Writes a little-endian int32 at a byte offset of a file.
+put_int32() {
+    local v=$(($3 & 0xFFFFFFFF))
+    patch_bytes "$1" "$2=$((v & 255))" "$(($2 + 1))=$((v >> 8 & 255))" \
+        "$(($2 + 2))=$((v >> 16 & 255))" "$(($2 + 3))=$((v >> 24))"
+}
+
+# Prints the little-endian int32 at a byte offset of a file.
+read_int32() { od -An -td4 -j"$2" -N4 "$1" | tr -d ' '; }
+
+# ---- Screens ---------------------------------------------------------------------
+
+# Saves the window's picture as it is on the X server.
+screenshot() {
+    local window=$1 file=$2
+    for _ in 1 2 3; do
+        import -window "$window" "$file" 2>/dev/null && return 0
+        sleep 0.1
+    done
+    e2e_fail "could not take a screenshot of window $window"
+}
+
+# Prints how many pixels of two pictures differ by more than TOLERANCE (in %
+# of the full range, in any channel) inside a region WxH+X+Y.
+pixels_differing() {
+    local a=$1 b=$2 region=$3 tolerance=${4:-3}
+    convert \( "$a" -alpha off -crop "$region" +repage \) \
+            \( "$b" -alpha off -crop "$region" +repage \) \
+            -compose difference -composite -separate -evaluate-sequence max \
+            -threshold "$tolerance%" -format '%[fx:int(mean*w*h+0.5)]\n' info:
+}
+
+# Prints how many pixels inside the white part of a mask differ between two
+# pictures by more than TOLERANCE (in %).
+masked_pixels_differing() {
+    local a=$1 b=$2 mask=$3 tolerance=${4:-3}
+    convert \( "$a" -alpha off \) \( "$b" -alpha off \) \
+            -compose difference -composite -separate -evaluate-sequence max \
+            "$mask" -compose multiply -composite \
+            -threshold "$tolerance%" -format '%[fx:int(mean*w*h+0.5)]\n' info:
+}
+
+# A picture of the data folder is a 512x512 palette PNG; index 0 is see-through.
+PICTURES=data/grp
+
+# Makes a 1280x720 mask, white where the title's still parts are opaque: the
+# logo (two pieces, drawn three times their size) and the two items at rest
+# (ranking and options, while the cursor is on start).
+make_title_mask() {
+    local out=$1 pictures=$E2E_DIR/$PICTURES/tex_0002.png
+    convert -size 1280x720 xc:black \
+        \( "$pictures" -crop 160x40+0+0 +repage -filter point -resize 480x120\! -alpha extract \) \
+        -geometry +446+144 -compose lighten -composite \
+        \( "$pictures" -crop 136x40+0+48 +repage -filter point -resize 408x120\! -alpha extract \) \
+        -geometry +644+144 -compose lighten -composite \
+        \( "$pictures" -crop 96x32+160+32 +repage -filter point -resize 288x96\! -alpha extract \) \
+        -geometry +512+504 -compose lighten -composite \
+        \( "$pictures" -crop 96x32+160+64 +repage -filter point -resize 288x96\! -alpha extract \) \
+        -geometry +512+600 -compose lighten -composite \
+        -threshold 50% "$out"
+}
+
+# The README's screens, rendered by the scene code on the real device.
+SCREENS=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)/docs/screens
+TITLE_REFERENCE=$SCREENS/title.png
+
+# Succeeds when a region WxH+X+Y of the screenshot is the same as in a reference.
+shows_region() {
+    local shot=$1 reference=$2 region=$3
+    [[ "$(pixels_differing "$shot" "$reference" "$region")" -le "${4:-0}" ]]
+}
+
+# Succeeds when the screenshot shows the title's logo and resting items.
+shows_title() {
+    local shot=$1 mask=$2
+    local differing
+    differing=$(masked_pixels_differing "$shot" "$TITLE_REFERENCE" "$mask")
+    [[ "$differing" -le 50 ]]
+}
+
+# ---- Text ------------------------------------------------------------------------
+# The game draws text as quads from its glyph sheet (texture 6): character c is
+# the 16x32 cell at (16*(c%16), 32*(c/16)), drawn WxH, one character every
+# ADVANCE pixels, later ones over earlier ones.
+
+# Makes a transparent 1280x720 picture with lines of text drawn as the game
+# draws them, each glyph WxH, one every ADVANCE pixels:
+#   text_layer OUT W H ADVANCE  X Y TEXT  [X Y TEXT]...
+text_layer() {
+    local out=$1 width=$2 height=$3 advance=$4
+    shift 4
+    local sheet=$E2E_DIR/$PICTURES/tex_0006.png
+    local args=() x y text i c code
+    while [[ $# -ge 3 ]]; do
+        x=$1 y=$2 text=$3
+        shift 3
+        for ((i = 0; i < ${#text}; ++i)); do
+            c=${text:i:1}
+            [[ "$c" == " " ]] && continue
+            code=$(printf '%d' "'$c")
+            args+=(\( "$sheet" -crop "16x32+$((16 * (code % 16)))+$((32 * (code / 16)))" +repage
+                   -filter point -resize "${width}x${height}!" \)
+                   -geometry "+$((x + advance * i))+$y" -composite)
+        done
+    done
+    convert -size 1280x720 xc:none "${args[@]}" "$out"
+}
+
+# Compares the text of a screenshot with a text layer inside a region WxH+X+Y
+# and prints "<missing> <extra>": pixels of the expected glyphs that are not on
+# the screen, and glyph-light pixels on the screen where no glyph is expected.
+# Glyph fill is light grey to white (every channel 198 or more); nothing else
+# the game draws behind its text is that light.
+glyph_mismatch() {
+    local shot=$1 layer=$2 region=$3
+    local missing extra
+    missing=$(convert \( "$shot" -alpha off -crop "$region" +repage \) \
+                      \( "$shot" -alpha off "$layer" -compose over -composite \
+                         -crop "$region" +repage \) \
+                      -compose difference -composite -separate -evaluate-sequence max \
+                      -threshold 8% -format '%[fx:int(mean*w*h+0.5)]' info:)
+    extra=$(convert \( "$shot" -alpha off -crop "$region" +repage -separate \
+                       -evaluate-sequence min -threshold 74% \) \
+                    \( "$layer" -crop "$region" +repage -alpha extract -negate \) \
+                    -compose multiply -composite -format '%[fx:int(mean*w*h+0.5)]' info:)
+    echo "$missing $extra"
+}
+
+# Succeeds when the screenshot shows exactly the layer's text in the region.
+shows_glyphs() {
+    [[ "$(glyph_mismatch "$@")" == "0 0" ]]
+}
+
+# Takes a screenshot of the window and runs a check on it:
+#   screen_shows WINDOW CHECK ARGS...   runs CHECK <screenshot> ARGS...
+screen_shows() {
+    local window=$1 check=$2
+    shift 2
+    screenshot "$window" "$E2E_ROOT/screen.png"
+    "$check" "$E2E_ROOT/screen.png" "$@"
+}
+
+# ---- Sound -----------------------------------------------------------------------
+# OpenAL Soft reads alsoft.conf in the program's folder; its wave driver writes
+# what the program plays to a file, in real time from the moment the program
+# opens its sound device.
+
+# Makes the program record its sound into a WAVE file.
+record_sound() {
+    unset ALSOFT_DRIVERS ALSOFT_CONF
+    printf '[general]\ndrivers=wave\n[wave]\nfile=%s\n' "$1" >"$E2E_DIR/alsoft.conf"
+}
+
+# Writes a sound as text, one "time sample" line per sample, mono at 8 kHz.
+sound_samples() { sox -V1 "$1" -r 8000 -c 1 -t dat "$2"; }
+
+# Prints the RMS level of a sound between two times (in seconds).
+sound_level() {
+    sox -V1 "$1" -n trim "$2" "=$3" stat 2>&1 | awk '/^RMS +amplitude/ { print $3 }'
+}
+
+# Prints the time at which sound samples (sound_samples) first rise above a
+# level in a 10 ms block.
+sound_onset() {
+    awk -v level="$2" '/^;/ { next }
+        { sum += $2 * $2; if (++n == 80) { if (sqrt(sum / 80) > level) { print block * 0.01; exit }
+                                          n = 0; sum = 0; block++ } }' "$1"
+}
+
+# Finds where, between two times, a recording (sound_samples) holds the first
+# 0.15 s of a sound (sound_samples): prints the time and the normalised
+# cross-correlation there (1: the same waveform, whatever its volume).
+sound_find() {
+    awk -v from="$3" -v to="$4" -v rate=8000 -v span=0.15 '
+        FNR == 1 { file++ }
+        /^;/ { next }
+        file == 1 { t[nt++] = $2; next }
+        { r[nr++] = $2 }
+        END {
+            L = int(span * rate); if (L > nt) L = nt
+            for (i = 0; i < L; i++) tt += t[i] * t[i]
+            a = int(from * rate); b = int(to * rate); if (a < 0) a = 0; if (b > nr - L) b = nr - L
+            for (i = a; i < a + L; i++) rr += r[i] * r[i]
+            best = -2; at = a
+            for (lag = a; lag <= b; lag++) {
+                s = 0; for (i = 0; i < L; i++) s += t[i] * r[lag + i]
+                c = rr > 0 ? s / sqrt(tt * rr) : 0
+                if (c > best) { best = c; at = lag }
+                rr += r[lag + L] * r[lag + L] - r[lag] * r[lag]
+            }
+            printf "%.3f %.3f\n", at / rate, best
+        }' "$1" "$2"
+}
+
+# ---- Options window --------------------------------------------------------------
+# A chosen value is marked by a highlight whose body is golden, yellower than
+# anything else behind the values (window bodies, title, text): the box with by
+# far the most red and green against blue is it.
+
+# Prints, for each row of boxes, which box holds the highlight (-1 when no box
+# stands out). A row is "X Y STEP COUNT WIDTH HEIGHT": COUNT boxes of
+# WIDTHxHEIGHT, the first at (X, Y), one every STEP pixels.
+#   highlighted_boxes SHOT ROW...
+highlighted_boxes() {
+    local shot=$1 args=() counts=() row x y step count width height k
+    shift
+    for row in "$@"; do
+        read -r x y step count width height <<<"$row"
+        counts+=("$count")
+        for ((k = 0; k < count; ++k)); do
+            args+=(\( +clone -crop "$((width - 8))x$((height - 8))+$((x + step * k + 4))+$((y + 4))"
+                   +repage -format '%[fx:255 * (mean.r + mean.g - 2 * mean.b)]\n' -write info:
+                   +delete \))
+        done
+    done
+    convert "$shot" "${args[@]}" null: | awk -v counts="${counts[*]}" '
+        BEGIN { rows = split(counts, c, " ") }
+        { yellow[NR] = $1 }
+        END {
+            at = 0
+            for (r = 1; r <= rows; r++) {
+                best = -1e9; second = -1e9; which = -1
+                for (k = 0; k < c[r]; k++) {
+                    v = yellow[++at]
+                    if (v > best) { second = best; best = v; which = k }
+                    else if (v > second) second = v
+                }
+                printf("%s%d", (r > 1 ? " " : ""), (best - second >= 15 ? which : -1))
+            }
+            print ""
+        }'
+}
+
+# Prints the values the options window shows, read from a screenshot: display
+# mode, vertical sync, timer, frame skip, the four buttons, the colour.
+shown_options() {
+    highlighted_boxes "$1" "330 78 188 2 188 20" "330 130 188 2 188 20" "330 182 188 4 188 20" \
+        "330 234 188 2 188 20" "512 390 30 10 30 20" "512 442 30 10 30 20" \
+        "512 494 30 10 30 20" "512 546 30 10 30 20" "512 598 30 10 30 20"
 }

@@ -1,0 +1,140 @@
+#!/usr/bin/env bash
+# Failures a player can meet. A missing or broken picture, effect, track, loop
+# file or list: each message box in turn (its caption, its text on standard
+# error, a screenshot), OK with Return, then exit code 0 and no Game.ini. A
+# read-only program folder: the settings cannot be saved, said at exit. No sound
+# device: the game runs silently, without even reading its sound list.
+source "$(dirname "$0")/lib.sh"
+e2e_setup "$1"
+folder=$(realpath "$E2E_DIR")/data\\
+
+# The top-level window with this caption, if one is shown.
+box_window() {
+    local id
+    id=$(xwininfo -root -tree | awk -v name="\"$1\":" '$2 == name { print $1; exit }')
+    [[ -n "$id" ]] && xwininfo -id "$id" | grep -q IsViewable && echo "$id"
+}
+
+# Each box: its line on standard error first, then the box itself; Return is OK.
+answer_boxes() {
+    local name=$1 k=0 box caption text id
+    shift
+    for box in "$@"; do
+        k=$((k + 1))
+        caption=${box%%|*} text=${box#*|}
+        line() {
+            [[ $(grep -c '^Tessary: \(Message\|Error\): ' "$E2E_DIR/stderr.log" 2>/dev/null) -ge $k ]]
+        }
+        wait_until 10 "$name: no message $k ($caption: $text)" line
+        grep '^Tessary: \(Message\|Error\): ' "$E2E_DIR/stderr.log" | sed -n "${k}p" |
+            grep -qxF "Tessary: $caption: $text" ||
+            e2e_fail "$name: message $k is not \"$caption: $text\""
+        wait_until 10 "$name: no box captioned $caption" box_window "$caption" >/dev/null
+        id=$(box_window "$caption")
+        screenshot "$id" "$E2E_ROOT/$name-$k.png"
+        holds "$(convert "$E2E_ROOT/$name-$k.png" -format '%[fx:standard_deviation]' info:) > 0.05" ||
+            e2e_fail "$name: box $k shows nothing"
+        focus_window "$id"
+        xdotool key Return
+    done
+}
+
+# Runs the program on a changed copy of the folder and answers its boxes:
+#   failing_start NAME SOUND_MODE CHANGE BOX...   (BOX is "caption|text")
+failing_start() {
+    local name=$1 mode=$2 change=$3
+    shift 3
+    fresh_program_folder
+    [[ "$mode" == 2 ]] && write_settings "$E2E_DIR/Game.ini" 21=2
+    (cd "$E2E_DIR/data" && eval "$change")
+    cp -a "$E2E_DIR" "$E2E_ROOT/before"
+    # A sound device that needs no sound card, so that the sound files are read.
+    start_game env ALSOFT_DRIVERS=null
+    answer_boxes "$name" "$@"
+    wait_exit "$GAME_PID" 10
+    GAME_PID=
+    [[ "$EXIT_CODE" == 0 ]] || e2e_fail "$name: exit code $EXIT_CODE"
+    count=$(grep -c '^Tessary: \(Message\|Error\): ' "$E2E_DIR/stderr.log" || true)
+    [[ "$count" == "$#" ]] || e2e_fail "$name: $count messages instead of $#"
+    # Nothing is saved on the way out.
+    diff -r --exclude='*.log' "$E2E_ROOT/before" "$E2E_DIR" >/dev/null ||
+        e2e_fail "$name: the program folder changed"
+    rm -rf "$E2E_ROOT/before"
+    echo "$name: $# message(s), exit code 0"
+}
+
+garbage() { rm -f "$1" && head -c 3000 /dev/urandom >"$1"; }
+init='Message|ゲームの初期化に失敗しました。'
+not_found='ファイルが見つかりません'
+
+failing_start sound-list 1 'rm ogg/ogg_0000.txt' \
+    "Message|${folder}ogg\\ogg_0000.txt $not_found" "$init"
+failing_start sound-list-short 2 'head -c 2600 wav/wav_0000.txt >short && mv short wav/wav_0000.txt' \
+    'Error|Waveファイルのオープンに失敗' "$init"
+failing_start picture-list 1 'rm grp/grp_0003.txt' \
+    "Message|${folder}grp\\grp_0003.txt $not_found" 'Error|失敗しました。1' "$init"
+failing_start picture 1 'rm grp/tex_0003.png' \
+    "Message|${folder}grp\\tex_0003.png $not_found" 'Error|失敗しました。4' "$init"
+failing_start broken-picture 1 'head -c 300 grp/tex_0005.png >cut && mv cut grp/tex_0005.png' \
+    "Message|${folder}grp\\tex_0005.png PNGファイルが壊れているため読み込めません" \
+    'Error|失敗しました。4' "$init"
+failing_start effect 2 'rm wav/sfx_0011.wav' 'Error|Waveファイルのオープンに失敗' "$init"
+failing_start broken-effect 1 'garbage ogg/sfx_0014.ogg' "$init"
+grep -q 'Input does not appear to be an Ogg bitstream.' "$E2E_DIR/stderr.log" ||
+    e2e_fail "broken-effect: no Ogg error on standard error"
+failing_start broken-track 2 'garbage wav/bgm_0007.wav' 'Error|WAVEファイルを開くのに失敗' "$init"
+failing_start track 1 'rm ogg/bgm_0007.ogg' "$init"
+# The terminal line gives the path as the system names it.
+grep -qxF "Open Error : $(realpath "$E2E_DIR")/data/ogg/bgm_0007.ogg" "$E2E_DIR/stderr.log" ||
+    e2e_fail "track: no line naming the missing track on standard error"
+failing_start loop-file 2 'rm wav/bgm_0007.wav.sli' \
+    "Message|${folder}wav\\bgm_0007.wav.sli $not_found" "$init"
+
+mask=$E2E_ROOT/title-mask.png
+make_title_mask "$mask"
+
+# A read-only program folder: the game runs; at exit Game.ini cannot be
+# written, which is said, and dir.txt is left alone. (root writes anywhere, so
+# root runs the program as nobody.)
+fresh_program_folder
+as_user=()
+if [[ $(id -u) == 0 ]]; then
+    as_user=(setpriv --reuid=65534 --regid=65534 --clear-groups
+             env HOME="$E2E_ROOT/nobody" XDG_RUNTIME_DIR="$E2E_ROOT/nobody")
+    mkdir -m 700 "$E2E_ROOT/nobody"
+    chown 65534:65534 "$E2E_ROOT/nobody"
+    chmod 755 "$E2E_ROOT"
+fi
+chmod -R a-w "$E2E_DIR"
+start_game "${as_user[@]}"
+window=$(wait_window)
+wait_until 10 "read-only: no title" screen_shows "$window" shows_title "$mask"
+press_key "$window" Escape
+answer_boxes read-only 'Error|ini書き込みに失敗しました。'
+wait_exit "$GAME_PID" 10
+GAME_PID=
+chmod -R u+w "$E2E_DIR"
+[[ "$EXIT_CODE" == 0 ]] || e2e_fail "read-only: exit code $EXIT_CODE"
+[[ ! -e "$E2E_DIR/Game.ini" ]] || e2e_fail "read-only: Game.ini was written"
+cmp "$E2E_SOURCE/dir.txt" "$E2E_DIR/dir.txt" || e2e_fail "read-only: dir.txt changed"
+echo "read-only: the message at exit, exit code 0"
+
+# No sound device (OpenAL finds no driver): the game runs and saves as always,
+# and with sound off it does not need its sound list.
+fresh_program_folder
+rm "$E2E_DIR/data/ogg/ogg_0000.txt"
+record_sound "$E2E_ROOT/silence.wav"
+start_game env ALSOFT_DRIVERS=no-such-driver
+window=$(wait_window)
+wait_until 10 "no sound device: no title" screen_shows "$window" shows_title "$mask"
+press_key "$window" Escape
+wait_exit "$GAME_PID" 10
+GAME_PID=
+[[ "$EXIT_CODE" == 0 ]] || e2e_fail "no sound device: exit code $EXIT_CODE"
+write_settings "$E2E_ROOT/fresh.ini"
+cmp "$E2E_ROOT/fresh.ini" "$E2E_DIR/Game.ini" || e2e_fail "no sound device: Game.ini differs"
+[[ ! -e "$E2E_ROOT/silence.wav" ]] || e2e_fail "no sound device: a sound device was opened"
+! grep -q '^Tessary: \(Message\|Error\)' "$E2E_DIR/stderr.log" ||
+    e2e_fail "no sound device: a message was shown"
+echo "no sound device: silent run, exit code 0"
+echo "PASS"

@@ -1,0 +1,112 @@
+#!/usr/bin/env bash
+# A whole game as a player plays it: start from the title, play with real key
+# presses until the stack reaches the top, watch the game-over sequence, and
+# find the result in the ranking window with the date and time the game ended
+# (a fake calendar that keeps running); Esc saves it in Game.ini, and the next
+# start shows the same ranking and saves the same bytes.
+source "$(dirname "$0")/lib.sh"
+e2e_setup "$1"
+export TZ=UTC
+mask=$E2E_ROOT/title-mask.png
+make_title_mask "$mask"
+
+launched=$(now)
+start_game faketime '2031-05-17 10:20:30'
+window=$(wait_window)
+wait_until 10 "no title" screen_shows "$window" shows_title "$mask"
+started=$(now)
+
+# Start: the play screen fades in (its labels are the reference's).
+tap_keys "$window" z
+in_play() {
+    shows_region "$1" "$SCREENS/play.png" 140x50+60+35 && # SCORE
+        shows_region "$1" "$SCREENS/play.png" 90x40+812+132 # NEXT
+}
+wait_until 10 "the play screen did not appear" screen_shows "$window" in_play
+
+# Play: soft drop with Down held, shifting some pieces aside on the way.
+focus_window "$window"
+xdotool keydown Down
+for key in Left Left Right Right Right Left; do
+    sleep 0.3
+    xdotool key "$key"
+done
+# Four pieces locked without room to fall end the game: the bars fill the
+# screen and the game-over picture shows.
+game_over() { shows_region "$1" "$SCREENS/game-over.png" 700x100+250+258; }
+wait_until 90 "no game-over picture" screen_shows "$window" game_over
+xdotool keyup Down
+over=$(seconds_since "$launched")
+echo "game over $(seconds_since "$started") s after the start"
+# The result is entered when the screen has faded to black, just before the
+# title comes back.
+wait_until 20 "the title did not come back" screen_shows "$window" shows_title "$mask"
+back=$(seconds_since "$launched")
+
+# The ranking window: a heading and ten rows; rows 2..10 of a fresh table are
+# empty (year 1900, month 1, day 0).
+ranking_layer() {
+    local layer=$1 first=$2 lines=() r
+    for r in $(seq 2 10); do
+        lines+=(376 $((72 + 56 * (r - 1))))
+        lines+=("$(printf '%2d %4d/%2d/%2d %2d:%2d:%2d %10d' "$r" 1900 1 0 0 0 0 0)")
+    done
+    text_layer "$layer" 32 64 16 592 24 RANKING 376 72 "$first" "${lines[@]}"
+}
+empty_rows=$E2E_ROOT/empty-rows.png
+ranking_layer "$empty_rows" ""
+rows_2_to_10() { shows_glyphs "$1" "$empty_rows" 720x540+376+128; }
+tap_keys "$window" Down z
+wait_until 10 "the ranking window did not show nine empty rows" \
+    screen_shows "$window" rows_2_to_10
+first_run=$E2E_ROOT/ranking-1.png
+cp "$E2E_ROOT/screen.png" "$first_run"
+
+press_key "$window" Escape
+wait_exit "$GAME_PID" 10
+GAME_PID=
+[[ "$EXIT_CODE" == 0 ]] || e2e_fail "exit code $EXIT_CODE"
+
+# Game.ini: the settings a fresh install saves, the score, and the date.
+ini=$E2E_DIR/Game.ini
+score=$(read_int32 "$ini" 36)
+[[ "$score" -gt 0 ]] || e2e_fail "score $score in Game.ini"
+when=()
+for k in 0 1 2 3 4 5 6; do when+=("$(read_int32 "$ini" $((76 + 4 * k)))"); done
+when[6]=$((when[6] & 0xFFFFFF))
+echo "score $score on ${when[*]} (year-1900 month day hour minute second daylight)"
+[[ "${when[*]:0:4}" == "131 4 17 10" && "${when[6]}" == 0 ]] || e2e_fail "date ${when[*]}"
+# The fake clock started at 10:20:30 with the program and kept running: the
+# result bears the time between the game-over picture and the title's return.
+seconds=$((when[4] * 60 + when[5] - (20 * 60 + 30)))
+holds "$seconds >= $over - 1 && $seconds <= $back + 1" ||
+    e2e_fail "the game ended $seconds s after the launch, not between $over and $back s"
+# Everything else is as a fresh install saves it, with nine empty rows.
+expected=$E2E_ROOT/expected.ini
+write_settings "$expected"
+put_int32 "$expected" 36 "$score"
+for k in 0 1 2 3 4 5; do put_int32 "$expected" $((76 + 4 * k)) "${when[k]}"; done
+cmp "$expected" "$ini" || e2e_fail "Game.ini holds more than the result: $(od -An -tx1 "$ini")"
+
+# The first row as the ranking window showed it.
+row1=$(printf '%2d %4d/%2d/%2d %2d:%2d:%2d %10d' 1 $((when[0] + 1900)) $((when[1] + 1)) \
+    "${when[2]}" "${when[3]}" "${when[4]}" "${when[5]}" "$score")
+ranking=$E2E_ROOT/ranking-layer.png
+ranking_layer "$ranking" "$row1"
+result=$(glyph_mismatch "$first_run" "$ranking" 720x640+376+24)
+[[ "$result" == "0 0" ]] || e2e_fail "ranking window differs from \"$row1\": $result"
+
+# A second start shows the same ranking and saves the same bytes.
+cp "$ini" "$E2E_ROOT/first.ini"
+start_game
+window=$(wait_window)
+wait_until 10 "no title on the second start" screen_shows "$window" shows_title "$mask"
+tap_keys "$window" Down z
+ranking_shown() { shows_glyphs "$1" "$ranking" 720x640+376+24; }
+wait_until 10 "the second start does not show \"$row1\"" screen_shows "$window" ranking_shown
+press_key "$window" Escape
+wait_exit "$GAME_PID" 10
+GAME_PID=
+[[ "$EXIT_CODE" == 0 ]] || e2e_fail "second run exit code $EXIT_CODE"
+cmp "$E2E_ROOT/first.ini" "$ini" || e2e_fail "the second run saved other bytes"
+echo "PASS"
