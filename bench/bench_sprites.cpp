@@ -28,6 +28,7 @@
 
 #include "base/WideText.h"
 #include "graphics/CDx_Gr.h"
+#include "graphics/Quads.h"
 #include "platform/Files.h"
 #include "platform/GlDevice.h"
 #include "platform/SdlWindow.h"
@@ -59,20 +60,7 @@ constexpr int kFrameQuads = 2000;
 
 SpriteRequest Request(int32_t x, int32_t y, int32_t w, int32_t h, int32_t srcX, int32_t srcY,
                       int32_t srcW, int32_t srcH, uint32_t color, int32_t texture) {
-    SpriteRequest r{};
-    r.x = x;
-    r.y = y;
-    r.width = w;
-    r.height = h;
-    r.srcX = srcX;
-    r.srcY = srcY;
-    r.srcWidth = srcW;
-    r.srcHeight = srcH;
-    r.scaleX = 1.0f;
-    r.scaleY = 1.0f;
-    r.color = color;
-    r.texture = texture;
-    return r;
+    return quads::Quad(x, y, w, h, srcX, srcY, srcW, srcH, color, texture);
 }
 
 // A frame like the options and ranking windows: the background, then window
