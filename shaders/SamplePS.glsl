@@ -9,19 +9,31 @@
 // The blend factor is the second output (dual-source blending): the quad's
 // colour premultiplied by its alpha, or the picture's alpha for quads blended
 // by source alpha, so quads of different factors share one draw.
+//
+// The program is also built with UNBLENDED defined, for runs drawn without
+// blending: those hold only textured quads under alpha blend, whose picture
+// is the texel or nothing, and need no factor.
 uniform sampler2DArray pictures;
 
-in vec2 vTexCoord;
+noperspective in vec2 vTexCoord;
 flat in vec4 vColor;
 flat in uint vQuad;
 
 layout(location = 0, index = 0) out vec4 outPicture;
+#ifndef UNBLENDED
 layout(location = 0, index = 1) out vec4 outFactor;
+#endif
 
 const uint kNoTexture = 127u;
 const uint kFactorIsAlpha = 128u;
 
 void main() {
+#ifdef UNBLENDED
+    vec4 texel = texture(pictures, vec3(vTexCoord, float(vQuad & 127u)));
+    if (texel.a == 0.0)
+        discard;
+    outPicture = texel;
+#else
     uint layer = vQuad & 127u;
     if (layer == kNoTexture) {
         outPicture = vec4(0.0, 0.0, 0.0, vColor.a);
@@ -35,4 +47,5 @@ void main() {
         outFactor = vec4(outPicture.a);
     else
         outFactor = vec4(vColor.rgb * vColor.a, vColor.a);
+#endif
 }

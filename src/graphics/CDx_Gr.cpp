@@ -1,6 +1,7 @@
 #include "graphics/CDx_Gr.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <string_view>
 
@@ -29,6 +30,89 @@ int32_t WrappingAdd(int32_t a, int32_t b) {
     return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
 }
 
+// ---- Quads that cannot change a pixel ----
+
+// Every pixel centre lies strictly inside -1 < x, y < 1 of clip space (the
+// position's w is 1 and depth never clips), so a quad wholly at or beyond
+// one edge covers none.
+bool OutsideTheTarget(const platform::SpriteVertex* v) {
+    auto all = [v](auto beyond) {
+        return beyond(v[0]) && beyond(v[1]) && beyond(v[2]) && beyond(v[3]);
+    };
+    return all([](const platform::SpriteVertex& p) { return p.x <= -1.0f; }) ||
+           all([](const platform::SpriteVertex& p) { return p.x >= 1.0f; }) ||
+           all([](const platform::SpriteVertex& p) { return p.y <= -1.0f; }) ||
+           all([](const platform::SpriteVertex& p) { return p.y >= 1.0f; });
+}
+
+// Whether the blend writes back the colour already there, whatever the
+// picture. With f = (R, G, B) * A / 65536, the factor blend gives
+// picture * f + target * (1 - f): the target itself when f is 0, that is when
+// A or all of R, G, B are 0. Alpha blending gives picture * a + target *
+// (1 - a); an untextured picture is (0, 0, 0, A / 256), the target itself when
+// A is 0 (a texel's own alpha is 1). Tint replaces the target and the
+// modulating blend squares it. Only colour counts: no blend reads the
+// target's alpha, and the window shows none.
+bool BlendKeepsTarget(platform::BlendState state, uint32_t color, bool textured) {
+    const uint32_t alpha = color >> 24;
+    switch (state) {
+        case platform::BlendState::kFactor:
+            return alpha == 0 || (color & 0x00FFFFFFu) == 0;
+        case platform::BlendState::kAlpha:
+            return !textured && alpha == 0;
+        case platform::BlendState::kTint:
+        case platform::BlendState::kModulate:
+            break;
+    }
+    return false;
+}
+
+// Texture coordinates beyond this (in texture widths) are not reasoned about.
+constexpr float kFarthestCoordinate = 4.0f;
+// Quads that stretch more texels than this over a pixel are not reasoned about.
+constexpr float kMostTexelsPerPixel = 64.0f;
+
+struct TexelBox {
+    int32_t left, top, right, bottom;
+};
+
+// The texels a quad can sample. Every fragment's texture coordinate is a
+// blend of the corners' ones, so it lies in their bounding box, give or take
+// rounding: the box is widened by a texel on each side for that. The rounding
+// of interpolation grows with how many texels a pixel spans; a sliver (a quad
+// turned almost edge-on) spans without bound, so quads that stretch more than
+// kMostTexelsPerPixel texels over a pixel, or whose coordinates lie far out,
+// get no box (false).
+bool SampledTexels(const platform::SpriteVertex* v, TexelBox* box) {
+    float uLow = v[0].u, uHigh = v[0].u, vLow = v[0].v, vHigh = v[0].v;
+    for (int i = 1; i < 4; ++i) {
+        uLow = std::min(uLow, v[i].u), uHigh = std::max(uHigh, v[i].u);
+        vLow = std::min(vLow, v[i].v), vHigh = std::max(vHigh, v[i].v);
+    }
+    const float limit = kFarthestCoordinate;
+    if (!(uLow >= -limit && uHigh <= limit && vLow >= -limit && vHigh <= limit))
+        return false;  // far out, or not a number
+
+    // The quad's sides from its left-bottom corner, in design pixels. No
+    // altitude of either of its triangles is below area / reach, where reach
+    // (the sides' lengths summed, each at most |x| + |y|) bounds every edge.
+    const float side1X = (v[2].x - v[0].x) * 640.0f, side1Y = (v[2].y - v[0].y) * 360.0f;
+    const float side2X = (v[1].x - v[0].x) * 640.0f, side2Y = (v[1].y - v[0].y) * 360.0f;
+    const float area = std::fabs(side1X * side2Y - side1Y * side2X);
+    const float reach =
+        std::fabs(side1X) + std::fabs(side1Y) + std::fabs(side2X) + std::fabs(side2Y);
+    const float size = static_cast<float>(platform::kTextureSize);
+    const float spanned = (uHigh - uLow + vHigh - vLow) * size;
+    if (!(spanned * reach <= kMostTexelsPerPixel * area))
+        return false;
+
+    box->left = static_cast<int32_t>(std::floor(uLow * size)) - 1;
+    box->right = static_cast<int32_t>(std::floor(uHigh * size)) + 1;
+    box->top = static_cast<int32_t>(std::floor(vLow * size)) - 1;
+    box->bottom = static_cast<int32_t>(std::floor(vHigh * size)) + 1;
+    return true;
+}
+
 }  // namespace
 
 CDx_Gr::~CDx_Gr() {
@@ -54,6 +138,7 @@ int32_t CDx_Gr::CreateDevice() {
     if (gpu_ == nullptr || window_ == nullptr)
         return -1;
     std::fill(std::begin(slotFilled_), std::end(slotFilled_), false);
+    opacity_.ForgetAll();
     // The shader files lie beside the program, wherever it was started from.
     const std::u16string_view folder =
         system_ != nullptr ? base::WideView(system_->programFolder) : std::u16string_view();
@@ -62,12 +147,14 @@ int32_t CDx_Gr::CreateDevice() {
 
 void CDx_Gr::ReleaseDevice() {
     std::fill(std::begin(slotFilled_), std::end(slotFilled_), false);
+    opacity_.ForgetAll();
     if (gpu_ != nullptr)
         gpu_->Release();
 }
 
 void CDx_Gr::ClearDevicePointers() {
     std::fill(std::begin(slotFilled_), std::end(slotFilled_), false);
+    opacity_.ForgetAll();
     if (gpu_ != nullptr)
         gpu_->Forget();
 }
@@ -76,9 +163,48 @@ void CDx_Gr::DrawFrame() {
     if (gpu_ == nullptr || !gpu_->IsCreated())
         return;
     gpu_->Clear();
-    for (uint32_t quad = 0; quad < count_; ++quad)
-        states_[quad] = ChooseBlendState(blendModes_[quad], colors_[quad]);
-    gpu_->DrawSprites(vertices_, textures_, states_, count_);
+    // The list goes to the device as it is until the first quad is left out;
+    // from then on, the quads drawn are packed into the drawn arrays.
+    uint32_t kept = 0;
+    bool packed = false;
+    for (uint32_t quad = 0; quad < count_; ++quad) {
+        const platform::BlendState state = ChooseBlendState(blendModes_[quad], colors_[quad]);
+        states_[quad] = state;
+        if (culling_ && CannotChangeAPixel(quad, state))
+            continue;
+        if (kept != quad) {
+            if (!packed) {
+                std::copy_n(vertices_, kept * 4, drawnVertices_);
+                std::copy_n(textures_, kept, drawnTextures_);
+                std::copy_n(states_, kept, drawnStates_);
+                packed = true;
+            }
+            std::copy_n(&vertices_[quad * 4], 4, &drawnVertices_[kept * 4]);
+            drawnTextures_[kept] = textures_[quad];
+            drawnStates_[kept] = state;
+        }
+        ++kept;
+    }
+    drawn_ = kept;
+    if (packed) {
+        gpu_->DrawSprites(drawnVertices_, drawnTextures_, drawnStates_, kept);
+    } else {
+        gpu_->DrawSprites(vertices_, textures_, states_, kept);
+    }
+}
+
+bool CDx_Gr::CannotChangeAPixel(uint32_t quad, platform::BlendState state) const {
+    const platform::SpriteVertex* corners = &vertices_[quad * 4];
+    if (OutsideTheTarget(corners))
+        return true;
+    const int32_t texture = textures_[quad];
+    const bool textured = TextureSlotFilled(texture);
+    if (BlendKeepsTarget(state, colors_[quad], textured))
+        return true;
+    // Every texel it can sample is discarded by the pixel shader.
+    TexelBox box;
+    return textured && opacity_.Known(texture) && SampledTexels(corners, &box) &&
+           opacity_.Transparent(texture, box.left, box.top, box.right, box.bottom);
 }
 
 int32_t CDx_Gr::RenderFrame() {
@@ -103,6 +229,11 @@ bool CDx_Gr::FillTextureSlot(int32_t slot, const uint16_t* texels) {
     if (slot < 0 || slot >= kTextureSlots || gpu_ == nullptr)
         return false;
     slotFilled_[slot] = gpu_->UploadTexture(slot, texels);
+    if (slotFilled_[slot]) {
+        opacity_.Learn(slot, texels);
+    } else {
+        opacity_.Forget(slot);
+    }
     return slotFilled_[slot];
 }
 
@@ -112,6 +243,7 @@ void CDx_Gr::ReleaseTextureSlot(int32_t slot) {
     if (slotFilled_[slot] && gpu_ != nullptr)
         gpu_->ReleaseTexture(slot);
     slotFilled_[slot] = false;
+    opacity_.Forget(slot);
 }
 
 bool CDx_Gr::TextureSlotFilled(int32_t slot) const {

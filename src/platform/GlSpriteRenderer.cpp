@@ -3,6 +3,7 @@
 #include <epoxy/gl.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -49,6 +50,52 @@ GLuint CompileShader(GLenum kind, const std::string& source, const char* fileNam
     return shader;
 }
 
+// Compiles and links the two shaders; 0 (after printing the GL log) when either fails.
+GLuint LinkProgram(const std::string& vertexSource, const std::string& pixelSource) {
+    const GLuint vertexShader = CompileShader(GL_VERTEX_SHADER, vertexSource, "SampleVS.glsl");
+    const GLuint pixelShader = CompileShader(GL_FRAGMENT_SHADER, pixelSource, "SamplePS.glsl");
+    if (vertexShader == 0 || pixelShader == 0) {
+        glDeleteShader(vertexShader);
+        glDeleteShader(pixelShader);
+        return 0;
+    }
+    const GLuint program = glCreateProgram();
+    glAttachShader(program, vertexShader);
+    glAttachShader(program, pixelShader);
+    glLinkProgram(program);
+    glDetachShader(program, vertexShader);
+    glDetachShader(program, pixelShader);
+    glDeleteShader(vertexShader);
+    glDeleteShader(pixelShader);
+    GLint linked = GL_FALSE;
+    glGetProgramiv(program, GL_LINK_STATUS, &linked);
+    if (linked != GL_TRUE) {
+        char log[2048] = {};
+        glGetProgramInfoLog(program, sizeof log, nullptr, log);
+        std::fprintf(stderr, "Tessary: SampleVS.glsl and SamplePS.glsl do not link:\n%s\n", log);
+        glDeleteProgram(program);
+        return 0;
+    }
+    glUseProgram(program);
+    glUniform1i(glGetUniformLocation(program, "pictures"), 0);
+    return program;
+}
+
+// The shader source with `name` defined, right after its #version line (which
+// must come first); #line keeps the compiler's line numbers those of the file.
+std::string WithDefine(const std::string& source, const char* name) {
+    const size_t firstLineEnd = source.find('\n');
+    const size_t cut = firstLineEnd == std::string::npos ? source.size() : firstLineEnd + 1;
+    std::string out = source.substr(0, cut);
+    if (firstLineEnd == std::string::npos)
+        out += '\n';
+    out += "#define ";
+    out += name;
+    out += "\n#line 2\n";
+    out += source.substr(cut);
+    return out;
+}
+
 // The GL blend function of a state when the factor is the constant blend colour.
 void SetConstantBlend(BlendState state) {
     switch (state) {
@@ -67,24 +114,47 @@ void SetConstantBlend(BlendState state) {
     }
 }
 
-// With the factor as the shader's second output, alpha blend and factor blend
-// are one function: the shader hands over the source alpha as the factor.
-enum class BatchBlend { kSourceFactor, kTint, kModulate };
+// How a run of quads is blended when the factor is the shader's second
+// output. Alpha blend and factor blend are one function: the shader hands
+// over the source alpha as the factor. A textured quad under alpha blend needs
+// no blending at all: its texels are discarded (alpha 0) or have alpha 1,
+// which gives picture * 1 + target * 0, the picture itself; drawing it
+// unblended (with the program built with UNBLENDED, which hands over no
+// factor) is the same pixels, and on a software rasterizer much cheaper.
+enum class BatchBlend { kReplace, kSourceFactor, kTint, kModulate };
 
-BatchBlend BatchBlendOf(BlendState state) {
+BatchBlend BatchBlendOf(BlendState state, bool textured) {
     switch (state) {
         case BlendState::kTint:
             return BatchBlend::kTint;
         case BlendState::kModulate:
             return BatchBlend::kModulate;
         case BlendState::kAlpha:
+            return textured ? BatchBlend::kReplace : BatchBlend::kSourceFactor;
         case BlendState::kFactor:
             break;
     }
     return BatchBlend::kSourceFactor;
 }
 
+// An unblended run between quads blended by the source factor costs two more
+// draws; one smaller than this (in design pixels) joins those quads instead,
+// blended by its texels' own alpha: the same pixels, fewer draws.
+constexpr float kSmallestUnblendedRun = 16384.0f;
+
+// A quad's area in design pixels.
+float DesignArea(const SpriteVertex* v) {
+    const float side1X = (v[2].x - v[0].x) * 640.0f, side1Y = (v[2].y - v[0].y) * 360.0f;
+    const float side2X = (v[1].x - v[0].x) * 640.0f, side2Y = (v[1].y - v[0].y) * 360.0f;
+    return std::fabs(side1X * side2Y - side1Y * side2X);
+}
+
 void SetBatchBlend(BatchBlend blend) {
+    if (blend == BatchBlend::kReplace) {
+        glDisable(GL_BLEND);
+        return;
+    }
+    glEnable(GL_BLEND);
     switch (blend) {
         case BatchBlend::kSourceFactor:
             glBlendFuncSeparate(GL_SRC1_COLOR, GL_ONE_MINUS_SRC1_COLOR, GL_ONE, GL_ZERO);
@@ -94,6 +164,8 @@ void SetBatchBlend(BatchBlend blend) {
             break;
         case BatchBlend::kModulate:
             glBlendFuncSeparate(GL_ONE_MINUS_SRC1_COLOR, GL_DST_COLOR, GL_ONE, GL_ZERO);
+            break;
+        case BatchBlend::kReplace:
             break;
     }
 }
@@ -116,28 +188,12 @@ int32_t GlSpriteRenderer::Create(std::u16string_view shaderFolder) {
         }
     }
 
-    // 2. The program.
-    const GLuint vertexShader = CompileShader(GL_VERTEX_SHADER, sources[0], "SampleVS.glsl");
-    const GLuint pixelShader = CompileShader(GL_FRAGMENT_SHADER, sources[1], "SamplePS.glsl");
-    if (vertexShader == 0 || pixelShader == 0) {
-        glDeleteShader(vertexShader);
-        glDeleteShader(pixelShader);
-        return kErrorShader;
-    }
-    const GLuint program = glCreateProgram();
-    glAttachShader(program, vertexShader);
-    glAttachShader(program, pixelShader);
-    glLinkProgram(program);
-    glDetachShader(program, vertexShader);
-    glDetachShader(program, pixelShader);
-    glDeleteShader(vertexShader);
-    glDeleteShader(pixelShader);
-    GLint linked = GL_FALSE;
-    glGetProgramiv(program, GL_LINK_STATUS, &linked);
-    if (linked != GL_TRUE) {
-        char log[2048] = {};
-        glGetProgramInfoLog(program, sizeof log, nullptr, log);
-        std::fprintf(stderr, "Tessary: SampleVS.glsl and SamplePS.glsl do not link:\n%s\n", log);
+    // 2. The programs: the pixel shader as it is, for blended runs, and
+    // built once more for unblended runs (see BatchBlend).
+    const GLuint program = LinkProgram(sources[0], sources[1]);
+    const GLuint unblendedProgram =
+        program != 0 ? LinkProgram(sources[0], WithDefine(sources[1], "UNBLENDED")) : 0;
+    if (unblendedProgram == 0) {
         glDeleteProgram(program);
         return kErrorShader;
     }
@@ -163,6 +219,8 @@ int32_t GlSpriteRenderer::Create(std::u16string_view shaderFolder) {
     glVertexAttribIPointer(3, 1, GL_UNSIGNED_INT, sizeof(uint32_t), reinterpret_cast<void*>(0));
     if (!quadWords_)
         quadWords_ = std::make_unique<uint32_t[]>(kMaxQuads * 4);
+    if (!runBlends_)
+        runBlends_ = std::make_unique<uint8_t[]>(kMaxQuads);
 
     // 4. Index buffer: quad i is the two triangles of the strip 4i..4i+3, in
     // the strip's own corner order (0 1 2, then 2 1 3), so that a run of quads
@@ -186,8 +244,8 @@ int32_t GlSpriteRenderer::Create(std::u16string_view shaderFolder) {
     glActiveTexture(GL_TEXTURE0);
     glGenTextures(1, &textureArray_);
     glBindTexture(GL_TEXTURE_2D_ARRAY, textureArray_);
-    glTexImage3D(GL_TEXTURE_2D_ARRAY, 0, GL_RGB5_A1, kTextureSize, kTextureSize, kTextureSlots, 0,
-                 GL_BGRA, GL_UNSIGNED_SHORT_1_5_5_5_REV, nullptr);
+    glTexImage3D(GL_TEXTURE_2D_ARRAY, 0, GL_RGBA8, kTextureSize, kTextureSize, kTextureSlots, 0,
+                 GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
     glTexParameteri(GL_TEXTURE_2D_ARRAY, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_2D_ARRAY, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_2D_ARRAY, GL_TEXTURE_WRAP_S, GL_REPEAT);
@@ -205,10 +263,10 @@ int32_t GlSpriteRenderer::Create(std::u16string_view shaderFolder) {
     glBlendEquation(GL_FUNC_ADD);
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     glUseProgram(program);
-    glUniform1i(glGetUniformLocation(program, "pictures"), 0);
 
     const GLenum error = glGetError();
     program_ = program;
+    unblendedProgram_ = unblendedProgram;
     if (error != GL_NO_ERROR) {
         std::fprintf(stderr, "Tessary: making the sprite pipeline failed (GL error 0x%04X)\n",
                      error);
@@ -219,6 +277,7 @@ int32_t GlSpriteRenderer::Create(std::u16string_view shaderFolder) {
 
 void GlSpriteRenderer::Forget() {
     program_ = 0;
+    unblendedProgram_ = 0;
     vertexArray_ = 0;
     vertexBuffer_ = 0;
     quadBuffer_ = 0;
@@ -233,10 +292,24 @@ bool GlSpriteRenderer::UploadTexture(int32_t slot, const uint16_t* texels) {
     while (glGetError() != GL_NO_ERROR) {
         // Errors of earlier calls are not this upload's.
     }
+    // The texels widened to 8 bits a channel, B, G, R, A: a 5-bit value v
+    // becomes v << 3 | v >> 2, which is what the 1-5-5-5 format reads back
+    // as, so every blend gives the same pixels; 8-bit texels are sampled
+    // faster by a software rasterizer.
+    constexpr size_t kTexels = size_t{kTextureSize} * kTextureSize;
+    std::vector<uint8_t> wide(kTexels * 4);
+    auto widen = [](uint16_t v) { return static_cast<uint8_t>((v & 31) << 3 | (v & 31) >> 2); };
+    for (size_t i = 0; i < kTexels; ++i) {
+        const uint16_t t = texels[i];
+        wide[4 * i + 0] = widen(t);
+        wide[4 * i + 1] = widen(t >> 5);
+        wide[4 * i + 2] = widen(t >> 10);
+        wide[4 * i + 3] = (t & 0x8000) != 0 ? 255 : 0;
+    }
     glBindTexture(GL_TEXTURE_2D_ARRAY, textureArray_);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 2);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     glTexSubImage3D(GL_TEXTURE_2D_ARRAY, 0, 0, 0, slot, kTextureSize, kTextureSize, 1, GL_BGRA,
-                    GL_UNSIGNED_SHORT_1_5_5_5_REV, texels);
+                    GL_UNSIGNED_BYTE, wide.data());
     const GLenum error = glGetError();
     if (error != GL_NO_ERROR) {
         std::fprintf(stderr, "Tessary: filling texture slot %d failed (GL error 0x%04X)\n", slot,
@@ -264,7 +337,8 @@ void GlSpriteRenderer::Draw(const SpriteVertex* vertices, const int32_t* texture
     count = std::min(count, kMaxQuads);
     Upload(vertices, textures, states, count);
     if (path_ == Path::kBatched) {
-        DrawBatched(states, count);
+        ChooseRunBlends(vertices, textures, states, count);
+        DrawBatched(count);
     } else {
         DrawQuadByQuad(vertices, states, count);
     }
@@ -287,10 +361,42 @@ void GlSpriteRenderer::Upload(const SpriteVertex* vertices, const int32_t* textu
     glBufferSubData(GL_ARRAY_BUFFER, 0, count * 4 * sizeof(uint32_t), quadWords_.get());
 }
 
-void GlSpriteRenderer::DrawBatched(const BlendState* states, uint32_t count) {
+void GlSpriteRenderer::ChooseRunBlends(const SpriteVertex* vertices, const int32_t* textures,
+                                       const BlendState* states, uint32_t count) {
+    constexpr auto kReplace = static_cast<uint8_t>(BatchBlend::kReplace);
+    constexpr auto kSourceFactor = static_cast<uint8_t>(BatchBlend::kSourceFactor);
+    uint8_t* blend = runBlends_.get();
+    for (uint32_t quad = 0; quad < count; ++quad)
+        blend[quad] = static_cast<uint8_t>(BatchBlendOf(states[quad], SlotFilled(textures[quad])));
+    // Each stretch of quads that could go unblended, and what it would interrupt.
+    for (uint32_t first = 0; first < count;) {
+        if (blend[first] != kReplace) {
+            ++first;
+            continue;
+        }
+        uint32_t end = first;
+        float area = 0.0f;
+        for (; end < count && blend[end] == kReplace; ++end)
+            area += DesignArea(&vertices[end * 4]);
+        const bool interrupts = (first > 0 && blend[first - 1] == kSourceFactor) ||
+                                (end < count && blend[end] == kSourceFactor);
+        if (interrupts && area < kSmallestUnblendedRun)
+            std::fill(blend + first, blend + end, kSourceFactor);
+        first = end;
+    }
+}
+
+void GlSpriteRenderer::DrawBatched(uint32_t count) {
+    const uint8_t* blend = runBlends_.get();
     uint32_t start = 0;
-    BatchBlend run = BatchBlendOf(states[0]);
+    GLuint bound = 0;
     auto flush = [&](uint32_t end) {
+        const auto run = static_cast<BatchBlend>(blend[start]);
+        const GLuint program = run == BatchBlend::kReplace ? unblendedProgram_ : program_;
+        if (program != bound) {
+            glUseProgram(program);
+            bound = program;
+        }
         SetBatchBlend(run);
         const GLsizei indices = static_cast<GLsizei>((end - start) * kIndicesPerQuad);
         const uintptr_t offset = uintptr_t{start} * kIndicesPerQuad * sizeof(GLuint);
@@ -298,11 +404,9 @@ void GlSpriteRenderer::DrawBatched(const BlendState* states, uint32_t count) {
                        reinterpret_cast<const void*>(offset));
     };
     for (uint32_t quad = 1; quad < count; ++quad) {
-        const BatchBlend blend = BatchBlendOf(states[quad]);
-        if (blend != run) {
+        if (blend[quad] != blend[start]) {
             flush(quad);
             start = quad;
-            run = blend;
         }
     }
     flush(count);
@@ -310,6 +414,8 @@ void GlSpriteRenderer::DrawBatched(const BlendState* states, uint32_t count) {
 
 void GlSpriteRenderer::DrawQuadByQuad(const SpriteVertex* vertices, const BlendState* states,
                                       uint32_t count) {
+    glUseProgram(program_);
+    glEnable(GL_BLEND);
     bool first = true;
     BlendState previous = BlendState::kAlpha;
     for (uint32_t quad = 0; quad < count; ++quad) {

@@ -2,13 +2,18 @@
 // The sprite pipeline on OpenGL 3.3 core, in the context that is current:
 // the shader program from SampleVS.glsl and SamplePS.glsl, the vertex and
 // index buffers, and the 64 texture slots held as the layers of one
-// 512 x 512 x 64 texture array (GL_RGB5_A1, nearest filtering, repeat wrap).
+// 512 x 512 x 64 texture array (nearest filtering, repeat wrap). The game's
+// 1-5-5-5 texels are stored widened to 8 bits a channel, exactly the values
+// the 1-5-5-5 format reads back as.
 //
 // Quads can be drawn two ways that give the same pixels:
 // - batched (the normal path): each quad's blend factor comes from its vertex
 //   colour through dual-source blending, so one draw call covers every run of
 //   quads that share a blend function; quads blended by source alpha and by
-//   their colour factor share one.
+//   their colour factor share one. Textured quads under alpha blend may be
+//   drawn unblended instead, which a software rasterizer does faster: their
+//   texels are either discarded or fully opaque. Only stretches of them big
+//   enough to pay for the extra draws are.
 // - quad by quad (the reference): one draw per quad, with the blend factor set
 //   as the constant blend colour, exactly as the drawing rules describe them.
 //
@@ -59,10 +64,14 @@ private:
     // Fills the per-vertex quad words for quads 0..count-1 and uploads them with the vertices.
     void Upload(const SpriteVertex* vertices, const int32_t* textures, const BlendState* states,
                 uint32_t count);
-    void DrawBatched(const BlendState* states, uint32_t count);
+    // Chooses how each quad is blended in the batched path (see BatchBlend in the .cpp).
+    void ChooseRunBlends(const SpriteVertex* vertices, const int32_t* textures,
+                         const BlendState* states, uint32_t count);
+    void DrawBatched(uint32_t count);
     void DrawQuadByQuad(const SpriteVertex* vertices, const BlendState* states, uint32_t count);
 
     unsigned program_ = 0;
+    unsigned unblendedProgram_ = 0;  // the same shaders, built for unblended runs
     unsigned vertexArray_ = 0;
     unsigned vertexBuffer_ = 0;
     unsigned quadBuffer_ = 0;
@@ -72,6 +81,7 @@ private:
     Path path_ = Path::kBatched;
     // The per-vertex quad words (layer and flags), made once with the pipeline.
     std::unique_ptr<uint32_t[]> quadWords_;
+    std::unique_ptr<uint8_t[]> runBlends_;  // each quad's blend in the batched path
 };
 
 }  // namespace platform
