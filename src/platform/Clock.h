@@ -53,6 +53,9 @@ public:
     uint64_t CounterFrequency() override;
     void Sleep(uint32_t ms) override;
     void Yield() override;
+    // The monotonic clock itself in nanoseconds, the same in every process:
+    // what traces compare with times taken outside the program.
+    static uint64_t MonotonicNanoseconds();
 
 private:
     uint64_t start_ns_;

@@ -128,11 +128,8 @@ int32_t GlDevice::Present(bool vsync) {
         swapInterval_ = interval;
     }
     SDL_GL_SwapWindow(window_->Handle());
-    if (firstPresent_) {
-        std::function<void()> hook = std::move(firstPresent_);
-        firstPresent_ = nullptr;
-        hook();
-    }
+    if (presented_)
+        presented_();
     return kDeviceOk;
 }
 

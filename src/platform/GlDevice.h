@@ -56,8 +56,8 @@ public:
     bool ReadPixels(int32_t x, int32_t y, int32_t width, int32_t height, uint8_t* rgb);
     // Waits until everything drawn so far is finished.
     void Finish();
-    // Runs once, right after the first frame has been swapped to the screen.
-    void OnFirstPresent(std::function<void()> hook) { firstPresent_ = std::move(hook); }
+    // Runs right after every frame has been swapped to the screen.
+    void OnPresent(std::function<void()> hook) { presented_ = std::move(hook); }
 
 private:
     void FitViewport();
@@ -67,7 +67,7 @@ private:
     int swapInterval_ = -1;    // the interval last asked for; -1 before the first present
     int32_t pendingLoss_ = kDeviceOk;
     GlSpriteRenderer renderer_;
-    std::function<void()> firstPresent_;
+    std::function<void()> presented_;
 };
 
 }  // namespace platform

@@ -45,6 +45,10 @@ void SystemClock::Sleep(uint32_t ms) {
     }
 }
 
+uint64_t SystemClock::MonotonicNanoseconds() {
+    return MonotonicNs();
+}
+
 void SystemClock::Yield() {
     sched_yield();
 }

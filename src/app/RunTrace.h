@@ -1,0 +1,48 @@
+#pragma once
+// RunTrace: what the program tells the benchmarks and the soak runs on
+// standard error when TESSARY_TRACE is set. Every line starts "tessary: ":
+//   "frame N presented at T ns"            every kFrameStride-th frame
+//   "key press read, frame N presented at T ns"
+//                                          a frame whose input read saw a key
+//                                          go down that was up at its read before
+// T is the monotonic clock in nanoseconds, the same clock a driver outside
+// the program reads, so a key sent at a known moment can be matched with the
+// first frame that showed it.
+
+#include <cstdint>
+#include <cstdio>
+#include <functional>
+
+#include "platform/Input.h"
+
+// The keyboard as the game reads it, noting when a read finds a key newly down.
+class TracingKeyboard final : public platform::Keyboard {
+public:
+    explicit TracingKeyboard(platform::Keyboard& keyboard) : keyboard_(keyboard) {}
+    bool AsyncKeyState(uint8_t virtualKey) override;
+    // Whether a key went down since the last call, and forgets it.
+    bool TakeNewPress();
+
+private:
+    platform::Keyboard& keyboard_;
+    bool down_[256] = {};
+    bool newPress_ = false;
+};
+
+class RunTrace {
+public:
+    static constexpr uint64_t kFrameStride = 10000;
+
+    // now gives the monotonic clock in nanoseconds; lines go to out.
+    RunTrace(TracingKeyboard& keyboard, std::function<uint64_t()> now, std::FILE* out)
+        : keyboard_(keyboard), now_(std::move(now)), out_(out) {}
+    // Called right after each frame reaches the screen.
+    void Presented();
+    uint64_t frames() const { return frames_; }
+
+private:
+    TracingKeyboard& keyboard_;
+    std::function<uint64_t()> now_;
+    std::FILE* out_;
+    uint64_t frames_ = 0;
+};
