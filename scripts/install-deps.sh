@@ -9,7 +9,8 @@ packages=(cmake make g++ pkg-config
           libvorbis-dev libogg-dev libfreetype-dev fonts-vlgothic)
 if [[ "${1:-play}" == test ]]; then
     packages+=(googletest libgtest-dev libbenchmark-dev
-               xvfb xauth xdotool x11-utils imagemagick xfonts-base sox faketime procps)
+               xvfb xauth xdotool x11-utils imagemagick xfonts-base sox faketime procps
+               libxtst-dev)
 fi
 
 missing=()
