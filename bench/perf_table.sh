@@ -1,0 +1,264 @@
+#!/usr/bin/env bash
+# The program's performance figures in one table: start-up, resident memory,
+# CPU per frame, frame pacing, input latency and music underruns under load.
+# Progress goes to standard error, the table (markdown) to standard output.
+#
+#   bench/perf_table.sh [build]     (default: build/, a RelWithDebInfo build
+#                                    with the benchmarks and xkey_sender built)
+#
+# Settings (environment):
+#   PERF_STARTUP_RUNS=7      runs per sound mode for the start-up figure
+#   PERF_SETTLE=3            seconds a screen runs before its memory is read
+#   PERF_REPETITIONS=10      repetitions of each frame benchmark (medians)
+#   PERF_PACING_FRAMES=600   frames per timer mode of the pacing harness
+#   PERF_PRESSES=50          key presses per timer mode for the latency
+#   PERF_LATENCY_MODES="0 1 2 3"   timer modes the latency is measured in
+#   PERF_AUDIO_SECONDS=600   seconds of music streamed with the other core busy
+#
+# A default run takes about 15 minutes, ten of them the music stream.
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+build=$(cd "${1:-$here/../build}" && pwd)
+startup_runs=${PERF_STARTUP_RUNS:-7}
+settle=${PERF_SETTLE:-3}
+repetitions=${PERF_REPETITIONS:-10}
+pacing_frames=${PERF_PACING_FRAMES:-600}
+presses=${PERF_PRESSES:-50}
+latency_modes=${PERF_LATENCY_MODES:-0 1 2 3}
+audio_seconds=${PERF_AUDIO_SECONDS:-600}
+
+note() { echo "perf_table: $*" >&2; }
+die() {
+    note "$*"
+    exit 1
+}
+
+for value in "$startup_runs" "$settle" "$repetitions" "$pacing_frames" "$presses" \
+    "$audio_seconds"; do
+    [[ "$value" =~ ^[1-9][0-9]*$ ]] || die "the PERF_ settings take whole numbers above 0, not \"$value\""
+done
+for mode in $latency_modes; do
+    [[ "$mode" =~ ^[0-3]$ ]] || die "PERF_LATENCY_MODES takes timer modes 0..3, not \"$mode\""
+done
+missing=()
+for file in game/tessary bench/frame_pacing bench/audio_figures bench/bench_screens \
+    bench/xkey_sender; do
+    [[ -x "$build/$file" ]] || missing+=("$file")
+done
+[[ ${#missing[@]} -eq 0 ]] ||
+    die "not built in $build: ${missing[*]} (cmake --build $build --target tessary frame_pacing" \
+        "audio_figures bench_screens xkey_sender; xkey_sender needs libxtst-dev," \
+        "bench_screens libbenchmark-dev)"
+
+rows=()
+# row FIGURE VALUE TARGET HOW
+row() { rows+=("| $1 | $2 | $3 | $4 |"); }
+
+# Prints "median p99 max count" of numbers, one a line (p99 by nearest rank).
+stats() {
+    sort -g | awk '{ a[NR] = $1 }
+        END {
+            if (NR == 0) { print "- - - 0"; exit }
+            median = NR % 2 ? a[(NR + 1) / 2] : (a[NR / 2] + a[NR / 2 + 1]) / 2
+            rank = int(0.99 * NR); if (rank < 0.99 * NR) rank++
+            print median, a[rank], a[NR], NR
+        }'
+}
+
+# ---- 1. Start-up -----------------------------------------------------------------
+
+load_before=$(cut -d' ' -f1 /proc/loadavg)
+note "start-up to the first presented frame, $startup_runs runs per sound mode"
+startup=$(bash "$here/startup_time.sh" "$build/game" "$startup_runs")
+for mode in ogg wav; do
+    inside="" outside=""
+    read -r inside outside < <(awk -v m="$mode" '$1 == m { print $2, $3 }' <<<"$startup") || true
+    [[ -n "${inside:-}" ]] || die "no $mode line from startup_time.sh: $startup"
+    name=$([[ $mode == ogg ]] && echo "Ogg Vorbis" || echo WAVE)
+    row "Start-up to first presented frame, $name" "$inside ms ($outside ms from launch)" "" \
+        "program's own report (TESSARY_STARTUP_TRACE) under Xvfb, median of $startup_runs runs (bench/startup_time.sh)"
+done
+
+# ---- 3. CPU per frame ------------------------------------------------------------
+
+note "frames of the title, options and play screens on the GL device, $repetitions repetitions each"
+screens_csv=$("$build/bench/bench_screens" --benchmark_repetitions="$repetitions" \
+    --benchmark_report_aggregates_only=true --benchmark_format=csv)
+# Prints "real_time cpu_time" (ms) of a benchmark's median (of its only run
+# when there is one repetition).
+screen_median() {
+    awk -F, -v want="$1" '{ name = $1; gsub(/"/, "", name) }
+        index(name, want "/") != 1 { next }
+        name ~ /_median$/ { median = $3 " " $4 }
+        name ~ /real_time$/ { single = $3 " " $4 }
+        END { if (median != "") print median; else if (single != "") print single }' \
+        <<<"$screens_csv"
+}
+title_wall=""
+for screen in title options play; do
+    wall="" thread="" process=""
+    read -r wall thread < <(screen_median "BM_Screen/$screen/thread_cpu") || true
+    read -r _ process < <(screen_median "BM_Screen/$screen/process_cpu") || true
+    [[ -n "${thread:-}" && -n "${process:-}" ]] || die "no medians for $screen from bench_screens"
+    [[ $screen == title ]] && title_wall=$wall
+    row "CPU per frame, $screen screen" \
+        "$(printf 'main thread %.2f ms, process %.2f ms, wall %.2f ms' "$thread" "$process" "$wall")" \
+        "wall ≤ 8.3 ms (half a frame)" \
+        "bench_screens: scene + RenderFrame + glFinish on llvmpipe (offscreen), median of $repetitions"
+done
+
+# ---- 4. Frame pacing -------------------------------------------------------------
+
+note "frame pacing, $pacing_frames frames in each timer mode"
+pacing=$("$build/bench/frame_pacing" "$pacing_frames")
+names=("timeGetTime, yield loop" "PerformanceCounter, busy poll" "Sleep" "No Wait")
+for mode in 0 1 2 3; do
+    mean="" p99="" cpu=""
+    read -r mean p99 cpu < <(awk -v m="$mode" '$1 == m { print $(NF - 2), $(NF - 1), $NF }' \
+        <<<"$pacing") || true
+    [[ -n "${mean:-}" ]] || die "no timer mode $mode line from frame_pacing: $pacing"
+    target="mean 16.667 ms"
+    [[ $mode == 3 ]] && target="unpaced"
+    row "Frame period, timer mode $mode (${names[mode]})" \
+        "mean $mean ms, 99th percentile of \|period − 16.667 ms\| $p99 ms, CPU $cpu % of a core" \
+        "$target" "frame_pacing: the real frame loop and clocks, no scene"
+done
+
+# ---- 2. and 5. The real program under Xvfb -----------------------------------------
+
+source "$here/../tests/e2e/lib.sh"
+sender_pid=""
+spinner_pid=""
+perf_cleanup() {
+    [[ -n "$sender_pid" ]] && kill "$sender_pid" 2>/dev/null
+    [[ -n "$spinner_pid" ]] && kill "$spinner_pid" 2>/dev/null
+    e2e_cleanup
+}
+e2e_setup "$build/game"
+trap perf_cleanup EXIT
+export ALSOFT_DRIVERS=${ALSOFT_DRIVERS:-null} # sound on, in real time, without a sound card
+mask=$E2E_ROOT/title-mask.png
+make_title_mask "$mask"
+
+# Prints "VmRSS VmHWM" of the program in MiB.
+memory() {
+    awk '/^VmRSS:/ { rss = $2 } /^VmHWM:/ { hwm = $2 }
+        END { printf "%.1f %.1f\n", rss / 1024, hwm / 1024 }' "/proc/$GAME_PID/status"
+}
+memory_row() {
+    local screen=$1 sound=$2 rss hwm
+    read -r rss hwm < <(memory)
+    row "Resident memory, $screen ($sound)" "VmRSS $rss MiB, VmHWM $hwm MiB" "" \
+        "/proc/PID/status of the real program under Xvfb, $settle s after the screen showed"
+}
+# Starts a fresh copy of the program with the given Game.ini bytes and waits
+# for the title; leaves its window in WINDOW.
+start_on_title() {
+    fresh_program_folder
+    write_settings "$E2E_DIR/Game.ini" "$@"
+    start_game "${LAUNCH[@]}"
+    WINDOW=$(wait_window)
+    wait_until 10 "no title" screen_shows "$WINDOW" shows_title "$mask"
+}
+stop_game() {
+    press_key "$WINDOW" Escape
+    wait_exit "$GAME_PID" 10
+    GAME_PID=
+}
+options_open() { [[ "$(shown_options "$1")" == "0 1 0 0 0 0 0 0 0" ]]; }
+in_play() {
+    shows_region "$1" "$SCREENS/play.png" 140x50+60+35 && # SCORE
+        shows_region "$1" "$SCREENS/play.png" 90x40+812+132 # NEXT
+}
+
+LAUNCH=()
+for sound in 1 2; do
+    name=$([[ $sound == 1 ]] && echo "Ogg Vorbis" || echo WAVE)
+    note "resident memory on the title, in the options window and in play ($name)"
+    start_on_title 21=$sound
+    sleep "$settle"
+    memory_row title "$name"
+    tap_keys "$WINDOW" Down Down z
+    wait_until 10 "the options window did not open" screen_shows "$WINDOW" options_open
+    sleep "$settle"
+    memory_row "options window" "$name"
+    stop_game
+    start_on_title 21=$sound
+    tap_keys "$WINDOW" z
+    wait_until 10 "the play screen did not appear" screen_shows "$WINDOW" in_play
+    sleep "$settle"
+    memory_row play "$name"
+    stop_game
+done
+
+# Input latency: Down presses on the title at random moments; each moves the
+# cursor, and the frame whose input read sees it draws the move.
+LAUNCH=(env TESSARY_TRACE=1)
+mode_names=("timeGetTime" "PerformanceCounter" "Sleep" "No Wait")
+for mode in $latency_modes; do
+    note "input latency in timer mode $mode: $presses presses at random gaps of 150-400 ms"
+    start_on_title 18=$mode
+    sleep 0.5 # the menu is ready once it has seen a frame without a key
+    focus_window "$WINDOW"
+    "$build/bench/xkey_sender" Down "$presses" 150 400 50 >"$E2E_ROOT/sent.txt" &
+    sender_pid=$!
+    wait "$sender_pid" || die "xkey_sender failed"
+    sender_pid=""
+    sleep 0.5
+    stop_game
+    [[ $(grep -c '^press ' "$E2E_ROOT/sent.txt") == "$presses" ]] || die "xkey_sender sent too few presses"
+    : >"$E2E_ROOT/latency.txt"
+    # Each press is matched with the first frame, after it was sent and before
+    # the next one was, whose input read saw a key go down.
+    read -r period missed < <(awk -v out="$E2E_ROOT/latency.txt" '
+        FNR == 1 { file++ }
+        file == 1 && $1 == "press" { s[++n] = $3 }
+        file == 2 && /^tessary: key press read, frame [0-9]+ presented at [0-9]+ ns$/ {
+            f[++m] = $6; t[m] = $9 }
+        END {
+            j = 1
+            for (i = 1; i <= n; i++) {
+                while (j <= m && t[j] < s[i]) j++
+                if (j <= m && (i == n || t[j] < s[i + 1])) { print (t[j] - s[i]) / 1e6 > out; j++ }
+                else missed++
+            }
+            printf "%.4f %d\n", (m > 1 ? (t[m] - t[1]) / (f[m] - f[1]) / 1e6 : 0), missed + 0
+        }' "$E2E_ROOT/sent.txt" "$E2E_DIR/stderr.log")
+    read -r median p99 max count < <(stats <"$E2E_ROOT/latency.txt")
+    [[ "$count" -gt 0 ]] || die "no press of timer mode $mode reached the screen"
+    limit=$(awk -v p="$period" -v w="$title_wall" 'BEGIN { printf "%.1f", p + w }')
+    over=$(awk -v l="$limit" '$1 > l { n++ } END { print n + 0 }' "$E2E_ROOT/latency.txt")
+    row "Input latency, timer mode $mode (${mode_names[mode]})" \
+        "$(printf 'median %.1f ms, 99th percentile %.1f ms, max %.1f ms (%d of %d presses seen, %d over the limit)' \
+            "$median" "$p99" "$max" "$count" "$presses" "$over")" \
+        "max ≤ $limit ms (period $(printf '%.2f' "$period") + title frame $(printf '%.2f' "$title_wall"))" \
+        "xkey_sender (XTest, monotonic ns at flush) to the program's trace of the first frame showing the press (TESSARY_TRACE), Down on the title under Xvfb"
+    note "  period $period ms, median $median ms, max $max ms, $missed missed"
+done
+
+# ---- 6. Music under load -----------------------------------------------------------
+
+note "music streaming for $audio_seconds s with the other core busy"
+timeout $((audio_seconds + 60)) sh -c 'while :; do :; done' &
+spinner_pid=$!
+audio=$("$build/bench/audio_figures" load "$audio_seconds") || true
+kill "$spinner_pid" 2>/dev/null || true
+wait "$spinner_pid" 2>/dev/null || true
+spinner_pid=""
+underruns=$(awk '/underruns:/ { print $2 }' <<<"$audio")
+passes=$(sed -nE 's/.*period mean ([0-9.]+) ms, longest ([0-9.]+) ms.*/\1 \2/p' <<<"$audio")
+[[ -n "$underruns" && -n "$passes" ]] || die "no figures from audio_figures: $audio"
+read -r pass_mean pass_longest <<<"$passes"
+row "Music underruns, $audio_seconds s with the other core busy" \
+    "$underruns (stream pass every $pass_mean ms on average, longest $pass_longest ms)" "0" \
+    "audio_figures load: the real stream thread on OpenAL's null device, a spinning process on the other core"
+
+# ---- The table ---------------------------------------------------------------------
+
+echo "| figure | value | target / limit | how measured |"
+echo "|---|---|---|---|"
+for line in "${rows[@]}"; do
+    echo "$line" | sed 's/|  |/| — |/'
+done
+echo
+echo "$(nproc) cores; load average $load_before at the start, $(cut -d' ' -f1 /proc/loadavg) at the end."
