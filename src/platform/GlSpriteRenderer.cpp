@@ -96,6 +96,23 @@ std::string WithDefine(const std::string& source, const char* name) {
     return out;
 }
 
+// A texture array of `layers` 512 x 512 RGBA8 layers, left bound: nearest
+// texel, repeat wrap, no mip levels.
+GLuint MakeTextureArray(int32_t layers) {
+    GLuint texture = 0;
+    glGenTextures(1, &texture);
+    glBindTexture(GL_TEXTURE_2D_ARRAY, texture);
+    glTexImage3D(GL_TEXTURE_2D_ARRAY, 0, GL_RGBA8, kTextureSize, kTextureSize, layers, 0, GL_BGRA,
+                 GL_UNSIGNED_BYTE, nullptr);
+    glTexParameteri(GL_TEXTURE_2D_ARRAY, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D_ARRAY, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D_ARRAY, GL_TEXTURE_WRAP_S, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D_ARRAY, GL_TEXTURE_WRAP_T, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D_ARRAY, GL_TEXTURE_BASE_LEVEL, 0);
+    glTexParameteri(GL_TEXTURE_2D_ARRAY, GL_TEXTURE_MAX_LEVEL, 0);
+    return texture;
+}
+
 // The GL blend function of a state when the factor is the constant blend colour.
 void SetConstantBlend(BlendState state) {
     switch (state) {
@@ -240,18 +257,11 @@ int32_t GlSpriteRenderer::Create(std::u16string_view shaderFolder) {
                      GL_STATIC_DRAW);
     }
 
-    // 5. The 64 texture slots, one layer each; nearest texel, repeat wrap, no mip levels.
+    // 5. The texture slots, one layer each: the first kFirstLayers now, more
+    // when a higher slot is filled (see GrowTextureArray).
     glActiveTexture(GL_TEXTURE0);
-    glGenTextures(1, &textureArray_);
-    glBindTexture(GL_TEXTURE_2D_ARRAY, textureArray_);
-    glTexImage3D(GL_TEXTURE_2D_ARRAY, 0, GL_RGBA8, kTextureSize, kTextureSize, kTextureSlots, 0,
-                 GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
-    glTexParameteri(GL_TEXTURE_2D_ARRAY, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D_ARRAY, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D_ARRAY, GL_TEXTURE_WRAP_S, GL_REPEAT);
-    glTexParameteri(GL_TEXTURE_2D_ARRAY, GL_TEXTURE_WRAP_T, GL_REPEAT);
-    glTexParameteri(GL_TEXTURE_2D_ARRAY, GL_TEXTURE_BASE_LEVEL, 0);
-    glTexParameteri(GL_TEXTURE_2D_ARRAY, GL_TEXTURE_MAX_LEVEL, 0);
+    textureArray_ = MakeTextureArray(kFirstLayers);
+    layers_ = kFirstLayers;
 
     // 6. Fixed state: no depth test (there is no depth buffer to decide what
     // is seen), no culling, no depth clipping, every pixel blended.
@@ -283,7 +293,41 @@ void GlSpriteRenderer::Forget() {
     quadBuffer_ = 0;
     indexBuffer_ = 0;
     textureArray_ = 0;
+    layers_ = 0;
     std::fill(std::begin(slotFilled_), std::end(slotFilled_), false);
+}
+
+bool GlSpriteRenderer::GrowTextureArray(int32_t layers) {
+    const GLuint grown = MakeTextureArray(layers);
+    if (glGetError() != GL_NO_ERROR) {
+        glDeleteTextures(1, &grown);
+        glBindTexture(GL_TEXTURE_2D_ARRAY, textureArray_);
+        return false;
+    }
+    // The filled layers move across through a framebuffer reading each in turn.
+    GLint readFramebuffer = 0;
+    glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &readFramebuffer);
+    GLuint framebuffer = 0;
+    glGenFramebuffers(1, &framebuffer);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer);
+    for (int32_t layer = 0; layer < layers_; ++layer) {
+        if (!slotFilled_[layer])
+            continue;
+        glFramebufferTextureLayer(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, textureArray_, 0,
+                                  layer);
+        glCopyTexSubImage3D(GL_TEXTURE_2D_ARRAY, 0, 0, 0, layer, 0, 0, kTextureSize, kTextureSize);
+    }
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, static_cast<GLuint>(readFramebuffer));
+    glDeleteFramebuffers(1, &framebuffer);
+    if (glGetError() != GL_NO_ERROR) {
+        glDeleteTextures(1, &grown);
+        glBindTexture(GL_TEXTURE_2D_ARRAY, textureArray_);
+        return false;
+    }
+    glDeleteTextures(1, &textureArray_);
+    textureArray_ = grown;
+    layers_ = layers;
+    return true;
 }
 
 bool GlSpriteRenderer::UploadTexture(int32_t slot, const uint16_t* texels) {
@@ -291,6 +335,12 @@ bool GlSpriteRenderer::UploadTexture(int32_t slot, const uint16_t* texels) {
         return false;
     while (glGetError() != GL_NO_ERROR) {
         // Errors of earlier calls are not this upload's.
+    }
+    if (slot >= layers_ &&
+        !GrowTextureArray(std::min(kTextureSlots, std::max(slot + 1, 2 * layers_)))) {
+        std::fprintf(stderr, "Tessary: no room for texture slot %d\n", slot);
+        slotFilled_[slot] = false;
+        return false;
     }
     // The texels widened to 8 bits a channel, B, G, R, A: a 5-bit value v
     // becomes v << 3 | v >> 2, which is what the 1-5-5-5 format reads back

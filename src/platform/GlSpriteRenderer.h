@@ -2,8 +2,11 @@
 // The sprite pipeline on OpenGL 3.3 core, in the context that is current:
 // the shader program from SampleVS.glsl and SamplePS.glsl, the vertex and
 // index buffers, and the 64 texture slots held as the layers of one
-// 512 x 512 x 64 texture array (nearest filtering, repeat wrap). The game's
-// 1-5-5-5 texels are stored widened to 8 bits a channel, exactly the values
+// 512 x 512 texture array (nearest filtering, repeat wrap). The array starts
+// with the layers of the first kFirstLayers slots, which are all the game
+// fills, and grows when a higher slot is filled: every layer costs 1 MiB,
+// which a software rasterizer keeps in memory whether it is used or not.
+// The game's 1-5-5-5 texels are stored widened to 8 bits a channel, exactly the values
 // the 1-5-5-5 format reads back as.
 //
 // Quads can be drawn two ways that give the same pixels:
@@ -39,6 +42,7 @@ public:
     static constexpr int32_t kErrorShaderFile = -1;  // a shader file is missing or unreadable
     static constexpr int32_t kErrorShader = -4;      // a shader did not compile or link
     static constexpr int32_t kErrorResources = -5;   // a buffer or texture could not be made
+    static constexpr int32_t kFirstLayers = 8;
 
     GlSpriteRenderer() = default;
     GlSpriteRenderer(const GlSpriteRenderer&) = delete;
@@ -68,6 +72,9 @@ private:
     void ChooseRunBlends(const SpriteVertex* vertices, const int32_t* textures,
                          const BlendState* states, uint32_t count);
     void DrawBatched(uint32_t count);
+    // Makes the array `layers` deep, keeping the filled layers; false (and
+    // the array as it was) when the device cannot.
+    bool GrowTextureArray(int32_t layers);
     void DrawQuadByQuad(const SpriteVertex* vertices, const BlendState* states, uint32_t count);
 
     unsigned program_ = 0;
@@ -77,6 +84,7 @@ private:
     unsigned quadBuffer_ = 0;
     unsigned indexBuffer_ = 0;
     unsigned textureArray_ = 0;
+    int32_t layers_ = 0;  // layers of textureArray_
     bool slotFilled_[kTextureSlots] = {};
     Path path_ = Path::kBatched;
     // The per-vertex quad words (layer and flags), made once with the pipeline.

@@ -322,6 +322,28 @@ TEST_F(GraphicsRenderTest, AQuadOfAnEmptySlotDrawsUntextured) {
     }
 }
 
+TEST_F(GraphicsRenderTest, HighSlotsGrowTheTextureArrayAndKeepTheFilledOnes) {
+    // Slots 3 and 6 are filled; 9, 40 and 63 each make the array deeper.
+    const int32_t slots[] = {9, 40, 63};
+    const uint16_t colors[] = {Texel(31, 0, 0), Texel(0, 31, 0), Texel(0, 0, 31)};
+    for (int i = 0; i < 3; ++i) {
+        std::vector<uint16_t> picture(512 * 512, colors[i]);
+        ASSERT_TRUE(graphics->FillTextureSlot(slots[i], picture.data())) << slots[i];
+    }
+    graphics->ClearSpriteList();
+    graphics->SubmitSprite(Sprite(0, 0, 32, 32, kWhite));  // slot 3, filled before the growth
+    for (int i = 0; i < 3; ++i) {
+        SpriteRequest r = Sprite(40 * (i + 1), 0, 32, 32, kWhite);
+        r.texture = slots[i];
+        graphics->SubmitSprite(r);
+    }
+    graphics->DrawFrame();
+    EXPECT_EQ(At(16, 16), kWhiteRgb);
+    const Rgb want[] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}};
+    for (int i = 0; i < 3; ++i)
+        ExpectNear(At(40 * (i + 1) + 16, 16), want[i], 0, "slot " + std::to_string(slots[i]));
+}
+
 TEST_F(GraphicsRenderTest, AnEmptyListShowsTheClearedFrame) {
     graphics->ClearSpriteList();
     graphics->SubmitSprite(Sprite(0, 0, 1280, 720, kWhite));
