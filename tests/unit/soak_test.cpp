@@ -1,0 +1,284 @@
+// A million frames of the real scene code through RunGame, on the fake
+// platform, with seeded random keys: games from the title, the ranking and
+// options windows (every option may change, the display mode and the timer
+// included), the pause. Cheap invariants are checked after every frame. It
+// takes minutes, so it is disabled; run it by hand, best under the sanitizers:
+//   tessary_tests --gtest_also_run_disabled_tests --gtest_filter='*SceneSoak*'
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <random>
+
+#include "app/Scenes.h"
+#include "app/Startup.h"
+#include "graphics/CDx_Gr.h"
+#include "input/CXi.h"
+#include "menu/CTitleIcDX.h"
+#include "play/Board.h"
+#include "play/PlayState.h"
+#include "support/DataFolder.h"
+#include "support/FakePlatform.h"
+#include "support/TempFolder.h"
+#include "world/Game.h"
+#include "world/MapSceneEntity.h"
+#include "world/System.h"
+
+namespace {
+
+constexpr int kFrames = 1'000'000;
+
+bool OneOf(int32_t value, std::initializer_list<int32_t> allowed) {
+    for (const int32_t a : allowed) {
+        if (value == a)
+            return true;
+    }
+    return false;
+}
+
+bool Within(int32_t value, int32_t low, int32_t high) {
+    return value >= low && value <= high;
+}
+
+// The board of a game in progress: codes 0..9, walls and floor whole, the row
+// below the floor empty, and the falling piece inside the walls.
+testing::AssertionResult BoardIntact(const PlayState& play) {
+    for (int32_t index = 0; index < PlayState::kCells; ++index) {
+        const int32_t row = index / PlayState::kColumns, column = index % PlayState::kColumns;
+        const int32_t code = play.board[index];
+        const bool wall = row == 28 || (row < 28 && (column == 0 || column == 11));
+        if (!Within(code, 0, 9) || (wall && code != 9) || (row == 29 && code != 0))
+            return testing::AssertionFailure() << "code " << code << " at " << row << "," << column;
+    }
+    if (!Within(play.queue[0], 0, 7) || !Within(play.rotation, 0, 3))
+        return testing::AssertionFailure() << "piece " << play.queue[0] << "/" << play.rotation;
+    if (play.pieceX < 0 || play.pieceY < 0 || play.pieceX % 24 != 0 || play.pieceY % 24 != 0)
+        return testing::AssertionFailure() << "box at " << play.pieceX << "," << play.pieceY;
+    const ShapeBox& shape = ShapeTable[play.queue[0] + 1][play.rotation];
+    for (int32_t i = 0; i < PlayState::kBoxCells; ++i) {
+        const int32_t column = play.pieceX / 24 + i % 4, row = play.pieceY / 24 + i / 4;
+        if (shape[i] != 0 && (!Within(column, 1, 10) || row > 27))
+            return testing::AssertionFailure() << "piece cell at " << row << "," << column;
+    }
+    if (!Within(play.level, 0, 9))
+        return testing::AssertionFailure() << "level " << play.level;
+    return testing::AssertionSuccess();
+}
+
+// The records between two frames: every state machine in one of its states,
+// every setting in its range, the ranking in order, the sprite list never full.
+testing::AssertionResult RecordsIntact(const Game& game) {
+    const System& system = *game.system;
+    const MapSceneEntity& world = *game.mapScene;
+    const MenuState& m = world.menuState;
+    const auto phase = {0, 1, 2, 4, 8, 16};
+    if (!OneOf(world.sceneState, {1, 4}))
+        return testing::AssertionFailure() << "scene state " << world.sceneState;
+    if (!OneOf(m.titleState, phase) || !OneOf(m.windowState, phase) ||
+        !OneOf(m.pauseState, phase) || !Within(m.titleAnim, 0, 8) || !Within(m.windowAnim, 0, 8) ||
+        !Within(m.pauseAnim, 0, 8) || !Within(m.mainCursor, 0, 2) || !Within(m.optionRow, 0, 10))
+        return testing::AssertionFailure()
+               << "menu " << m.titleState << "/" << m.windowState << "/" << m.pauseState
+               << " anims " << m.titleAnim << "/" << m.windowAnim << "/" << m.pauseAnim
+               << " cursor " << m.mainCursor << " row " << m.optionRow;
+    if (world.fadeLevel % 5 != 0 || !Within(world.colorIndex, 0, 9))
+        return testing::AssertionFailure()
+               << "fade " << int{world.fadeLevel} << " colour " << world.colorIndex;
+    if (!Within(system.timerMode, 0, 3) || !Within(system.screenMode, 0, 1) ||
+        !Within(system.bgmVolume, 0, 10000) || !Within(system.seVolume, 0, 10000))
+        return testing::AssertionFailure()
+               << "timer " << system.timerMode << " screen " << system.screenMode << " volumes "
+               << system.bgmVolume << "/" << system.seVolume;
+    const int32_t lastValue[] = {1, 1, 3, 1, 20, 20, 9, 9, 9, 9, 9};
+    for (int32_t row = 0; row < 11; ++row) {
+        if (!Within(system.optionValues[row], 0, lastValue[row]))
+            return testing::AssertionFailure()
+                   << "row " << row << " value " << system.optionValues[row];
+    }
+    for (int32_t i = 1; i < 10; ++i) {
+        if (world.rankingTable.scores[i] > world.rankingTable.scores[i - 1])
+            return testing::AssertionFailure() << "ranking out of order at place " << i + 1;
+    }
+    if (game.graphics->SpriteCount() >= CDx_Gr::kMaxVisible)
+        return testing::AssertionFailure() << "sprite list full: " << game.graphics->SpriteCount();
+    return testing::AssertionSuccess();
+}
+
+// Random keys, each choice held for a few frames: on the title mostly the
+// cursor, DECISION and the value keys; in play mostly the soft drop, so that
+// games end, with shifts, turns and now and then the pause.
+class RandomPlayer {
+public:
+    explicit RandomPlayer(uint32_t seed) : random_(seed) {}
+
+    void NextFrame(ScriptedKeyboard& keys, bool inPlay, bool paused) {
+        if (--hold_ > 0)
+            return;
+        keys.ReleaseAll();
+        const uint32_t r = random_() % 100;
+        hold_ = 1 + static_cast<int>(random_() % 6);
+        if (paused) {
+            // A pause is left again after a few choices.
+            if (r < 20)
+                keys.Hold('A');
+        } else if (inPlay) {
+            if (r < 40) {
+                keys.Hold(CXi::kVkDown);
+                hold_ += static_cast<int>(random_() % 30);
+            } else if (r < 55) {
+                keys.Hold(CXi::kVkLeft);
+            } else if (r < 70) {
+                keys.Hold(CXi::kVkRight);
+            } else if (r < 80) {
+                keys.Hold(Pick({'Z', 'C', CXi::kVkUp}));
+            } else if (r < 87) {
+                keys.Hold('X');
+            } else if (r < 88) {
+                keys.Hold('A');
+            } else if (r < 89) {
+                keys.Hold('S');
+            }
+        } else {
+            if (r < 25) {
+                keys.Hold(CXi::kVkDown);
+            } else if (r < 35) {
+                keys.Hold(CXi::kVkUp);
+            } else if (r < 55) {
+                keys.Hold(Pick({'Z', 'C'}));
+            } else if (r < 65) {
+                keys.Hold(CXi::kVkLeft);
+            } else if (r < 75) {
+                keys.Hold(CXi::kVkRight);
+            } else if (r < 78) {
+                keys.Hold(Pick({'X', 'A', 'S'}));
+            }
+        }
+    }
+
+private:
+    uint8_t Pick(std::initializer_list<uint8_t> keys) {
+        return keys.begin()[random_() % keys.size()];
+    }
+
+    std::mt19937 random_;
+    int hold_ = 0;
+};
+
+struct Counts {
+    int games = 0;
+    int rankingVisits = 0;
+    int optionsVisits = 0;
+    int pauses = 0;
+    int displaySwitches = 0;
+    int timerChanges = 0;
+    uint32_t mostSprites = 0;
+};
+
+TEST(DISABLED_SceneSoak, MillionFramesThroughTitleGamesAndWindows) {
+    TempFolder folder;
+    folder.Write("dir.txt", {0xFF, 0xFE, 'd', 0, 'a', 0, 't', 0, 'a', 0, '\\', 0});
+    testdata::WriteDataFolder(folder);
+    title_menu::ResetTitleStatics();
+
+    FakePlatform fake;
+    fake.process.executable = folder.Path("tessary");
+    fake.calendar.now = 1'743'743'167;
+    // A busy-waiting timer mode polls the counter until the frame is over:
+    // coarser steps keep each frame's wait to a few hundred reads.
+    fake.clock.counterReadCostUs = 100;
+    Scenes scenes(fake.calendar);
+    const SceneFrames real = scenes.Frames();
+    RandomPlayer player(20'240'601);
+    Counts counts;
+    int frames = 0;
+    bool closing = false;
+    // The fields compared with the previous frame.
+    int32_t sceneBefore = 1, timerBefore = 0, screenBefore = 0;
+    MenuState menuBefore;
+
+    const auto report = [&](const char* when) {
+        std::printf(
+            "scene soak, %s: %d frames, %d games, %d ranking and %d options visits, %d "
+            "pauses, %d display-mode and %d timer changes, at most %u sprites a frame\n",
+            when, frames, counts.games, counts.rankingVisits, counts.optionsVisits, counts.pauses,
+            counts.displaySwitches, counts.timerChanges, counts.mostSprites);
+        std::fflush(stdout);
+    };
+    const auto close = [&] {
+        closing = true;
+        fake.keyboard.ReleaseAll();
+        fake.window.PostMessage({platform::MessageId::kCommand, platform::kCommandClose});
+    };
+    const auto afterFrame = [&](Game& game) {
+        if (closing)
+            return;
+        ++frames;
+        const MapSceneEntity& world = *game.mapScene;
+        const MenuState& m = world.menuState;
+        const PlayState& play = scenes.playState();
+        testing::AssertionResult intact = RecordsIntact(game);
+        if (intact && world.sceneState == 4 && play.started != 0)
+            intact = BoardIntact(play);
+        if (!intact) {
+            ADD_FAILURE() << "frame " << frames << ": " << intact.message();
+            close();
+            return;
+        }
+        if (sceneBefore == 4 && world.sceneState == 1)
+            ++counts.games;
+        if (menuBefore.windowState == 0 && m.windowState == 1)
+            ++(m.mainCursor == 1 ? counts.rankingVisits : counts.optionsVisits);
+        if (world.sceneState == 4 && menuBefore.pauseState == 0 && m.pauseState == 1)
+            ++counts.pauses;
+        counts.displaySwitches += game.system->screenMode != screenBefore;
+        counts.timerChanges += game.system->timerMode != timerBefore;
+        counts.mostSprites = std::max(counts.mostSprites, game.graphics->SpriteCount());
+        sceneBefore = world.sceneState;
+        menuBefore = m;
+        timerBefore = game.system->timerMode;
+        screenBefore = game.system->screenMode;
+        if (frames % 60 == 0)
+            ++fake.calendar.now;
+
+        if (frames % 100'000 == 0 && frames < kFrames)
+            report("so far");
+        if (frames >= kFrames) {
+            close();
+            return;
+        }
+        player.NextFrame(fake.keyboard, world.sceneState == 4,
+                         world.sceneState == 4 && m.paused != 0);
+    };
+    SceneFrames watched;
+    watched.title = [&](Game& game) {
+        const int result = real.title(game);
+        afterFrame(game);
+        return result;
+    };
+    watched.play = [&](Game& game) {
+        const int result = real.play(game);
+        afterFrame(game);
+        return result;
+    };
+
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(RunGame(fake.platform, watched), 0);
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    char when[64];
+    std::snprintf(when, sizeof when, "%.0f s, %.0f frames a second", seconds, frames / seconds);
+    report(when);
+
+    EXPECT_EQ(frames, kFrames);
+    EXPECT_TRUE(fake.dialogs.shown.empty());
+    EXPECT_TRUE(folder.Exists("Game.ini"));
+    // The run went everywhere it was meant to.
+    EXPECT_GE(counts.games, 20);
+    EXPECT_GE(counts.rankingVisits, 20);
+    EXPECT_GE(counts.optionsVisits, 20);
+    EXPECT_GE(counts.pauses, 20);
+}
+
+}  // namespace
