@@ -94,13 +94,11 @@ screen_median() {
         END { if (median != "") print median; else if (single != "") print single }' \
         <<<"$screens_csv"
 }
-title_wall=""
 for screen in title options play; do
     wall="" thread="" process=""
     read -r wall thread < <(screen_median "BM_Screen/$screen/thread_cpu") || true
     read -r _ process < <(screen_median "BM_Screen/$screen/process_cpu") || true
     [[ -n "${thread:-}" && -n "${process:-}" ]] || die "no medians for $screen from bench_screens"
-    [[ $screen == title ]] && title_wall=$wall
     row "CPU per frame, $screen screen" \
         "$(printf 'main thread %.2f ms, process %.2f ms, wall %.2f ms' "$thread" "$process" "$wall")" \
         "wall ≤ 8.3 ms (half a frame)" \
@@ -213,25 +211,32 @@ for mode in $latency_modes; do
     read -r period missed < <(awk -v out="$E2E_ROOT/latency.txt" '
         FNR == 1 { file++ }
         file == 1 && $1 == "press" { s[++n] = $3 }
-        file == 2 && /^tessary: key press read, frame [0-9]+ presented at [0-9]+ ns$/ {
-            f[++m] = $6; t[m] = $9 }
+        file == 2 && /^tessary: key press read at [0-9]+ ns, frame [0-9]+ presented at [0-9]+ ns$/ {
+            r[++m] = $6; f[m] = $9; t[m] = $12 }
         END {
             j = 1
             for (i = 1; i <= n; i++) {
                 while (j <= m && t[j] < s[i]) j++
-                if (j <= m && (i == n || t[j] < s[i + 1])) { print (t[j] - s[i]) / 1e6 > out; j++ }
+                if (j <= m && (i == n || t[j] < s[i + 1])) {
+                    print (t[j] - s[i]) / 1e6, (t[j] - r[j]) / 1e6 > out
+                    j++
+                }
                 else missed++
             }
             printf "%.4f %d\n", (m > 1 ? (t[m] - t[1]) / (f[m] - f[1]) / 1e6 : 0), missed + 0
         }' "$E2E_ROOT/sent.txt" "$E2E_DIR/stderr.log")
     read -r median p99 max count < <(stats <"$E2E_ROOT/latency.txt")
     [[ "$count" -gt 0 ]] || die "no press of timer mode $mode reached the screen"
-    limit=$(awk -v p="$period" -v w="$title_wall" 'BEGIN { printf "%.1f", p + w }')
-    over=$(awk -v l="$limit" '$1 > l { n++ } END { print n + 0 }' "$E2E_ROOT/latency.txt")
+    # Each press against its own limit: one frame period plus the work of the
+    # frame that showed it (from its input read to its present); also the
+    # longest wait before a read and the longest such frame.
+    read -r over wait work < <(awk -v p="$period" '
+        { if ($1 > p + $2) n++; if ($1 - $2 > w) w = $1 - $2; if ($2 > k) k = $2 }
+        END { printf "%d %.1f %.1f\n", n, w, k }' "$E2E_ROOT/latency.txt")
     row "Input latency, timer mode $mode (${mode_names[mode]})" \
-        "$(printf 'median %.1f ms, 99th percentile %.1f ms, max %.1f ms (%d of %d presses seen, %d over the limit)' \
-            "$median" "$p99" "$max" "$count" "$presses" "$over")" \
-        "max ≤ $limit ms (period $(printf '%.2f' "$period") + title frame $(printf '%.2f' "$title_wall"))" \
+        "$(printf 'median %.1f ms, 99th percentile %.1f ms, max %.1f ms (%d of %d presses seen, %d over their limit; longest wait for the input read %.1f ms, longest frame from read to present %.1f ms)' \
+            "$median" "$p99" "$max" "$count" "$presses" "$over" "$wait" "$work")" \
+        "each ≤ period $(printf '%.2f' "$period") ms + its frame's read-to-present time" \
         "xkey_sender (XTest, monotonic ns at flush) to the program's trace of the first frame showing the press (TESSARY_TRACE), Down on the title under Xvfb"
     note "  period $period ms, median $median ms, max $max ms, $missed missed"
 done

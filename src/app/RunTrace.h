@@ -2,9 +2,10 @@
 // RunTrace: what the program tells the benchmarks and the soak runs on
 // standard error when TESSARY_TRACE is set. Every line starts "tessary: ":
 //   "frame N presented at T ns"            every kFrameStride-th frame
-//   "key press read, frame N presented at T ns"
+//   "key press read at R ns, frame N presented at T ns"
 //                                          a frame whose input read saw a key
-//                                          go down that was up at its read before
+//                                          go down that was up at its read
+//                                          before; R is when it was read
 // T is the monotonic clock in nanoseconds, the same clock a driver outside
 // the program reads, so a key sent at a known moment can be matched with the
 // first frame that showed it.
@@ -18,15 +19,20 @@
 // The keyboard as the game reads it, noting when a read finds a key newly down.
 class TracingKeyboard final : public platform::Keyboard {
 public:
-    explicit TracingKeyboard(platform::Keyboard& keyboard) : keyboard_(keyboard) {}
+    // now gives the monotonic clock in nanoseconds.
+    TracingKeyboard(platform::Keyboard& keyboard, std::function<uint64_t()> now)
+        : keyboard_(keyboard), now_(std::move(now)) {}
     bool AsyncKeyState(uint8_t virtualKey) override;
-    // Whether a key went down since the last call, and forgets it.
-    bool TakeNewPress();
+    // Whether a key went down since the last call, with the time of the first
+    // read that saw one in *readAt; forgets it.
+    bool TakeNewPress(uint64_t* readAt);
 
 private:
     platform::Keyboard& keyboard_;
+    std::function<uint64_t()> now_;
     bool down_[256] = {};
     bool newPress_ = false;
+    uint64_t readAt_ = 0;
 };
 
 class RunTrace {

@@ -32,7 +32,7 @@ int main() {
     // and when frames and key presses reach the screen (see RunTrace).
     const bool startupTrace = std::getenv("TESSARY_STARTUP_TRACE") != nullptr;
     const bool runTrace = std::getenv("TESSARY_TRACE") != nullptr;
-    TracingKeyboard tracingKeyboard(keyboard);
+    TracingKeyboard tracingKeyboard(keyboard, &platform::SystemClock::MonotonicNanoseconds);
     RunTrace trace(tracingKeyboard, &platform::SystemClock::MonotonicNanoseconds, stderr);
     bool firstPresent = true;
     if (startupTrace || runTrace) {
