@@ -52,18 +52,6 @@ export ALSOFT_DRIVERS=null  # a real-time sound device without a sound card
 PACING_BYTES=("2=0" "3=0" "18=3" "20=0")
 PACING_SHOWN="0 0 3 0"
 
-# A 1280x720 mask, white where the logo's two pieces are opaque: the part of
-# the title that never moves and that any window over the title dims.
-make_logo_mask() {
-    local out=$1 pictures=$E2E_DIR/$PICTURES/tex_0002.png
-    convert -size 1280x720 xc:black \
-        \( "$pictures" -crop 160x40+0+0 +repage -filter point -resize 480x120\! -alpha extract \) \
-        -geometry +446+144 -compose lighten -composite \
-        \( "$pictures" -crop 136x40+0+48 +repage -filter point -resize 408x120\! -alpha extract \) \
-        -geometry +644+144 -compose lighten -composite \
-        -threshold 50% "$out"
-}
-
 # The regions a screenshot is measured in, and what the README's screens (or
 # text drawn from the glyph sheet) show there.
 REGION_SCORE=140x50+60+35     # the SCORE label of the play screen

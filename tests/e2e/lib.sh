@@ -245,16 +245,25 @@ masked_pixels_differing() {
 # A picture of the data folder is a 512x512 palette PNG; index 0 is see-through.
 PICTURES=data/grp
 
-# Makes a 1280x720 mask, white where the title's still parts are opaque: the
-# logo (two pieces, drawn three times their size) and the two items at rest
-# (ranking and options, while the cursor is on start).
-make_title_mask() {
+# A 1280x720 mask, white where the logo's two pieces are opaque (drawn three
+# times their size): the part of the title that never moves.
+make_logo_mask() {
     local out=$1 pictures=$E2E_DIR/$PICTURES/tex_0002.png
     convert -size 1280x720 xc:black \
         \( "$pictures" -crop 160x40+0+0 +repage -filter point -resize 480x120\! -alpha extract \) \
         -geometry +446+144 -compose lighten -composite \
         \( "$pictures" -crop 136x40+0+48 +repage -filter point -resize 408x120\! -alpha extract \) \
         -geometry +644+144 -compose lighten -composite \
+        -threshold 50% "$out"
+}
+
+# Makes a 1280x720 mask, white where the title's still parts are opaque: the
+# logo and the two items at rest (ranking and options, while the cursor is on
+# start).
+make_title_mask() {
+    local out=$1 pictures=$E2E_DIR/$PICTURES/tex_0002.png
+    make_logo_mask "$out"
+    convert "$out" \
         \( "$pictures" -crop 96x32+160+32 +repage -filter point -resize 288x96\! -alpha extract \) \
         -geometry +512+504 -compose lighten -composite \
         \( "$pictures" -crop 96x32+160+64 +repage -filter point -resize 288x96\! -alpha extract \) \
