@@ -517,11 +517,13 @@ for pair in "${PACING_BYTES[@]}"; do
     [[ $value == "${pair#*=}" ]] || e2e_fail "Game.ini byte ${pair%%=*} is $value, not ${pair#*=}"
 done
 
-# RSS: the sample at one minute (the first, on a shorter run), the last, the most.
-read -r rss_first rss_last rss_max < <(awk '
+# RSS: the sample at one minute (the first, on a shorter run, where the
+# program may still be loading: its growth is shown but not judged), the
+# last, the most.
+read -r rss_first rss_last rss_max rss_minute < <(awk '
     NR == 1 || (!found && $1 >= 60) { first = $2; if ($1 >= 60) found = 1 }
     { last = $2; if ($2 > max) max = $2 }
-    END { print first, last, max }' "$rss_log")
+    END { print first, last, max, found + 0 }' "$rss_log")
 [[ -n $rss_first ]] || e2e_fail "no RSS sample"
 growth=$((rss_last - rss_first))
 growth_pct=$(calc "100 * $growth / $rss_first")
@@ -542,5 +544,7 @@ printf '%-34s %s\n' "RSS maximum (kB)" "$rss_max"
 printf '%-34s %s kB (%.2f %%)\n' "RSS growth after the first minute" "$growth" "$growth_pct"
 printf '%-34s %s\n' "exit code after Esc" "$EXIT_CODE"
 
-holds "$growth_pct > 10" && e2e_fail "RSS grew by $growth_pct % after the first minute"
+[[ $rss_minute == 1 ]] && holds "$growth_pct > 10" &&
+    e2e_fail "RSS grew by $growth_pct % after the first minute"
+[[ $rss_minute == 1 ]] || echo "(the run was shorter than a minute: the growth is not judged)"
 echo "PASS"
