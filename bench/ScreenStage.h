@@ -17,14 +17,14 @@
 #include <string_view>
 
 #include "base/WideText.h"
-#include "graphics/CDx_Gr.h"
+#include "graphics/Graphics.h"
 #include "platform/Dialogs.h"
 #include "platform/Files.h"
 #include "platform/GlDevice.h"
 #include "platform/SdlWindow.h"
 #include "resources/LoadResources.h"
-#include "world/Game.h"
-#include "world/MapSceneEntity.h"
+#include "app/Game.h"
+#include "world/WorldState.h"
 #include "world/System.h"
 
 namespace bench {
@@ -83,7 +83,7 @@ struct ScreenStage {
     // The title with its items open, the cursor on options, and the options
     // window fully open on the effect-volume row when optionsOpen is set.
     void ShowTitle(bool optionsOpen) {
-        MapSceneEntity& world = *game->mapScene;
+        WorldState& world = *game->world;
         world.sceneState = 1;
         world.loadingFlag = 0;
         world.fadeLevel = 0;

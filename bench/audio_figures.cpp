@@ -31,7 +31,7 @@
 #include <thread>
 #include <vector>
 
-#include "audio/CXa2.h"
+#include "audio/Audio.h"
 #include "base/WideText.h"
 #include "platform/AlDevice.h"
 #include "platform/Clock.h"
@@ -129,7 +129,7 @@ struct Setup {
         system.bgmVolume = 10000;
         system.seVolume = 10000;
         audio.Link(&system);
-        if (audio.CreateEngine(device, clock, dialogs) != CXa2::kOk || system.soundDisabled != 0) {
+        if (audio.CreateEngine(device, clock, dialogs) != Audio::kOk || system.soundDisabled != 0) {
             std::fprintf(stderr, "no sound device\n");
             std::exit(1);
         }
@@ -153,7 +153,7 @@ struct Setup {
     std::string folder;
     System system;
     PrintingDialogs dialogs;
-    CXa2 audio;
+    Audio audio;
 };
 
 const int kOrder[] = {1, 2, 3, 7, 2, 1, 7, 3};

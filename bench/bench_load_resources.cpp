@@ -19,9 +19,9 @@
 #include <memory>
 #include <string>
 
-#include "audio/CXa2.h"
+#include "audio/Audio.h"
 #include "base/WideText.h"
-#include "graphics/CDx_Gr.h"
+#include "graphics/Graphics.h"
 #include "platform/AlDevice.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
@@ -29,7 +29,7 @@
 #include "platform/GlDevice.h"
 #include "platform/SdlWindow.h"
 #include "resources/LoadResources.h"
-#include "world/Game.h"
+#include "app/Game.h"
 #include "world/System.h"
 
 namespace {
@@ -99,7 +99,7 @@ void BM_LoadResources(benchmark::State& state) {
             return;
         }
         if (soundMode != 0 &&
-            game.audio->CreateEngine(run->sound, stage.clock, stage.dialogs) != CXa2::kOk) {
+            game.audio->CreateEngine(run->sound, stage.clock, stage.dialogs) != Audio::kOk) {
             state.SkipWithError("no loopback sound device");
             return;
         }

@@ -6,7 +6,7 @@
 //                                (background, logo, items, window frame, the
 //                                options window's apply step and drawing,
 //                                fade, masks, diagnostic line), then
-//                                CDx_Gr::RenderFrame on the real GL device
+//                                Graphics::RenderFrame on the real GL device
 //                                (llvmpipe where there is no GPU) with the
 //                                real pictures of build/game/data, and a wait
 //                                until the GPU has finished it. Wall-clock
@@ -31,9 +31,9 @@
 #include <benchmark/benchmark.h>
 
 #include "ScreenStage.h"
-#include "graphics/CDx_Gr.h"
-#include "menu/CTitleIcDX.h"
-#include "world/Game.h"
+#include "graphics/Graphics.h"
+#include "scenes/TitleScene.h"
+#include "app/Game.h"
 
 namespace {
 

@@ -20,14 +20,14 @@
 #include <memory>
 #include <new>
 
-#include "audio/CXa2.h"
-#include "graphics/CDx_Gr.h"
-#include "input/CXi.h"
+#include "audio/Audio.h"
+#include "graphics/Graphics.h"
+#include "input/InputSampler.h"
 #include "platform/Clock.h"
 #include "play/PlayState.h"
-#include "world/Game.h"
-#include "world/MapSceneEntity.h"
-#include "world/PlayScene.h"
+#include "app/Game.h"
+#include "world/WorldState.h"
+#include "scenes/PlayScene.h"
 #include "world/System.h"
 
 // Every heap allocation of the process is counted. (GCC takes the replaced
@@ -83,7 +83,7 @@ PlayState WorstPlayState() {
 void BM_PlayFrame(benchmark::State& state) {
     auto game = std::make_unique<Game>();
     System& system = *game->system;
-    MapSceneEntity& world = *game->mapScene;
+    WorldState& world = *game->world;
     game->graphics->Link(&system, &world, nullptr, nullptr);
     game->input->Link(&system, &world);
     game->audio->Link(&system);

@@ -1,6 +1,6 @@
 // One whole frame of each screen the player sees, on the real GL device
 // (llvmpipe where there is no GPU) with the real pictures of build/game/data:
-// the scene's frame function, then CDx_Gr::RenderFrame and a wait until the
+// the scene's frame function, then Graphics::RenderFrame and a wait until the
 // device has finished it.
 //
 //   BM_Screen/title/...    the title with its items open
@@ -26,14 +26,14 @@
 #include <utility>
 
 #include "ScreenStage.h"
-#include "graphics/CDx_Gr.h"
-#include "menu/CTitleIcDX.h"
+#include "graphics/Graphics.h"
+#include "scenes/TitleScene.h"
 #include "platform/Clock.h"
 #include "play/Board.h"
 #include "play/PlayState.h"
-#include "world/Game.h"
-#include "world/MapSceneEntity.h"
-#include "world/PlayScene.h"
+#include "app/Game.h"
+#include "world/WorldState.h"
+#include "scenes/PlayScene.h"
 #include "world/System.h"
 
 namespace {
@@ -59,7 +59,7 @@ struct PlayStage {
     std::unique_ptr<PlayState> start;
 
     explicit PlayStage(Game& game) {
-        MapSceneEntity& world = *game.mapScene;
+        WorldState& world = *game.world;
         // What the title's hand-over leaves: the play scene fading in.
         world.menuState = MenuState{};
         world.objectTable[0].member(3) = 1296;
@@ -99,7 +99,7 @@ void BM_Screen(benchmark::State& state) {
     std::unique_ptr<PlayStage> play;
     if (screen == kPlay) {
         play = std::make_unique<PlayStage>(game);
-        if (game.mapScene->fadeLevel != 0 || play->start->gameOverCounter != 0) {
+        if (game.world->fadeLevel != 0 || play->start->gameOverCounter != 0) {
             state.SkipWithError("the game in progress did not come out as planned");
             return;
         }

@@ -27,12 +27,12 @@
 #include <vector>
 
 #include "base/WideText.h"
-#include "graphics/CDx_Gr.h"
+#include "graphics/Graphics.h"
 #include "graphics/Quads.h"
 #include "platform/Files.h"
 #include "platform/GlDevice.h"
 #include "platform/SdlWindow.h"
-#include "world/MapSceneEntity.h"
+#include "world/WorldState.h"
 #include "world/System.h"
 
 // Every heap allocation of the process is counted. (GCC takes the replaced
@@ -128,9 +128,9 @@ std::vector<SpriteRequest> WindowFrame(Text textKind) {
 
 void BM_SubmitSprite(benchmark::State& state) {
     auto system = std::make_unique<System>();
-    auto world = std::make_unique<MapSceneEntity>();
+    auto world = std::make_unique<WorldState>();
     world->angleTable.Fill();
-    auto graphics = std::make_unique<CDx_Gr>();
+    auto graphics = std::make_unique<Graphics>();
     graphics->Link(system.get(), world.get(), nullptr, nullptr);
     std::vector<SpriteRequest> frame = WindowFrame(Text::kWhite);
     for (size_t i = 0; i < frame.size(); i += 16) {  // a few turned and scaled quads as well
@@ -159,8 +159,8 @@ struct Device {
     platform::SdlWindow window;
     platform::GlDevice gpu;
     std::unique_ptr<System> system = std::make_unique<System>();
-    std::unique_ptr<MapSceneEntity> world = std::make_unique<MapSceneEntity>();
-    std::unique_ptr<CDx_Gr> graphics = std::make_unique<CDx_Gr>();
+    std::unique_ptr<WorldState> world = std::make_unique<WorldState>();
+    std::unique_ptr<Graphics> graphics = std::make_unique<Graphics>();
     bool ready = false;
 
     Device() {

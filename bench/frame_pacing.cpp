@@ -18,11 +18,11 @@
 #include <vector>
 
 #include "app/FrameLoop.h"
-#include "app/WindowProc.h"
+#include "app/WindowEvents.h"
 #include "platform/Clock.h"
 #include "platform/Platform.h"
-#include "world/Game.h"
-#include "world/MapSceneEntity.h"
+#include "app/Game.h"
+#include "world/WorldState.h"
 #include "world/System.h"
 
 namespace {
@@ -143,7 +143,7 @@ Figures Measure(int mode, int frames) {
         starts.push_back(NowMs());
         return 1;
     };
-    WindowProc proc(game, window);
+    WindowEvents proc(game, window);
     FrameLoop loop(game, p, proc, scenes);
     for (int i = 0; i < 30; ++i)
         loop.RunPass();  // settle

@@ -11,7 +11,7 @@
 #include <filesystem>
 #include <string>
 
-#include "audio/CXa2.h"
+#include "audio/Audio.h"
 #include "base/WideText.h"
 #include "platform/AlDevice.h"
 #include "platform/Clock.h"
@@ -67,7 +67,7 @@ struct SoundRig {
     QuietDialogs dialogs;
     platform::SystemClock clock;
     platform::AlLoopbackDevice device;
-    CXa2 audio;
+    Audio audio;
 };
 
 }  // namespace fuzz

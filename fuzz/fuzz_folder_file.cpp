@@ -6,17 +6,17 @@
 #include <memory>
 
 #include "base/WideText.h"
-#include "persist/CLoadFile.h"
-#include "world/MapSceneEntity.h"
+#include "persist/SettingsFile.h"
+#include "world/WorldState.h"
 #include "world/System.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     auto system = std::make_unique<System>();
-    CLoadFile file(system.get(), nullptr, nullptr);
+    SettingsFile file(system.get(), nullptr, nullptr);
     file.DecodeFolderText(data, size);
 
     const size_t length = base::WideLength(system->folderText, System::kFolderTextUnits);
-    if (length > CLoadFile::kFolderTextBytes / 2)
+    if (length > SettingsFile::kFolderTextBytes / 2)
         std::abort();
     if (base::WideView(system->folderText) != base::WideView(system->folderTextCopy))
         std::abort();

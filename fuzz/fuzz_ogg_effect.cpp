@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "SoundFuzzRig.h"
-#include "audio/CXa2.h"
+#include "audio/Audio.h"
 #include "base/WideText.h"
 #include "platform/AlDevice.h"
 #include "platform/Clock.h"

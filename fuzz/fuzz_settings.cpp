@@ -6,27 +6,27 @@
 #include <cstring>
 #include <memory>
 
-#include "persist/CLoadFile.h"
-#include "world/MapSceneEntity.h"
+#include "persist/SettingsFile.h"
+#include "world/WorldState.h"
 #include "world/System.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // The file reader zeroes its buffer and reads at most the record's size.
-    uint8_t bytes[CLoadFile::kSettingsSize] = {};
+    uint8_t bytes[SettingsFile::kSettingsSize] = {};
     if (size > 0)
         std::memcpy(bytes, data, size < sizeof bytes ? size : sizeof bytes);
 
     // The world record is large and only its ranking is touched, which every
     // decode rewrites whole, so one instance serves all runs.
-    static MapSceneEntity* const mapScene = new MapSceneEntity();
+    static WorldState* const world = new WorldState();
     auto system = std::make_unique<System>();
-    CLoadFile file(system.get(), mapScene, nullptr);
+    SettingsFile file(system.get(), world, nullptr);
     file.DecodeSettings(bytes);
 
-    uint8_t first[CLoadFile::kSettingsSize];
+    uint8_t first[SettingsFile::kSettingsSize];
     file.EncodeSettings(first);
     file.DecodeSettings(first);
-    uint8_t second[CLoadFile::kSettingsSize];
+    uint8_t second[SettingsFile::kSettingsSize];
     file.EncodeSettings(second);
     if (std::memcmp(first, second, sizeof first) != 0)
         std::abort();

@@ -5,13 +5,13 @@
 #include <cstring>
 #include <memory>
 
-#include "persist/CLoadFile.h"
-#include "world/MapSceneEntity.h"
+#include "persist/SettingsFile.h"
+#include "world/WorldState.h"
 
 namespace {
 
 struct SlotFile {
-    uint8_t bytes[CLoadFile::kSlotBufferSize] = {};
+    uint8_t bytes[SettingsFile::kSlotBufferSize] = {};
 };
 
 }  // namespace
@@ -22,6 +22,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size > 0)
         std::memcpy(file->bytes, data, size < sizeof file->bytes ? size : sizeof file->bytes);
     auto slot = std::make_unique<SaveSlot>();
-    CLoadFile::DecodeSlot(file->bytes, *slot);
+    SettingsFile::DecodeSlot(file->bytes, *slot);
     return 0;
 }

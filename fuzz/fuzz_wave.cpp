@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "SoundFuzzRig.h"
-#include "audio/CXa2.h"
+#include "audio/Audio.h"
 #include "audio/WaveReader.h"
 #include "base/WideText.h"
 #include "platform/AlDevice.h"

@@ -1,12 +1,12 @@
 #include "app/FrameLoop.h"
 
-#include "app/WindowProc.h"
-#include "audio/CXa2.h"
-#include "graphics/CDx_Gr.h"
-#include "graphics/CReSur.h"
-#include "input/CXi.h"
-#include "world/Game.h"
-#include "world/MapSceneEntity.h"
+#include "app/WindowEvents.h"
+#include "audio/Audio.h"
+#include "graphics/Graphics.h"
+#include "graphics/TextureReloader.h"
+#include "input/InputSampler.h"
+#include "app/Game.h"
+#include "world/WorldState.h"
 #include "world/System.h"
 
 namespace {
@@ -18,7 +18,7 @@ constexpr uint32_t kHalfRange = 0x80000000u;
 
 }  // namespace
 
-FrameLoop::FrameLoop(Game& game, const platform::Platform& platform, WindowProc& windowProc,
+FrameLoop::FrameLoop(Game& game, const platform::Platform& platform, WindowEvents& windowProc,
                      SceneFrames scenes)
     : game_(game),
       platform_(platform),
@@ -36,7 +36,7 @@ FrameLoop::Outcome FrameLoop::Run() {
 
 FrameLoop::Outcome FrameLoop::RunPass() {
     System& system = *game_.system;
-    MapSceneEntity& world = *game_.mapScene;
+    WorldState& world = *game_.world;
     platform::Clock& clock = platform_.clock;
 
     // 1. At most one window message per pass; a queue of n takes n frames.
@@ -133,7 +133,7 @@ void FrameLoop::CheckDeviceHealth() {
 
 FrameLoop::Outcome FrameLoop::RebuildLostDevice() {
     System& system = *game_.system;
-    MapSceneEntity& world = *game_.mapScene;
+    WorldState& world = *game_.world;
     world.loadingFlag = 1;
     game_.graphics->ReleaseDevice();
     game_.graphics->ClearDevicePointers();
@@ -141,7 +141,7 @@ FrameLoop::Outcome FrameLoop::RebuildLostDevice() {
         platform_.dialogs.Show("DirectGraphicsの初期化に失敗しました。", "Message");
         return Outcome::kFailureExit;
     }
-    CReSur textures(game_.graphics.get(), &system, &world);
+    TextureReloader textures(game_.graphics.get(), &system, &world);
     if (!textures.RecreateTextures())
         return Outcome::kAbort;
     system.deviceLostRequest = 0;

@@ -13,9 +13,9 @@
 #include "platform/Platform.h"
 
 class Game;
-class WindowProc;
+class WindowEvents;
 
-// The scene frames the loop dispatches to by MapSceneEntity::sceneState.
+// The scene frames the loop dispatches to by WorldState::sceneState.
 struct SceneFrames {
     std::function<int(Game&)> title;  // state 1
     std::function<int(Game&)> play;   // state 4
@@ -35,7 +35,7 @@ public:
     static constexpr uint32_t kExtraMs[27] = {0, 1, 1, 1, 0, 1, 1, 1, 0, 1, 0, 1, 1, 1,
                                               0, 0, 1, 1, 1, 1, 0, 0, 1, 1, 1, 0, 1};
 
-    FrameLoop(Game& game, const platform::Platform& platform, WindowProc& windowProc,
+    FrameLoop(Game& game, const platform::Platform& platform, WindowEvents& windowProc,
               SceneFrames scenes);
 
     Outcome RunPass();
@@ -56,7 +56,7 @@ private:
 
     Game& game_;
     platform::Platform platform_;
-    WindowProc& windowProc_;
+    WindowEvents& windowProc_;
     SceneFrames scenes_;
     uint32_t frameStart_ = 0;
     uint32_t period_ = 0;  // performance-counter ticks per frame

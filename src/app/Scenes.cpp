@@ -1,8 +1,8 @@
 #include "app/Scenes.h"
 
-#include "menu/CTitleIcDX.h"
+#include "scenes/TitleScene.h"
 #include "play/PlayState.h"
-#include "world/PlayScene.h"
+#include "scenes/PlayScene.h"
 
 Scenes::Scenes(platform::Calendar& calendar)
     : calendar_(calendar), play_(std::make_unique<PlayState>()) {}

@@ -4,16 +4,16 @@
 #include <memory>
 #include <string>
 
-#include "app/WindowProc.h"
-#include "audio/CXa2.h"
+#include "app/WindowEvents.h"
+#include "audio/Audio.h"
 #include "base/WideText.h"
-#include "graphics/CDx_Gr.h"
-#include "input/CXi.h"
-#include "persist/CLoadFile.h"
+#include "graphics/Graphics.h"
+#include "input/InputSampler.h"
+#include "persist/SettingsFile.h"
 #include "platform/Files.h"
 #include "resources/LoadResources.h"
-#include "world/Game.h"
-#include "world/MapSceneEntity.h"
+#include "app/Game.h"
+#include "world/WorldState.h"
 #include "world/ProcessIds.h"
 #include "world/System.h"
 
@@ -80,13 +80,13 @@ int Program::Run(const SceneFrames& scenes) {
     game_ = std::make_unique<Game>();
     SetTheGame(game_.get());
     System& system = *game_->system;
-    MapSceneEntity& world = *game_->mapScene;
+    WorldState& world = *game_->world;
 
     // 5. Program folder, with its trailing separator.
     base::WideCopy(system.programFolder, platform::FolderOf(p_.process.ExecutablePath()));
 
     // 6. Settings; a missing file leaves the defaults.
-    CLoadFile files(&system, &world, &p_.dialogs);
+    SettingsFile files(&system, &world, &p_.dialogs);
     files.LoadSettings(Join(system.programFolder, u"Game.ini"));
 
     // 7. Folder file: without it there is nothing to run.
@@ -94,7 +94,7 @@ int Program::Run(const SceneFrames& scenes) {
         return SilentEarlyExit();
 
     // 8. Slot files that exist are loaded; missing ones leave their slot zero.
-    for (int slot = 0; slot < MapSceneEntity::kSlots; ++slot) {
+    for (int slot = 0; slot < WorldState::kSlots; ++slot) {
         const std::u16string path = Join(system.programFolder, SlotFileName(slot));
         if (!FileOpens(path))
             continue;
@@ -160,7 +160,7 @@ int Program::Run(const SceneFrames& scenes) {
     // 22. Sound. Without a sound device the game goes on silently
     // (soundDisabled); a device whose mixing context fails ends the start-up.
     if (system.soundMode == 1 || system.soundMode == 2) {
-        if (game_->audio->CreateEngine(p_.sound, p_.streamClock, p_.dialogs) != CXa2::kOk) {
+        if (game_->audio->CreateEngine(p_.sound, p_.streamClock, p_.dialogs) != Audio::kOk) {
             p_.dialogs.Show("XAudio2の初期化に失敗しました。", "Message");
             return FailureExit();
         }
@@ -174,7 +174,7 @@ int Program::Run(const SceneFrames& scenes) {
     }
 
     // 24. The frame loop.
-    WindowProc windowProc(*game_, p_.window);
+    WindowEvents windowProc(*game_, p_.window);
     FrameLoop loop(*game_, p_, windowProc, scenes);
     switch (loop.Run()) {
         case FrameLoop::Outcome::kQuit:
@@ -190,7 +190,7 @@ int Program::Run(const SceneFrames& scenes) {
 
 int Program::OrderlyExit() {
     System& system = *game_->system;
-    CLoadFile files(&system, game_->mapScene.get(), &p_.dialogs);
+    SettingsFile files(&system, game_->world.get(), &p_.dialogs);
     if (!files.SaveSettings(Join(system.programFolder, u"Game.ini"))) {
         p_.dialogs.Show("ini書き込みに失敗しました。", "Error");
         return FailureExit();
@@ -220,7 +220,7 @@ void Program::Shutdown() {
         game_->audio->ShutdownAudio();
     game_->graphics->ReleaseDevice();
     // 5. The music tracks' files.
-    for (int track = 0; track < CXa2::kTracks; ++track) {
+    for (int track = 0; track < Audio::kTracks; ++track) {
         if (system.soundMode == 1) {
             game_->audio->CloseWaveTrack(track);
         } else if (system.soundMode == 2) {

@@ -1,13 +1,13 @@
 #include "menu/Menu.h"
 
-#include "audio/CXa2.h"
+#include "audio/Audio.h"
 #include "graphics/Quads.h"
-#include "input/CXi.h"
+#include "input/InputSampler.h"
 #include "menu/MenuDrawing.h"
 #include "menu/OptionsWindow.h"
 #include "menu/RankingWindow.h"
-#include "world/Game.h"
-#include "world/MapSceneEntity.h"
+#include "app/Game.h"
+#include "world/WorldState.h"
 #include "world/System.h"
 
 namespace title_menu {
@@ -89,12 +89,12 @@ int32_t ScrollOffset() {
 using namespace title_menu;
 
 Menu::Menu(Game& game)
-    : world_(*game.mapScene),
+    : world_(*game.world),
       input_(*game.input),
       audio_(*game.audio),
       system_(*game.system),
-      drawWorld_(*game.mapScene),
-      sprites_(game) {}
+      drawWorld_(*game.world),
+      sprites_(*game.graphics) {}
 
 void Menu::DrawTitle() {
     // The bob: 0 up to 16 and back down, one pixel a frame, loading or not.
@@ -139,7 +139,7 @@ void Menu::DrawTitle() {
 
 int32_t Menu::RunMenu() {
     MenuState& m = world_.menuState;
-    const bool decision = (system_.buttonBits & CXi::kDecision) != 0;
+    const bool decision = (system_.buttonBits & InputSampler::kDecision) != 0;
     const bool ready = world_.loadingFlag == 0;
 
     // 1. The title items.
@@ -240,9 +240,9 @@ void Menu::StepMainCursor(bool decision) {
     MenuState& m = world_.menuState;
     const int32_t dir = system_.dirBits;
     // UP counts only without DECISION; DOWN counts either way.
-    const bool up = (dir & CXi::kUp) != 0 && !decision;
-    const bool down = (dir & CXi::kDown) != 0;
-    const bool axisHeld = (dir & (CXi::kUp | CXi::kDown)) != 0;
+    const bool up = (dir & InputSampler::kUp) != 0 && !decision;
+    const bool down = (dir & InputSampler::kDown) != 0;
+    const bool axisHeld = (dir & (InputSampler::kUp | InputSampler::kDown)) != 0;
     if (!RepeatStep(m.cursorRepeat, gStatics.verticalFast, axisHeld, up || down))
         return;
     if (up)
@@ -254,10 +254,10 @@ void Menu::StepMainCursor(bool decision) {
 void Menu::StepOptionRow(bool decision) {
     MenuState& m = world_.menuState;
     const int32_t dir = system_.dirBits;
-    const bool axisHeld = (dir & (CXi::kUp | CXi::kDown)) != 0;
+    const bool axisHeld = (dir & (InputSampler::kUp | InputSampler::kDown)) != 0;
     if (!RepeatStep(m.rowRepeat, gStatics.verticalFast, axisHeld, !decision))
         return;
-    if ((dir & CXi::kUp) != 0)
+    if ((dir & InputSampler::kUp) != 0)
         m.optionRow = m.optionRow <= 0 ? kOptionRows - 1 : m.optionRow - 1;
     else
         m.optionRow = (m.optionRow + 1) % kOptionRows;
@@ -266,8 +266,8 @@ void Menu::StepOptionRow(bool decision) {
 void Menu::StepOptionValue(bool decision) {
     MenuState& m = world_.menuState;
     const int32_t dir = system_.dirBits;
-    const bool left = (dir & CXi::kLeft) != 0;
-    const bool right = (dir & CXi::kRight) != 0;
+    const bool left = (dir & InputSampler::kLeft) != 0;
+    const bool right = (dir & InputSampler::kRight) != 0;
     // Values change only in the options window: in the ranking window the
     // remembered row is hidden, and a step there would change a setting the
     // player cannot see.

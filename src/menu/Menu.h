@@ -14,12 +14,12 @@
 
 #include <cstdint>
 
-#include "graphics/CSetVerTex.h"
+#include "graphics/Graphics.h"
 
-class CXa2;
-class CXi;
+class Audio;
+class InputSampler;
 class Game;
-class MapSceneEntity;
+class WorldState;
 class System;
 
 namespace title_menu {
@@ -76,10 +76,10 @@ private:
     void HandOverToPlay();
     void DrawWindow();
 
-    MapSceneEntity& world_;
-    CXi& input_;
-    CXa2& audio_;
+    WorldState& world_;
+    InputSampler& input_;
+    Audio& audio_;
     System& system_;
-    MapSceneEntity& drawWorld_;  // the world record again: the window drawing reads it
-    CSetVerTex sprites_;
+    WorldState& drawWorld_;  // the world record again: the window drawing reads it
+    Graphics& sprites_;
 };

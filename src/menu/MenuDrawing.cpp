@@ -1,8 +1,8 @@
 #include "menu/MenuDrawing.h"
 
-#include "graphics/CSetVerTex.h"
+#include "graphics/Graphics.h"
 #include "graphics/Quads.h"
-#include "world/MapSceneEntity.h"
+#include "world/WorldState.h"
 
 namespace menu_drawing {
 namespace {
@@ -18,7 +18,7 @@ uint32_t gHighlightColor = kFirstHighlightColor;
 // One nine-slice box: the body stretched from the 16 x 16 cell at
 // (cellX, bodyY), the corners and edges from the 4 x 4 pieces of the cell at
 // (cellX, borderY).
-void DrawBox(CSetVerTex& sprites, int32_t x, int32_t y, int32_t width, int32_t height,
+void DrawBox(Graphics& sprites, int32_t x, int32_t y, int32_t width, int32_t height,
              int32_t cellX, uint32_t borderColor) {
     constexpr int32_t bodyY = 0;
     constexpr int32_t borderY = 16;
@@ -43,13 +43,13 @@ void DrawBox(CSetVerTex& sprites, int32_t x, int32_t y, int32_t width, int32_t h
 
 }  // namespace
 
-void DrawHighlight(CSetVerTex& sprites, const MapSceneEntity& world, int32_t x, int32_t y,
+void DrawHighlight(Graphics& sprites, const WorldState& world, int32_t x, int32_t y,
                    int32_t width, int32_t height) {
     DrawBox(sprites, x, y, width, height, kHighlightCellX, gHighlightColor);
     gHighlightColor = static_cast<uint32_t>(world.highlightPulse + 64) << 24 | 0xFFFFFFu;
 }
 
-void DrawWindowFrame(CSetVerTex& sprites, const MapSceneEntity& world, int32_t width,
+void DrawWindowFrame(Graphics& sprites, const WorldState& world, int32_t width,
                      int32_t height) {
     // colorIndex comes from the settings file and may hold any byte.
     const int32_t color =
@@ -65,7 +65,7 @@ void ResetHighlightColor() {
     gHighlightColor = kFirstHighlightColor;
 }
 
-void DrawText(CSetVerTex& sprites, std::u16string_view text, int32_t cells, int32_t x, int32_t y,
+void DrawText(Graphics& sprites, std::u16string_view text, int32_t cells, int32_t x, int32_t y,
               int32_t advance, int32_t width, int32_t height) {
     for (int32_t i = 0; i < cells; ++i) {
         const uint32_t c = i < static_cast<int32_t>(text.size()) ? text[i] : 0u;

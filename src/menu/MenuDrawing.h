@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <string_view>
 
-class CSetVerTex;
-class MapSceneEntity;
+class Graphics;
+class WorldState;
 
 namespace menu_drawing {
 
@@ -18,12 +18,12 @@ constexpr int32_t kWindowColors = 10;
 // A highlight box: the body stretched from the highlight cell, the border in
 // the current highlight colour. Afterwards the colour for the next call
 // follows highlightPulse: ((highlightPulse + 64) << 24) | 0xFFFFFF.
-void DrawHighlight(CSetVerTex& sprites, const MapSceneEntity& world, int32_t x, int32_t y,
+void DrawHighlight(Graphics& sprites, const WorldState& world, int32_t x, int32_t y,
                    int32_t width, int32_t height);
 
 // The window frame with its top-left corner at (208, 0), tiled from the
 // window colour colorIndex (a colour outside 0..9 draws as colour 0).
-void DrawWindowFrame(CSetVerTex& sprites, const MapSceneEntity& world, int32_t width,
+void DrawWindowFrame(Graphics& sprites, const WorldState& world, int32_t width,
                      int32_t height);
 
 // The border colour the next DrawHighlight uses, and a way back to the start
@@ -33,7 +33,7 @@ void ResetHighlightColor();
 
 // Draws `cells` glyphs of `text` from (x, y), `advance` pixels apart, each
 // width x height; cells past the end of the text show the glyph of code 0.
-void DrawText(CSetVerTex& sprites, std::u16string_view text, int32_t cells, int32_t x, int32_t y,
+void DrawText(Graphics& sprites, std::u16string_view text, int32_t cells, int32_t x, int32_t y,
               int32_t advance, int32_t width, int32_t height);
 
 }  // namespace menu_drawing

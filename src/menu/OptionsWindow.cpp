@@ -4,11 +4,11 @@
 #include <array>
 #include <string_view>
 
-#include "audio/CXa2.h"
-#include "graphics/CSetVerTex.h"
-#include "input/CXi.h"
+#include "audio/Audio.h"
+#include "graphics/Graphics.h"
+#include "input/InputSampler.h"
 #include "menu/MenuDrawing.h"
-#include "world/MapSceneEntity.h"
+#include "world/WorldState.h"
 #include "world/System.h"
 
 namespace options_window {
@@ -89,7 +89,7 @@ constexpr int32_t kDigitPitch = 30;
 constexpr int32_t kBarX = 366;
 constexpr int32_t kHighlightHeight = 20;
 
-void Draw(CSetVerTex& sprites, const Text& text, int32_t x, int32_t y, int32_t advance = kAdvance) {
+void Draw(Graphics& sprites, const Text& text, int32_t x, int32_t y, int32_t advance = kAdvance) {
     menu_drawing::DrawText(sprites, text.view(), kCells, x, y, advance, kGlyphWidth, kGlyphHeight);
 }
 
@@ -114,7 +114,7 @@ int32_t PlayableVolume(int32_t volume) {
 // direction is the only thing it needs beyond the world record.
 bool gPulseFalling = false;
 
-void StepPulse(MapSceneEntity& world) {
+void StepPulse(WorldState& world) {
     int32_t pulse = std::clamp(world.highlightPulse, 0, kPulseTop);
     if (pulse >= kPulseTop)
         gPulseFalling = true;
@@ -145,7 +145,7 @@ void ApplyVolumeValue(bool sideways, int32_t value, int32_t* volume) {
 // The four pad-button rows: LEFT or RIGHT stores the row value as the
 // function's button; with the pad in use, a button pressed on pad 0 is taken
 // at once (A, B, X, Y tested in this order: the last one held wins).
-void ApplyButtonRow(System& system, CXi& input, int32_t row, bool sideways) {
+void ApplyButtonRow(System& system, InputSampler& input, int32_t row, bool sideways) {
     const int32_t function = row - kFirstButtonRow;
     if (sideways && InRange(system.optionValues[row], 256))
         system.buttonMap[function] = static_cast<uint8_t>(system.optionValues[row]);
@@ -154,14 +154,14 @@ void ApplyButtonRow(System& system, CXi& input, int32_t row, bool sideways) {
     input.PollAllPads();
     const uint16_t buttons = input.pads[0].state.buttons;
     for (int32_t index = 0; index < kPadButtons; ++index) {
-        if ((buttons & CXi::PadButtonMask(static_cast<uint8_t>(index))) != 0) {
+        if ((buttons & InputSampler::PadButtonMask(static_cast<uint8_t>(index))) != 0) {
             system.buttonMap[function] = static_cast<uint8_t>(index);
             system.optionValues[row] = index;
         }
     }
 }
 
-void DrawBars(CSetVerTex& sprites, int32_t volume, int32_t y) {
+void DrawBars(Graphics& sprites, int32_t volume, int32_t y) {
     // A volume above 10,000 or below 0 shows a full or an empty bar.
     const int32_t marks = std::clamp(volume / kVolumeStep, 0, kVolumeMarks);
     for (int32_t j = 0; j < kVolumeMarks; ++j)
@@ -195,10 +195,10 @@ void StepOptionValue(System& system, int32_t row, bool left, bool right) {
     }
 }
 
-void RunOptionsWindow(CSetVerTex& sprites, System& system, MapSceneEntity& world, CXi& input,
-                      CXa2& audio) {
+void RunOptionsWindow(Graphics& sprites, System& system, WorldState& world, InputSampler& input,
+                      Audio& audio) {
     const int32_t row = world.menuState.optionRow;
-    const bool sideways = (system.dirBits & (CXi::kLeft | CXi::kRight)) != 0;
+    const bool sideways = (system.dirBits & (InputSampler::kLeft | InputSampler::kRight)) != 0;
     const int32_t* values = system.optionValues;
 
     // 1. The highlight borders pulse.
@@ -210,8 +210,8 @@ void RunOptionsWindow(CSetVerTex& sprites, System& system, MapSceneEntity& world
     const int32_t shownVsync = system.vsync != 0 ? 1 : 0;
     const int32_t shownTimer = system.timerMode;
     const int32_t shownFrameSkip = system.frameSkip != 0 ? 1 : 0;
-    uint8_t shownButtons[CXi::kButtons];
-    std::copy_n(system.buttonMap, CXi::kButtons, shownButtons);
+    uint8_t shownButtons[InputSampler::kButtons];
+    std::copy_n(system.buttonMap, InputSampler::kButtons, shownButtons);
 
     // 3. The selected row.
     if (InRange(row, kRows)) {
@@ -272,7 +272,7 @@ void RunOptionsWindow(CSetVerTex& sprites, System& system, MapSceneEntity& world
     if (InRange(shownTimer, 4))
         valueBox(330 + kColumn * shownTimer, 182, kColumn);
     valueBox(330 + kColumn * shownFrameSkip, 234, kColumn);
-    for (int32_t i = 0; i < CXi::kButtons; ++i) {
+    for (int32_t i = 0; i < InputSampler::kButtons; ++i) {
         if (shownButtons[i] < kButtonIndexes)
             valueBox(512 + kDigitPitch * shownButtons[i], 390 + 52 * i, kDigitPitch);
     }

@@ -5,10 +5,10 @@
 
 #include <cstdint>
 
-class CSetVerTex;
-class CXa2;
-class CXi;
-class MapSceneEntity;
+class Graphics;
+class Audio;
+class InputSampler;
+class WorldState;
 class System;
 
 namespace options_window {
@@ -22,7 +22,7 @@ void StepOptionValue(System& system, int32_t row, bool left, bool right);
 // Every frame while the options window is fully open: the apply step (the
 // highlight pulse, the live settings, volumes with their preview sound, pad
 // button capture, window colour) and the drawing of the window's content.
-void RunOptionsWindow(CSetVerTex& sprites, System& system, MapSceneEntity& world, CXi& input,
-                      CXa2& audio);
+void RunOptionsWindow(Graphics& sprites, System& system, WorldState& world, InputSampler& input,
+                      Audio& audio);
 
 }  // namespace options_window

@@ -4,7 +4,7 @@
 #include <string_view>
 
 #include "menu/MenuDrawing.h"
-#include "world/MapSceneEntity.h"
+#include "world/WorldState.h"
 
 namespace ranking_window {
 namespace {
@@ -37,7 +37,7 @@ int32_t FormatRankingLine(const RankingTable& table, int32_t row, char16_t (&lin
     return length;
 }
 
-void DrawRankingWindow(CSetVerTex& sprites, const RankingTable& table) {
+void DrawRankingWindow(Graphics& sprites, const RankingTable& table) {
     menu_drawing::DrawText(sprites, u"RANKING", kLineCells, kHeadingX, kHeadingY, kAdvance,
                            kGlyphWidth, kGlyphHeight);
     for (int32_t r = 0; r < kRows; ++r) {

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-class CSetVerTex;
+class Graphics;
 struct RankingTable;
 
 namespace ranking_window {
@@ -21,6 +21,6 @@ int32_t FormatRankingLine(const RankingTable& table, int32_t row, char16_t (&lin
 
 // The heading "RANKING" and the ten lines, each a full line of 32 x 64
 // glyphs 16 pixels apart.
-void DrawRankingWindow(CSetVerTex& sprites, const RankingTable& table);
+void DrawRankingWindow(Graphics& sprites, const RankingTable& table);
 
 }  // namespace ranking_window

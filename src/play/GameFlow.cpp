@@ -1,17 +1,17 @@
 #include "play/GameFlow.h"
 
-#include "menu/Ranking.h"
+#include "world/Ranking.h"
 #include "play/PlayScreen.h"
 #include "play/PlayState.h"
-#include "world/MapSceneEntity.h"
+#include "world/WorldState.h"
 #include "world/System.h"
 
 namespace {
 constexpr int32_t kTitleScene = 1;
 }  // namespace
 
-void RunGameOverSequence(PlayState& play, System& system, MapSceneEntity& world,
-                         platform::Calendar& calendar, CSetVerTex& sprites) {
+void RunGameOverSequence(PlayState& play, System& system, WorldState& world,
+                         platform::Calendar& calendar, Graphics& sprites) {
     if (play.gameOverCounter > 0) {
         DrawGameOverBars(sprites, play.gameOverCounter);
         ++play.gameOverCounter;
@@ -30,7 +30,7 @@ void RunGameOverSequence(PlayState& play, System& system, MapSceneEntity& world,
     }
 }
 
-void FinishGame(PlayState& play, System& system, MapSceneEntity& world,
+void FinishGame(PlayState& play, System& system, WorldState& world,
                 platform::Calendar& calendar) {
     // The music stops; the next game's first frame selects the play music again.
     world.bgmSwitchRequest = 1;

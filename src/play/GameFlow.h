@@ -7,8 +7,8 @@
 #include <cstdint>
 
 struct PlayState;
-class CSetVerTex;
-class MapSceneEntity;
+class Graphics;
+class WorldState;
 class System;
 
 namespace platform {
@@ -22,8 +22,8 @@ constexpr uint8_t kFadeBlack = 255;
 // One frame of the sequence, after the board has been drawn and only while the
 // pause is closed: bars for the frames so far, the counter, the picture, the
 // fade request and, once the screen is black, FinishGame.
-void RunGameOverSequence(PlayState& play, System& system, MapSceneEntity& world,
-                         platform::Calendar& calendar, CSetVerTex& sprites);
+void RunGameOverSequence(PlayState& play, System& system, WorldState& world,
+                         platform::Calendar& calendar, Graphics& sprites);
 
-void FinishGame(PlayState& play, System& system, MapSceneEntity& world,
+void FinishGame(PlayState& play, System& system, WorldState& world,
                 platform::Calendar& calendar);

@@ -1,6 +1,6 @@
 #include "play/PieceControl.h"
 
-#include "input/CXi.h"
+#include "input/InputSampler.h"
 #include "play/Board.h"
 #include "play/PieceGenerator.h"
 #include "play/PlayState.h"
@@ -29,9 +29,9 @@ void TurnOnce(PlayState& play, bool held, int32_t& latch, int32_t step) {
 }  // namespace
 
 void MoveSideways(PlayState& play, int32_t dirBits, int32_t buttonBits) {
-    const bool left = (dirBits & CXi::kLeft) != 0;
-    const bool right = (dirBits & CXi::kRight) != 0;
-    if (play.moveRepeat == kRepeatReady && (buttonBits & CXi::kDecision) == 0) {
+    const bool left = (dirBits & InputSampler::kLeft) != 0;
+    const bool right = (dirBits & InputSampler::kRight) != 0;
+    if (play.moveRepeat == kRepeatReady && (buttonBits & InputSampler::kDecision) == 0) {
         if (left) {
             if (play.leftBlocked == 0) {
                 play.pieceX -= kCellPixels;
@@ -59,14 +59,14 @@ void MoveSideways(PlayState& play, int32_t dirBits, int32_t buttonBits) {
 }
 
 void Rotate(PlayState& play, int32_t buttonBits) {
-    TurnOnce(play, (buttonBits & CXi::kDecision) != 0, play.rotateRightLatch, 1);
-    TurnOnce(play, (buttonBits & CXi::kCancellation) != 0, play.rotateLeftLatch, -1);
+    TurnOnce(play, (buttonBits & InputSampler::kDecision) != 0, play.rotateRightLatch, 1);
+    TurnOnce(play, (buttonBits & InputSampler::kCancellation) != 0, play.rotateLeftLatch, -1);
 }
 
 void FallAndLock(PlayState& play, int32_t dirBits, bool paused, PieceGenerator& generator) {
     if (!paused && play.lockCounter == 0 && play.landed == 0) {
         // Falling: soft drop while DOWN is held, gravity otherwise.
-        if ((dirBits & CXi::kDown) != 0) {
+        if ((dirBits & InputSampler::kDown) != 0) {
             play.gravityTimer = 0;
             ++play.softDropCounter;
             if (play.softDropCounter % kSoftDropPeriod == 0) {

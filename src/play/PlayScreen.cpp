@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "graphics/CSetVerTex.h"
+#include "graphics/Graphics.h"
 #include "graphics/Quads.h"
 #include "play/Board.h"
 #include "play/PlayState.h"
@@ -20,7 +20,7 @@ constexpr int32_t kLevelSlots = 10;
 constexpr int32_t kPauseSlots = 11;
 
 // A cell tile or a game-over bar: both pivot on the centre of a 24-pixel cell.
-void SubmitPlayQuad(CSetVerTex& sprites, int32_t x, int32_t y, int32_t width, int32_t height,
+void SubmitPlayQuad(Graphics& sprites, int32_t x, int32_t y, int32_t width, int32_t height,
                     int32_t srcX, int32_t srcY, int32_t srcWidth, int32_t srcHeight) {
     SpriteRequest r = quads::Quad(x, y, width, height, srcX, srcY, srcWidth, srcHeight,
                                   quads::kOpaqueWhite, kPlayTexture);
@@ -29,13 +29,13 @@ void SubmitPlayQuad(CSetVerTex& sprites, int32_t x, int32_t y, int32_t width, in
     sprites.SubmitSprite(r);
 }
 
-void SubmitTile(CSetVerTex& sprites, int32_t code, int32_t x, int32_t y) {
+void SubmitTile(Graphics& sprites, int32_t code, int32_t x, int32_t y) {
     SubmitPlayQuad(sprites, x, y, 24, 24, 192 + 8 * code, 256, 8, 8);
 }
 
 // Slots from the last down to the first, 16 pixels apart; a slot past the end
 // of the text shows the glyph of code 0.
-void SubmitText(CSetVerTex& sprites, const char* text, int32_t length, int32_t slots, int32_t x,
+void SubmitText(Graphics& sprites, const char* text, int32_t length, int32_t slots, int32_t x,
                 int32_t y) {
     for (int32_t k = slots - 1; k >= 0; --k) {
         const uint32_t ch = k < length ? static_cast<unsigned char>(text[k]) : 0u;
@@ -52,7 +52,7 @@ int32_t Formatted(int written, int32_t capacity) {
 
 }  // namespace
 
-void DrawPlayScreen(const PlayState& play, bool paused, CSetVerTex& sprites) {
+void DrawPlayScreen(const PlayState& play, bool paused, Graphics& sprites) {
     // 1. Previews and the falling piece, box cell 15 down to 0.
     if (!paused) {
         const ShapeBox& falling = ShapeTable[play.queue[0] + 1][play.rotation];
@@ -89,13 +89,13 @@ void DrawPlayScreen(const PlayState& play, bool paused, CSetVerTex& sprites) {
     }
 }
 
-void DrawGameOverBars(CSetVerTex& sprites, int32_t count) {
+void DrawGameOverBars(Graphics& sprites, int32_t count) {
     // Bar 0 lies just below the screen and bars from 31 on above it; all are submitted.
     for (int32_t j = 0; j < count; ++j)
         SubmitPlayQuad(sprites, 16, 720 - 24 * j, 1280, 24, 0, 248, 416, 8);
 }
 
-void DrawGameOverPicture(CSetVerTex& sprites) {
+void DrawGameOverPicture(Graphics& sprites) {
     sprites.SubmitSprite(
         quads::Quad(220, 240, 768, 132, 255, 43, 181, 43, quads::kOpaqueWhite, kTitleTexture));
 }

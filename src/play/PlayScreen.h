@@ -8,15 +8,15 @@
 #include <cstdint>
 
 struct PlayState;
-class CSetVerTex;
+class Graphics;
 
 constexpr int32_t kBoardLeft = 496;  // board column 0 on screen
 constexpr int32_t kPreviews = 6;     // queue[1..6]; queue[7] is never shown
 
 // Everything but the game-over graphics. While paused only the score, the
 // level and "P A U S E" are drawn.
-void DrawPlayScreen(const PlayState& play, bool paused, CSetVerTex& sprites);
+void DrawPlayScreen(const PlayState& play, bool paused, Graphics& sprites);
 
 // Game-over bars 0..count - 1, from the bottom edge up, 24 pixels apart.
-void DrawGameOverBars(CSetVerTex& sprites, int32_t count);
-void DrawGameOverPicture(CSetVerTex& sprites);
+void DrawGameOverBars(Graphics& sprites, int32_t count);
+void DrawGameOverPicture(Graphics& sprites);

@@ -1,6 +1,6 @@
 #include "play/Rows.h"
 
-#include "audio/CXa2.h"
+#include "audio/Audio.h"
 #include "play/Board.h"
 #include "play/PlayState.h"
 
@@ -39,7 +39,7 @@ void ClearFullRows(PlayState& play) {
     }
 }
 
-void ScoreRows(PlayState& play, CXa2& audio) {
+void ScoreRows(PlayState& play, Audio& audio) {
     // Rows past the twentieth are not carried into the next level.
     if (play.levelLines >= kLinesPerLevel) {
         if (play.level < kTopLevel)
@@ -55,7 +55,7 @@ void ScoreRows(PlayState& play, CXa2& audio) {
     play.clearedLines = 0;
 }
 
-void RemoveAndScoreRows(PlayState& play, CXa2& audio) {
+void RemoveAndScoreRows(PlayState& play, Audio& audio) {
     ClearFullRows(play);
     ScoreRows(play, audio);
 }

@@ -6,7 +6,7 @@
 #include <cstdint>
 
 struct PlayState;
-class CXa2;
+class Audio;
 
 constexpr int32_t kLinesPerLevel = 20;
 constexpr int32_t kTopLevel = 9;  // shown as 10
@@ -20,7 +20,7 @@ void ClearFullRows(PlayState& play);
 
 // The level change and the line score of this frame's removals; plays the
 // line effect and sets clearedLines back to 0.
-void ScoreRows(PlayState& play, CXa2& audio);
+void ScoreRows(PlayState& play, Audio& audio);
 
 // Both of the above, in that order.
-void RemoveAndScoreRows(PlayState& play, CXa2& audio);
+void RemoveAndScoreRows(PlayState& play, Audio& audio);

@@ -4,16 +4,16 @@
 #include <string>
 #include <string_view>
 
-#include "audio/CLoadSnd.h"
-#include "audio/CXa2.h"
+#include "audio/EffectLoader.h"
+#include "audio/Audio.h"
 #include "base/WideText.h"
-#include "graphics/CDx_Gr.h"
-#include "graphics/CReSur.h"
+#include "graphics/Graphics.h"
+#include "graphics/TextureReloader.h"
 #include "platform/Dialogs.h"
 #include "platform/Files.h"
 #include "resources/ListFile.h"
-#include "world/Game.h"
-#include "world/MapSceneEntity.h"
+#include "app/Game.h"
+#include "world/WorldState.h"
 #include "world/System.h"
 
 namespace {
@@ -26,9 +26,9 @@ constexpr std::u16string_view kLoopFileSuffix = u".sli";
 constexpr int kFirstEffectEntry = 64;
 constexpr char kNotFound[] = "ファイルが見つかりません";
 
-static_assert(MapSceneEntity::kNameUnits == resources::kListEntryUnits);
-static_assert(MapSceneEntity::kSoundNames >= kFirstEffectEntry + CXa2::kEffectVoices);
-static_assert(CXa2::kTracks <= kFirstEffectEntry);
+static_assert(WorldState::kNameUnits == resources::kListEntryUnits);
+static_assert(WorldState::kSoundNames >= kFirstEffectEntry + Audio::kEffectVoices);
+static_assert(Audio::kTracks <= kFirstEffectEntry);
 
 using PathBuffer = char16_t[System::kPathUnits];
 
@@ -36,7 +36,7 @@ class Loader {
 public:
     Loader(Game& game, platform::Dialogs& dialogs)
         : system_(*game.system),
-          world_(*game.mapScene),
+          world_(*game.world),
           graphics_(*game.graphics),
           audio_(*game.audio),
           dialogs_(dialogs),
@@ -58,9 +58,9 @@ private:
     void ShowNotFound(std::u16string_view name, std::u16string_view suffix = {});
 
     System& system_;
-    MapSceneEntity& world_;
-    CDx_Gr& graphics_;
-    CXa2& audio_;
+    WorldState& world_;
+    Graphics& graphics_;
+    Audio& audio_;
     platform::Dialogs& dialogs_;
     std::u16string_view folder_;
 };
@@ -106,7 +106,7 @@ bool Loader::LoadSound() {
     const std::u16string_view list = system_.soundMode == 1 ? kWaveSoundList : kOggSoundList;
     PathBuffer path;
     if (!BuildPath(path, list) || !resources::ReadListFile(base::WideView(path), world_.soundNames,
-                                                           MapSceneEntity::kSoundNames)) {
+                                                           WorldState::kSoundNames)) {
         ShowNotFound(list);
         return false;
     }
@@ -116,7 +116,7 @@ bool Loader::LoadSound() {
         return false;
 
     // 4-5. The music tracks, each with its loop file.
-    for (int track = 0; track < CXa2::kTracks; ++track) {
+    for (int track = 0; track < Audio::kTracks; ++track) {
         if (!LoadTrack(track))
             return false;
     }
@@ -129,8 +129,8 @@ bool Loader::LoadSound() {
 }
 
 bool Loader::LoadEffects() {
-    CLoadSnd loader(&audio_, &system_);
-    for (int slot = 0; slot < CXa2::kEffectVoices; ++slot) {
+    EffectLoader loader(&audio_, &system_);
+    for (int slot = 0; slot < Audio::kEffectVoices; ++slot) {
         const std::u16string_view name =
             base::WideView(world_.soundNames[kFirstEffectEntry + slot]);
         PathBuffer path;
@@ -179,7 +179,7 @@ bool Loader::LoadPictures() {
     PathBuffer path;
     if (!BuildPath(path, kPictureList) ||
         !resources::ReadListFile(base::WideView(path), world_.pictureNames,
-                                 MapSceneEntity::kPictureNames)) {
+                                 WorldState::kPictureNames)) {
         ShowNotFound(kPictureList);
         dialogs_.Show("失敗しました。1", "Error");
         return false;
@@ -187,7 +187,7 @@ bool Loader::LoadPictures() {
 
     // 3. The textures. The texture loader builds the same paths; one that
     // would not fit is refused here rather than cut short there.
-    for (int slot = 0; slot < CReSur::kSlots; ++slot) {
+    for (int slot = 0; slot < TextureReloader::kSlots; ++slot) {
         const std::u16string_view name = base::WideView(world_.pictureNames[slot]);
         PathBuffer picture;
         if (name != kNoPicture && !BuildPath(picture, name)) {
@@ -196,7 +196,7 @@ bool Loader::LoadPictures() {
             return false;
         }
     }
-    CReSur textures(&graphics_, &system_, &world_);
+    TextureReloader textures(&graphics_, &system_, &world_);
     if (!textures.RecreateTextures()) {
         dialogs_.Show("失敗しました。4", "Error");
         return false;

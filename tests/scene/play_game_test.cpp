@@ -9,13 +9,13 @@
 #include <random>
 #include <vector>
 
-#include "input/CXi.h"
+#include "input/InputSampler.h"
 #include "play/Board.h"
 #include "support/PlayRig.h"
 
 namespace {
 
-constexpr int32_t kLeft = CXi::kLeft, kRight = CXi::kRight, kDown = CXi::kDown;
+constexpr int32_t kLeft = InputSampler::kLeft, kRight = InputSampler::kRight, kDown = InputSampler::kDown;
 
 bool IsTile(const SpriteRequest& r) {
     return r.texture == 3 && r.width == 24;

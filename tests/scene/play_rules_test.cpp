@@ -8,13 +8,13 @@
 #include <utility>
 #include <vector>
 
-#include "input/CXi.h"
+#include "input/InputSampler.h"
 #include "support/PlayRig.h"
 
 namespace {
 
-constexpr int32_t kLeft = CXi::kLeft, kRight = CXi::kRight, kDown = CXi::kDown;
-constexpr int32_t kCw = CXi::kDecision, kCcw = CXi::kCancellation;
+constexpr int32_t kLeft = InputSampler::kLeft, kRight = InputSampler::kRight, kDown = InputSampler::kDown;
+constexpr int32_t kCw = InputSampler::kDecision, kCcw = InputSampler::kCancellation;
 constexpr int32_t kL = 3, kO = 5, kI = 6, kSingle = 7;
 
 // The frames (1-based) in which `value` changed while holding the bits for `frames` frames.

@@ -11,13 +11,13 @@
 #include <string>
 
 #include "app/Scenes.h"
-#include "audio/CXa2.h"
+#include "audio/Audio.h"
 #include "graphics/Quads.h"
-#include "input/CXi.h"
+#include "input/InputSampler.h"
 #include "support/FakePlatform.h"
 #include "support/SpriteLog.h"
-#include "world/Game.h"
-#include "world/MapSceneEntity.h"
+#include "app/Game.h"
+#include "world/WorldState.h"
 #include "world/System.h"
 
 namespace {
@@ -39,8 +39,8 @@ protected:
     }
 
     System& sys() { return *game.system; }
-    MapSceneEntity& world() { return *game.mapScene; }
-    MenuState& menu() { return game.mapScene->menuState; }
+    WorldState& world() { return *game.world; }
+    MenuState& menu() { return game.world->menuState; }
 
     void Frame() {
         log.Clear();
@@ -50,7 +50,7 @@ protected:
         for (int i = 0; i < n; ++i)
             Frame();
     }
-    void HoldPause(bool held) { sys().buttonBits = held ? CXi::kPause : 0; }
+    void HoldPause(bool held) { sys().buttonBits = held ? InputSampler::kPause : 0; }
 
     FakePlatform fake;
     Game game;
@@ -171,7 +171,7 @@ TEST_F(PlaySceneTest, APendingMusicSwitchIsServedOnce) {
     world().bgmSelector = 0;
     sys().bgmTrack = 0;
     Frame();
-    EXPECT_EQ(sys().bgmTrack, CXa2::kPlayTrack);
+    EXPECT_EQ(sys().bgmTrack, Audio::kPlayTrack);
     EXPECT_EQ(sys().bgmPreviousTrack, 0);
     EXPECT_EQ(world().bgmSwitchRequest, 0);
     sys().bgmTrack = 3;  // no request: the track is left alone

@@ -19,9 +19,9 @@
 
 #include "app/Scenes.h"
 #include "app/Startup.h"
-#include "audio/CXa2.h"
-#include "input/CXi.h"
-#include "menu/CTitleIcDX.h"
+#include "audio/Audio.h"
+#include "input/InputSampler.h"
+#include "scenes/TitleScene.h"
 #include "menu/MenuDrawing.h"
 #include "menu/RankingWindow.h"
 #include "play/GameFlow.h"
@@ -30,15 +30,15 @@
 #include "support/FakePlatform.h"
 #include "support/SpriteLog.h"
 #include "support/TempFolder.h"
-#include "world/Game.h"
-#include "world/MapSceneEntity.h"
+#include "app/Game.h"
+#include "world/WorldState.h"
 #include "world/System.h"
 
 namespace {
 
 using Fields = SpriteFields;
-constexpr int32_t kUp = CXi::kUp, kDown = CXi::kDown, kRight = CXi::kRight;
-constexpr int32_t kDecision = CXi::kDecision;
+constexpr int32_t kUp = InputSampler::kUp, kDown = InputSampler::kDown, kRight = InputSampler::kRight;
+constexpr int32_t kDecision = InputSampler::kDecision;
 
 Fields Quad(int32_t x, int32_t y, int32_t w, int32_t h, int32_t srcX, int32_t srcY, int32_t srcW,
             int32_t srcH, int32_t texture, uint32_t color = 0xFFFFFFFFu) {
@@ -91,8 +91,8 @@ protected:
     }
 
     System& sys() { return *game.system; }
-    MapSceneEntity& world() { return *game.mapScene; }
-    MenuState& menu() { return game.mapScene->menuState; }
+    WorldState& world() { return *game.world; }
+    MenuState& menu() { return game.world->menuState; }
     uint32_t Effects() { return game.audio->effectRequests(0); }
 
     void Frame(int32_t dirBits = 0, int32_t buttonBits = 0) {
@@ -248,7 +248,7 @@ TEST_F(TitleSceneTest, UpWithDecisionMovesTheCursorDownOnlyWhenDownIsHeldToo) {
         world().loadingFlag = 1;
         sys().dirBits = c.dirBits;
         sys().buttonBits = c.buttonBits;
-        CTitleIcDX(game).RunMenu();
+        TitleScene(game).RunMenu();
         EXPECT_EQ(menu().mainCursor, c.cursorAfter) << c.dirBits << "/" << c.buttonBits;
         EXPECT_EQ(menu().titleState, 4);
         EXPECT_EQ(menu().windowState, 0);
@@ -492,7 +492,7 @@ protected:
     // row from the first frame that shows the table, then stops.
     static Player ReadFirstRankingRow(std::string* row) {
         return [row](Run& run, ScriptedKeyboard& keys) {
-            const MenuState& m = run.game->mapScene->menuState;
+            const MenuState& m = run.game->world->menuState;
             keys.ReleaseAll();
             if (run.log != nullptr) {
                 const std::vector<SpriteRequest> glyphs = RankingGlyphs(run.log->requests);
@@ -502,11 +502,11 @@ protected:
                 run.log.reset();
                 return false;
             }
-            if (m.titleState != 4 || run.game->mapScene->sceneState != 1)
+            if (m.titleState != 4 || run.game->world->sceneState != 1)
                 return true;
             if (m.windowState == 0 && m.mainCursor != 1) {
                 if (run.frames % 2 == 0)
-                    keys.Hold(CXi::kVkDown);
+                    keys.Hold(InputSampler::kVkDown);
             } else {
                 keys.Hold('Z');
                 if (m.windowAnim == 7)  // the next frame shows the table
@@ -528,11 +528,11 @@ TEST_F(TitleToPlayAndBackTest, AGameFromTheTitleEntersTheRankingWhichSurvivesARe
     const Player reader = ReadFirstRankingRow(&row);
     Run first;
     const Player player = [&](Run& run, ScriptedKeyboard& keys) {
-        MapSceneEntity& world = *run.game->mapScene;
+        WorldState& world = *run.game->world;
         if (world.sceneState == 4) {
             played = true;
             keys.ReleaseAll();
-            keys.Hold(CXi::kVkDown);
+            keys.Hold(InputSampler::kVkDown);
             return true;
         }
         if (!played) {

@@ -11,13 +11,13 @@
 #include <string>
 #include <vector>
 
-#include "audio/CXa2.h"
+#include "audio/Audio.h"
 #include "support/FakeServices.h"
 #include "support/FakeSound.h"
 #include "support/LockstepClock.h"
 #include "support/SoundFiles.h"
 #include "support/TempFolder.h"
-#include "world/MapSceneEntity.h"
+#include "world/WorldState.h"
 #include "world/System.h"
 
 struct Frame {
@@ -56,7 +56,7 @@ public:
     RecordingDialogs dialogs;
     LockstepClock clock;
     FakeSoundDevice device;
-    CXa2 audio;
+    Audio audio;
 
 private:
     int sleepsSeen_ = 0;

@@ -3,11 +3,11 @@
 #include <algorithm>
 
 #include "play/Board.h"
-#include "play/CObjectIcDX.h"
+#include "play/PlayStep.h"
 #include "play/PieceGenerator.h"
 #include "world/ProcessIds.h"
 
-PlayRig::PlayRig(int64_t now) : system(*game.system), world(*game.mapScene) {
+PlayRig::PlayRig(int64_t now) : system(*game.system), world(*game.world) {
     game.LinkObjects(gpu, window);
     StartupProcessIds() = ProcessIds{};
     calendar.now = now;
@@ -30,8 +30,8 @@ void PlayRig::Frame(int32_t dirBits, int32_t buttonBits) {
     }
     system.dirBits = dirBits;
     system.buttonBits = buttonBits;
-    CObjectIcDX object(game, play, calendar);
-    object.PlayStep();
+    PlayStep object(game, play, calendar);
+    object.Run();
     ++frame;
 }
 

@@ -9,15 +9,15 @@
 #include <memory>
 #include <vector>
 
-#include "audio/CXa2.h"
-#include "graphics/CDx_Gr.h"
+#include "audio/Audio.h"
+#include "graphics/Graphics.h"
 #include "play/PlayState.h"
 #include "support/FakeGpu.h"
 #include "support/FakeWindow.h"
 #include "support/ScriptedClock.h"
 #include "support/SpriteLog.h"
-#include "world/Game.h"
-#include "world/MapSceneEntity.h"
+#include "app/Game.h"
+#include "world/WorldState.h"
 #include "world/System.h"
 
 class PlayRig {
@@ -47,14 +47,14 @@ public:
     void PlacePiece(int32_t kind, int32_t column, int32_t row, int32_t rotation = 0);
 
     uint32_t Effects(int slot) const { return game.audio->effectRequests(slot); }
-    bool Paused() const { return game.mapScene->menuState.paused != 0; }
-    void SetPaused(bool paused) { game.mapScene->menuState.paused = paused ? 1 : 0; }
+    bool Paused() const { return game.world->menuState.paused != 0; }
+    void SetPaused(bool paused) { game.world->menuState.paused = paused ? 1 : 0; }
 
     FakeGpu gpu;  // outlives the graphics object, which releases it
     FakeWindow window;
     Game game;
     System& system;
-    MapSceneEntity& world;
+    WorldState& world;
     PlayState play;
     FixedCalendar calendar;
     int frame = 0;  // frames run so far

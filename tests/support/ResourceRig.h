@@ -6,13 +6,13 @@
 #include <memory>
 #include <string>
 
-#include "audio/CXa2.h"
+#include "audio/Audio.h"
 #include "base/WideText.h"
-#include "graphics/CDx_Gr.h"
+#include "graphics/Graphics.h"
 #include "resources/LoadResources.h"
 #include "support/FakePlatform.h"
-#include "world/Game.h"
-#include "world/MapSceneEntity.h"
+#include "app/Game.h"
+#include "world/WorldState.h"
 #include "world/System.h"
 
 class ResourceRig {
@@ -35,9 +35,9 @@ public:
     bool Load() { return LoadResources(*game, fake.dialogs); }
 
     System& system() { return *game->system; }
-    MapSceneEntity& world() { return *game->mapScene; }
-    CXa2& audio() { return *game->audio; }
-    CDx_Gr& graphics() { return *game->graphics; }
+    WorldState& world() { return *game->world; }
+    Audio& audio() { return *game->audio; }
+    Graphics& graphics() { return *game->graphics; }
 
     FakePlatform fake;
     std::unique_ptr<Game> game = std::make_unique<Game>();  // goes before the platform

@@ -3,11 +3,11 @@
 #include <cstdlib>
 
 #include "base/WideText.h"
-#include "graphics/CDx_Gr.h"
+#include "graphics/Graphics.h"
 #include "resources/LoadResources.h"
 #include "support/FakeServices.h"
 #include "unit/graphics_test_util.h"
-#include "world/MapSceneEntity.h"
+#include "world/WorldState.h"
 #include "world/System.h"
 
 SceneRenderRig::Start SceneRenderRig::Begin() {
@@ -26,7 +26,7 @@ SceneRenderRig::Start SceneRenderRig::Begin() {
     system.soundMode = 0;
     base::WideCopy(system.resourceFolder, base::FromUtf8(TESSARY_GAME_DATA_DIR));
     RecordingDialogs dialogs;
-    if (!LoadResources(game, dialogs) || game.mapScene->loadingFlag != 0)
+    if (!LoadResources(game, dialogs) || game.world->loadingFlag != 0)
         return Start::kFailed;
     return Start::kReady;
 }

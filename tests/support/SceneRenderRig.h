@@ -8,7 +8,7 @@
 
 #include "platform/GlDevice.h"
 #include "platform/SdlWindow.h"
-#include "world/Game.h"
+#include "app/Game.h"
 
 class SceneRenderRig {
 public:

@@ -6,13 +6,13 @@
 #include <cstring>
 #include <vector>
 
-#include "graphics/CDx_Gr.h"
+#include "graphics/Graphics.h"
 #include "graphics/Quads.h"
 #include "graphics/SpriteRequest.h"
 
-class SpriteLog final : public CDx_Gr::SubmissionObserver {
+class SpriteLog final : public Graphics::SubmissionObserver {
 public:
-    explicit SpriteLog(CDx_Gr& graphics) : graphics_(graphics) {
+    explicit SpriteLog(Graphics& graphics) : graphics_(graphics) {
         graphics_.SetSubmissionObserver(this);
     }
     ~SpriteLog() override { graphics_.SetSubmissionObserver(nullptr); }
@@ -25,7 +25,7 @@ public:
     std::vector<SpriteRequest> requests;
 
 private:
-    CDx_Gr& graphics_;
+    Graphics& graphics_;
 };
 
 // A request as its 23 raw fields, so a mismatch prints every one.

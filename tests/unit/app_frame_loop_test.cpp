@@ -9,11 +9,11 @@
 #include <vector>
 
 #include "app/FrameLoop.h"
-#include "app/WindowProc.h"
-#include "graphics/CDx_Gr.h"
+#include "app/WindowEvents.h"
+#include "graphics/Graphics.h"
 #include "support/FakePlatform.h"
-#include "world/Game.h"
-#include "world/MapSceneEntity.h"
+#include "app/Game.h"
+#include "world/WorldState.h"
 #include "world/System.h"
 
 namespace {
@@ -30,7 +30,7 @@ protected:
         game.graphics->CreateDevice();
         sys().soundMode = 0;
         // No pictures are listed: the rebuild re-creates no texture.
-        for (auto& name : game.mapScene->pictureNames)
+        for (auto& name : game.world->pictureNames)
             std::copy_n(u"null0000.png", 13, name);
         // The scene records when each active frame ran and may spend time working.
         scenes.title = [this](Game&) {
@@ -70,7 +70,7 @@ protected:
     FakeGpu& gpu = fake.gpu;
     platform::Platform& platform = fake.platform;
     Game game;
-    WindowProc proc{game, window};
+    WindowEvents proc{game, window};
     SceneFrames scenes;
     std::unique_ptr<FrameLoop> loop;
     std::vector<uint64_t> sceneStarts;
@@ -200,7 +200,7 @@ TEST_F(FrameLoopTest, ScenesAreChosenByTheStateReadAtThePassStart) {
     int plays = 0;
     scenes.title = [&](Game& g) {
         ++titles;
-        g.mapScene->sceneState = 4;  // takes effect from the next pass
+        g.world->sceneState = 4;  // takes effect from the next pass
         return 1;
     };
     scenes.play = [&](Game&) {
@@ -211,7 +211,7 @@ TEST_F(FrameLoopTest, ScenesAreChosenByTheStateReadAtThePassStart) {
     EXPECT_EQ(titles, 1);
     EXPECT_EQ(plays, 1);
     // Any other state runs no scene but still presents the previous list.
-    game.mapScene->sceneState = 3;
+    game.world->sceneState = 3;
     RunFrames(1);
     EXPECT_EQ(titles + plays, 2);
     EXPECT_EQ(gpu.presents, 3);
@@ -251,7 +251,7 @@ TEST_F(FrameLoopTest, ALostDeviceIsRebuiltWithItsTextures) {
     EXPECT_EQ(gpu.forgets, 1);
     EXPECT_GE(gpu.releases, 1);
     EXPECT_EQ(sys().deviceLostRequest, 0);
-    EXPECT_EQ(game.mapScene->loadingFlag, 0);  // textures made again
+    EXPECT_EQ(game.world->loadingFlag, 0);  // textures made again
     EXPECT_TRUE(dialogs.shown.empty());
     EXPECT_EQ(Loop().RunPass(), Outcome::kContinue);
     EXPECT_EQ(gpu.presents, 2);

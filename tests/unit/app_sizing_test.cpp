@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/WindowProc.h"
+#include "app/WindowEvents.h"
 
 namespace {
 

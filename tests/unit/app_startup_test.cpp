@@ -12,13 +12,13 @@
 #include <vector>
 
 #include "app/Startup.h"
-#include "audio/CXa2.h"
+#include "audio/Audio.h"
 #include "base/WideText.h"
 #include "support/DataFolder.h"
 #include "support/FakePlatform.h"
 #include "support/TempFolder.h"
-#include "world/Game.h"
-#include "world/MapSceneEntity.h"
+#include "app/Game.h"
+#include "world/WorldState.h"
 #include "world/ProcessIds.h"
 #include "world/System.h"
 
@@ -127,8 +127,8 @@ TEST_F(StartupTest, SlotFilesThatExistAreLoaded) {
     uint8_t flag2 = 0;
     uint8_t flag0 = 0;
     scenes.title = [&](Game& game) {
-        flag2 = game.mapScene->saveSlots[2].blocks[0].flag;
-        flag0 = game.mapScene->saveSlots[0].blocks[0].flag;
+        flag2 = game.world->saveSlots[2].blocks[0].flag;
+        flag0 = game.world->saveSlots[0].blocks[0].flag;
         return 1;
     };
     EXPECT_EQ(Run(), 0);

@@ -19,14 +19,14 @@
 #include <vector>
 
 #include "base/WideText.h"
-#include "graphics/CDx_Gr.h"
-#include "graphics/CReSur.h"
+#include "graphics/Graphics.h"
+#include "graphics/TextureReloader.h"
 #include "graphics/PngPicture.h"
 #include "graphics/Quads.h"
 #include "graphics_test_util.h"
 #include "platform/GlDevice.h"
 #include "platform/SdlWindow.h"
-#include "world/MapSceneEntity.h"
+#include "world/WorldState.h"
 #include "world/System.h"
 
 namespace {
@@ -251,13 +251,13 @@ protected:
         ASSERT_EQ(created, 1);
         KeepGlDriverLoaded();
 
-        // The slots as start-up fills them: the list's names, then CReSur.
+        // The slots as start-up fills them: the list's names, then TextureReloader.
         const std::vector<std::u16string> names = ReadPictureList();
         ASSERT_EQ(names.size(), static_cast<size_t>(kListRecords));
         for (int slot = 0; slot < kListRecords; ++slot)
             base::WideCopy(world->pictureNames[slot], names[slot]);
         base::WideCopy(system->resourceFolder, base::FromUtf8(kDataFolder.string()));
-        ASSERT_TRUE(CReSur(graphics.get(), system.get(), world.get()).RecreateTextures());
+        ASSERT_TRUE(TextureReloader(graphics.get(), system.get(), world.get()).RecreateTextures());
         for (int slot = 0; slot < 8; ++slot) {
             const bool used = slot != 1 && slot != 4 && slot != 7;
             EXPECT_EQ(graphics->TextureSlotFilled(slot), used) << "slot " << slot;
@@ -328,8 +328,8 @@ protected:
     platform::SdlWindow window;  // outlives the device
     platform::GlDevice gpu;
     std::unique_ptr<System> system = std::make_unique<System>();
-    std::unique_ptr<MapSceneEntity> world = std::make_unique<MapSceneEntity>();
-    std::unique_ptr<CDx_Gr> graphics = std::make_unique<CDx_Gr>();
+    std::unique_ptr<WorldState> world = std::make_unique<WorldState>();
+    std::unique_ptr<Graphics> graphics = std::make_unique<Graphics>();
 };
 
 TEST_F(AssetRenderTest, TheTitleShowsSkyLogoAndItemsAndAWindowOverThem) {

@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "audio/CLoadSnd.h"
-#include "audio/CXa2.h"
+#include "audio/EffectLoader.h"
+#include "audio/Audio.h"
 #include "audio/LoopFile.h"
 #include "audio/WaveReader.h"
 #include "base/WideText.h"
@@ -265,7 +265,7 @@ TEST(SoundAssetsLoadTest, TheGameLoadsEveryEffectAndTrackAndPlaysTheMusic) {
         SCOPED_TRACE(set.list);
         const std::vector<std::string> names = ReadList(set);
         AudioRig rig(set.mode);
-        CLoadSnd loader(&rig.audio, &rig.system);
+        EffectLoader loader(&rig.audio, &rig.system);
         for (int slot = 0; slot < kEffects; ++slot) {
             const std::string& name = names[static_cast<size_t>(kFirstEffect + slot)];
             ASSERT_TRUE(loader.LoadEffect(GamePath(name), slot)) << name;

@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include "audio/CLoadSnd.h"
-#include "audio/CXa2.h"
+#include "audio/EffectLoader.h"
+#include "audio/Audio.h"
 #include "platform/AlVoice.h"
 #include "support/AudioRig.h"
 
@@ -40,9 +40,9 @@ TEST(AudioEngineTest, WithoutASoundDeviceTheGameGoesOnSilently) {
     LockstepClock clock;
     FakeSoundDevice device;
     device.hasDevice = false;
-    CXa2 audio;
+    Audio audio;
     audio.Link(&system);
-    EXPECT_EQ(audio.CreateEngine(device, clock, dialogs), CXa2::kOk);
+    EXPECT_EQ(audio.CreateEngine(device, clock, dialogs), Audio::kOk);
     EXPECT_EQ(system.soundDisabled, 1);
     EXPECT_TRUE(dialogs.shown.empty());
 
@@ -51,9 +51,9 @@ TEST(AudioEngineTest, WithoutASoundDeviceTheGameGoesOnSilently) {
     other.soundMode = 1;
     FakeSoundDevice broken;
     broken.contextOk = false;
-    CXa2 failing;
+    Audio failing;
     failing.Link(&other);
-    EXPECT_EQ(failing.CreateEngine(broken, clock, dialogs), CXa2::kFail);
+    EXPECT_EQ(failing.CreateEngine(broken, clock, dialogs), Audio::kFail);
     EXPECT_EQ(other.soundDisabled, 0);
     failing.ShutdownAudio();
     EXPECT_EQ(broken.closes, 1);
@@ -67,10 +67,10 @@ TEST(AudioEngineTest, WhenSoundIsOffNoOpenAlCallIsMade) {
         system.soundMode = mode;
         system.bgmFadeOutRequest = 1;
         system.bgmFadeInRequest = 1;
-        CXa2 audio;
+        Audio audio;
         audio.Link(&system);
         const uint64_t before = platform::AlVoice::OperationCount();
-        EXPECT_TRUE(CLoadSnd(&audio, &system).LoadEffect(u"/nonexistent/se.ogg", 0));
+        EXPECT_TRUE(EffectLoader(&audio, &system).LoadEffect(u"/nonexistent/se.ogg", 0));
         audio.PlayEffect(0);
         audio.RestartEffect0();
         audio.SetMusicVolume();
@@ -127,7 +127,7 @@ TEST(EffectTest, PlayingASlotAgainRestartsItAndSlotsMix) {
 
 TEST(EffectTest, AWaveEffectHoldsAtMostItsFirstSecond) {
     AudioRig rig(1);
-    CLoadSnd loader(&rig.audio, &rig.system);
+    EffectLoader loader(&rig.audio, &rig.system);
     ASSERT_TRUE(loader.LoadEffect(rig.Write("long.wav", StereoWave(Ramp(kSecond * 3 / 2))), 0));
     const VoiceBuffer& longer = rig.audio.effectBuffer(0);
     EXPECT_EQ(longer.audioBytes, 176400u);
@@ -202,7 +202,7 @@ TEST(EffectTest, BrokenWaveEffectsAreRefusedWithAMessage) {
 
 TEST(EffectTest, AnOggEffectIsCutAtThreeSeconds) {
     AudioRig rig(2);
-    CLoadSnd loader(&rig.audio, &rig.system);
+    EffectLoader loader(&rig.audio, &rig.system);
     const Bytes longer = EncodeOgg(Sine(4 * kSecond, 440.0, 0.5), 2, 44100);
     ASSERT_TRUE(loader.LoadEffect(rig.Write("long.ogg", longer), 7));
     const VoiceBuffer& b = rig.audio.effectBuffer(7);

@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "audio/CXa2.h"
+#include "audio/Audio.h"
 #include "support/AudioRig.h"
 
 namespace {
@@ -138,7 +138,7 @@ TEST(MusicTest, ATrackChangeCutsOverWithin300MsFromTheTracksStart) {
     AudioRig rig(1);
     LoadRampTrack(rig, 1, 100000, 0, 100000);
     LoadRampTrack(rig, 7, 100000, 0, 100000);
-    MapSceneEntity world;
+    WorldState world;
     world.bgmSelector = 0;
     world.bgmSwitchRequest = 1;
     rig.system.bgmRestart = 0;
@@ -154,7 +154,7 @@ TEST(MusicTest, ATrackChangeCutsOverWithin300MsFromTheTracksStart) {
         int track;
         if (change % 2 == 0) {
             rig.audio.SelectTrackForScene(world);  // selector 0: the play music
-            track = CXa2::kPlayTrack;
+            track = Audio::kPlayTrack;
             EXPECT_EQ(world.bgmSwitchRequest, 0);
             EXPECT_EQ(rig.system.bgmPreviousTrack, 1);
         } else {
@@ -180,8 +180,8 @@ TEST(MusicTest, ATrackChangeCutsOverWithin300MsFromTheTracksStart) {
 
 TEST(MusicTest, RestartingTheSameTrackRewindsItAfterWhatIsQueued) {
     AudioRig rig(1);
-    LoadRampTrack(rig, CXa2::kPlayTrack, 200000, 0, 200000);
-    MapSceneEntity world;
+    LoadRampTrack(rig, Audio::kPlayTrack, 200000, 0, 200000);
+    WorldState world;
     rig.audio.SelectTrackForScene(world);
     EXPECT_EQ(rig.system.bgmRestart, 0);
     rig.StartMusic();
@@ -198,8 +198,8 @@ TEST(MusicTest, RestartingTheSameTrackRewindsItAfterWhatIsQueued) {
         ++restart;
     ASSERT_LT(restart, mix.size());
     EXPECT_LE(restart - at, 2 * kChunkFrames);
-    ExpectLoop(mix, 0, restart, CXa2::kPlayTrack, 0, 0, 200000);
-    ExpectLoop(mix, restart, mix.size(), CXa2::kPlayTrack, 0, 0, 200000);
+    ExpectLoop(mix, 0, restart, Audio::kPlayTrack, 0, 0, 200000);
+    ExpectLoop(mix, restart, mix.size(), Audio::kPlayTrack, 0, 0, 200000);
 }
 
 TEST(MusicTest, TrackZeroOrAnInactiveWindowLetsTheQueueDrain) {

@@ -11,18 +11,18 @@
 #include <vector>
 
 #include "base/WideText.h"
-#include "graphics/CDx_Gr.h"
+#include "graphics/Graphics.h"
 #include "graphics/TextureOpacity.h"
 #include "graphics_test_util.h"
-#include "menu/CTitleIcDX.h"
+#include "scenes/TitleScene.h"
 #include "platform/GlDevice.h"
 #include "platform/SdlWindow.h"
 #include "resources/LoadResources.h"
 #include "support/FakeGpu.h"
 #include "support/FakeServices.h"
 #include "support/FakeWindow.h"
-#include "world/Game.h"
-#include "world/MapSceneEntity.h"
+#include "app/Game.h"
+#include "world/WorldState.h"
 #include "world/System.h"
 
 namespace {
@@ -127,8 +127,8 @@ protected:
     FakeGpu gpu;  // outlives the graphics object, which releases it
     FakeWindow window;
     std::unique_ptr<System> system = std::make_unique<System>();
-    std::unique_ptr<MapSceneEntity> world = std::make_unique<MapSceneEntity>();
-    std::unique_ptr<CDx_Gr> graphics = std::make_unique<CDx_Gr>();
+    std::unique_ptr<WorldState> world = std::make_unique<WorldState>();
+    std::unique_ptr<Graphics> graphics = std::make_unique<Graphics>();
 };
 
 TEST_F(CullingTest, OnlyQuadsThatCannotChangeAPixelAreLeftOut) {
@@ -248,14 +248,14 @@ TEST(CullingOnTheDevice, TheOptionsWindowOverTheTitleKeepsEveryPixel) {
     RecordingDialogs dialogs;
     ASSERT_TRUE(LoadResources(game, dialogs));
 
-    MapSceneEntity& world = *game.mapScene;
+    WorldState& world = *game.world;
     world.loadingFlag = 0;
     MenuState& m = world.menuState;
     m.titleState = 4;
     m.titleAnim = 8;
     m.mainCursor = 2;
     world.shownItem = 2;
-    CDx_Gr& graphics = *game.graphics;
+    Graphics& graphics = *game.graphics;
     auto render = [&](bool cull, platform::GlSpriteRenderer::Path path) {
         graphics.SetCulling(cull);
         gpu.SetDrawPath(path);

@@ -19,12 +19,12 @@
 #include <vector>
 
 #include "base/WideText.h"
-#include "graphics/CDx_Gr.h"
+#include "graphics/Graphics.h"
 #include "graphics_test_util.h"
 #include "platform/GlDevice.h"
 #include "platform/SdlWindow.h"
 #include "support/TempFolder.h"
-#include "world/MapSceneEntity.h"
+#include "world/WorldState.h"
 #include "world/System.h"
 
 namespace {
@@ -147,8 +147,8 @@ protected:
     platform::SdlWindow window;  // outlives the device
     platform::GlDevice gpu;
     std::unique_ptr<System> system = std::make_unique<System>();
-    std::unique_ptr<MapSceneEntity> world = std::make_unique<MapSceneEntity>();
-    std::unique_ptr<CDx_Gr> graphics = std::make_unique<CDx_Gr>();
+    std::unique_ptr<WorldState> world = std::make_unique<WorldState>();
+    std::unique_ptr<Graphics> graphics = std::make_unique<Graphics>();
 };
 
 TEST_F(GraphicsRenderTest, TheFourBlendStatesOverAKnownBackground) {

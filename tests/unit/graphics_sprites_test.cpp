@@ -8,12 +8,11 @@
 #include <memory>
 #include <vector>
 
-#include "graphics/CDx_Gr.h"
-#include "graphics/CSetVerTex.h"
+#include "graphics/Graphics.h"
 #include "support/FakeGpu.h"
 #include "support/FakeWindow.h"
-#include "world/Game.h"
-#include "world/MapSceneEntity.h"
+#include "app/Game.h"
+#include "world/WorldState.h"
 #include "world/System.h"
 
 namespace {
@@ -59,8 +58,8 @@ protected:
     FakeGpu gpu;  // outlives the graphics object, which releases it
     FakeWindow window;
     std::unique_ptr<System> system = std::make_unique<System>();
-    std::unique_ptr<MapSceneEntity> world = std::make_unique<MapSceneEntity>();
-    std::unique_ptr<CDx_Gr> graphics = std::make_unique<CDx_Gr>();
+    std::unique_ptr<WorldState> world = std::make_unique<WorldState>();
+    std::unique_ptr<Graphics> graphics = std::make_unique<Graphics>();
 };
 
 TEST_F(SpriteListTest, AFullScreenQuadCoversClipSpace) {
@@ -207,7 +206,7 @@ TEST_F(SpriteListTest, ColoursAreDividedBy256) {
 }
 
 TEST_F(SpriteListTest, TheCountStopsAt14969AndLaterRequestsDisturbNothing) {
-    for (uint32_t i = 0; i < CDx_Gr::kMaxVisible; ++i) {
+    for (uint32_t i = 0; i < Graphics::kMaxVisible; ++i) {
         SpriteRequest r = Quad(static_cast<int32_t>(i % 1280), static_cast<int32_t>(i / 1280), 1, 1,
                                static_cast<int32_t>(i % 64));
         r.color = 0xFF000000u | i;
@@ -239,7 +238,7 @@ TEST_F(SpriteListTest, TheCountStopsAt14969AndLaterRequestsDisturbNothing) {
     // A clear leaves every entry zero, the overflow entry included.
     graphics->ClearSpriteList();
     EXPECT_EQ(graphics->SpriteCount(), 0u);
-    const std::vector<SpriteVertex> zero(CDx_Gr::kListCapacity * 4, SpriteVertex{});
+    const std::vector<SpriteVertex> zero(Graphics::kListCapacity * 4, SpriteVertex{});
     EXPECT_EQ(std::memcmp(zero.data(), graphics->Vertices(), zero.size() * sizeof(SpriteVertex)),
               0);
     for (uint32_t i : {0u, 14968u, 14969u}) {
@@ -267,7 +266,7 @@ TEST(SpriteBlendChoice, FollowsModeAndColour) {
         {-1, 0xFFFF0000u, BlendState::kAlpha},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(CDx_Gr::ChooseBlendState(c.mode, c.color), c.expected)
+        EXPECT_EQ(Graphics::ChooseBlendState(c.mode, c.color), c.expected)
             << "mode " << c.mode << " colour " << std::hex << c.color;
     }
 }
@@ -306,17 +305,6 @@ TEST_F(SpriteListTest, TheDeviceReadsItsShadersFromTheProgramFolder) {
     EXPECT_EQ(gpu.shaderFolder, u"/opt/tessary/");
     gpu.createResult = -1;
     EXPECT_EQ(graphics->CreateDevice(), -1);
-}
-
-TEST(SpriteLink, CSetVerTexSubmitsToTheGamesList) {
-    Game game;
-    CSetVerTex link(game);
-    EXPECT_EQ(link.graphics(), game.graphics.get());
-    EXPECT_EQ(link.system(), game.system.get());
-    EXPECT_EQ(link.mapScene(), game.mapScene.get());
-    EXPECT_EQ(link.SubmitSprite(Quad(0, 0, 16, 16, 6)), 1);
-    EXPECT_EQ(game.graphics->SpriteCount(), 1u);
-    EXPECT_EQ(game.graphics->QuadTexture(0), 6);
 }
 
 }  // namespace

@@ -13,11 +13,11 @@
 #include <vector>
 
 #include "app/FrameLoop.h"
-#include "app/WindowProc.h"
+#include "app/WindowEvents.h"
 #include "base/WideText.h"
-#include "graphics/CDx_Gr.h"
-#include "graphics/CLoadTex.h"
-#include "graphics/CReSur.h"
+#include "graphics/Graphics.h"
+#include "graphics/TextureLoader.h"
+#include "graphics/TextureReloader.h"
 #include "graphics_test_util.h"
 #include "platform/GlDevice.h"
 #include "platform/SdlWindow.h"
@@ -25,8 +25,8 @@
 #include "support/FakePlatform.h"
 #include "support/FakeWindow.h"
 #include "support/TempFolder.h"
-#include "world/Game.h"
-#include "world/MapSceneEntity.h"
+#include "app/Game.h"
+#include "world/WorldState.h"
 #include "world/System.h"
 
 namespace {
@@ -85,7 +85,7 @@ protected:
     // Loads the picture file into slot 3 and returns the texels the device got.
     bool Load(const std::string& name) {
         gpu.lastTexels.clear();
-        CLoadTex loader(graphics.get(), 16);
+        TextureLoader loader(graphics.get(), 16);
         return loader.LoadPicture(3, folder.Path(name));
     }
     std::vector<uint16_t> LoadTexels(const PngLayout& layout, const std::string& name = "pic.png") {
@@ -100,8 +100,8 @@ protected:
     FakeWindow window;
     RecordingDialogs dialogs;
     std::unique_ptr<System> system = std::make_unique<System>();
-    std::unique_ptr<MapSceneEntity> world = std::make_unique<MapSceneEntity>();
-    std::unique_ptr<CDx_Gr> graphics = std::make_unique<CDx_Gr>();
+    std::unique_ptr<WorldState> world = std::make_unique<WorldState>();
+    std::unique_ptr<Graphics> graphics = std::make_unique<Graphics>();
 };
 
 TEST_F(PngLoadTest, PalettePicturesOfEveryDepthGiveTheSameTexels) {
@@ -262,7 +262,7 @@ TEST_F(TextureReloadTest, SlotsZeroToSevenAreLoadedAndNullNamesStayEmpty) {
     ASSERT_TRUE(graphics->FillTextureSlot(1, any.data()));  // from an earlier load
     ASSERT_TRUE(graphics->FillTextureSlot(9, any.data()));  // outside 0..7: untouched
 
-    CReSur textures(graphics.get(), system.get(), world.get());
+    TextureReloader textures(graphics.get(), system.get(), world.get());
     ASSERT_EQ(world->loadingFlag, 1);
     EXPECT_TRUE(textures.RecreateTextures());
     EXPECT_TRUE(dialogs.shown.empty());
@@ -284,7 +284,7 @@ TEST_F(TextureReloadTest, TheFirstPictureThatFailsStopsTheReload) {
     SetName(2, u"grp\\pic_0002.png");  // not there
     SetName(5, u"grp\\pic_0000.png");
 
-    CReSur textures(graphics.get(), system.get(), world.get());
+    TextureReloader textures(graphics.get(), system.get(), world.get());
     EXPECT_FALSE(textures.RecreateTextures());
     EXPECT_EQ(world->loadingFlag, 1);
     EXPECT_TRUE(graphics->TextureSlotFilled(0));
@@ -312,7 +312,7 @@ TEST(GraphicsDeviceLoss, TheFrameLoopRebuildsTheDeviceAndItsTextures) {
 
     auto game = std::make_unique<Game>();
     System& system = *game->system;
-    MapSceneEntity& world = *game->mapScene;
+    WorldState& world = *game->world;
     system.timerMode = 3;  // no waiting
     system.soundMode = 0;
     game->LinkObjects(gpu, window);
@@ -328,7 +328,7 @@ TEST(GraphicsDeviceLoss, TheFrameLoopRebuildsTheDeviceAndItsTextures) {
         GTEST_SKIP() << "no OpenGL 3.3 core context here";
     ASSERT_EQ(created, 1);
     KeepGlDriverLoaded();
-    ASSERT_TRUE(CReSur(game->graphics.get(), &system, &world).RecreateTextures());
+    ASSERT_TRUE(TextureReloader(game->graphics.get(), &system, &world).RecreateTextures());
 
     // The scene: one quad of slot 3 over the top left corner.
     SceneFrames scenes;
@@ -346,7 +346,7 @@ TEST(GraphicsDeviceLoss, TheFrameLoopRebuildsTheDeviceAndItsTextures) {
         g.graphics->SubmitSprite(r);
         return 1;
     };
-    WindowProc proc(*game, window);
+    WindowEvents proc(*game, window);
     FrameLoop loop(*game, p, proc, scenes);
     auto cornerColour = [&]() {
         game->graphics->DrawFrame();

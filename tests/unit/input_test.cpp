@@ -9,9 +9,9 @@
 #include <cstring>
 #include <utility>
 
-#include "input/CXi.h"
+#include "input/InputSampler.h"
 #include "support/FakeInput.h"
-#include "world/MapSceneEntity.h"
+#include "world/WorldState.h"
 #include "world/System.h"
 
 namespace {
@@ -36,15 +36,15 @@ protected:
     }
 
     System system;
-    MapSceneEntity world;
+    WorldState world;
     ScriptedKeyboard keyboard;
     ScriptedPads pads;
-    CXi input;
+    InputSampler input;
 };
 
 TEST_F(InputTest, ATapShorterThanAFrameIsHeldForExactlyOneFrame) {
     keyboard.Tap('Z');
-    EXPECT_EQ(Poll().second, CXi::kDecision);
+    EXPECT_EQ(Poll().second, InputSampler::kDecision);
     EXPECT_EQ(system.keyState['Z'], 0x80);
     EXPECT_EQ(Poll().second, 0);
     EXPECT_EQ(system.keyState['Z'], 0);
@@ -55,9 +55,9 @@ TEST_F(InputTest, ATapShorterThanAFrameIsHeldForExactlyOneFrame) {
 TEST_F(InputTest, UpConfirmsOnlyInThePlayScene) {
     keyboard.Hold(kVkUp);
     world.sceneState = 1;
-    EXPECT_EQ(Poll(), std::make_pair(CXi::kUp, 0));
+    EXPECT_EQ(Poll(), std::make_pair(InputSampler::kUp, 0));
     world.sceneState = 4;
-    EXPECT_EQ(Poll(), std::make_pair(CXi::kUp, CXi::kDecision));
+    EXPECT_EQ(Poll(), std::make_pair(InputSampler::kUp, InputSampler::kDecision));
 }
 
 TEST_F(InputTest, EachKeyGivesItsBitAndTwoKeysOfOneBitGiveItOnce) {
@@ -67,11 +67,11 @@ TEST_F(InputTest, EachKeyGivesItsBitAndTwoKeysOfOneBitGiveItOnce) {
         int32_t button;
     };
     const Case cases[] = {
-        {0x26, CXi::kUp, 0},          {0x28, CXi::kDown, 0},
-        {0x25, CXi::kLeft, 0},        {0x27, CXi::kRight, 0},
-        {'Z', 0, CXi::kDecision},     {'C', 0, CXi::kDecision},
-        {'X', 0, CXi::kCancellation}, {'A', 0, CXi::kPause},
-        {'S', 0, CXi::kShift},        {'Q', 0, 0},
+        {0x26, InputSampler::kUp, 0},          {0x28, InputSampler::kDown, 0},
+        {0x25, InputSampler::kLeft, 0},        {0x27, InputSampler::kRight, 0},
+        {'Z', 0, InputSampler::kDecision},     {'C', 0, InputSampler::kDecision},
+        {'X', 0, InputSampler::kCancellation}, {'A', 0, InputSampler::kPause},
+        {'S', 0, InputSampler::kShift},        {'Q', 0, 0},
     };
     for (const Case& c : cases) {
         keyboard.ReleaseAll();
@@ -82,9 +82,9 @@ TEST_F(InputTest, EachKeyGivesItsBitAndTwoKeysOfOneBitGiveItOnce) {
     keyboard.ReleaseAll();
     keyboard.Hold('Z');
     keyboard.Hold('C');
-    EXPECT_EQ(Poll().second, CXi::kDecision);
+    EXPECT_EQ(Poll().second, InputSampler::kDecision);
     keyboard.Hold('C', false);
-    EXPECT_EQ(Poll().second, CXi::kDecision);
+    EXPECT_EQ(Poll().second, InputSampler::kDecision);
 }
 
 TEST_F(InputTest, PadButtonsFollowTheButtonMapAndBadEntriesMeanNoPadButton) {
@@ -94,8 +94,8 @@ TEST_F(InputTest, PadButtonsFollowTheButtonMapAndBadEntriesMeanNoPadButton) {
     // DECISION Y, CANCELLATION X, PAUSE B, SHIFT A; the D-pad steers.
     std::memcpy(system.buttonMap, "\x03\x02\x01\x00", 4);
     const std::pair<uint16_t, std::pair<int32_t, int32_t>> cases[] = {
-        {0x8000, {0, CXi::kDecision}}, {0x4000, {0, CXi::kCancellation}}, {kPadB, {0, CXi::kPause}},
-        {kPadA, {0, CXi::kShift}},     {kPadDpadLeft, {CXi::kLeft, 0}},
+        {0x8000, {0, InputSampler::kDecision}}, {0x4000, {0, InputSampler::kCancellation}}, {kPadB, {0, InputSampler::kPause}},
+        {kPadA, {0, InputSampler::kShift}},     {kPadDpadLeft, {InputSampler::kLeft, 0}},
     };
     for (const auto& [buttons, bits] : cases) {
         pads.states[0].buttons = buttons;
@@ -111,7 +111,7 @@ TEST_F(InputTest, PadButtonsFollowTheButtonMapAndBadEntriesMeanNoPadButton) {
         EXPECT_EQ(Poll().second, 0) << "entry " << entry;
         keyboard.Hold('C');
         keyboard.Hold('S');
-        EXPECT_EQ(Poll().second, CXi::kDecision | CXi::kShift) << "entry " << entry;
+        EXPECT_EQ(Poll().second, InputSampler::kDecision | InputSampler::kShift) << "entry " << entry;
     }
 
     // Keyboard only: the pad is neither read nor used.
@@ -124,23 +124,23 @@ TEST_F(InputTest, PadButtonsFollowTheButtonMapAndBadEntriesMeanNoPadButton) {
 
 TEST_F(InputTest, AnotherModeLeavesTheBitsWhileTheSnapshotChanges) {
     system.inputMode = 2;
-    system.dirBits = CXi::kRight;
-    system.buttonBits = CXi::kShift;
+    system.dirBits = InputSampler::kRight;
+    system.buttonBits = InputSampler::kShift;
     keyboard.Hold(kVkDown);
     keyboard.Hold('X');
-    EXPECT_EQ(Poll(), std::make_pair(CXi::kRight, CXi::kShift));
+    EXPECT_EQ(Poll(), std::make_pair(InputSampler::kRight, InputSampler::kShift));
     EXPECT_EQ(system.keyState[kVkDown], 0x80);
     keyboard.ReleaseAll();
-    EXPECT_EQ(Poll(), std::make_pair(CXi::kRight, CXi::kShift));
+    EXPECT_EQ(Poll(), std::make_pair(InputSampler::kRight, InputSampler::kShift));
     EXPECT_EQ(system.keyState[kVkDown], 0);
 }
 
 TEST_F(InputTest, AMissingPadIsAskedOnceAndTheKeyboardGoesOn) {
     system.inputMode = 1;
     keyboard.Hold('A');
-    EXPECT_EQ(Poll().second, CXi::kPause);
+    EXPECT_EQ(Poll().second, InputSampler::kPause);
     EXPECT_FALSE(input.pads[0].connected);
-    EXPECT_EQ(Poll().second, CXi::kPause);
+    EXPECT_EQ(Poll().second, InputSampler::kPause);
     EXPECT_EQ(pads.calls[0], 1);
     EXPECT_EQ(pads.calls[1] + pads.calls[2] + pads.calls[3], 0);  // only pad 0 in play
 
@@ -168,23 +168,23 @@ TEST_F(InputTest, PollAllPadsAsksOnlyConnectedPads) {
 }
 
 TEST_F(InputTest, WithoutDevicesNothingChanges) {
-    CXi bare;
+    InputSampler bare;
     bare.Link(&system, &world);
-    system.dirBits = CXi::kUp;
-    system.buttonBits = CXi::kPause;
+    system.dirBits = InputSampler::kUp;
+    system.buttonBits = InputSampler::kPause;
     system.keyState['Z'] = 0x80;
     system.inputMode = 1;
     bare.PollInput();
     bare.PollAllPads();
-    EXPECT_EQ(system.dirBits, CXi::kUp);
-    EXPECT_EQ(system.buttonBits, CXi::kPause);
+    EXPECT_EQ(system.dirBits, InputSampler::kUp);
+    EXPECT_EQ(system.buttonBits, InputSampler::kPause);
     EXPECT_EQ(system.keyState['Z'], 0x80);
 
     // A keyboard without pads: keys work, pad slots stay as they were.
     bare.AttachDevices(&keyboard, nullptr);
     keyboard.Hold('X');
     bare.PollInput();
-    EXPECT_EQ(system.buttonBits, CXi::kCancellation);
+    EXPECT_EQ(system.buttonBits, InputSampler::kCancellation);
     EXPECT_TRUE(bare.pads[0].connected);
 }
 

@@ -20,19 +20,19 @@
 #include <vector>
 
 #include "base/WideText.h"
-#include "graphics/CDx_Gr.h"
+#include "graphics/Graphics.h"
 #include "graphics/PngPicture.h"
 #include "graphics_test_util.h"
-#include "input/CXi.h"
-#include "menu/CTitleIcDX.h"
+#include "input/InputSampler.h"
+#include "scenes/TitleScene.h"
 #include "menu/MenuDrawing.h"
 #include "platform/Files.h"
 #include "platform/GlDevice.h"
 #include "platform/SdlWindow.h"
 #include "resources/LoadResources.h"
 #include "support/SceneRenderRig.h"
-#include "world/Game.h"
-#include "world/MapSceneEntity.h"
+#include "app/Game.h"
+#include "world/WorldState.h"
 #include "world/System.h"
 
 namespace {
@@ -130,7 +130,7 @@ protected:
     Texels LoadTexels(int slot) {
         Texels texels;
         std::u16string path(base::WideView(game.system->resourceFolder));
-        path += base::WideView(game.mapScene->pictureNames[slot]);
+        path += base::WideView(game.world->pictureNames[slot]);
         FILE* file = platform::OpenFile(path, "rb");
         EXPECT_NE(file, nullptr) << "texture " << slot;
         if (file == nullptr)
@@ -165,7 +165,7 @@ protected:
 
 TEST_F(MenuRenderTest, TheTitleShowsTheLogoAndTheItemsWhereTheyBelong) {
     Frames(16);  // open, with the cursor's item bobbed up to 16
-    ASSERT_EQ(game.mapScene->menuState.titleAnim, 8);
+    ASSERT_EQ(game.world->menuState.titleAnim, 8);
     const std::vector<uint8_t> frame = Render("title-scene.png");
 
     // The logo's two pieces, then the items, the first one raised by the bob;
@@ -191,7 +191,7 @@ TEST_F(MenuRenderTest, TheTitleShowsTheLogoAndTheItemsWhereTheyBelong) {
 }
 
 TEST_F(MenuRenderTest, TheRankingWindowShowsHeadingAndRowsWhereTheyBelong) {
-    RankingTable& table = game.mapScene->rankingTable;
+    RankingTable& table = game.world->rankingTable;
     table.scores[0] = 123456;
     table.dates[0] = {9, 5, 21, 7, 11, 124, 0, 0, 0};
     table.scores[1] = -42;
@@ -206,11 +206,11 @@ TEST_F(MenuRenderTest, TheRankingWindowShowsHeadingAndRowsWhereTheyBelong) {
 
     // Open the items, move to the ranking item, open the window.
     Frames(10);
-    Frames(1, CXi::kDown);
+    Frames(1, InputSampler::kDown);
     Frames(1);
-    Frames(9, 0, CXi::kDecision);
-    ASSERT_EQ(game.mapScene->menuState.windowAnim, 8);
-    ASSERT_EQ(game.mapScene->shownItem, 1);
+    Frames(9, 0, InputSampler::kDecision);
+    ASSERT_EQ(game.world->menuState.windowAnim, 8);
+    ASSERT_EQ(game.world->shownItem, 1);
     const std::vector<uint8_t> frame = Render("ranking-window.png");
 
     auto paint = [&](int shift, int codeShift) {

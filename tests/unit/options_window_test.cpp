@@ -13,15 +13,14 @@
 
 #include "app/Scenes.h"
 #include "app/Startup.h"
-#include "audio/CXa2.h"
+#include "audio/Audio.h"
 #include "base/WideText.h"
-#include "graphics/CDx_Gr.h"
-#include "graphics/CReSur.h"
-#include "graphics/CSetVerTex.h"
+#include "graphics/Graphics.h"
+#include "graphics/TextureReloader.h"
 #include "graphics/PngPicture.h"
 #include "graphics_test_util.h"
-#include "input/CXi.h"
-#include "menu/CTitleIcDX.h"
+#include "input/InputSampler.h"
+#include "scenes/TitleScene.h"
 #include "menu/MenuDrawing.h"
 #include "menu/OptionsWindow.h"
 #include "platform/GlDevice.h"
@@ -32,8 +31,8 @@
 #include "support/SoundFiles.h"
 #include "support/SpriteLog.h"
 #include "support/TempFolder.h"
-#include "world/Game.h"
-#include "world/MapSceneEntity.h"
+#include "app/Game.h"
+#include "world/WorldState.h"
 #include "world/System.h"
 
 namespace {
@@ -42,8 +41,8 @@ namespace fs = std::filesystem;
 using options_window::RunOptionsWindow;
 using options_window::StepOptionValue;
 
-constexpr int32_t kLeft = CXi::kLeft;
-constexpr int32_t kRight = CXi::kRight;
+constexpr int32_t kLeft = InputSampler::kLeft;
+constexpr int32_t kRight = InputSampler::kRight;
 
 // A 29-character text: `lead` blanks, the words, blanks to the end.
 std::u16string Padded(std::u16string_view words, size_t lead = 0) {
@@ -91,7 +90,7 @@ std::vector<Box> Highlights(const std::vector<SpriteRequest>& log) {
 // the sprite requests of the last frame recorded.
 class OptionsRig {
 public:
-    OptionsRig() : system(*game.system), world(*game.mapScene) {
+    OptionsRig() : system(*game.system), world(*game.world) {
         game.LinkObjects(gpu, window);
         game.input->AttachDevices(&keyboard, &pads);
         log = std::make_unique<SpriteLog>(*game.graphics);
@@ -102,7 +101,7 @@ public:
         log->Clear();
         world.menuState.optionRow = row;
         settings->dirBits = dirBits;
-        CSetVerTex sprites(game);
+        Graphics& sprites = *game.graphics;
         RunOptionsWindow(sprites, *settings, world, *game.input, *sound);
     }
     // The menu's value step on a key press, then the frame.
@@ -111,7 +110,7 @@ public:
         Frame(row, dirBits);
     }
     // Settings and sound from elsewhere (an AudioRig).
-    void Use(System& s, CXa2& a) {
+    void Use(System& s, Audio& a) {
         settings = &s;
         sound = &a;
     }
@@ -123,9 +122,9 @@ public:
     ScriptedPads pads;
     Game game;
     System& system;
-    MapSceneEntity& world;
+    WorldState& world;
     System* settings = &system;
-    CXa2* sound = game.audio.get();
+    Audio* sound = game.audio.get();
     std::unique_ptr<SpriteLog> log;
 };
 
@@ -379,7 +378,7 @@ protected:
         for (int slot = 0; slot < 8; ++slot)
             base::WideCopy(world.pictureNames[slot], names[slot]);
         base::WideCopy(system.resourceFolder, base::FromUtf8(kDataFolder.string()));
-        ASSERT_TRUE(CReSur(game->graphics.get(), &system, &world).RecreateTextures());
+        ASSERT_TRUE(TextureReloader(game->graphics.get(), &system, &world).RecreateTextures());
 
         FILE* file = std::fopen((kDataFolder / "grp" / "tex_0006.png").string().c_str(), "rb");
         ASSERT_NE(file, nullptr);
@@ -421,7 +420,7 @@ protected:
     platform::GlDevice gpu;
     std::unique_ptr<Game> game = std::make_unique<Game>();
     System& system = *game->system;
-    MapSceneEntity& world = *game->mapScene;
+    WorldState& world = *game->world;
     std::vector<uint16_t> glyphs = std::vector<uint16_t>(512 * 512);
 };
 
@@ -430,7 +429,7 @@ TEST_F(OptionsRenderTest, TheWindowsTextsAppearWhereTheyBelong) {
     system.seVolume = 10000;
     system.timerMode = 1;
     world.menuState.optionRow = 2;
-    CSetVerTex sprites(*game);
+    Graphics& sprites = *game->graphics;
     game->graphics->ClearSpriteList();
     menu_drawing::DrawWindowFrame(sprites, world, 880, 720);
     RunOptionsWindow(sprites, system, world, *game->input, *game->audio);
@@ -501,12 +500,12 @@ TEST(OptionsBadInputTest, AllOnesSettingsFileFromStartUpThroughEveryRowToExit) {
     };
     std::vector<Press> walk;
     for (int32_t row = 0; row < options_window::kRows; ++row) {
-        for (std::vector<uint8_t> keys : {std::vector<uint8_t>{CXi::kVkRight},
-                                          {CXi::kVkRight},
-                                          {CXi::kVkLeft},
-                                          {CXi::kVkLeft, CXi::kVkRight},
-                                          {'Z', CXi::kVkRight},
-                                          {CXi::kVkDown}}) {
+        for (std::vector<uint8_t> keys : {std::vector<uint8_t>{InputSampler::kVkRight},
+                                          {InputSampler::kVkRight},
+                                          {InputSampler::kVkLeft},
+                                          {InputSampler::kVkLeft, InputSampler::kVkRight},
+                                          {'Z', InputSampler::kVkRight},
+                                          {InputSampler::kVkDown}}) {
             if (keys[0] != 'Z' || (row >= 6 && row <= 9))
                 walk.push_back({row, keys});
         }
@@ -518,7 +517,7 @@ TEST(OptionsBadInputTest, AllOnesSettingsFileFromStartUpThroughEveryRowToExit) {
     scenes.title = [&, title = scenes.title](Game& game) {
         SpriteLog log(*game.graphics);
         const int32_t result = title(game);
-        const MenuState& m = game.mapScene->menuState;
+        const MenuState& m = game.world->menuState;
         // The window's boxes and the glyphs on screen lie inside the window
         // (the diagnostic line stands below the screen); blank glyphs at
         // the ends of the texts at least on the screen.
@@ -551,7 +550,7 @@ TEST(OptionsBadInputTest, AllOnesSettingsFileFromStartUpThroughEveryRowToExit) {
             released = false;
         };
         if (m.windowState == title_menu::kIdle) {
-            press({m.mainCursor != title_menu::kOptionsItem ? CXi::kVkDown : uint8_t{'Z'}});
+            press({m.mainCursor != title_menu::kOptionsItem ? InputSampler::kVkDown : uint8_t{'Z'}});
         } else if (m.windowState == title_menu::kActive && walked < walk.size()) {
             wrongRow += m.optionRow == walk[walked].row ? 0 : 1;
             press(walk[walked++].keys);

@@ -17,9 +17,9 @@
 
 #include "base/ByteOrder.h"
 #include "base/WideText.h"
-#include "persist/CLoadFile.h"
+#include "persist/SettingsFile.h"
 #include "support/TempFolder.h"
-#include "world/MapSceneEntity.h"
+#include "world/WorldState.h"
 #include "world/System.h"
 
 namespace {
@@ -33,8 +33,8 @@ protected:
     // New records, as start-up makes them.
     void Fresh() {
         system_ = std::make_unique<System>();
-        map_ = std::make_unique<MapSceneEntity>();
-        file_ = std::make_unique<CLoadFile>(system_.get(), map_.get(), nullptr);
+        map_ = std::make_unique<WorldState>();
+        file_ = std::make_unique<SettingsFile>(system_.get(), map_.get(), nullptr);
     }
 
     // Loads a settings record given as bytes into fresh records.
@@ -44,17 +44,17 @@ protected:
         ASSERT_TRUE(file_->LoadSettings(folder_.Path("Game.ini")));
     }
     Bytes Encoded() const {
-        uint8_t out[CLoadFile::kSettingsSize];
+        uint8_t out[SettingsFile::kSettingsSize];
         file_->EncodeSettings(out);
         return Bytes(std::begin(out), std::end(out));
     }
 
-    static Bytes Record() { return Bytes(CLoadFile::kSettingsSize, 0); }
+    static Bytes Record() { return Bytes(SettingsFile::kSettingsSize, 0); }
 
     TempFolder folder_;
     std::unique_ptr<System> system_;
-    std::unique_ptr<MapSceneEntity> map_;
-    std::unique_ptr<CLoadFile> file_;
+    std::unique_ptr<WorldState> map_;
+    std::unique_ptr<SettingsFile> file_;
 };
 
 TEST_F(SettingsFileTest, MissingFileGivesTheFreshInstallSettings) {
@@ -93,7 +93,7 @@ TEST_F(SettingsFileTest, SavedFileReadsBackToTheSameBytes) {
     r.dates[9] = {1, 2, 3, 4, 5, 99, 0, 0, 1};
     ASSERT_TRUE(file_->SaveSettings(folder_.Path("Game.ini")));
     const Bytes first = folder_.Read("Game.ini");
-    ASSERT_EQ(first.size(), CLoadFile::kSettingsSize);
+    ASSERT_EQ(first.size(), SettingsFile::kSettingsSize);
 
     Fresh();
     ASSERT_TRUE(file_->LoadSettings(folder_.Path("Game.ini")));
@@ -139,7 +139,7 @@ TEST_F(SettingsFileTest, OutOfRangeBytesKeepTheCurrentValues) {
     system_->framePacing = 2;
     system_->soundMode = 1;
     system_->folderRelative = 1;
-    uint8_t in[CLoadFile::kSettingsSize];
+    uint8_t in[SettingsFile::kSettingsSize];
     std::copy(b.begin(), b.end(), in);
     file_->DecodeSettings(in);
     EXPECT_EQ(system_->timerMode, 0);

@@ -13,11 +13,11 @@
 
 #include "base/ByteOrder.h"
 #include "base/WideText.h"
-#include "persist/CLoadFile.h"
+#include "persist/SettingsFile.h"
 #include "platform/Dialogs.h"
 #include "support/FakeServices.h"
 #include "support/TempFolder.h"
-#include "world/MapSceneEntity.h"
+#include "world/WorldState.h"
 #include "world/System.h"
 
 namespace {
@@ -65,8 +65,8 @@ class SlotFileTest : public ::testing::Test {
 protected:
     void SetUp() override {
         system_ = std::make_unique<System>();
-        map_ = std::make_unique<MapSceneEntity>();
-        file_ = std::make_unique<CLoadFile>(system_.get(), map_.get(), &dialogs_);
+        map_ = std::make_unique<WorldState>();
+        file_ = std::make_unique<SettingsFile>(system_.get(), map_.get(), &dialogs_);
     }
 
     // Loads bytes as the file of the given slot.
@@ -112,8 +112,8 @@ protected:
     TempFolder folder_;
     RecordingDialogs dialogs_;
     std::unique_ptr<System> system_;
-    std::unique_ptr<MapSceneEntity> map_;
-    std::unique_ptr<CLoadFile> file_;
+    std::unique_ptr<WorldState> map_;
+    std::unique_ptr<SettingsFile> file_;
 };
 
 TEST_F(SlotFileTest, EveryPartComesFromItsOffset) {

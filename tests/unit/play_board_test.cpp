@@ -6,7 +6,7 @@
 #include <initializer_list>
 #include <utility>
 
-#include "audio/CXa2.h"
+#include "audio/Audio.h"
 #include "play/Board.h"
 #include "play/PieceGenerator.h"
 #include "play/PlayState.h"
@@ -90,7 +90,7 @@ TEST_F(BoardTest, LineScoreAndLevelByRowsRemoved) {
         play.level = c.level;
         play.levelLines = c.levelLines;
         play.score = 7;
-        CXa2 sound;
+        Audio sound;
         RemoveAndScoreRows(play, sound);
         EXPECT_EQ(play.score, 7 + c.points);
         EXPECT_EQ(play.level, c.levelAfter);

@@ -5,9 +5,9 @@
 
 #include <array>
 
-#include "menu/Ranking.h"
+#include "world/Ranking.h"
 #include "support/ScriptedClock.h"
-#include "world/MapSceneEntity.h"
+#include "world/WorldState.h"
 
 namespace {
 

@@ -14,15 +14,15 @@
 #include <vector>
 
 #include "graphics_test_util.h"
-#include "input/CXi.h"
-#include "menu/CTitleIcDX.h"
+#include "input/InputSampler.h"
+#include "scenes/TitleScene.h"
 #include "menu/MenuDrawing.h"
 #include "play/PlayState.h"
 #include "support/SceneRenderRig.h"
 #include "support/ScriptedClock.h"
-#include "world/Game.h"
-#include "world/MapSceneEntity.h"
-#include "world/PlayScene.h"
+#include "app/Game.h"
+#include "world/WorldState.h"
+#include "scenes/PlayScene.h"
 #include "world/System.h"
 
 namespace {
@@ -71,10 +71,10 @@ protected:
     void OpenWindow(int item) {
         Title(20);
         for (int i = 0; i < item; ++i) {
-            Title(1, CXi::kDown);
+            Title(1, InputSampler::kDown);
             Title(1);
         }
-        Title(1, 0, CXi::kDecision);
+        Title(1, 0, InputSampler::kDecision);
         Title(12);
     }
     // Saves the frame; a screen must show more than a few colours.
@@ -100,7 +100,7 @@ TEST_F(ReadmeScreens, TitleAndWindows) {
     Title(24);
     Save("title.png");
 
-    RankingTable& table = game.mapScene->rankingTable;
+    RankingTable& table = game.world->rankingTable;
     const int scores[] = {48'210, 31'455, 27'020, 19'880, 12'340, 9'372, 6'120, 2'260, 880, 240};
     for (int r = 0; r < 10; ++r) {
         table.scores[r] = scores[r];
@@ -109,17 +109,17 @@ TEST_F(ReadmeScreens, TitleAndWindows) {
     OpenWindow(1);
     Save("ranking.png");
 
-    Title(1, 0, CXi::kDecision);  // close it again
+    Title(1, 0, InputSampler::kDecision);  // close it again
     Title(20);
     game.system->optionValues[4] = 14;
     game.system->optionValues[5] = 17;
     game.system->bgmVolume = 7000;
     game.system->seVolume = 8500;
-    Title(1, CXi::kDown);  // from ranking to options
+    Title(1, InputSampler::kDown);  // from ranking to options
     Title(1);
-    Title(1, 0, CXi::kDecision);
+    Title(1, 0, InputSampler::kDecision);
     Title(12);
-    Title(1, CXi::kDown);  // select the vertical-sync row
+    Title(1, InputSampler::kDown);  // select the vertical-sync row
     Title(6);
     Save("options.png");
 }
@@ -134,25 +134,25 @@ TEST_F(ReadmeScreens, PlayPauseAndGameOver) {
             ++piece;
         previousScore = play.score;
         const int target = 24 * ((piece * 3) % 8) - 24;
-        int32_t dir = CXi::kDown;
+        int32_t dir = InputSampler::kDown;
         if (play.pieceY < 96 && play.pieceX != target)
-            dir = frame % 2 != 0 ? 0 : play.pieceX > target ? CXi::kLeft : CXi::kRight;
+            dir = frame % 2 != 0 ? 0 : play.pieceX > target ? InputSampler::kLeft : InputSampler::kRight;
         const bool turn = piece % 3 == 0 && play.pieceY == 24 && frame % 2 == 0;
-        Play(1, dir, turn ? CXi::kDecision : 0);
+        Play(1, dir, turn ? InputSampler::kDecision : 0);
         if (piece >= 14 && play.pieceY == 120) {
             Save("play.png");
-            Play(12, 0, CXi::kPause);
+            Play(12, 0, InputSampler::kPause);
             Save("pause.png");
             Play(1);
-            Play(12, 0, CXi::kPause);
+            Play(12, 0, InputSampler::kPause);
             Play(2);
             break;
         }
     }
-    ASSERT_EQ(game.mapScene->menuState.paused, 0);
+    ASSERT_EQ(game.world->menuState.paused, 0);
     // Then the stack is let to grow to the top.
     for (int frame = 0; frame < 20000 && play.gameOverCounter <= 60; ++frame)
-        Play(1, CXi::kDown);
+        Play(1, InputSampler::kDown);
     ASSERT_GT(play.gameOverCounter, 60);
     Save("game-over.png");
 }

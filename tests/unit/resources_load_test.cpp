@@ -10,14 +10,14 @@
 #include <vector>
 
 #include "app/Startup.h"
-#include "audio/CXa2.h"
+#include "audio/Audio.h"
 #include "base/WideText.h"
 #include "support/DataFolder.h"
 #include "support/FakePlatform.h"
 #include "support/ResourceRig.h"
 #include "support/SoundFiles.h"
 #include "support/TempFolder.h"
-#include "world/Game.h"
+#include "app/Game.h"
 
 namespace {
 
@@ -57,11 +57,11 @@ void ExpectLoaded(ResourceRig& rig, bool sound) {
     EXPECT_EQ(rig.system().bgmTrack, 0);
     EXPECT_EQ(rig.world().bgmSelector, 0);
     EXPECT_EQ(rig.audio().streamThreadRunning(), sound);
-    for (int slot = 0; slot < CXa2::kEffectVoices; ++slot)
+    for (int slot = 0; slot < Audio::kEffectVoices; ++slot)
         EXPECT_EQ(rig.audio().effectBuffer(slot).data != nullptr, sound) << "effect " << slot;
     if (sound) {
         // Entry k of the list reached track k: its loop file starts at frame k.
-        for (int track = 0; track < CXa2::kTracks; ++track) {
+        for (int track = 0; track < Audio::kTracks; ++track) {
             EXPECT_EQ(rig.system().bgmLoopStart[track], track);
             EXPECT_EQ(rig.system().bgmLoopLength[track],
                       static_cast<int32_t>(testdata::kTrackLoopLength));
@@ -286,7 +286,7 @@ TEST(LoadResources, TheGeneratedDataFolderLoadsInBothSoundModes) {
         ASSERT_TRUE(rig.Load()) << FirstShown(rig.fake.dialogs);
         EXPECT_TRUE(rig.fake.dialogs.shown.empty()) << FirstShown(rig.fake.dialogs);
         EXPECT_TRUE(rig.audio().streamThreadRunning());
-        for (int slot = 0; slot < CXa2::kEffectVoices; ++slot)
+        for (int slot = 0; slot < Audio::kEffectVoices; ++slot)
             EXPECT_NE(rig.audio().effectBuffer(slot).data, nullptr) << slot;
         for (int slot = 0; slot < 8; ++slot) {
             const bool listed = base::WideView(rig.world().pictureNames[slot]) != u"null0000.png";
@@ -298,7 +298,7 @@ TEST(LoadResources, TheGeneratedDataFolderLoadsInBothSoundModes) {
         EXPECT_EQ(rig.system().bgmTrack, 0);
         EXPECT_EQ(rig.world().bgmSelector, 0);
         // The play music loops somewhere.
-        EXPECT_GT(rig.system().bgmLoopLength[CXa2::kPlayTrack], 0);
+        EXPECT_GT(rig.system().bgmLoopLength[Audio::kPlayTrack], 0);
     }
 }
 #endif

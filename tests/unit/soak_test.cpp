@@ -14,16 +14,16 @@
 
 #include "app/Scenes.h"
 #include "app/Startup.h"
-#include "graphics/CDx_Gr.h"
-#include "input/CXi.h"
-#include "menu/CTitleIcDX.h"
+#include "graphics/Graphics.h"
+#include "input/InputSampler.h"
+#include "scenes/TitleScene.h"
 #include "play/Board.h"
 #include "play/PlayState.h"
 #include "support/DataFolder.h"
 #include "support/FakePlatform.h"
 #include "support/TempFolder.h"
-#include "world/Game.h"
-#include "world/MapSceneEntity.h"
+#include "app/Game.h"
+#include "world/WorldState.h"
 #include "world/System.h"
 
 namespace {
@@ -71,7 +71,7 @@ testing::AssertionResult BoardIntact(const PlayState& play) {
 // every setting in its range, the ranking in order, the sprite list never full.
 testing::AssertionResult RecordsIntact(const Game& game) {
     const System& system = *game.system;
-    const MapSceneEntity& world = *game.mapScene;
+    const WorldState& world = *game.world;
     const MenuState& m = world.menuState;
     const auto phase = {0, 1, 2, 4, 8, 16};
     if (!OneOf(world.sceneState, {1, 4}))
@@ -101,7 +101,7 @@ testing::AssertionResult RecordsIntact(const Game& game) {
         if (world.rankingTable.scores[i] > world.rankingTable.scores[i - 1])
             return testing::AssertionFailure() << "ranking out of order at place " << i + 1;
     }
-    if (game.graphics->SpriteCount() >= CDx_Gr::kMaxVisible)
+    if (game.graphics->SpriteCount() >= Graphics::kMaxVisible)
         return testing::AssertionFailure() << "sprite list full: " << game.graphics->SpriteCount();
     return testing::AssertionSuccess();
 }
@@ -125,14 +125,14 @@ public:
                 keys.Hold('A');
         } else if (inPlay) {
             if (r < 40) {
-                keys.Hold(CXi::kVkDown);
+                keys.Hold(InputSampler::kVkDown);
                 hold_ += static_cast<int>(random_() % 30);
             } else if (r < 55) {
-                keys.Hold(CXi::kVkLeft);
+                keys.Hold(InputSampler::kVkLeft);
             } else if (r < 70) {
-                keys.Hold(CXi::kVkRight);
+                keys.Hold(InputSampler::kVkRight);
             } else if (r < 80) {
-                keys.Hold(Pick({'Z', 'C', CXi::kVkUp}));
+                keys.Hold(Pick({'Z', 'C', InputSampler::kVkUp}));
             } else if (r < 87) {
                 keys.Hold('X');
             } else if (r < 88) {
@@ -142,15 +142,15 @@ public:
             }
         } else {
             if (r < 25) {
-                keys.Hold(CXi::kVkDown);
+                keys.Hold(InputSampler::kVkDown);
             } else if (r < 35) {
-                keys.Hold(CXi::kVkUp);
+                keys.Hold(InputSampler::kVkUp);
             } else if (r < 55) {
                 keys.Hold(Pick({'Z', 'C'}));
             } else if (r < 65) {
-                keys.Hold(CXi::kVkLeft);
+                keys.Hold(InputSampler::kVkLeft);
             } else if (r < 75) {
-                keys.Hold(CXi::kVkRight);
+                keys.Hold(InputSampler::kVkRight);
             } else if (r < 78) {
                 keys.Hold(Pick({'X', 'A', 'S'}));
             }
@@ -215,7 +215,7 @@ TEST(DISABLED_SceneSoak, MillionFramesThroughTitleGamesAndWindows) {
         if (closing)
             return;
         ++frames;
-        const MapSceneEntity& world = *game.mapScene;
+        const WorldState& world = *game.world;
         const MenuState& m = world.menuState;
         const PlayState& play = scenes.playState();
         testing::AssertionResult intact = RecordsIntact(game);

@@ -1,0 +1,39 @@
+#include "app/Game.h"
+
+#include "audio/Audio.h"
+#include "graphics/Graphics.h"
+#include "input/InputSampler.h"
+#include "world/WorldState.h"
+#include "world/System.h"
+
+namespace {
+Game* gGame = nullptr;
+}  // namespace
+
+Game* TheGame() {
+    return gGame;
+}
+void SetTheGame(Game* game) {
+    gGame = game;
+}
+
+Game::Game()
+    : system(std::make_unique<System>()),
+      world(std::make_unique<WorldState>()),
+      graphics(std::make_unique<Graphics>()),
+      input(std::make_unique<InputSampler>()),
+      audio(std::make_unique<Audio>()) {}
+
+Game::~Game() {
+    audio.reset();
+    input.reset();
+    graphics.reset();
+    world.reset();
+    system.reset();
+}
+
+void Game::LinkObjects(platform::GpuDevice& gpu, platform::Window& window) {
+    graphics->Link(system.get(), world.get(), &gpu, &window);
+    input->Link(system.get(), world.get());
+    audio->Link(system.get());
+}

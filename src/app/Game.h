@@ -1,0 +1,38 @@
+#pragma once
+// Game: the root object. It owns the five long-lived objects, makes them in
+// member order and destroys them in the reverse order. One instance exists per
+// run, reached through the process-wide pointer TheGame().
+
+#include <memory>
+
+class System;
+class WorldState;
+class Graphics;
+class InputSampler;
+class Audio;
+
+namespace platform {
+class GpuDevice;
+class Window;
+}  // namespace platform
+
+class Game {
+public:
+    Game();
+    virtual ~Game();
+    Game(const Game&) = delete;
+    Game& operator=(const Game&) = delete;
+
+    // Links the subsystem objects to the records they serve, once the window exists.
+    void LinkObjects(platform::GpuDevice& gpu, platform::Window& window);
+
+    std::unique_ptr<System> system;
+    std::unique_ptr<WorldState> world;
+    std::unique_ptr<Graphics> graphics;
+    std::unique_ptr<InputSampler> input;
+    std::unique_ptr<Audio> audio;
+};
+
+// The process-wide pointer to the one Game; null before start-up and after shutdown.
+Game* TheGame();
+void SetTheGame(Game* game);

@@ -1,0 +1,347 @@
+// Audio: the music. Tracks and their loop files, the music voice, and the
+// stream thread that keeps the voice fed.
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <system_error>
+
+#include "audio/OggStreamDecoder.h"
+#include "audio/Audio.h"
+#include "audio/LoopFile.h"
+#include "audio/WaveReader.h"
+#include "base/WideText.h"
+#include "platform/AlVoice.h"
+#include "platform/Clock.h"
+#include "platform/Files.h"
+#include "world/WorldState.h"
+#include "world/System.h"
+
+namespace {
+
+constexpr uint32_t kPassMs = 100;    // the stream thread wakes this often
+constexpr int32_t kQueueDepth = 2;   // chunks kept queued
+constexpr uint64_t kFrameBytes = 4;  // 16-bit stereo
+constexpr int32_t kMusicRate = 44100;
+constexpr size_t kLoopFileLimit = 1 << 16;  // far more than any loop file holds
+
+std::u16string PathOf(std::u16string_view path) {
+    return std::u16string(path.substr(0, base::WideLength(path.data(), path.size())));
+}
+
+bool IsMusicFormat(const WaveReader& wave) {
+    return wave.sampleTag() == WaveReader::kFormatPcm && wave.channels() == 2 &&
+           wave.samplesPerSecond() == kMusicRate && wave.bitsPerSample() == 16 &&
+           wave.blockAlign() == kFrameBytes;
+}
+
+bool ReadWholeFile(std::u16string_view path, std::vector<uint8_t>* bytes) {
+    FILE* file = platform::OpenFile(path, "rb");
+    if (file == nullptr)
+        return false;
+    bytes->resize(kLoopFileLimit);
+    const size_t n = std::fread(bytes->data(), 1, bytes->size(), file);
+    const bool failed = std::ferror(file) != 0;
+    std::fclose(file);
+    bytes->resize(n);
+    return !failed;
+}
+
+}  // namespace
+
+// --- Tracks ----------------------------------------------------------------
+
+void Audio::ClearOggOpenFlags() {
+    for (int k = 0; k < kTracks; ++k)
+        oggTracks_[k].Close();
+}
+
+bool Audio::LoadWaveTrack(std::u16string_view path, int k) {
+    if (k < 0 || k >= kTracks)
+        return false;
+    WaveReader& wave = waveTracks_[k];
+    const std::u16string file = PathOf(path);
+    // The bytes are streamed as they are, so only the music format will do.
+    if (wave.OpenAndReset(file) != WaveReader::kOk || !IsMusicFormat(wave)) {
+        wave.Close();
+        ShowMessage("WAVEファイルを開くのに失敗", "Error");
+        return false;
+    }
+    if (!ReadLoopFile(file + u".sli", k))
+        return false;
+    if (wave.ResetToData() != WaveReader::kOk)
+        return false;
+    const uint64_t end = uint64_t{static_cast<uint32_t>(system_->bgmLoopStart[k])} +
+                         static_cast<uint32_t>(system_->bgmLoopLength[k]);
+    wave.setRemainingBytes(static_cast<uint32_t>(end * kFrameBytes));
+    return true;
+}
+
+bool Audio::LoadOggTrack(std::u16string_view path, int k) {
+    if (k < 0 || k >= kTracks)
+        return false;
+    OggTrack& t = oggTracks_[k];
+    t.Close();
+    const std::u16string file = PathOf(path);
+    t.file = platform::OpenFile(file, "rb");
+    if (t.file == nullptr) {
+        std::fprintf(stderr, "Open Error : %s\n", platform::NativePath(file).c_str());
+        return false;
+    }
+    if (OpenOggStream(t.file, &t.stream) != 0) {
+        std::fputs("Input does not appear to be an Ogg bitstream.\n", stderr);
+        std::fclose(t.file);
+        t.file = nullptr;
+        return false;
+    }
+    t.open = true;
+    // Every part of the stream must be stereo 44.1 kHz: the samples are
+    // played as they are decoded.
+    for (long i = 0; i < ov_streams(&t.stream); ++i) {
+        const vorbis_info* part = ov_info(&t.stream, static_cast<int>(i));
+        if (part == nullptr || part->channels != 2 || part->rate != kMusicRate) {
+            std::fprintf(stderr, "%s: music must be stereo at 44100 Hz\n",
+                         platform::NativePath(file).c_str());
+            t.Close();
+            return false;
+        }
+    }
+    t.info = ov_info(&t.stream, -1);
+    if (t.info == nullptr) {
+        std::fputs("Get Info Error\n", stderr);
+        t.Close();
+        return false;
+    }
+    t.Rewind();
+    if (!ReadLoopFile(file + u".sli", k))
+        return false;
+    t.Rewind();
+    return true;
+}
+
+void Audio::CloseWaveTrack(int k) {
+    if (k >= 0 && k < kTracks)
+        waveTracks_[k].Close();
+}
+
+void Audio::CloseOggTrack(int k) {
+    if (k >= 0 && k < kTracks)
+        oggTracks_[k].Close();
+}
+
+bool Audio::TrackLength(int k, uint64_t* frames) const {
+    if (system_->soundMode == 1 && waveTracks_[k].IsOpen()) {
+        *frames = waveTracks_[k].dataBytesInFile() / kFrameBytes;
+        return true;
+    }
+    if (system_->soundMode == 2 && oggTracks_[k].open) {
+        const ogg_int64_t total = ov_pcm_total(&oggTracks_[k].stream, -1);
+        *frames = total > 0 ? static_cast<uint64_t>(total) : 0;
+        return true;
+    }
+    return false;
+}
+
+bool Audio::ReadLoopFile(std::u16string_view path, int k) {
+    if (k < 0 || k >= kTracks)
+        return false;
+    const std::u16string file = PathOf(path);
+    std::vector<uint8_t> bytes;
+    if (!ReadWholeFile(file, &bytes)) {
+        ShowMessage(base::ToUtf8(file) + " ファイルが見つかりません", "Message");
+        return false;
+    }
+    const LoopPoints loop = ParseLoopFile(bytes.data(), bytes.size());
+    // A loop must hold at least one frame and end inside the track: past its
+    // end there is nothing to play.
+    uint64_t frames = 0;
+    if (TrackLength(k, &frames) &&
+        (loop.length == 0 || uint64_t{loop.start} + loop.length > frames)) {
+        ShowMessage(base::ToUtf8(file) + " ループ範囲が曲の長さを超えています", "Message");
+        return false;
+    }
+    system_->bgmLoopStart[k] = static_cast<int32_t>(loop.start);
+    system_->bgmLoopLength[k] = static_cast<int32_t>(loop.length);
+    return true;
+}
+
+// --- Voice and thread --------------------------------------------------------
+
+bool Audio::CreateMusicVoice() {
+    auto voice = std::make_unique<platform::AlVoice>();
+    if (!voice->Create(platform::VoiceFormat{2, kMusicRate, 16, false}))
+        return false;
+    musicVoice_ = std::move(voice);
+    for (auto& data : streamData_)
+        data.assign(size_t{3} * streamChunkBytes_, 0);
+    musicVoice_->SetVolume(static_cast<float>(system_->bgmVolume * 0.0001));
+    return true;
+}
+
+bool Audio::StartStreamThread() {
+    if (clock_ == nullptr || streamThread_.joinable())
+        return false;
+    try {
+        streamThread_ = std::thread([this] { StreamThread(); });
+    } catch (const std::system_error&) {
+        ShowMessage("スレッドの生成に失敗", "Error");
+        return false;
+    }
+    return true;
+}
+
+// --- Selection ----------------------------------------------------------------
+
+void Audio::RequestRewind(int k) {
+    if (k >= 0 && k < kTracks)
+        rewindRequest_[k] = 1;
+}
+
+void Audio::SelectTrackForScene(WorldState& world) {
+    System& s = *system_;
+    const int32_t track = world.bgmSelector == 0 ? kPlayTrack : 0;
+    const int32_t previous = s.bgmTrack;
+    s.bgmPreviousTrack = previous;
+    // The rewind is asked for before the new number is published, so the
+    // stream thread never plays the chosen track from where it stood before.
+    if (track != previous || s.bgmRestart == 1)
+        RequestRewind(track);
+    s.bgmTrack = track;
+    s.bgmRestart = 0;
+    world.bgmSwitchRequest = 0;
+}
+
+void Audio::RewindIfChanged(int k) {
+    System& s = *system_;
+    if (s.bgmTrack != s.bgmPreviousTrack || s.bgmRestart == 1)
+        RequestRewind(k);
+    s.bgmRestart = 0;
+}
+
+void Audio::RewindTrack(int k) {
+    if (system_->soundMode == 1) {
+        WaveReader& wave = waveTracks_[k];
+        if (wave.ResetToData() != WaveReader::kOk)
+            return;
+        const uint64_t end = uint64_t{static_cast<uint32_t>(system_->bgmLoopStart[k])} +
+                             static_cast<uint32_t>(system_->bgmLoopLength[k]);
+        wave.setRemainingBytes(static_cast<uint32_t>(end * kFrameBytes));
+    } else if (system_->soundMode == 2) {
+        oggTracks_[k].Rewind();
+    }
+}
+
+// --- The stream thread -----------------------------------------------------------
+
+void Audio::StreamThread() {
+    std::fill(std::begin(ringIndex_), std::end(ringIndex_), 0);
+    for (;;) {
+        const uint32_t passStart = clock_->Milliseconds();
+        StreamPass();
+        WaitForNextPass(passStart);
+        if (system_->stopStream != 0)
+            return;
+    }
+}
+
+void Audio::WaitForNextPass(uint32_t passStart) {
+    // Sleeps rather than spinning: the thread has nothing to do until then.
+    for (;;) {
+        const uint32_t elapsed = clock_->Milliseconds() - passStart;  // wraps modulo 2^32
+        if (elapsed >= kPassMs)
+            break;
+        clock_->Sleep(kPassMs - elapsed);
+    }
+    clock_->Yield();
+}
+
+void Audio::StreamPass() {
+    if (!musicVoice_)
+        return;
+    platform::AlVoice& voice = *musicVoice_;
+    const uint32_t c = streamChunkBytes_;
+
+    // 1-2. The track to play and what is still queued.
+    int32_t k = system_->bgmTrack;
+    if (k < 0 || k >= kTracks)
+        k = 0;
+    int32_t q = voice.QueuedBuffers();
+
+    // 3. A voice that ran dry while playing has underrun (the machine
+    //    stalled longer than the queue lasts): count it, and the refill below
+    //    starts it again.
+    if (q == 0 && musicPlaying_ != 0)
+        underruns_.fetch_add(1);
+
+    // 4. Refill up to two chunks.
+    if (q > 1)
+        return;
+    if (k == 0) {
+        musicPlaying_ = 0;
+        return;
+    }
+    while (q < kQueueDepth) {
+        if (system_->active == 0) {
+            musicPlaying_ = 0;
+            break;
+        }
+        if (rewindRequest_[k].exchange(0) != 0)
+            RewindTrack(k);
+        ringIndex_[k] ^= 1;
+        uint8_t* chunk = streamData_[k].data() + size_t{static_cast<uint32_t>(ringIndex_[k])} * c;
+        FillChunk(k, chunk);
+
+        VoiceBuffer& buffer = streamBuffer_[k];
+        buffer = VoiceBuffer{};
+        buffer.audioBytes = c;
+        buffer.data = chunk;
+        buffer.playLength = c / kFrameBytes;
+        voice.SubmitSourceBuffer(chunk, c);
+        chunksQueued_.fetch_add(1);
+        ++q;
+        // A new track: drop what is queued of the old one and start at once.
+        if (k != lastTrackQueued_) {
+            voice.Stop();
+            voice.FlushSourceBuffers();
+            voice.SubmitSourceBuffer(chunk, c);
+            voice.Start();
+        }
+        if (musicPlaying_ == 0) {
+            voice.Start();
+            musicPlaying_ = 1;
+        }
+        lastTrackQueued_ = k;
+    }
+}
+
+void Audio::FillChunk(int k, uint8_t* chunk) {
+    if (system_->soundMode == 1) {
+        FillWaveChunk(k, chunk);
+    } else if (system_->soundMode == 2) {
+        OggStreamDecoder(system_).Fill(oggTracks_[k], k, chunk, streamChunkBytes_);
+    }
+}
+
+void Audio::FillWaveChunk(int k, uint8_t* chunk) {
+    WaveReader& wave = waveTracks_[k];
+    if (!wave.IsOpen())
+        return;
+    const uint32_t c = streamChunkBytes_;
+    const uint64_t loopStart = static_cast<uint32_t>(system_->bgmLoopStart[k]);
+    const uint64_t loopLength = static_cast<uint32_t>(system_->bgmLoopLength[k]);
+    uint32_t pos = 0;
+    do {
+        // Up to the loop end, copied through the reader's buffer.
+        uint32_t n = 0;
+        if (wave.ReadSlice(c - pos, chunk + pos, &n) != WaveReader::kOk)
+            return;  // the rest of the chunk keeps what it held
+        if (wave.remainingBytes() == 0) {
+            // The loop end: back to the loop start, exactly at this frame.
+            wave.SeekTo(wave.dataChunk().dataOffset + loopStart * kFrameBytes);
+            wave.setRemainingBytes(static_cast<uint32_t>(loopLength * kFrameBytes));
+        }
+        if (n == 0)
+            return;
+        pos += n;
+    } while (pos < c);
+}

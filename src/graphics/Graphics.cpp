@@ -1,0 +1,391 @@
+#include "graphics/Graphics.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <string_view>
+
+#include "base/WideText.h"
+#include "platform/Dialogs.h"
+#include "world/WorldState.h"
+#include "world/System.h"
+
+namespace {
+
+// Design space to clip space. The y factor is the float nearest 0.00138888,
+// a shade under 1/720, exactly as the game has always used it.
+constexpr float kClipX = 0.00078125f;
+constexpr float kClipY = 0.00138888f;
+constexpr float kDepthScale = 0.0001f;
+constexpr float kTurnedDepth = 0.8192f;
+constexpr float kColorScale = 1.0f / 256.0f;  // a full channel gives 0.99609375
+
+// Texel scales: textures below 528 are 512 texels wide, the others 128.
+constexpr int32_t kWideTextureLimit = 528;
+constexpr float kTexel512 = 0.001953125f;
+constexpr float kTexel128 = 0.0078125f;
+
+// Integer addition as the game's 32-bit arithmetic does it, wrapping instead of overflowing.
+int32_t WrappingAdd(int32_t a, int32_t b) {
+    return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
+}
+
+// ---- Quads that cannot change a pixel ----
+
+// Every pixel centre lies strictly inside -1 < x, y < 1 of clip space (the
+// position's w is 1 and depth never clips), so a quad wholly at or beyond
+// one edge covers none.
+bool OutsideTheTarget(const platform::SpriteVertex* v) {
+    auto all = [v](auto beyond) {
+        return beyond(v[0]) && beyond(v[1]) && beyond(v[2]) && beyond(v[3]);
+    };
+    return all([](const platform::SpriteVertex& p) { return p.x <= -1.0f; }) ||
+           all([](const platform::SpriteVertex& p) { return p.x >= 1.0f; }) ||
+           all([](const platform::SpriteVertex& p) { return p.y <= -1.0f; }) ||
+           all([](const platform::SpriteVertex& p) { return p.y >= 1.0f; });
+}
+
+// Whether the blend writes back the colour already there, whatever the
+// picture. With f = (R, G, B) * A / 65536, the factor blend gives
+// picture * f + target * (1 - f): the target itself when f is 0, that is when
+// A or all of R, G, B are 0. Alpha blending gives picture * a + target *
+// (1 - a); an untextured picture is (0, 0, 0, A / 256), the target itself when
+// A is 0 (a texel's own alpha is 1). Tint replaces the target and the
+// modulating blend squares it. Only colour counts: no blend reads the
+// target's alpha, and the window shows none.
+bool BlendKeepsTarget(platform::BlendState state, uint32_t color, bool textured) {
+    const uint32_t alpha = color >> 24;
+    switch (state) {
+        case platform::BlendState::kFactor:
+            return alpha == 0 || (color & 0x00FFFFFFu) == 0;
+        case platform::BlendState::kAlpha:
+            return !textured && alpha == 0;
+        case platform::BlendState::kTint:
+        case platform::BlendState::kModulate:
+            break;
+    }
+    return false;
+}
+
+// Texture coordinates beyond this (in texture widths) are not reasoned about.
+constexpr float kFarthestCoordinate = 4.0f;
+// Quads that stretch more texels than this over a pixel are not reasoned about.
+constexpr float kMostTexelsPerPixel = 64.0f;
+
+struct TexelBox {
+    int32_t left, top, right, bottom;
+};
+
+// The texels a quad can sample. Every fragment's texture coordinate is a
+// blend of the corners' ones, so it lies in their bounding box, give or take
+// rounding: the box is widened by a texel on each side for that. The rounding
+// of interpolation grows with how many texels a pixel spans; a sliver (a quad
+// turned almost edge-on) spans without bound, so quads that stretch more than
+// kMostTexelsPerPixel texels over a pixel, or whose coordinates lie far out,
+// get no box (false).
+bool SampledTexels(const platform::SpriteVertex* v, TexelBox* box) {
+    float uLow = v[0].u, uHigh = v[0].u, vLow = v[0].v, vHigh = v[0].v;
+    for (int i = 1; i < 4; ++i) {
+        uLow = std::min(uLow, v[i].u), uHigh = std::max(uHigh, v[i].u);
+        vLow = std::min(vLow, v[i].v), vHigh = std::max(vHigh, v[i].v);
+    }
+    const float limit = kFarthestCoordinate;
+    if (!(uLow >= -limit && uHigh <= limit && vLow >= -limit && vHigh <= limit))
+        return false;  // far out, or not a number
+
+    // The quad's sides from its left-bottom corner, in design pixels. No
+    // altitude of either of its triangles is below area / reach, where reach
+    // (the sides' lengths summed, each at most |x| + |y|) bounds every edge.
+    const float side1X = (v[2].x - v[0].x) * 640.0f, side1Y = (v[2].y - v[0].y) * 360.0f;
+    const float side2X = (v[1].x - v[0].x) * 640.0f, side2Y = (v[1].y - v[0].y) * 360.0f;
+    const float area = std::fabs(side1X * side2Y - side1Y * side2X);
+    const float reach =
+        std::fabs(side1X) + std::fabs(side1Y) + std::fabs(side2X) + std::fabs(side2Y);
+    const float size = static_cast<float>(platform::kTextureSize);
+    const float spanned = (uHigh - uLow + vHigh - vLow) * size;
+    if (!(spanned * reach <= kMostTexelsPerPixel * area))
+        return false;
+
+    box->left = static_cast<int32_t>(std::floor(uLow * size)) - 1;
+    box->right = static_cast<int32_t>(std::floor(uHigh * size)) + 1;
+    box->top = static_cast<int32_t>(std::floor(vLow * size)) - 1;
+    box->bottom = static_cast<int32_t>(std::floor(vHigh * size)) + 1;
+    return true;
+}
+
+}  // namespace
+
+Graphics::~Graphics() {
+    ReleaseDevice();
+}
+
+void Graphics::Link(System* system, WorldState* world, platform::GpuDevice* gpu,
+                  platform::Window* window) {
+    system_ = system;
+    world_ = world;
+    gpu_ = gpu;
+    window_ = window;
+}
+
+platform::Dialogs& Graphics::Dialogs() {
+    if (dialogs_ != nullptr)
+        return *dialogs_;
+    static platform::SdlDialogs systemDialogs;
+    return systemDialogs;
+}
+
+int32_t Graphics::CreateDevice() {
+    if (gpu_ == nullptr || window_ == nullptr)
+        return -1;
+    std::fill(std::begin(slotFilled_), std::end(slotFilled_), false);
+    opacity_.ForgetAll();
+    // The shader files lie beside the program, wherever it was started from.
+    const std::u16string_view folder =
+        system_ != nullptr ? base::WideView(system_->programFolder) : std::u16string_view();
+    return gpu_->Create(*window_, folder);
+}
+
+void Graphics::ReleaseDevice() {
+    std::fill(std::begin(slotFilled_), std::end(slotFilled_), false);
+    opacity_.ForgetAll();
+    if (gpu_ != nullptr)
+        gpu_->Release();
+}
+
+void Graphics::ClearDevicePointers() {
+    std::fill(std::begin(slotFilled_), std::end(slotFilled_), false);
+    opacity_.ForgetAll();
+    if (gpu_ != nullptr)
+        gpu_->Forget();
+}
+
+void Graphics::DrawFrame() {
+    if (gpu_ == nullptr || !gpu_->IsCreated())
+        return;
+    gpu_->Clear();
+    // The list goes to the device as it is until the first quad is left out;
+    // from then on, the quads drawn are packed into the drawn arrays.
+    uint32_t kept = 0;
+    bool packed = false;
+    for (uint32_t quad = 0; quad < count_; ++quad) {
+        const platform::BlendState state = ChooseBlendState(blendModes_[quad], colors_[quad]);
+        states_[quad] = state;
+        if (culling_ && CannotChangeAPixel(quad, state))
+            continue;
+        if (kept != quad) {
+            if (!packed) {
+                std::copy_n(vertices_, kept * 4, drawnVertices_);
+                std::copy_n(textures_, kept, drawnTextures_);
+                std::copy_n(states_, kept, drawnStates_);
+                packed = true;
+            }
+            std::copy_n(&vertices_[quad * 4], 4, &drawnVertices_[kept * 4]);
+            drawnTextures_[kept] = textures_[quad];
+            drawnStates_[kept] = state;
+        }
+        ++kept;
+    }
+    drawn_ = kept;
+    if (packed) {
+        gpu_->DrawSprites(drawnVertices_, drawnTextures_, drawnStates_, kept);
+    } else {
+        gpu_->DrawSprites(vertices_, textures_, states_, kept);
+    }
+}
+
+bool Graphics::CannotChangeAPixel(uint32_t quad, platform::BlendState state) const {
+    const platform::SpriteVertex* corners = &vertices_[quad * 4];
+    if (OutsideTheTarget(corners))
+        return true;
+    const int32_t texture = textures_[quad];
+    const bool textured = TextureSlotFilled(texture);
+    if (BlendKeepsTarget(state, colors_[quad], textured))
+        return true;
+    // Every texel it can sample is discarded by the pixel shader.
+    TexelBox box;
+    return textured && opacity_.Known(texture) && SampledTexels(corners, &box) &&
+           opacity_.Transparent(texture, box.left, box.top, box.right, box.bottom);
+}
+
+int32_t Graphics::RenderFrame() {
+    if (gpu_ == nullptr || !gpu_->IsCreated())
+        return platform::kDeviceOk;
+    DrawFrame();
+    const int32_t result = gpu_->Present(system_ != nullptr && system_->vsync != 0);
+    if ((result == platform::kDeviceRemoved || result == platform::kDeviceReset) &&
+        system_ != nullptr) {
+        system_->deviceLostRequest = 1;
+    }
+    return result;
+}
+
+int32_t Graphics::DeviceRemovedReason() {
+    if (gpu_ == nullptr || !gpu_->IsCreated())
+        return platform::kDeviceOk;
+    return gpu_->RemovedReason();
+}
+
+bool Graphics::FillTextureSlot(int32_t slot, const uint16_t* texels) {
+    if (slot < 0 || slot >= kTextureSlots || gpu_ == nullptr)
+        return false;
+    slotFilled_[slot] = gpu_->UploadTexture(slot, texels);
+    if (slotFilled_[slot]) {
+        opacity_.Learn(slot, texels);
+    } else {
+        opacity_.Forget(slot);
+    }
+    return slotFilled_[slot];
+}
+
+void Graphics::ReleaseTextureSlot(int32_t slot) {
+    if (slot < 0 || slot >= kTextureSlots)
+        return;
+    if (slotFilled_[slot] && gpu_ != nullptr)
+        gpu_->ReleaseTexture(slot);
+    slotFilled_[slot] = false;
+    opacity_.Forget(slot);
+}
+
+bool Graphics::TextureSlotFilled(int32_t slot) const {
+    return slot >= 0 && slot < kTextureSlots && slotFilled_[slot];
+}
+
+void Graphics::ClearSpriteList() {
+    // Entries past those written since the last clear are zero already.
+    count_ = 0;
+    std::memset(textures_, 0, written_ * sizeof textures_[0]);
+    std::memset(colors_, 0, written_ * sizeof colors_[0]);
+    std::memset(vertices_, 0, written_ * 4 * sizeof vertices_[0]);
+    written_ = 0;
+}
+
+platform::BlendState Graphics::ChooseBlendState(int32_t blendMode, uint32_t color) {
+    using platform::BlendState;
+    if (blendMode == 1)
+        return BlendState::kModulate;
+    if (blendMode != 0)
+        return BlendState::kAlpha;
+    if ((color >> 24) != 0xFF)
+        return BlendState::kFactor;
+    if ((color & 0x00FFFFFFu) == 0x00FFFFFFu)
+        return BlendState::kAlpha;
+    return BlendState::kTint;
+}
+
+int32_t Graphics::SubmitSprite(const SpriteRequest& request) {
+    if (observer_ != nullptr)
+        observer_->OnSubmit(request);
+    // 1-2. The quad's own values, then the count, which stops at 14,969.
+    const uint32_t n = count_;
+    textures_[n] = request.texture;
+    colors_[n] = request.color;
+    blendModes_[n] = request.blendMode;
+    if (count_ < kMaxVisible)
+        ++count_;
+    written_ = std::max(written_, n + 1);
+
+    // 3-4. Texture edges: integer sums, then float, then the texel scale.
+    const float k = request.texture < kWideTextureLimit ? kTexel512 : kTexel128;
+    const float left = static_cast<float>(request.srcX) * k;
+    const float right = static_cast<float>(WrappingAdd(request.srcX, request.srcWidth)) * k;
+    const float top = static_cast<float>(request.srcY) * k;
+    const float bottom = static_cast<float>(WrappingAdd(request.srcY, request.srcHeight)) * k;
+
+    // 5. Texture coordinates by flip, nudged by the texel offset e.
+    // Corners: 0 left-bottom, 1 left-top, 2 right-bottom, 3 right-top.
+    const float e = system_ != nullptr ? system_->texelOffset : 0.0f;
+    float u[4];
+    float v[4];
+    switch (request.flip) {
+        case 1:
+            u[0] = right - e, v[0] = bottom + e;
+            u[1] = right - e, v[1] = top + e;
+            u[2] = left - e, v[2] = bottom + e;
+            u[3] = left - e, v[3] = top + e;
+            break;
+        case 2:
+            u[0] = left + e, v[0] = top - e;
+            u[1] = left + e, v[1] = bottom + e;
+            u[2] = right + e, v[2] = top - e;
+            u[3] = right + e, v[3] = bottom + e;
+            break;
+        case 3:
+            u[0] = right + e, v[0] = top - e;
+            u[1] = right + e, v[1] = bottom + e;
+            u[2] = left - e, v[2] = top - e;
+            u[3] = left - e, v[3] = bottom + e;
+            break;
+        default:
+            u[0] = left + e, v[0] = bottom + e;
+            u[1] = left + e, v[1] = top + e;
+            u[2] = right + e, v[2] = bottom + e;
+            u[3] = right + e, v[3] = top + e;
+            break;
+    }
+
+    // 6. Corners about the pivot, scaled.
+    const float cornerLeft = -request.pivotX * request.scaleX;
+    const float cornerRight = (static_cast<float>(request.width) - request.pivotX) * request.scaleX;
+    const float cornerTop = -request.pivotY * request.scaleY;
+    const float cornerBottom =
+        (static_cast<float>(request.height) - request.pivotY) * request.scaleY;
+    float px[4] = {cornerLeft, cornerLeft, cornerRight, cornerRight};
+    float py[4] = {cornerBottom, cornerTop, cornerBottom, cornerTop};
+    float pz[4] = {0.5f, 0.5f, 0.5f, 0.5f};
+
+    // 7. The three turns, in the screen plane, about the vertical axis, then
+    // about the horizontal axis; each uses the old values of what it changes.
+    const bool turned = request.angleX != 0 || request.angleY != 0 || request.angleZ != 0;
+    if (turned) {
+        const AngleTable* table = world_ != nullptr ? &world_->angleTable : nullptr;
+        auto cosOf = [table](int32_t angle) {
+            return table != nullptr ? static_cast<float>(table->cosine[angle & 0xFF]) : 1.0f;
+        };
+        auto sinOf = [table](int32_t angle) {
+            return table != nullptr ? static_cast<float>(table->sine[angle & 0xFF]) : 0.0f;
+        };
+        const float cz = cosOf(request.angleZ), sz = sinOf(request.angleZ);
+        const float cy = cosOf(request.angleY), sy = sinOf(request.angleY);
+        const float cx = cosOf(request.angleX), sx = sinOf(request.angleX);
+        for (int i = 0; i < 4; ++i) {
+            float x = px[i], y = py[i], z = pz[i];
+            const float x1 = x * cz - y * sz;
+            const float y1 = y * cz + x * sz;
+            x = x1, y = y1;
+            const float x2 = x * cy + z * sy;
+            const float z2 = z * cy - x * sy;
+            x = x2, z = z2;
+            const float y3 = y * cx - z * sx;
+            const float z3 = z * cx + y * sx;
+            y = y3, z = z3;
+            px[i] = x, py[i] = y, pz[i] = z;
+        }
+    }
+
+    // 8-10. Back to the screen, into clip space, and the colour.
+    const float pivotScreenX = static_cast<float>(request.x) + request.pivotX;
+    const float pivotScreenY = static_cast<float>(request.y) + request.pivotY;
+    const uint32_t c = request.color;
+    const float red = static_cast<float>((c >> 16) & 0xFF) * kColorScale;
+    const float green = static_cast<float>((c >> 8) & 0xFF) * kColorScale;
+    const float blue = static_cast<float>(c & 0xFF) * kColorScale;
+    const float alpha = static_cast<float>(c >> 24) * kColorScale;
+    platform::SpriteVertex* out = &vertices_[n * 4];
+    for (int i = 0; i < 4; ++i) {
+        const float x = px[i] + pivotScreenX;
+        const float y = py[i] + pivotScreenY;
+        float z = pz[i] * kDepthScale;
+        if (turned)
+            z += kTurnedDepth;
+        out[i] = {(2.0f * x - 1280.0f) * kClipX,
+                  (720.0f - 2.0f * y) * kClipY,
+                  z,
+                  red,
+                  green,
+                  blue,
+                  alpha,
+                  u[i],
+                  v[i]};
+    }
+    return 1;
+}

@@ -1,0 +1,135 @@
+#pragma once
+// Graphics: the graphics object. It owns the drawing device on the main window,
+// the table of texture slots and the sprite list, and draws the list once per
+// pass of the frame loop.
+//
+// The sprite list is a set of fixed arrays sized for 14,970 quads. A scene
+// clears it, then submits SpriteRequests; each one is turned at once into four
+// finished vertices in clip space, and its texture slot, colour and blend mode
+// are kept beside them. RenderFrame draws the list in submission order, later
+// quads over earlier ones, choosing each quad's blend state from its blend
+// mode and colour. Nothing is allocated per frame or per sprite.
+//
+// Quads that cannot change a pixel never reach the device: those wholly
+// outside the target, those whose blend gives back the target as it is (an
+// invisible fade overlay), and those that sample nothing but transparent
+// texels (the blank cells of a text). The pixels are the same as drawing
+// every quad; on a software rasterizer, the time saved is most of the frame.
+
+#include <cstdint>
+
+#include "graphics/SpriteRequest.h"
+#include "graphics/TextureOpacity.h"
+#include "platform/GpuDevice.h"
+
+class System;
+class WorldState;
+
+namespace platform {
+class Dialogs;
+class Window;
+}  // namespace platform
+
+class Graphics {
+public:
+    static constexpr uint32_t kListCapacity = 14970;
+    // The count stops here: later requests all overwrite entry 14,969, which is never drawn.
+    static constexpr uint32_t kMaxVisible = 14969;
+    static constexpr int32_t kTextureSlots = platform::kTextureSlots;
+
+    Graphics() = default;
+    virtual ~Graphics();
+    Graphics(const Graphics&) = delete;
+    Graphics& operator=(const Graphics&) = delete;
+
+    void Link(System* system, WorldState* world, platform::GpuDevice* gpu,
+              platform::Window* window);
+    // Where texture loading shows its messages; without a link, the system's message boxes.
+    void LinkDialogs(platform::Dialogs* dialogs) { dialogs_ = dialogs; }
+    platform::Dialogs& Dialogs();
+    System* LinkedSystem() const { return system_; }
+
+    // ---- Device ----
+    // Makes the device on the main window, with the shader files from the
+    // program folder: 1 on success, -1 when a shader file is missing, else the
+    // first failing code (negative).
+    int32_t CreateDevice();
+    // Frees the device and everything made with it, the texture slots included.
+    void ReleaseDevice();
+    // Forgets every device object and texture slot without freeing them (after a loss).
+    void ClearDevicePointers();
+    // Draws the sprite list and presents it; returns the present's result. A
+    // lost device sets System::deviceLostRequest.
+    int32_t RenderFrame();
+    // The drawing half of RenderFrame: clears the back buffer and draws the
+    // list onto it, without presenting.
+    void DrawFrame();
+    // Whether quads that cannot change a pixel are left out (the default).
+    // Off, every quad goes to the device: the reference the tests compare with.
+    void SetCulling(bool on) { culling_ = on; }
+    // How many quads the last DrawFrame handed to the device.
+    uint32_t DrawnCount() const { return drawn_; }
+    // 0 while the device is healthy, else the reason it was removed.
+    int32_t DeviceRemovedReason();
+
+    // ---- Texture table ----
+    // Fills slot 0..63 with 512 x 512 texels (1-5-5-5); false when the device cannot.
+    bool FillTextureSlot(int32_t slot, const uint16_t* texels);
+    void ReleaseTextureSlot(int32_t slot);
+    bool TextureSlotFilled(int32_t slot) const;
+
+    // ---- Sprite list ----
+    // Empties the list: count 0, textures, colours and vertices all zero.
+    void ClearSpriteList();
+    // Appends one quad; always returns 1.
+    int32_t SubmitSprite(const SpriteRequest& request);
+
+    // Sees every request as submitted (tests and tools record what a scene
+    // asks for); null when nobody listens.
+    class SubmissionObserver {
+    public:
+        virtual ~SubmissionObserver() = default;
+        virtual void OnSubmit(const SpriteRequest& request) = 0;
+    };
+    void SetSubmissionObserver(SubmissionObserver* observer) { observer_ = observer; }
+
+    // The blend state a quad takes from its blend mode and colour.
+    static platform::BlendState ChooseBlendState(int32_t blendMode, uint32_t color);
+
+    uint32_t SpriteCount() const { return count_; }
+    // Quad i owns vertices 4i..4i+3: left-bottom, left-top, right-bottom, right-top.
+    const platform::SpriteVertex* Vertices() const { return vertices_; }
+    int32_t QuadTexture(uint32_t quad) const { return textures_[quad]; }
+    uint32_t QuadColor(uint32_t quad) const { return colors_[quad]; }
+    int32_t QuadBlendMode(uint32_t quad) const { return blendModes_[quad]; }
+
+private:
+    // Whether quad's pixels would all come out as they were: see the class comment.
+    bool CannotChangeAPixel(uint32_t quad, platform::BlendState state) const;
+
+    System* system_ = nullptr;
+    WorldState* world_ = nullptr;
+    platform::GpuDevice* gpu_ = nullptr;
+    platform::Window* window_ = nullptr;
+    platform::Dialogs* dialogs_ = nullptr;
+    SubmissionObserver* observer_ = nullptr;
+
+    bool slotFilled_[kTextureSlots] = {};
+    TextureOpacity opacity_;  // where the filled slots' opaque texels lie
+    bool culling_ = true;
+    uint32_t drawn_ = 0;
+
+    // The sprite list.
+    uint32_t count_ = 0;
+    uint32_t written_ = 0;  // entries written since the last clear: only these need zeroing
+    int32_t textures_[kListCapacity] = {};
+    uint32_t colors_[kListCapacity] = {};
+    int32_t blendModes_[kListCapacity] = {};
+    platform::SpriteVertex vertices_[kListCapacity * 4] = {};
+    platform::BlendState states_[kListCapacity] = {};  // chosen per frame by RenderFrame
+
+    // The quads drawn, packed together, on frames where some are left out.
+    platform::SpriteVertex drawnVertices_[kListCapacity * 4] = {};
+    int32_t drawnTextures_[kListCapacity] = {};
+    platform::BlendState drawnStates_[kListCapacity] = {};
+};

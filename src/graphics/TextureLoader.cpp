@@ -1,0 +1,68 @@
+#include "graphics/TextureLoader.h"
+
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "base/WideText.h"
+#include "graphics/Graphics.h"
+#include "graphics/PngPicture.h"
+#include "platform/Dialogs.h"
+#include "platform/Files.h"
+
+namespace {
+
+// Opens a picture file for reading; a folder is no file.
+FILE* OpenPicture(std::u16string_view path) {
+    FILE* file = platform::OpenFile(path, "rb");
+    if (file == nullptr)
+        return nullptr;
+    struct stat info {};
+    if (fstat(fileno(file), &info) != 0 || S_ISDIR(info.st_mode)) {
+        std::fclose(file);
+        return nullptr;
+    }
+    return file;
+}
+
+}  // namespace
+
+bool TextureLoader::LoadPicture(int32_t slot, std::u16string_view path) {
+    // 1. The file.
+    FILE* file = OpenPicture(path);
+    if (file == nullptr)
+        return Fail(path, "ファイルが見つかりません");
+
+    // 2. The picture, checked whole before anything is kept.
+    Picture picture;
+    char libpngText[128] = {};
+    const PictureError error = DecodePng(file, &picture, libpngText);
+    std::fclose(file);
+    if (error != PictureError::kNone) {
+        if (libpngText[0] != '\0')
+            std::fprintf(stderr, "Tessary: libpng: %s\n", libpngText);
+        return Fail(path, PictureErrorText(error));
+    }
+
+    // 3. The texels, then the slot. A slot the device cannot fill stays empty.
+    std::vector<uint16_t> texels(static_cast<size_t>(Picture::kSize) * Picture::kSize);
+    PictureToTexels(picture, texels.data());
+    if (graphics_ == nullptr || !graphics_->FillTextureSlot(slot, texels.data())) {
+        std::fprintf(stderr, "Tessary: texture slot %d could not be made; it stays empty\n",
+                     static_cast<int>(slot));
+    }
+    return true;
+}
+
+bool TextureLoader::Fail(std::u16string_view path, const char* message) {
+    std::string text = base::ToUtf8(path.substr(0, base::WideLength(path.data(), path.size())));
+    text += ' ';
+    text += message;
+    if (graphics_ != nullptr)
+        graphics_->Dialogs().Show(text, "Message");
+    else
+        std::fprintf(stderr, "Tessary: Message: %s\n", text.c_str());
+    return false;
+}

@@ -1,0 +1,43 @@
+#include "graphics/TextureReloader.h"
+
+#include <string>
+#include <string_view>
+#include <thread>
+
+#include "base/WideText.h"
+#include "graphics/Graphics.h"
+#include "graphics/TextureLoader.h"
+#include "world/WorldState.h"
+#include "world/System.h"
+
+namespace {
+constexpr std::u16string_view kNoPicture = u"null0000.png";
+}  // namespace
+
+bool TextureReloader::RecreateTextures() {
+    if (graphics_ == nullptr || system_ == nullptr || world_ == nullptr)
+        return false;
+    for (int slot = 0; slot < kSlots; ++slot) {
+        // 1. Whatever the slot held goes.
+        graphics_->ReleaseTextureSlot(slot);
+
+        // 2. The listed name becomes the slot's last-loaded name.
+        const std::u16string_view name = base::WideView(world_->pictureNames[slot]);
+        base::WideCopy(world_->loadedPictureNames[slot], name);
+
+        // 3-4. The picture, unless the list marks the slot unused.
+        if (name != kNoPicture) {
+            char16_t path[System::kPathUnits] = {};
+            base::WideCopy(path, base::WideView(system_->resourceFolder));
+            base::WideAppend(path, name);
+            TextureLoader loader(graphics_, 16);
+            if (!loader.LoadPicture(slot, base::WideView(path)))
+                return false;
+        }
+
+        // 5. Give the processor up between pictures.
+        std::this_thread::yield();
+    }
+    world_->loadingFlag = 0;
+    return true;
+}

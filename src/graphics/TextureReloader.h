@@ -1,0 +1,27 @@
+#pragma once
+// TextureReloader: loads the pictures of texture slots 0..7, at start-up after the
+// picture list has been read and again after the device has been rebuilt.
+
+class Graphics;
+class System;
+class WorldState;
+
+class TextureReloader {
+public:
+    TextureReloader(Graphics* graphics, System* system, WorldState* world)
+        : graphics_(graphics), system_(system), world_(world) {}
+    virtual ~TextureReloader() = default;
+
+    // For slots 0..7 in order: empties the slot, remembers the listed name and
+    // loads resourceFolder + name, except for "null0000.png", which leaves the
+    // slot empty. False at the first picture that fails (its message has been
+    // shown). On success clears loadingFlag and returns true.
+    bool RecreateTextures();
+
+    static constexpr int kSlots = 8;
+
+private:
+    Graphics* graphics_;
+    System* system_;
+    WorldState* world_;
+};

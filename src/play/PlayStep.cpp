@@ -1,0 +1,56 @@
+#include "play/PlayStep.h"
+
+#include "graphics/Graphics.h"
+#include "play/Board.h"
+#include "play/GameFlow.h"
+#include "play/PieceControl.h"
+#include "play/PieceGenerator.h"
+#include "play/PlayScreen.h"
+#include "play/PlayState.h"
+#include "play/Rows.h"
+#include "app/Game.h"
+#include "world/WorldState.h"
+#include "world/System.h"
+
+PlayStep::PlayStep(Game& game, PlayState& play, platform::Calendar& calendar)
+    : game_(game),
+      system_(*game.system),
+      world_(*game.world),
+      audio_(*game.audio),
+      play_(play),
+      calendar_(calendar) {}
+
+void PlayStep::Run() {
+    Graphics& sprites = *game_.graphics;
+    const bool paused = world_.menuState.paused != 0;
+    const int32_t dirBits = system_.dirBits;
+    const int32_t buttonBits = system_.buttonBits;
+
+    // 1. This frame's generator; the first frame of a game builds the board
+    // and the queue, and queue[0] falls from the start position at once.
+    PieceGenerator generator(PieceSeed(calendar_));
+    if (play_.started == 0) {
+        BuildBoard(play_);
+        generator.FillQueue(play_);
+        play_.started = 1;
+    }
+
+    // 2. Sideways, with the contacts of the previous frame.
+    if (!paused)
+        MoveSideways(play_, dirBits, buttonBits);
+    // 3. The box's board cells, valid for the rest of the frame (the lock included).
+    UpdateCellCoordinates(play_);
+    // 4. Turns.
+    if (!paused)
+        Rotate(play_, buttonBits);
+    // 5. Contacts where the piece now stands.
+    ComputeContacts(play_);
+    // 6. Fall, rest or lock; a lock also runs while paused.
+    FallAndLock(play_, dirBits, paused, generator);
+    // 7. Full rows, level and line score, paused or not.
+    RemoveAndScoreRows(play_, audio_);
+    // 8. The play screen, then the game-over sequence while the pause is closed.
+    DrawPlayScreen(play_, paused, sprites);
+    if (!paused)
+        RunGameOverSequence(play_, system_, world_, calendar_, sprites);
+}

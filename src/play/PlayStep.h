@@ -1,0 +1,36 @@
+#pragma once
+// PlayStep: the play scene's per-frame object. Its PlayStep is the rules
+// of play for one frame: it reads the held bits, moves, turns, drops and
+// locks the falling piece, removes and scores full rows, draws the play
+// screen and runs the game-over sequence.
+
+#include <cstdint>
+
+class Audio;
+class Game;
+class WorldState;
+class System;
+struct PlayState;
+
+namespace platform {
+class Calendar;
+}
+
+class PlayStep {
+public:
+    // Links System, the world record and the audio object of the game; the
+    // play state lasts between frames, the calendar seeds the piece generator
+    // and dates the ranking entry.
+    PlayStep(Game& game, PlayState& play, platform::Calendar& calendar);
+    virtual ~PlayStep() = default;
+
+    void Run();
+
+private:
+    Game& game_;
+    System& system_;
+    WorldState& world_;
+    Audio& audio_;
+    PlayState& play_;
+    platform::Calendar& calendar_;
+};

@@ -1,0 +1,104 @@
+#include "scenes/PlayScene.h"
+
+#include "audio/Audio.h"
+#include "graphics/Graphics.h"
+#include "input/InputSampler.h"
+#include "play/PlayStep.h"
+#include "scenes/PlayBackground.h"
+#include "scenes/MusicSwitch.h"
+#include "app/Game.h"
+#include "world/WorldState.h"
+#include "scenes/SceneOverlays.h"
+#include "world/System.h"
+
+namespace {
+
+enum PauseState : int32_t {
+    kRunning = 0,
+    kOpening = 1,
+    kOpenHeld = 2,  // open, waiting for the button's release
+    kPaused = 4,
+    kClosing = 8,
+    kClosedHeld = 16,  // closed, waiting for the button's release
+};
+constexpr int32_t kPauseFrames = 8;
+
+void OpenPause(MenuState& m) {
+    m.pauseState = kOpening;
+    m.pauseMarks = -1;
+    m.pauseMarks2 = -1;
+    m.paused = 1;
+    if (m.pauseAnim < kPauseFrames) {
+        ++m.pauseAnim;
+    } else {
+        m.pauseState = kOpenHeld;
+        m.pauseAnim = kPauseFrames;
+    }
+}
+
+void ClosePause(MenuState& m) {
+    // While the title or a window is busy the pause stays as it is.
+    if (m.titleState != 0 || m.windowState != 0)
+        return;
+    m.pauseState = kClosing;
+    m.paused = 0;
+    if (m.pauseAnim > 0) {
+        --m.pauseAnim;
+    } else {
+        m.pauseState = kClosedHeld;
+        m.pauseAnim = 0;
+        m.pauseMarks = 0;
+        m.pauseMarks2 = 0;
+        m.pauseClock[0] = m.pauseClock[1] = 0;
+        m.pauseClock2[0] = m.pauseClock2[1] = 0;
+    }
+}
+
+}  // namespace
+
+void RunPauseControl(System& system, WorldState& world, Audio& audio) {
+    MenuState& m = world.menuState;
+    const bool held = (system.buttonBits & InputSampler::kPause) != 0;
+    const int32_t s = m.pauseState;
+    if (held && s == kRunning) {
+        audio.PlayEffect(0);
+        OpenPause(m);
+    } else if (s == kOpening) {
+        OpenPause(m);
+    } else if (!held && s == kOpenHeld) {
+        m.pauseState = kPaused;
+    } else if (s == kClosing || (held && s == kPaused)) {
+        ClosePause(m);
+    } else if (!held && s == kClosedHeld) {
+        m.pauseState = kRunning;
+    }
+}
+
+int32_t RunPlaySceneFrame(Game& game, PlayState& play, platform::Calendar& calendar) {
+    System& system = *game.system;
+    WorldState& world = *game.world;
+    Audio& audio = *game.audio;
+
+    // 1. The frame's objects: links only.
+    MusicSwitch dungeon(system, world, audio);
+    PlayBackground background(system, world);
+    PlayStep objects(game, play, calendar);
+    Graphics& sprites = *game.graphics;
+
+    // 2-6. A fresh sprite list, the pause, the music switch and both fades.
+    game.graphics->ClearSpriteList();
+    RunPauseControl(system, world, audio);
+    dungeon.ServeBgmSwitch();
+    scene_overlays::StepScreenFade(world);
+    audio.MusicFadeService();
+
+    // 7-8. Background, then the rules of play with the play screen.
+    background.DrawBackground(sprites);
+    objects.Run();
+
+    // 9-11. On top of everything: the fade, the border masks, the diagnostic line.
+    scene_overlays::DrawFadeOverlay(sprites, system, world);
+    scene_overlays::DrawBorderMasks(sprites, system);
+    scene_overlays::DrawDiagnosticLine(sprites, system, world);
+    return 1;
+}

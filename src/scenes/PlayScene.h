@@ -1,0 +1,33 @@
+#pragma once
+// The play-scene frame: the skeleton around the rules of play, run once per
+// frame while the scene state is 4.
+//
+// In order: the sprite list is emptied; the pause control runs; a pending
+// music switch is served; the screen fade and the music fade take a step;
+// the background is drawn; the rules of play take their step (and draw the
+// play screen); then the fade overlay, the border masks and the diagnostic
+// line are drawn on top. The frame keeps nothing of its own: the pause cycle
+// and the fade live in the world record, the game in PlayState.
+
+#include <cstdint>
+
+class Game;
+class WorldState;
+class System;
+class Audio;
+struct PlayState;
+
+namespace platform {
+class Calendar;
+}
+
+// One play frame; always returns 1. The calendar reaches the rules of play
+// (the piece generator's seed, the ranking entry's date).
+int32_t RunPlaySceneFrame(Game& game, PlayState& play, platform::Calendar& calendar);
+
+// The pause button, one frame of it. A press from a running game plays effect
+// 0 and opens the pause over nine frames (pauseState 1, pauseAnim 1..8, then
+// 2); after a release (4) a second press closes it over nine frames (8, then
+// 16), unless the title or a window is busy; after a second release it is 0
+// again. `paused` is 1 from the first opening frame until closing starts.
+void RunPauseControl(System& system, WorldState& world, Audio& audio);

@@ -1,0 +1,132 @@
+#pragma once
+// WorldState, the world record: scene state, the menu and pause block, the
+// fade, the loaded save slots, the object table and the ranking table.
+//
+// Scenes keep no state of their own; whatever must last from one frame to the
+// next lives here or in System.
+
+#include <cmath>
+#include <cstdint>
+
+#include "platform/Clock.h"
+
+// One of the 48 blocks at the head of a slot file.
+struct SlotBlock {
+    uint8_t flag = 0;
+    int32_t first[5] = {};
+    uint8_t bytes[16] = {};
+    int32_t second[5] = {};
+    uint8_t mark = 0;
+    int32_t pair[2] = {};
+    int32_t groups[8][15] = {};
+    int32_t last = 0;  // stored in the file before the groups
+};
+
+// Data read from one slot file at start-up and kept unchanged for the run.
+struct SaveSlot {
+    static constexpr int kBlocks = 48;
+    SlotBlock blocks[kBlocks];
+    int32_t values[303] = {};
+    uint8_t bytes[303] = {};
+    int32_t four[4] = {};
+    uint8_t tail[53] = {};
+    int32_t three[3] = {};
+    int32_t table[2048] = {};
+};
+
+struct ObjectRecord {
+    // Members numbered from 1 as in the record's description; member 3 is words[2].
+    int32_t words[114] = {};
+    int32_t& member(int n) { return words[n - 1]; }
+    int32_t member(int n) const { return words[n - 1]; }
+};
+
+// The title menu's state and the play scene's pause fields, one 180-byte block
+// that is zeroed as a whole when play starts. Positions are int32 slots
+// numbered from 1.
+struct MenuState {
+    int32_t pauseMarks = 0;       // 1: -1 while the pause opens
+    int32_t pauseState = 0;       // 2
+    int32_t titleState = 0;       // 3
+    int32_t windowState = 0;      // 4
+    int32_t titleAnim = 0;        // 5
+    int32_t windowAnim = 0;       // 6
+    int32_t mainCursor = 0;       // 7
+    int32_t pauseAnim = 0;        // 8
+    int32_t optionRow = 0;        // 9
+    int32_t cursorRepeat = 0;     // 10: main cursor, vertical
+    int32_t rowRepeat = 0;        // 11: options row, vertical
+    int32_t valueRepeat = 0;      // 12: option value, horizontal
+    int32_t reserved13 = 0;       // 13
+    int32_t pauseClock[2] = {};   // 14-15: 64-bit, cleared when the pause has closed
+    int32_t reserved16[4] = {};   // 16-19
+    int32_t pauseClock2[2] = {};  // 20-21
+    int32_t reserved22[18] = {};  // 22-39
+    int32_t pauseMarks2 = 0;      // 40
+    int32_t reserved41[4] = {};   // 41-44
+    int32_t paused = 0;           // 45: 1 from the first opening frame until closing starts
+};
+static_assert(sizeof(MenuState) == 180, "MenuState is one 180-byte block");
+
+// Cosine and sine of i * pi / 128 for i = 0..255: sprite angles index it, so
+// index 64 is a quarter turn. Zero until Fill runs (resource loading does).
+struct AngleTable {
+    static constexpr int kSteps = 256;
+    double cosine[kSteps] = {};
+    double sine[kSteps] = {};
+    void Fill() {
+        for (int i = 0; i < kSteps; ++i) {
+            cosine[i] = std::cos(i * kPi * 0.0078125);
+            sine[i] = std::sin(i * kPi * 0.0078125);
+        }
+    }
+    static constexpr double kPi = 3.14159265358979323846;
+};
+
+struct RankingTable {
+    static constexpr int kEntries = 11;  // 0..9 the table, 10 the newcomer
+    int32_t scores[kEntries] = {};
+    platform::CalendarTime dates[kEntries] = {};
+    int64_t lastTime = 0;
+};
+
+class WorldState {
+public:
+    static constexpr int kSlots = 16;
+    static constexpr int kObjects = 255;
+
+    WorldState() = default;
+    virtual ~WorldState() = default;
+
+    SaveSlot saveSlots[kSlots];
+    ObjectRecord objectTable[kObjects];
+    MenuState menuState;
+    uint8_t fadeLevel = 0;
+    int32_t fadeOutRequest = 0;
+    int32_t fadeInRequest = 0;
+    int32_t sceneState = 1;  // 1 title, 4 play; other values run no scene
+    int32_t bgmSelector = 0;
+    int32_t loadingFlag = 1;
+    int32_t bgmSwitchRequest = 0;
+    int32_t shownItem = 0;
+    int32_t colorIndex = 0;
+    int32_t highlightPulse = 0;
+    RankingTable rankingTable;
+
+    // ---- Graphics tables ----
+    // The picture list as resource loading reads it (one name per texture
+    // slot, 36 units wide, only the first 18 ever filled), the names last
+    // loaded into slots 0..7, and the angle table of sprite turns.
+    static constexpr int kNameUnits = 36;
+    static constexpr int kPictureNames = 64;
+    static constexpr int kLoadedPictures = 8;
+    char16_t pictureNames[kPictureNames][kNameUnits] = {};
+    char16_t loadedPictureNames[kLoadedPictures][kNameUnits] = {};
+    AngleTable angleTable;
+
+    // ---- Sound table ----
+    // The sound list as resource loading reads it: entries 0..63 name the
+    // music tracks and 64..95 the effects; 36 units wide like the picture names.
+    static constexpr int kSoundNames = 960;
+    char16_t soundNames[kSoundNames][kNameUnits] = {};
+};
