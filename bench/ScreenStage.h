@@ -73,7 +73,7 @@ struct ScreenStage {
             error = "no OpenGL 3.3 core device";
             return;
         }
-        if (!LoadResources(*game, dialogs)) {
+        if (!LoadResources(*game->system, *game->world, *game->graphics, *game->audio, dialogs)) {
             error = "LoadResources failed (is build/game/data made?)";
             return;
         }

@@ -105,7 +105,7 @@ void BM_LoadResources(benchmark::State& state) {
         }
         state.ResumeTiming();
 
-        const bool loaded = LoadResources(game, stage.dialogs);
+        const bool loaded = LoadResources(*game.system, *game.world, *game.graphics, *game.audio, stage.dialogs);
 
         state.PauseTiming();
         run.reset();  // stops the music thread, frees the voices, textures and devices

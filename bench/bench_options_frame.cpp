@@ -50,7 +50,7 @@ void BM_OptionsFrame(benchmark::State& state) {
     stage.ShowTitle(state.range(1) != 0);
     Game& game = *stage.game;
     for (auto _ : state) {
-        RunTitleSceneFrame(game);
+        RunTitleSceneFrame(game.Links());
         if (draw) {
             game.graphics->RenderFrame();
             stage.gpu.Finish();
@@ -79,7 +79,7 @@ void BM_OptionsFrameEveryQuad(benchmark::State& state) {
     Game& game = *stage.game;
     game.graphics->SetCulling(false);
     for (auto _ : state) {
-        RunTitleSceneFrame(game);
+        RunTitleSceneFrame(game.Links());
         game.graphics->RenderFrame();
         stage.gpu.Finish();
     }

@@ -104,7 +104,7 @@ void BM_PlayFrame(benchmark::State& state) {
         world.fadeInRequest = 0;
         world.sceneState = 4;
         const long before = gAllocations.load(std::memory_order_relaxed);
-        RunPlaySceneFrame(*game, *play, calendar);
+        RunPlaySceneFrame(game->Links(), *play, calendar);
         allocations += gAllocations.load(std::memory_order_relaxed) - before;
         benchmark::DoNotOptimize(game->graphics->Vertices());
     }

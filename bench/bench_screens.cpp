@@ -72,7 +72,7 @@ struct PlayStage {
         // The first frame builds the board and the queue; then the lower half
         // of the board fills with blocks, one gap in each row so that no row
         // is ever full, and the game runs on until the fade has finished.
-        RunPlaySceneFrame(game, *play, calendar);
+        RunPlaySceneFrame(game.Links(), *play, calendar);
         for (int32_t row = kFloorRow / 2; row < kFloorRow; ++row) {
             const int32_t gap = 1 + (row * 7) % 10;
             for (int32_t column = 1; column <= 10; ++column) {
@@ -83,7 +83,7 @@ struct PlayStage {
         play->score = 52'340;
         play->level = 4;
         for (int frame = 0; frame < 60; ++frame)
-            RunPlaySceneFrame(game, *play, calendar);
+            RunPlaySceneFrame(game.Links(), *play, calendar);
         start = std::make_unique<PlayState>(*play);
     }
 };
@@ -109,9 +109,9 @@ void BM_Screen(benchmark::State& state) {
     for (auto _ : state) {
         if (play) {
             *play->play = *play->start;
-            RunPlaySceneFrame(game, *play->play, play->calendar);
+            RunPlaySceneFrame(game.Links(), *play->play, play->calendar);
         } else {
-            RunTitleSceneFrame(game);
+            RunTitleSceneFrame(game.Links());
         }
         game.graphics->RenderFrame();
         stage.gpu.Finish();

@@ -5,6 +5,8 @@
 
 #include <memory>
 
+#include "scenes/SceneLinks.h"
+
 class System;
 class WorldState;
 class Graphics;
@@ -25,6 +27,9 @@ public:
 
     // Links the subsystem objects to the records they serve, once the window exists.
     void LinkObjects(platform::GpuDevice& gpu, platform::Window& window);
+
+    // The objects the scene frames work on.
+    SceneLinks Links() { return {*system, *world, *graphics, *input, *audio}; }
 
     std::unique_ptr<System> system;
     std::unique_ptr<WorldState> world;

@@ -1,6 +1,7 @@
 #include "app/Scenes.h"
 
 #include "scenes/TitleScene.h"
+#include "app/Game.h"
 #include "play/PlayState.h"
 #include "scenes/PlayScene.h"
 
@@ -11,7 +12,9 @@ Scenes::~Scenes() = default;
 
 SceneFrames Scenes::Frames() {
     SceneFrames frames;
-    frames.title = [](Game& game) { return RunTitleSceneFrame(game); };
-    frames.play = [this](Game& game) { return RunPlaySceneFrame(game, *play_, calendar_); };
+    frames.title = [](Game& game) { return RunTitleSceneFrame(game.Links()); };
+    frames.play = [this](Game& game) {
+        return RunPlaySceneFrame(game.Links(), *play_, calendar_);
+    };
     return frames;
 }

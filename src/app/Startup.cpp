@@ -14,7 +14,6 @@
 #include "resources/LoadResources.h"
 #include "app/Game.h"
 #include "world/WorldState.h"
-#include "world/ProcessIds.h"
 #include "world/System.h"
 
 namespace {
@@ -123,7 +122,7 @@ int Program::Run(const SceneFrames& scenes) {
     }
 
     // 13. The ids the piece generator seeds from.
-    StartupProcessIds() = {p_.process.ThreadId(), p_.process.ProcessId()};
+    system.processIds = {p_.process.ThreadId(), p_.process.ProcessId()};
 
     // 14-16. Show the window, link the objects, remember where the window is.
     p_.window.Show();
@@ -168,7 +167,7 @@ int Program::Run(const SceneFrames& scenes) {
 
     // 23. Pictures, effects, music and the music thread. A failure after the
     // thread has started still ends cleanly: the shutdown stops it first.
-    if (!LoadResources(*game_, p_.dialogs)) {
+    if (!LoadResources(*game_->system, *game_->world, *game_->graphics, *game_->audio, p_.dialogs)) {
         p_.dialogs.Show("ゲームの初期化に失敗しました。", "Message");
         return FailureExit();
     }

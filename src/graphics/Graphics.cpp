@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <string_view>
 
@@ -127,11 +128,12 @@ void Graphics::Link(System* system, WorldState* world, platform::GpuDevice* gpu,
     window_ = window;
 }
 
-platform::Dialogs& Graphics::Dialogs() {
-    if (dialogs_ != nullptr)
-        return *dialogs_;
-    static platform::SdlDialogs systemDialogs;
-    return systemDialogs;
+void Graphics::ShowMessage(std::string_view text, std::string_view caption) {
+    if (dialogs_ != nullptr) {
+        dialogs_->Show(text, caption);
+    } else {
+        std::fprintf(stderr, "%.*s\n", static_cast<int>(text.size()), text.data());
+    }
 }
 
 int32_t Graphics::CreateDevice() {

@@ -17,6 +17,7 @@
 // every quad; on a software rasterizer, the time saved is most of the frame.
 
 #include <cstdint>
+#include <string_view>
 
 #include "graphics/SpriteRequest.h"
 #include "graphics/TextureOpacity.h"
@@ -44,9 +45,10 @@ public:
 
     void Link(System* system, WorldState* world, platform::GpuDevice* gpu,
               platform::Window* window);
-    // Where texture loading shows its messages; without a link, the system's message boxes.
+    // Where texture loading shows its messages; without a link they go to
+    // standard error.
     void LinkDialogs(platform::Dialogs* dialogs) { dialogs_ = dialogs; }
-    platform::Dialogs& Dialogs();
+    void ShowMessage(std::string_view text, std::string_view caption);
     System* LinkedSystem() const { return system_; }
 
     // ---- Device ----

@@ -9,7 +9,6 @@
 #include "base/WideText.h"
 #include "graphics/Graphics.h"
 #include "graphics/PngPicture.h"
-#include "platform/Dialogs.h"
 #include "platform/Files.h"
 
 namespace {
@@ -61,7 +60,7 @@ bool TextureLoader::Fail(std::u16string_view path, const char* message) {
     text += ' ';
     text += message;
     if (graphics_ != nullptr)
-        graphics_->Dialogs().Show(text, "Message");
+        graphics_->ShowMessage(text, "Message");
     else
         std::fprintf(stderr, "Tessary: Message: %s\n", text.c_str());
     return false;

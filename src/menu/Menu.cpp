@@ -6,7 +6,6 @@
 #include "menu/MenuDrawing.h"
 #include "menu/OptionsWindow.h"
 #include "menu/RankingWindow.h"
-#include "app/Game.h"
 #include "world/WorldState.h"
 #include "world/System.h"
 
@@ -28,19 +27,6 @@ constexpr int32_t kMenuEffect = 0;
 constexpr int32_t kOptionRows = 11;
 constexpr int32_t kFirstPadRow = 6;  // rows 6..9 take pad buttons: DECISION does not close there
 constexpr int32_t kLastPadRow = 9;
-
-// Process-wide counters of the title: the bob of the shown item runs 0..16..0,
-// the background scrolls through 0..719, and each set of repeat phases says
-// whether its axis has reached the fast repeat. Both vertical counters share
-// one set.
-struct TitleStatics {
-    int32_t bob = 0;
-    bool bobDown = false;
-    int32_t scroll = 0;
-    bool verticalFast = false;
-    bool horizontalFast = false;
-};
-TitleStatics gStatics;
 
 // One frame of auto-repeat on `counter`. A ready counter takes a step when a
 // key of its axis is held and `stepAllowed`; releasing the axis makes it
@@ -72,33 +58,16 @@ bool WindowShown(const MenuState& m) {
 
 }  // namespace
 
-void ResetTitleStatics() {
-    gStatics = TitleStatics{};
-}
-
-int32_t BobOffset() {
-    return gStatics.bob;
-}
-
-int32_t ScrollOffset() {
-    return gStatics.scroll;
-}
-
 }  // namespace title_menu
 
 using namespace title_menu;
 
-Menu::Menu(Game& game)
-    : world_(*game.world),
-      input_(*game.input),
-      audio_(*game.audio),
-      system_(*game.system),
-      drawWorld_(*game.world),
-      sprites_(*game.graphics) {}
+Menu::Menu(System& system, WorldState& world, InputSampler& input, Audio& audio, Graphics& graphics)
+    : world_(world), input_(input), audio_(audio), system_(system), sprites_(graphics) {}
 
 void Menu::DrawTitle() {
     // The bob: 0 up to 16 and back down, one pixel a frame, loading or not.
-    TitleStatics& s = gStatics;
+    TitleMotion& s = world_.titleMotion;
     if (s.bob >= kBobTop) {
         s.bobDown = true;
         --s.bob;
@@ -164,7 +133,7 @@ int32_t Menu::RunMenu() {
     // 6. The highlight under the cursor's item grows and shrinks with the items.
     if (m.titleAnim > 0) {
         menu_drawing::DrawHighlight(
-            sprites_, drawWorld_, 468,
+            sprites_, world_, 468,
             470 + kItemSpacing * m.mainCursor + ((kFullAnim - m.titleAnim) * 6) / 16, 384,
             (m.titleAnim * 6) / 8);
     }
@@ -243,7 +212,7 @@ void Menu::StepMainCursor(bool decision) {
     const bool up = (dir & InputSampler::kUp) != 0 && !decision;
     const bool down = (dir & InputSampler::kDown) != 0;
     const bool axisHeld = (dir & (InputSampler::kUp | InputSampler::kDown)) != 0;
-    if (!RepeatStep(m.cursorRepeat, gStatics.verticalFast, axisHeld, up || down))
+    if (!RepeatStep(m.cursorRepeat, world_.titleMotion.verticalFast, axisHeld, up || down))
         return;
     if (up)
         m.mainCursor = m.mainCursor <= kStartItem ? kOptionsItem : m.mainCursor - 1;
@@ -255,7 +224,7 @@ void Menu::StepOptionRow(bool decision) {
     MenuState& m = world_.menuState;
     const int32_t dir = system_.dirBits;
     const bool axisHeld = (dir & (InputSampler::kUp | InputSampler::kDown)) != 0;
-    if (!RepeatStep(m.rowRepeat, gStatics.verticalFast, axisHeld, !decision))
+    if (!RepeatStep(m.rowRepeat, world_.titleMotion.verticalFast, axisHeld, !decision))
         return;
     if ((dir & InputSampler::kUp) != 0)
         m.optionRow = m.optionRow <= 0 ? kOptionRows - 1 : m.optionRow - 1;
@@ -272,7 +241,7 @@ void Menu::StepOptionValue(bool decision) {
     // remembered row is hidden, and a step there would change a setting the
     // player cannot see.
     const bool optionsWindow = m.mainCursor == kOptionsItem;
-    if (RepeatStep(m.valueRepeat, gStatics.horizontalFast, left || right,
+    if (RepeatStep(m.valueRepeat, world_.titleMotion.horizontalFast, left || right,
                    !decision && optionsWindow)) {
         options_window::StepOptionValue(system_, m.optionRow, left, right);
     }
@@ -294,15 +263,15 @@ void Menu::HandOverToPlay() {
 }
 
 void Menu::DrawWindow() {
-    const MenuState& m = drawWorld_.menuState;
+    const MenuState& m = world_.menuState;
     if (!WindowShown(m))
         return;
     if (m.windowAnim > 0)
-        menu_drawing::DrawWindowFrame(sprites_, drawWorld_, 110 * m.windowAnim, 90 * m.windowAnim);
+        menu_drawing::DrawWindowFrame(sprites_, world_, 110 * m.windowAnim, 90 * m.windowAnim);
     if (m.windowAnim != kFullAnim)
         return;
-    if (drawWorld_.shownItem == kRankingItem)
-        ranking_window::DrawRankingWindow(sprites_, drawWorld_.rankingTable);
-    else if (drawWorld_.shownItem == kOptionsItem)
-        options_window::RunOptionsWindow(sprites_, system_, drawWorld_, input_, audio_);
+    if (world_.shownItem == kRankingItem)
+        ranking_window::DrawRankingWindow(sprites_, world_.rankingTable);
+    else if (world_.shownItem == kOptionsItem)
+        options_window::RunOptionsWindow(sprites_, system_, world_, input_, audio_);
 }

@@ -3,8 +3,8 @@
 // Game's members each title frame and holds nothing but its links: every
 // value the menu keeps from frame to frame lives in the world record's
 // MenuState (the two state machines, their animation steps, the cursors and
-// the three auto-repeat counters), apart from a few process-wide counters of
-// the title drawing and the repeat phases (see ResetTitleStatics).
+// the three auto-repeat counters) and TitleMotion (the title's bob and
+// scroll, the repeat phases, the highlight's colour and pulse direction).
 //
 // Two state machines run in RunMenu. The title items open, wait for DECISION
 // to be released, take the cursor, and on a confirmed start close and fade
@@ -18,7 +18,6 @@
 
 class Audio;
 class InputSampler;
-class Game;
 class WorldState;
 class System;
 
@@ -42,20 +41,11 @@ constexpr int32_t kRepeatReady = 48;  // a repeat counter at this value steps on
 constexpr int32_t kRepeatFastStep = 16;
 constexpr int32_t kStartObjectValue = 1296;  // object record 0, member 3, once play starts
 
-// Puts the title's process-wide counters back to their start values: the
-// item bob and its direction, the background scroll and both sets of repeat
-// phases. A new run starts from these; tests call it between cases.
-void ResetTitleStatics();
-
-// The process-wide counters, for inspection.
-int32_t BobOffset();
-int32_t ScrollOffset();
-
 }  // namespace title_menu
 
 class Menu {
 public:
-    explicit Menu(Game& game);
+    Menu(System& system, WorldState& world, InputSampler& input, Audio& audio, Graphics& graphics);
     virtual ~Menu() = default;
     Menu(const Menu&) = delete;
     Menu& operator=(const Menu&) = delete;
@@ -80,6 +70,5 @@ private:
     InputSampler& input_;
     Audio& audio_;
     System& system_;
-    WorldState& drawWorld_;  // the world record again: the window drawing reads it
     Graphics& sprites_;
 };

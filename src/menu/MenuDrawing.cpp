@@ -13,8 +13,6 @@ constexpr int32_t kCell = 16;
 constexpr int32_t kEdge = 4;
 constexpr int32_t kHighlightCellX = 160;
 
-uint32_t gHighlightColor = kFirstHighlightColor;
-
 // One nine-slice box: the body stretched from the 16 x 16 cell at
 // (cellX, bodyY), the corners and edges from the 4 x 4 pieces of the cell at
 // (cellX, borderY).
@@ -43,10 +41,11 @@ void DrawBox(Graphics& sprites, int32_t x, int32_t y, int32_t width, int32_t hei
 
 }  // namespace
 
-void DrawHighlight(Graphics& sprites, const WorldState& world, int32_t x, int32_t y,
+void DrawHighlight(Graphics& sprites, WorldState& world, int32_t x, int32_t y,
                    int32_t width, int32_t height) {
-    DrawBox(sprites, x, y, width, height, kHighlightCellX, gHighlightColor);
-    gHighlightColor = static_cast<uint32_t>(world.highlightPulse + 64) << 24 | 0xFFFFFFu;
+    uint32_t& color = world.titleMotion.highlightColor;
+    DrawBox(sprites, x, y, width, height, kHighlightCellX, color);
+    color = static_cast<uint32_t>(world.highlightPulse + 64) << 24 | 0xFFFFFFu;
 }
 
 void DrawWindowFrame(Graphics& sprites, const WorldState& world, int32_t width,
@@ -55,14 +54,6 @@ void DrawWindowFrame(Graphics& sprites, const WorldState& world, int32_t width,
     const int32_t color =
         world.colorIndex >= 0 && world.colorIndex < kWindowColors ? world.colorIndex : 0;
     DrawBox(sprites, 208, 0, width, height, kCell * color, kFrameBorderColor);
-}
-
-uint32_t HighlightColor() {
-    return gHighlightColor;
-}
-
-void ResetHighlightColor() {
-    gHighlightColor = kFirstHighlightColor;
 }
 
 void DrawText(Graphics& sprites, std::u16string_view text, int32_t cells, int32_t x, int32_t y,

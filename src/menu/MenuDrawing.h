@@ -12,24 +12,18 @@ class WorldState;
 namespace menu_drawing {
 
 constexpr int32_t kWindowTexture = 5;
-constexpr uint32_t kFirstHighlightColor = 0xBFFFFFFFu;
 constexpr int32_t kWindowColors = 10;
 
 // A highlight box: the body stretched from the highlight cell, the border in
-// the current highlight colour. Afterwards the colour for the next call
+// the current highlight colour (TitleMotion). Afterwards the colour for the next call
 // follows highlightPulse: ((highlightPulse + 64) << 24) | 0xFFFFFF.
-void DrawHighlight(Graphics& sprites, const WorldState& world, int32_t x, int32_t y,
+void DrawHighlight(Graphics& sprites, WorldState& world, int32_t x, int32_t y,
                    int32_t width, int32_t height);
 
 // The window frame with its top-left corner at (208, 0), tiled from the
 // window colour colorIndex (a colour outside 0..9 draws as colour 0).
 void DrawWindowFrame(Graphics& sprites, const WorldState& world, int32_t width,
                      int32_t height);
-
-// The border colour the next DrawHighlight uses, and a way back to the start
-// value (a new run, or a test).
-uint32_t HighlightColor();
-void ResetHighlightColor();
 
 // Draws `cells` glyphs of `text` from (x, y), `advance` pixels apart, each
 // width x height; cells past the end of the text show the glyph of code 0.

@@ -110,17 +110,14 @@ int32_t PlayableVolume(int32_t volume) {
     return std::clamp(volume, 0, kMaxVolume);
 }
 
-// highlightPulse rises 4 a frame to 128, falls to 0, and rises again. The
-// direction is the only thing it needs beyond the world record.
-bool gPulseFalling = false;
-
+// highlightPulse rises 4 a frame to 128, falls to 0, and rises again.
 void StepPulse(WorldState& world) {
     int32_t pulse = std::clamp(world.highlightPulse, 0, kPulseTop);
     if (pulse >= kPulseTop)
-        gPulseFalling = true;
+        world.titleMotion.pulseFalling = true;
     else if (pulse <= 0)
-        gPulseFalling = false;
-    pulse += gPulseFalling ? -kPulseStep : kPulseStep;
+        world.titleMotion.pulseFalling = false;
+    pulse += world.titleMotion.pulseFalling ? -kPulseStep : kPulseStep;
     world.highlightPulse = std::clamp(pulse, 0, kPulseTop);
 }
 

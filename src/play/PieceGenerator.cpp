@@ -4,8 +4,7 @@
 #include "play/PlayState.h"
 #include "world/ProcessIds.h"
 
-uint32_t PieceSeed(platform::Calendar& calendar) {
-    const ProcessIds& ids = StartupProcessIds();
+uint32_t PieceSeed(platform::Calendar& calendar, const ProcessIds& ids) {
     return static_cast<uint32_t>(calendar.Now()) + ids.threadId + ids.processId;
 }
 

@@ -9,13 +9,14 @@
 #include <random>
 
 struct PlayState;
+struct ProcessIds;
 
 namespace platform {
 class Calendar;
 }
 
 // Calendar seconds (low 32 bits) + main thread id + process id, wrapping.
-uint32_t PieceSeed(platform::Calendar& calendar);
+uint32_t PieceSeed(platform::Calendar& calendar, const ProcessIds& ids);
 
 class PieceGenerator {
 public:

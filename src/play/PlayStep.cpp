@@ -8,27 +8,27 @@
 #include "play/PlayScreen.h"
 #include "play/PlayState.h"
 #include "play/Rows.h"
-#include "app/Game.h"
 #include "world/WorldState.h"
 #include "world/System.h"
 
-PlayStep::PlayStep(Game& game, PlayState& play, platform::Calendar& calendar)
-    : game_(game),
-      system_(*game.system),
-      world_(*game.world),
-      audio_(*game.audio),
+PlayStep::PlayStep(System& system, WorldState& world, Audio& audio, Graphics& graphics,
+                   PlayState& play, platform::Calendar& calendar)
+    : system_(system),
+      world_(world),
+      audio_(audio),
+      graphics_(graphics),
       play_(play),
       calendar_(calendar) {}
 
 void PlayStep::Run() {
-    Graphics& sprites = *game_.graphics;
+    Graphics& sprites = graphics_;
     const bool paused = world_.menuState.paused != 0;
     const int32_t dirBits = system_.dirBits;
     const int32_t buttonBits = system_.buttonBits;
 
     // 1. This frame's generator; the first frame of a game builds the board
     // and the queue, and queue[0] falls from the start position at once.
-    PieceGenerator generator(PieceSeed(calendar_));
+    PieceGenerator generator(PieceSeed(calendar_, system_.processIds));
     if (play_.started == 0) {
         BuildBoard(play_);
         generator.FillQueue(play_);

@@ -7,7 +7,7 @@
 #include <cstdint>
 
 class Audio;
-class Game;
+class Graphics;
 class WorldState;
 class System;
 struct PlayState;
@@ -21,16 +21,17 @@ public:
     // Links System, the world record and the audio object of the game; the
     // play state lasts between frames, the calendar seeds the piece generator
     // and dates the ranking entry.
-    PlayStep(Game& game, PlayState& play, platform::Calendar& calendar);
+    PlayStep(System& system, WorldState& world, Audio& audio, Graphics& graphics, PlayState& play,
+             platform::Calendar& calendar);
     virtual ~PlayStep() = default;
 
     void Run();
 
 private:
-    Game& game_;
     System& system_;
     WorldState& world_;
     Audio& audio_;
+    Graphics& graphics_;
     PlayState& play_;
     platform::Calendar& calendar_;
 };

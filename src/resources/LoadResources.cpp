@@ -12,7 +12,6 @@
 #include "platform/Dialogs.h"
 #include "platform/Files.h"
 #include "resources/ListFile.h"
-#include "app/Game.h"
 #include "world/WorldState.h"
 #include "world/System.h"
 
@@ -34,11 +33,12 @@ using PathBuffer = char16_t[System::kPathUnits];
 
 class Loader {
 public:
-    Loader(Game& game, platform::Dialogs& dialogs)
-        : system_(*game.system),
-          world_(*game.world),
-          graphics_(*game.graphics),
-          audio_(*game.audio),
+    Loader(System& system, WorldState& world, Graphics& graphics, Audio& audio,
+           platform::Dialogs& dialogs)
+        : system_(system),
+          world_(world),
+          graphics_(graphics),
+          audio_(audio),
           dialogs_(dialogs),
           folder_(base::WideView(system_.resourceFolder)) {}
 
@@ -206,7 +206,8 @@ bool Loader::LoadPictures() {
 
 }  // namespace
 
-bool LoadResources(Game& game, platform::Dialogs& dialogs) {
-    Loader loader(game, dialogs);
+bool LoadResources(System& system, WorldState& world, Graphics& graphics, Audio& audio,
+                   platform::Dialogs& dialogs) {
+    Loader loader(system, world, graphics, audio, dialogs);
     return loader.Run();
 }

@@ -17,11 +17,15 @@
 // loaders) and returns false; whatever was opened or started stays so until
 // shutdown, which also stops the music thread.
 
-class Game;
+class Audio;
+class Graphics;
+class System;
+class WorldState;
 
 namespace platform {
 class Dialogs;
 }  // namespace platform
 
 // Runs once at start-up, after the graphics device and the sound engine exist.
-bool LoadResources(Game& game, platform::Dialogs& dialogs);
+bool LoadResources(System& system, WorldState& world, Graphics& graphics, Audio& audio,
+                   platform::Dialogs& dialogs);

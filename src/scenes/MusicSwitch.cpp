@@ -3,7 +3,7 @@
 #include "audio/Audio.h"
 #include "world/WorldState.h"
 
-void MusicSwitch::ServeBgmSwitch() {
-    if (world_.bgmSwitchRequest == 1)
-        audio_.SelectTrackForScene(world_);
+void ServeMusicSwitch(WorldState& world, Audio& audio) {
+    if (world.bgmSwitchRequest == 1)
+        audio.SelectTrackForScene(world);
 }

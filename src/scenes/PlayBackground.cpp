@@ -3,6 +3,6 @@
 #include "graphics/Graphics.h"
 #include "graphics/Quads.h"
 
-void PlayBackground::DrawBackground(Graphics& sprites) {
+void DrawPlayBackground(Graphics& sprites) {
     sprites.SubmitSprite(quads::Quad(16, 0, 1536, 768, 0, 0, 512, 256, quads::kOpaqueWhite, 3));
 }

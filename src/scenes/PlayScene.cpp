@@ -3,10 +3,10 @@
 #include "audio/Audio.h"
 #include "graphics/Graphics.h"
 #include "input/InputSampler.h"
+#include "scenes/SceneLinks.h"
 #include "play/PlayStep.h"
 #include "scenes/PlayBackground.h"
 #include "scenes/MusicSwitch.h"
-#include "app/Game.h"
 #include "world/WorldState.h"
 #include "scenes/SceneOverlays.h"
 #include "world/System.h"
@@ -74,29 +74,24 @@ void RunPauseControl(System& system, WorldState& world, Audio& audio) {
     }
 }
 
-int32_t RunPlaySceneFrame(Game& game, PlayState& play, platform::Calendar& calendar) {
-    System& system = *game.system;
-    WorldState& world = *game.world;
-    Audio& audio = *game.audio;
+int32_t RunPlaySceneFrame(const SceneLinks& links, PlayState& play, platform::Calendar& calendar) {
+    System& system = links.system;
+    WorldState& world = links.world;
+    Audio& audio = links.audio;
+    Graphics& sprites = links.graphics;
 
-    // 1. The frame's objects: links only.
-    MusicSwitch dungeon(system, world, audio);
-    PlayBackground background(system, world);
-    PlayStep objects(game, play, calendar);
-    Graphics& sprites = *game.graphics;
-
-    // 2-6. A fresh sprite list, the pause, the music switch and both fades.
-    game.graphics->ClearSpriteList();
+    // A fresh sprite list, the pause, the music switch and both fades.
+    sprites.ClearSpriteList();
     RunPauseControl(system, world, audio);
-    dungeon.ServeBgmSwitch();
+    ServeMusicSwitch(world, audio);
     scene_overlays::StepScreenFade(world);
     audio.MusicFadeService();
 
-    // 7-8. Background, then the rules of play with the play screen.
-    background.DrawBackground(sprites);
-    objects.Run();
+    // The background, then the rules of play with the play screen.
+    DrawPlayBackground(sprites);
+    PlayStep(system, world, audio, sprites, play, calendar).Run();
 
-    // 9-11. On top of everything: the fade, the border masks, the diagnostic line.
+    // On top of everything: the fade, the border masks, the diagnostic line.
     scene_overlays::DrawFadeOverlay(sprites, system, world);
     scene_overlays::DrawBorderMasks(sprites, system);
     scene_overlays::DrawDiagnosticLine(sprites, system, world);

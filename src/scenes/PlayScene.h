@@ -11,7 +11,7 @@
 
 #include <cstdint>
 
-class Game;
+struct SceneLinks;
 class WorldState;
 class System;
 class Audio;
@@ -23,7 +23,7 @@ class Calendar;
 
 // One play frame; always returns 1. The calendar reaches the rules of play
 // (the piece generator's seed, the ranking entry's date).
-int32_t RunPlaySceneFrame(Game& game, PlayState& play, platform::Calendar& calendar);
+int32_t RunPlaySceneFrame(const SceneLinks& links, PlayState& play, platform::Calendar& calendar);
 
 // The pause button, one frame of it. A press from a running game plays effect
 // 0 and opens the pause over nine frames (pauseState 1, pauseAnim 1..8, then

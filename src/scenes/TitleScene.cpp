@@ -2,26 +2,26 @@
 
 #include "audio/Audio.h"
 #include "graphics/Graphics.h"
-#include "app/Game.h"
-#include "world/WorldState.h"
+#include "menu/Menu.h"
+#include "scenes/SceneLinks.h"
 #include "scenes/SceneOverlays.h"
+#include "world/WorldState.h"
 
-int32_t RunTitleSceneFrame(Game& game) {
-    System& system = *game.system;
-    WorldState& world = *game.world;
+int32_t RunTitleSceneFrame(const SceneLinks& links) {
+    WorldState& world = links.world;
+    Graphics& sprites = links.graphics;
 
-    game.graphics->ClearSpriteList();
-    TitleScene title(game);
+    sprites.ClearSpriteList();
+    Menu title(links.system, world, links.input, links.audio, links.graphics);
     title.DrawTitle();
     if (world.loadingFlag == 0)
         title.RunMenu();
 
     scene_overlays::StepScreenFade(world);
-    game.audio->MusicFadeService();
+    links.audio.MusicFadeService();
 
-    Graphics& sprites = *game.graphics;
-    scene_overlays::DrawFadeOverlay(sprites, system, world);
-    scene_overlays::DrawBorderMasks(sprites, system);
-    scene_overlays::DrawDiagnosticLine(sprites, system, world);
+    scene_overlays::DrawFadeOverlay(sprites, links.system, world);
+    scene_overlays::DrawBorderMasks(sprites, links.system);
+    scene_overlays::DrawDiagnosticLine(sprites, links.system, world);
     return 1;
 }

@@ -8,5 +8,3 @@ struct ProcessIds {
     uint32_t threadId = 0;
     uint32_t processId = 0;
 };
-
-ProcessIds& StartupProcessIds();

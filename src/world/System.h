@@ -13,6 +13,7 @@
 #include <cstdint>
 
 #include "platform/Window.h"
+#include "world/ProcessIds.h"
 
 class System {
 public:
@@ -71,4 +72,5 @@ public:
     char16_t programFolder[kPathUnits] = {};   // with its trailing separator
     char16_t folderTextCopy[kPathUnits] = {};  // the source of resourceFolder
     char16_t resourceFolder[kPathUnits] = {};  // every resource is read from here
+    ProcessIds processIds;                     // taken at start-up
 };

@@ -83,6 +83,24 @@ struct AngleTable {
     static constexpr double kPi = 3.14159265358979323846;
 };
 
+// What the title's drawing and menus carry from one frame to the next
+// besides MenuState, which play start zeroes: the bob of the shown item runs
+// 0..16..0, the background scrolls through 0..719, each axis of the menu's
+// auto-repeat remembers whether it has reached the fast phase (both vertical
+// counters share one), the highlight's border colour follows highlightPulse
+// one frame late, and the pulse remembers its direction.
+struct TitleMotion {
+    static constexpr uint32_t kFirstHighlightColor = 0xBFFFFFFFu;
+
+    int32_t bob = 0;
+    bool bobDown = false;
+    int32_t scroll = 0;
+    bool verticalFast = false;
+    bool horizontalFast = false;
+    uint32_t highlightColor = kFirstHighlightColor;
+    bool pulseFalling = false;
+};
+
 struct RankingTable {
     static constexpr int kEntries = 11;  // 0..9 the table, 10 the newcomer
     int32_t scores[kEntries] = {};
@@ -111,6 +129,7 @@ public:
     int32_t shownItem = 0;
     int32_t colorIndex = 0;
     int32_t highlightPulse = 0;
+    TitleMotion titleMotion;
     RankingTable rankingTable;
 
     // ---- Graphics tables ----

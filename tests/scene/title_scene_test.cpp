@@ -21,6 +21,7 @@
 #include "app/Startup.h"
 #include "audio/Audio.h"
 #include "input/InputSampler.h"
+#include "menu/Menu.h"
 #include "scenes/TitleScene.h"
 #include "menu/MenuDrawing.h"
 #include "menu/RankingWindow.h"
@@ -85,8 +86,6 @@ protected:
         game.LinkObjects(fake.gpu, fake.window);
         sys().soundMode = 0;      // effects are still counted when asked for
         world().loadingFlag = 0;  // the textures are made
-        title_menu::ResetTitleStatics();
-        menu_drawing::ResetHighlightColor();
         frames = scenes.Frames();
     }
 
@@ -248,7 +247,7 @@ TEST_F(TitleSceneTest, UpWithDecisionMovesTheCursorDownOnlyWhenDownIsHeldToo) {
         world().loadingFlag = 1;
         sys().dirBits = c.dirBits;
         sys().buttonBits = c.buttonBits;
-        TitleScene(game).RunMenu();
+        Menu(*game.system, *game.world, *game.input, *game.audio, *game.graphics).RunMenu();
         EXPECT_EQ(menu().mainCursor, c.cursorAfter) << c.dirBits << "/" << c.buttonBits;
         EXPECT_EQ(menu().titleState, 4);
         EXPECT_EQ(menu().windowState, 0);
@@ -423,14 +422,14 @@ TEST_F(TitleSceneTest, WhileTexturesAreMadeOnlyTheLoadingPictureShowsAndTheMenuS
     }
     const MenuState zero{};
     EXPECT_EQ(std::memcmp(&menu(), &zero, sizeof zero), 0);
-    EXPECT_EQ(title_menu::ScrollOffset(), 0);
+    EXPECT_EQ(world().titleMotion.scroll, 0);
     EXPECT_EQ(Effects(), 0u);
 
     // Once the textures are there, the items open and the sky starts to move.
     world().loadingFlag = 0;
     Frame();
     EXPECT_EQ(menu().titleState, 1);
-    EXPECT_EQ(title_menu::ScrollOffset(), 3);
+    EXPECT_EQ(world().titleMotion.scroll, 3);
 }
 
 // The real program through RunGame: Esc arrives as the window's close
@@ -457,7 +456,6 @@ protected:
     using Player = std::function<bool(Run&, ScriptedKeyboard&)>;
 
     int RunProgram(Run& run, const Player& player) {
-        title_menu::ResetTitleStatics();  // a new process
         run.fake.process.executable = folder.Path("tessary");
         run.fake.calendar.now = 1'743'743'167;
         run.fake.calendar.local = {7, 6, 5, 4, 3, 125, 5, 93, 0};

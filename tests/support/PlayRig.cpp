@@ -5,11 +5,9 @@
 #include "play/Board.h"
 #include "play/PlayStep.h"
 #include "play/PieceGenerator.h"
-#include "world/ProcessIds.h"
 
 PlayRig::PlayRig(int64_t now) : system(*game.system), world(*game.world) {
     game.LinkObjects(gpu, window);
-    StartupProcessIds() = ProcessIds{};
     calendar.now = now;
 }
 
@@ -30,7 +28,7 @@ void PlayRig::Frame(int32_t dirBits, int32_t buttonBits) {
     }
     system.dirBits = dirBits;
     system.buttonBits = buttonBits;
-    PlayStep object(game, play, calendar);
+    PlayStep object(system, world, *game.audio, *game.graphics, play, calendar);
     object.Run();
     ++frame;
 }
@@ -47,7 +45,7 @@ void PlayRig::RecordSprites() {
 
 void PlayRig::StartGame() {
     BuildBoard(play);
-    PieceGenerator(PieceSeed(calendar)).FillQueue(play);
+    PieceGenerator(PieceSeed(calendar, system.processIds)).FillQueue(play);
     play.started = 1;
 }
 

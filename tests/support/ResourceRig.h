@@ -32,7 +32,7 @@ public:
             game->audio->CreateEngine(fake.sound, fake.streamClock, fake.dialogs);
     }
 
-    bool Load() { return LoadResources(*game, fake.dialogs); }
+    bool Load() { return LoadResources(*game->system, *game->world, *game->graphics, *game->audio, fake.dialogs); }
 
     System& system() { return *game->system; }
     WorldState& world() { return *game->world; }

@@ -26,7 +26,7 @@ SceneRenderRig::Start SceneRenderRig::Begin() {
     system.soundMode = 0;
     base::WideCopy(system.resourceFolder, base::FromUtf8(TESSARY_GAME_DATA_DIR));
     RecordingDialogs dialogs;
-    if (!LoadResources(game, dialogs) || game.world->loadingFlag != 0)
+    if (!LoadResources(*game.system, *game.world, *game.graphics, *game.audio, dialogs) || game.world->loadingFlag != 0)
         return Start::kFailed;
     return Start::kReady;
 }

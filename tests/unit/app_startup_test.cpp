@@ -44,6 +44,7 @@ protected:
         scenes.title = [this](Game& game) {
             ++frames;
             seen = &game;
+            ids = game.system->processIds;
             return 1;
         };
     }
@@ -61,6 +62,7 @@ protected:
     SceneFrames scenes;
     int frames = 0;
     Game* seen = nullptr;
+    ProcessIds ids;
 };
 
 TEST_F(StartupTest, OrderlyRunWritesSettingsAndFolderFile) {
@@ -84,8 +86,8 @@ TEST_F(StartupTest, OrderlyRunWritesSettingsAndFolderFile) {
     EXPECT_TRUE(screenSaver.on);
     EXPECT_FALSE(gpu.IsCreated());
     EXPECT_EQ(TheGame(), nullptr);
-    EXPECT_EQ(StartupProcessIds().threadId, 4321u);
-    EXPECT_EQ(StartupProcessIds().processId, 4300u);
+    EXPECT_EQ(ids.threadId, 4321u);
+    EXPECT_EQ(ids.processId, 4300u);
 }
 
 TEST_F(StartupTest, TheProgramFolderAndResourceFolderComeFromTheProgramPath) {

@@ -246,7 +246,7 @@ TEST(CullingOnTheDevice, TheOptionsWindowOverTheTitleKeepsEveryPixel) {
     system.soundMode = 0;
     base::WideCopy(system.resourceFolder, base::FromUtf8(kDataFolder.string()));
     RecordingDialogs dialogs;
-    ASSERT_TRUE(LoadResources(game, dialogs));
+    ASSERT_TRUE(LoadResources(*game.system, *game.world, *game.graphics, *game.audio, dialogs));
 
     WorldState& world = *game.world;
     world.loadingFlag = 0;
@@ -275,7 +275,7 @@ TEST(CullingOnTheDevice, TheOptionsWindowOverTheTitleKeepsEveryPixel) {
         m.windowAnim = s.windowAnim;
         m.optionRow = s.optionRow;
         world.fadeLevel = static_cast<uint8_t>(s.fade);
-        RunTitleSceneFrame(game);
+        RunTitleSceneFrame(game.Links());
         const std::vector<uint8_t> reference =
             render(false, platform::GlSpriteRenderer::Path::kQuadByQuad);
         const std::vector<uint8_t> culled =

@@ -123,8 +123,6 @@ protected:
         pictures = LoadTexels(2);
         glyphs = LoadTexels(6);
 
-        title_menu::ResetTitleStatics();
-        menu_drawing::ResetHighlightColor();
     }
 
     Texels LoadTexels(int slot) {
@@ -146,7 +144,7 @@ protected:
         for (int i = 0; i < n; ++i) {
             game.system->dirBits = dirBits;
             game.system->buttonBits = buttonBits;
-            RunTitleSceneFrame(game);
+            RunTitleSceneFrame(game.Links());
         }
     }
     std::vector<uint8_t> Render(const std::string& name) {

@@ -20,6 +20,7 @@
 #include "graphics/PngPicture.h"
 #include "graphics_test_util.h"
 #include "input/InputSampler.h"
+#include "menu/Menu.h"
 #include "scenes/TitleScene.h"
 #include "menu/MenuDrawing.h"
 #include "menu/OptionsWindow.h"
@@ -352,7 +353,7 @@ TEST(OptionsDrawTest, TextsHighlightsAndBarsStandWhereTheyBelong) {
     EXPECT_EQ(rig.world.highlightPulse, 128);
     rig.Frame(3);
     EXPECT_EQ(rig.world.highlightPulse, 124);
-    EXPECT_EQ(menu_drawing::HighlightColor(), (124u + 64u) << 24 | 0xFFFFFFu);
+    EXPECT_EQ(rig.world.titleMotion.highlightColor, (124u + 64u) << 24 | 0xFFFFFFu);
 }
 
 // ---- Rendered with the real pictures --------------------------------------
@@ -490,7 +491,6 @@ TEST(OptionsBadInputTest, AllOnesSettingsFileFromStartUpThroughEveryRowToExit) {
     FakePlatform fake;
     fake.process.executable = folder.Path("tessary");
     Scenes real(fake.calendar);
-    title_menu::ResetTitleStatics();
 
     // Per row: RIGHT, RIGHT, LEFT, LEFT with RIGHT, DECISION with RIGHT on the
     // pad rows, then DOWN to the next row; each key pressed for one frame.

@@ -45,8 +45,6 @@ protected:
         if (start == SceneRenderRig::Start::kNoContext)
             GTEST_SKIP() << "no OpenGL 3.3 core context here";
         ASSERT_EQ(start, SceneRenderRig::Start::kReady);
-        title_menu::ResetTitleStatics();
-        menu_drawing::ResetHighlightColor();
         calendar.now = 1'796'000'000;
         calendar.local = {12, 34, 20, 7, 11, 126, 1, 340, 0};  // 2026-12-07 20:34:12
     }
@@ -55,14 +53,14 @@ protected:
         for (int i = 0; i < frames; ++i) {
             game.system->dirBits = dirBits;
             game.system->buttonBits = buttonBits;
-            RunTitleSceneFrame(game);
+            RunTitleSceneFrame(game.Links());
         }
     }
     void Play(int frames, int32_t dirBits = 0, int32_t buttonBits = 0) {
         for (int i = 0; i < frames; ++i) {
             game.system->dirBits = dirBits;
             game.system->buttonBits = buttonBits;
-            RunPlaySceneFrame(game, play, calendar);
+            RunPlaySceneFrame(game.Links(), play, calendar);
             if (++frame_ % 60 == 0)
                 ++calendar.now;  // the generator draws from the second
         }

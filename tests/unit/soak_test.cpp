@@ -180,7 +180,6 @@ TEST(DISABLED_SceneSoak, MillionFramesThroughTitleGamesAndWindows) {
     TempFolder folder;
     folder.Write("dir.txt", {0xFF, 0xFE, 'd', 0, 'a', 0, 't', 0, 'a', 0, '\\', 0});
     testdata::WriteDataFolder(folder);
-    title_menu::ResetTitleStatics();
 
     FakePlatform fake;
     fake.process.executable = folder.Path("tessary");

@@ -1,6 +1,0 @@
-#include "world/ProcessIds.h"
-
-ProcessIds& StartupProcessIds() {
-    static ProcessIds ids;
-    return ids;
-}
