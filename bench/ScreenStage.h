@@ -84,7 +84,7 @@ struct ScreenStage {
     // window fully open on the effect-volume row when optionsOpen is set.
     void ShowTitle(bool optionsOpen) {
         WorldState& world = *game->world;
-        world.sceneState = 1;
+        world.sceneState = SceneState::kTitle;
         world.loadingFlag = 0;
         world.fadeLevel = 0;
         world.fadeOutRequest = 0;

@@ -88,7 +88,7 @@ void BM_PlayFrame(benchmark::State& state) {
     game->input->Link(&system, &world);
     game->audio->Link(&system);
     world.angleTable.Fill();
-    world.sceneState = 4;
+    world.sceneState = SceneState::kPlay;
     world.objectTable[0].member(3) = 1296;
     system.soundMode = 0;
     platform::SystemCalendar calendar;
@@ -102,7 +102,7 @@ void BM_PlayFrame(benchmark::State& state) {
         world.fadeLevel = 0;
         world.fadeOutRequest = 0;
         world.fadeInRequest = 0;
-        world.sceneState = 4;
+        world.sceneState = SceneState::kPlay;
         const long before = gAllocations.load(std::memory_order_relaxed);
         RunPlaySceneFrame(game->Links(), *play, calendar);
         allocations += gAllocations.load(std::memory_order_relaxed) - before;

@@ -63,7 +63,7 @@ struct PlayStage {
         // What the title's hand-over leaves: the play scene fading in.
         world.menuState = MenuState{};
         world.objectTable[0].member(3) = 1296;
-        world.sceneState = 4;
+        world.sceneState = SceneState::kPlay;
         world.fadeLevel = 255;
         world.fadeOutRequest = 0;
         world.fadeInRequest = 1;

@@ -131,7 +131,7 @@ Figures Measure(int mode, int frames) {
                                lock,  process,  sound,   keyboard, pads, clock};
 
     Game game;
-    game.system->timerMode = mode;
+    game.system->timerMode = static_cast<TimerMode>(mode);
     game.system->framePacing = mode == 1 ? 0 : 2;  // the counter mode needs no cycle
     game.system->soundMode = 0;
     game.LinkObjects(gpu, window);

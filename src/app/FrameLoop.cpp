@@ -49,13 +49,13 @@ FrameLoop::Outcome FrameLoop::RunPass() {
     }
 
     // 2. The mode and the scene hold for the whole pass, even if a scene changes them.
-    const int32_t mode = system.timerMode;
-    const int32_t state = world.sceneState;
+    const TimerMode mode = system.timerMode;
+    const SceneState state = world.sceneState;
 
     // 3. Frame start.
-    if (mode == 0 || mode == 2) {
+    if (mode == TimerMode::kMillisecondClock || mode == TimerMode::kSleep) {
         frameStart_ = clock.Milliseconds();
-    } else if (mode == 1) {
+    } else if (mode == TimerMode::kPerformanceCounter) {
         frameStart_ = clock.CounterLow();
     }
 
@@ -91,7 +91,9 @@ FrameLoop::Outcome FrameLoop::RunPass() {
     }
 
     // 10. A frame that overran its period skips the next present.
-    if (system.frameSkip != 0 && mode >= 0 && mode <= 2 && FrameRanLate(mode)) {
+    const bool waits = mode == TimerMode::kMillisecondClock ||
+                       mode == TimerMode::kPerformanceCounter || mode == TimerMode::kSleep;
+    if (system.frameSkip != 0 && waits && FrameRanLate(mode)) {
         skipPresent_ = true;
     }
 
@@ -111,10 +113,10 @@ FrameLoop::Outcome FrameLoop::RunPass() {
     return Outcome::kContinue;
 }
 
-void FrameLoop::RunScene(int32_t state) {
-    if (state == 1 && scenes_.title) {
+void FrameLoop::RunScene(SceneState state) {
+    if (state == SceneState::kTitle && scenes_.title) {
         scenes_.title(game_);
-    } else if (state == 4 && scenes_.play) {
+    } else if (state == SceneState::kPlay && scenes_.play) {
         scenes_.play(game_);
     }
 }
@@ -148,8 +150,8 @@ FrameLoop::Outcome FrameLoop::RebuildLostDevice() {
     return Outcome::kContinue;
 }
 
-bool FrameLoop::FrameRanLate(int32_t mode) {
-    if (mode == 1) {
+bool FrameLoop::FrameRanLate(TimerMode mode) {
+    if (mode == TimerMode::kPerformanceCounter) {
         const uint32_t elapsed = platform_.clock.CounterLow() - frameStart_;
         return elapsed > period_ && elapsed - period_ <= kHalfRange;
     }
@@ -169,10 +171,10 @@ void FrameLoop::SleepUntil(uint32_t target, uint32_t addend) {
     } while (clock.Milliseconds() < target);
 }
 
-void FrameLoop::WaitForFrameEnd(int32_t mode, bool active) {
+void FrameLoop::WaitForFrameEnd(TimerMode mode, bool active) {
     platform::Clock& clock = platform_.clock;
     if (!active) {
-        if (mode == 1) {
+        if (mode == TimerMode::kPerformanceCounter) {
             do {
                 clock.Sleep(1);
             } while (clock.CounterLow() - frameStart_ < period_);
@@ -182,7 +184,7 @@ void FrameLoop::WaitForFrameEnd(int32_t mode, bool active) {
         return;
     }
     switch (mode) {
-        case 0: {
+        case TimerMode::kMillisecondClock: {
             const uint32_t addend = kFrameMs + kExtraMs[cycleIndex_];
             const uint32_t target = frameStart_ + addend;
             if (target < addend && clock.Milliseconds() > kWrapGuard) {
@@ -194,19 +196,19 @@ void FrameLoop::WaitForFrameEnd(int32_t mode, bool active) {
             } while (clock.Milliseconds() < target);
             break;
         }
-        case 1:
+        case TimerMode::kPerformanceCounter:
             clock.Yield();
             while (clock.CounterLow() - frameStart_ < period_) {
             }
             break;
-        case 2: {
-            // The sleep wait keeps the same extra-millisecond cycle as mode 0,
+        case TimerMode::kSleep: {
+            // The sleep wait keeps the same extra-millisecond cycle as the clock wait,
             // so that it too averages sixty frames a second.
             const uint32_t addend = kFrameMs + kExtraMs[cycleIndex_];
             SleepUntil(frameStart_ + addend, addend);
             break;
         }
         default:
-            break;  // No Wait
+            break;  // kNoWait, and any value the settings file may hold
     }
 }

@@ -11,6 +11,8 @@
 #include <functional>
 
 #include "platform/Platform.h"
+#include "world/System.h"
+#include "world/WorldState.h"
 
 class Game;
 class WindowEvents;
@@ -47,11 +49,11 @@ public:
     bool skipPresent() const { return skipPresent_; }
 
 private:
-    void RunScene(int32_t state);
+    void RunScene(SceneState state);
     void CheckDeviceHealth();
     Outcome RebuildLostDevice();
-    bool FrameRanLate(int32_t mode);
-    void WaitForFrameEnd(int32_t mode, bool active);
+    bool FrameRanLate(TimerMode mode);
+    void WaitForFrameEnd(TimerMode mode, bool active);
     void SleepUntil(uint32_t target, uint32_t addend);
 
     Game& game_;

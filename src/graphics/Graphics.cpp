@@ -261,11 +261,11 @@ void Graphics::ClearSpriteList() {
     written_ = 0;
 }
 
-platform::BlendState Graphics::ChooseBlendState(int32_t blendMode, uint32_t color) {
+platform::BlendState Graphics::ChooseBlendState(BlendMode blendMode, uint32_t color) {
     using platform::BlendState;
-    if (blendMode == 1)
+    if (blendMode == BlendMode::kModulate)
         return BlendState::kModulate;
-    if (blendMode != 0)
+    if (blendMode != BlendMode::kNormal)
         return BlendState::kAlpha;
     if ((color >> 24) != 0xFF)
         return BlendState::kFactor;

@@ -96,14 +96,14 @@ public:
     void SetSubmissionObserver(SubmissionObserver* observer) { observer_ = observer; }
 
     // The blend state a quad takes from its blend mode and colour.
-    static platform::BlendState ChooseBlendState(int32_t blendMode, uint32_t color);
+    static platform::BlendState ChooseBlendState(BlendMode blendMode, uint32_t color);
 
     uint32_t SpriteCount() const { return count_; }
     // Quad i owns vertices 4i..4i+3: left-bottom, left-top, right-bottom, right-top.
     const platform::SpriteVertex* Vertices() const { return vertices_; }
     int32_t QuadTexture(uint32_t quad) const { return textures_[quad]; }
     uint32_t QuadColor(uint32_t quad) const { return colors_[quad]; }
-    int32_t QuadBlendMode(uint32_t quad) const { return blendModes_[quad]; }
+    BlendMode QuadBlendMode(uint32_t quad) const { return blendModes_[quad]; }
 
 private:
     // Whether quad's pixels would all come out as they were: see the class comment.
@@ -126,7 +126,7 @@ private:
     uint32_t written_ = 0;  // entries written since the last clear: only these need zeroing
     int32_t textures_[kListCapacity] = {};
     uint32_t colors_[kListCapacity] = {};
-    int32_t blendModes_[kListCapacity] = {};
+    BlendMode blendModes_[kListCapacity] = {};
     platform::SpriteVertex vertices_[kListCapacity * 4] = {};
     platform::BlendState states_[kListCapacity] = {};  // chosen per frame by RenderFrame
 

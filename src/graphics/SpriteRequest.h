@@ -8,6 +8,11 @@
 
 #include <cstdint>
 
+// How a quad is blended over what is below it. kNormal chooses by the quad's
+// colour (plain alpha when untinted, else a tint or a blend factor); any value
+// other than kNormal and kModulate blends as plain alpha.
+enum class BlendMode : int32_t { kNormal = 0, kModulate = 1, kAlpha = 2 };
+
 struct SpriteRequest {
     int32_t x;          // left edge of the destination, design pixels (may be negative)
     int32_t y;          // top edge of the destination
@@ -29,7 +34,7 @@ struct SpriteRequest {
     int32_t angleX;     // AngleTable index (0..255): turn about the horizontal screen axis
     int32_t angleY;     // turn about the vertical screen axis
     int32_t angleZ;     // turn in the screen plane
-    int32_t blendMode;  // 0 normal, 1 modulating blend, any other value plain alpha
+    BlendMode blendMode;
     uint32_t color;     // 0xAARRGGBB: tint and opacity
     int32_t texture;    // texture slot number
 };

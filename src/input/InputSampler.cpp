@@ -59,7 +59,7 @@ void InputSampler::PollInput() {
     System& system = *system_;
 
     // 1. The scene decides whether Up also confirms.
-    const bool playScene = world_ != nullptr && world_->sceneState == kPlayScene;
+    const bool playScene = world_ != nullptr && world_->sceneState == SceneState::kPlay;
 
     // 2. The keyboard snapshot: every code is asked, so each one's "pressed
     // since the last call" is consumed once per frame.

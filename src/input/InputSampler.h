@@ -46,7 +46,6 @@ public:
     static constexpr uint8_t kVkRight = 0x27;
     static constexpr uint8_t kVkDown = 0x28;
 
-    static constexpr int32_t kPlayScene = 4;
     static constexpr uint8_t kKeyDown = 0x80;
 
     InputSampler() = default;

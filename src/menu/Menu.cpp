@@ -256,7 +256,7 @@ void Menu::HandOverToPlay() {
     world_.loadingFlag = 0;
     world_.bgmSelector = 0;
     world_.menuState = MenuState{};
-    world_.sceneState = 4;
+    world_.sceneState = SceneState::kPlay;
     world_.fadeOutRequest = 0;
     world_.fadeInRequest = 1;
     world_.shownItem = 0;

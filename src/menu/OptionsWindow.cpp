@@ -205,7 +205,7 @@ void RunOptionsWindow(Graphics& sprites, System& system, WorldState& world, Inpu
     // start of this frame.
     const int32_t shownScreenMode = system.screenMode != 0 ? 1 : 0;
     const int32_t shownVsync = system.vsync != 0 ? 1 : 0;
-    const int32_t shownTimer = system.timerMode;
+    const int32_t shownTimer = static_cast<int32_t>(system.timerMode);
     const int32_t shownFrameSkip = system.frameSkip != 0 ? 1 : 0;
     uint8_t shownButtons[InputSampler::kButtons];
     std::copy_n(system.buttonMap, InputSampler::kButtons, shownButtons);
@@ -226,9 +226,9 @@ void RunOptionsWindow(Graphics& sprites, System& system, WorldState& world, Inpu
     ApplySwitch(row, kVsyncRow, values[kVsyncRow], &system.vsync);
     const int32_t timer = values[kTimerRow];
     if (row == kTimerRow && timer == 0) {
-        system.timerMode = 0;
+        system.timerMode = TimerMode::kMillisecondClock;
     } else if (timer >= 1 && timer <= 3) {
-        system.timerMode = timer;
+        system.timerMode = static_cast<TimerMode>(timer);
     }
     ApplySwitch(row, kFrameSkipRow, values[kFrameSkipRow], &system.frameSkip);
 

@@ -176,7 +176,7 @@ void SettingsFile::DecodeSettings(const uint8_t (&bytes)[kSettingsSize]) {
         s.folderRelative = 1;
     s.padSetting = bytes[kPadSettingByte] == 1 ? 1 : 0;
     if (bytes[kTimerModeByte] <= 3)
-        s.timerMode = bytes[kTimerModeByte];
+        s.timerMode = static_cast<TimerMode>(bytes[kTimerModeByte]);
     if (bytes[kFramePacingByte] <= 2)
         s.framePacing = bytes[kFramePacingByte];
     s.frameSkip = bytes[kFrameSkipByte] != 0 ? 1 : 0;
@@ -199,7 +199,7 @@ void SettingsFile::DecodeSettings(const uint8_t (&bytes)[kSettingsSize]) {
 
     s.optionValues[0] = s.screenMode;
     s.optionValues[1] = s.vsync;
-    s.optionValues[2] = s.timerMode;
+    s.optionValues[2] = static_cast<int32_t>(s.timerMode);
     s.optionValues[3] = s.frameSkip;
     s.optionValues[4] = bytes[kBgmVolumeByte];
     s.optionValues[5] = bytes[kSeVolumeByte];

@@ -6,9 +6,6 @@
 #include "world/WorldState.h"
 #include "world/System.h"
 
-namespace {
-constexpr int32_t kTitleScene = 1;
-}  // namespace
 
 void RunGameOverSequence(PlayState& play, System& system, WorldState& world,
                          platform::Calendar& calendar, Graphics& sprites) {
@@ -47,5 +44,5 @@ void FinishGame(PlayState& play, System& system, WorldState& world,
     world.fadeLevel = kFadeBlack;
     world.fadeOutRequest = 0;
     world.fadeInRequest = 1;
-    world.sceneState = kTitleScene;
+    world.sceneState = SceneState::kTitle;
 }

@@ -15,6 +15,16 @@
 #include "platform/Window.h"
 #include "world/ProcessIds.h"
 
+// How the frame loop waits for the end of a frame; the numbers are byte 18
+// of the settings file and the TIMER row of the options window. Any other
+// stored value does not wait at all.
+enum class TimerMode : int32_t {
+    kMillisecondClock = 0,    // the millisecond clock against 16 ms plus the extra-millisecond cycle
+    kPerformanceCounter = 1,  // the high-resolution counter against one 60 Hz period
+    kSleep = 2,               // sleep through the remaining milliseconds
+    kNoWait = 3,              // no wait: as fast as the device presents
+};
+
 class System {
 public:
     System();
@@ -34,7 +44,7 @@ public:
     int32_t layoutWidth = 1248;
     int32_t layoutHeight = 720;
     int32_t framePacing = 0;  // 0 none, 1 three-frame cycle, 2 twenty-seven-frame cycle
-    int32_t timerMode = 0;    // 0 timeGetTime, 1 PerformanceCounter, 2 Sleep, 3 No Wait
+    TimerMode timerMode = TimerMode::kMillisecondClock;
     int32_t screenMode = 0;   // 0 windowed, 1 borderless full screen
     int32_t vsync = 0;
     int32_t optionValues[kOptionRows] = {};  // [0] mirrors screenMode

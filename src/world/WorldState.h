@@ -108,6 +108,10 @@ struct RankingTable {
     int64_t lastTime = 0;
 };
 
+// Which scene the frame loop runs. The numbers are the ones the game has
+// always used; any other value runs no scene.
+enum class SceneState : int32_t { kTitle = 1, kPlay = 4 };
+
 class WorldState {
 public:
     static constexpr int kSlots = 16;
@@ -122,7 +126,7 @@ public:
     uint8_t fadeLevel = 0;
     int32_t fadeOutRequest = 0;
     int32_t fadeInRequest = 0;
-    int32_t sceneState = 1;  // 1 title, 4 play; other values run no scene
+    SceneState sceneState = SceneState::kTitle;
     int32_t bgmSelector = 0;
     int32_t loadingFlag = 1;
     int32_t bgmSwitchRequest = 0;

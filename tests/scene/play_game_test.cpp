@@ -100,7 +100,7 @@ TEST(PlayScreenTest, OneFrameDrawsPreviewsAndPieceThenScoreAndLevelThenTheBoard)
         EXPECT_EQ(r.scaleX, 1.0f);
         EXPECT_EQ(r.scaleY, 1.0f);
         EXPECT_EQ(r.color, 0xFFFFFFFFu);
-        EXPECT_EQ(r.flip | r.blendMode | r.angleX | r.angleY | r.angleZ | r.reserved3 |
+        EXPECT_EQ(r.flip | static_cast<int32_t>(r.blendMode) | r.angleX | r.angleY | r.angleZ | r.reserved3 |
                       r.reserved10 | r.reserved11 | r.reserved17,
                   0);
         if (IsTile(r)) {
@@ -160,7 +160,7 @@ class GameOverTest : public ::testing::Test {
 protected:
     GameOverTest() {
         rig.calendar.local = {7, 6, 5, 4, 3, 125, 2, 1, 0};  // 2025-04-04 05:06:07
-        rig.world.sceneState = 4;
+        rig.world.sceneState = SceneState::kPlay;
         rig.StartGame();
         for (int32_t row = 3; row < 28; ++row)
             rig.FillRow(row, {1});
@@ -204,10 +204,10 @@ TEST_F(GameOverTest, FourStuckLocksRunTheSequenceToTheRankingAndANewGame) {
     // Two a frame until the picture, one a frame after it; the fade starts
     // once past 256 and the game ends when the screen is black.
     int firstPicture = 0, fadeRequested = 0;
-    while (rig.world.sceneState == 4 && rig.frame < 1000) {
+    while (rig.world.sceneState == SceneState::kPlay && rig.frame < 1000) {
         const int32_t before = rig.play.gameOverCounter;
         seen = Frame();
-        if (rig.world.sceneState != 4)
+        if (rig.world.sceneState != SceneState::kPlay)
             break;
         EXPECT_EQ(seen.bars, seen.counter - 1);
         EXPECT_EQ(seen.counter - before, before < 33 ? 2 : 1) << rig.frame;
@@ -232,7 +232,7 @@ TEST_F(GameOverTest, FourStuckLocksRunTheSequenceToTheRankingAndANewGame) {
     EXPECT_EQ(ranking.dates[0].year, 125);
     EXPECT_EQ(ranking.dates[0].second, 7);
     EXPECT_EQ(ranking.lastTime, 5489);
-    EXPECT_EQ(rig.world.sceneState, 1);
+    EXPECT_EQ(rig.world.sceneState, SceneState::kTitle);
     EXPECT_EQ(rig.world.fadeLevel, 255);
     EXPECT_EQ(rig.world.fadeOutRequest, 0);
     EXPECT_EQ(rig.world.fadeInRequest, 1);
@@ -244,7 +244,7 @@ TEST_F(GameOverTest, FourStuckLocksRunTheSequenceToTheRankingAndANewGame) {
     EXPECT_EQ(std::memcmp(&rig.play, &fresh, sizeof fresh), 0);
 
     // The next game, a second later: score 0, level 1, an empty board, a new queue.
-    rig.world.sceneState = 4;
+    rig.world.sceneState = SceneState::kPlay;
     rig.calendar.now = 5490;
     Frame();
     EXPECT_EQ(rig.play.started, 1);
@@ -295,11 +295,11 @@ TEST(PlayGameTest, AScriptedPlayerPlaysAWholeGameToTheRanking) {
     // in columns 1..10 in turn (four rows go at a time once the mess below is
     // covered), then drops everything in the middle until the stack is stuck.
     PlayRig rig;
-    rig.world.sceneState = 4;
+    rig.world.sceneState = SceneState::kPlay;
     const int32_t openingBox[8] = {0, 2, 4, 5, 6, 8, 9, 2};
     int pieces = 0;
     uint32_t score = 0;
-    while (rig.world.sceneState == 4 && rig.frame < 20000) {
+    while (rig.world.sceneState == SceneState::kPlay && rig.frame < 20000) {
         int32_t target = 4;
         if (pieces < 8)
             target = openingBox[pieces];
@@ -310,14 +310,14 @@ TEST(PlayGameTest, AScriptedPlayerPlaysAWholeGameToTheRanking) {
         if (box != target)  // tap: a move needs a frame with neither direction held before it
             dir = rig.frame % 2 == 0 ? 0 : (box > target ? kLeft : kRight);
         rig.Frame(dir);
-        if (rig.world.sceneState == 4) {
+        if (rig.world.sceneState == SceneState::kPlay) {
             ASSERT_TRUE(BoardIntact(rig.play)) << "frame " << rig.frame;
             if (rig.play.score >= score + 20)
                 ++pieces;
             score = rig.play.score;
         }
     }
-    ASSERT_EQ(rig.world.sceneState, 1) << "the game did not end";
+    ASSERT_EQ(rig.world.sceneState, SceneState::kTitle) << "the game did not end";
     // The game as played: 66 locks, four clears of four rows, all at the first level.
     EXPECT_EQ(pieces, 66);
     EXPECT_EQ(rig.frame, 5967);
@@ -339,7 +339,7 @@ constexpr int kFramesPerRun = 250'000;
 TEST_P(RandomInputTest, AQuarterMillionFramesNeverBreakTheBoard) {
     std::mt19937 random(GetParam());
     PlayRig rig(1'700'000'000);
-    rig.world.sceneState = 4;
+    rig.world.sceneState = SceneState::kPlay;
     int32_t dirBits = 0, buttonBits = 0;
     int hold = 0, games = 0;
     for (int frame = 0; frame < kFramesPerRun; ++frame) {
@@ -353,9 +353,9 @@ TEST_P(RandomInputTest, AQuarterMillionFramesNeverBreakTheBoard) {
         if (frame % 60 == 0)
             ++rig.calendar.now;
         rig.Frame(dirBits, buttonBits);
-        if (rig.world.sceneState != 4) {
+        if (rig.world.sceneState != SceneState::kPlay) {
             ++games;
-            rig.world.sceneState = 4;
+            rig.world.sceneState = SceneState::kPlay;
             continue;
         }
         ASSERT_TRUE(BoardIntact(rig.play)) << "frame " << frame;

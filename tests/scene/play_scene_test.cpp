@@ -34,7 +34,7 @@ protected:
     PlaySceneTest() {
         game.LinkObjects(fake.gpu, fake.window);
         sys().soundMode = 0;  // effects are still counted when asked for
-        world().sceneState = 4;
+        world().sceneState = SceneState::kPlay;
         frames = scenes.Frames();
     }
 

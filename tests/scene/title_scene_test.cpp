@@ -283,14 +283,14 @@ TEST_F(TitleSceneTest, ConfirmingStartClosesTheItemsFadesOutAndHandsOverToPlay) 
     for (int frame = 1; frame <= 51; ++frame) {
         Frame();
         ASSERT_EQ(world().fadeLevel, 5 * frame);
-        ASSERT_EQ(world().sceneState, 1);
+        ASSERT_EQ(world().sceneState, SceneState::kTitle);
     }
     EXPECT_EQ(world().fadeLevel, 255);
 
     // The next frame hands over: music request, object record, menu cleared, play.
     menu().optionRow = 7;
     Frame();
-    EXPECT_EQ(world().sceneState, 4);
+    EXPECT_EQ(world().sceneState, SceneState::kPlay);
     EXPECT_EQ(world().bgmSwitchRequest, 1);
     EXPECT_EQ(world().bgmSelector, 0);
     EXPECT_EQ(sys().bgmRestart, 0);
@@ -387,9 +387,9 @@ TEST_F(TitleSceneTest, TheRankingWindowShowsTheTableLineByLine) {
     fake.calendar.local = {7, 6, 5, 4, 3, 125, 5, 93, 0};  // 2025-04-04 05:06:07
     PlayState play;
     play.score = 9372;
-    world().sceneState = 4;
+    world().sceneState = SceneState::kPlay;
     FinishGame(play, sys(), world(), fake.calendar);
-    ASSERT_EQ(world().sceneState, 1);
+    ASSERT_EQ(world().sceneState, SceneState::kTitle);
     menu() = MenuState{};
     OpenItems();
     OpenWindow(1);
@@ -500,7 +500,7 @@ protected:
                 run.log.reset();
                 return false;
             }
-            if (m.titleState != 4 || run.game->world->sceneState != 1)
+            if (m.titleState != 4 || run.game->world->sceneState != SceneState::kTitle)
                 return true;
             if (m.windowState == 0 && m.mainCursor != 1) {
                 if (run.frames % 2 == 0)
@@ -527,7 +527,7 @@ TEST_F(TitleToPlayAndBackTest, AGameFromTheTitleEntersTheRankingWhichSurvivesARe
     Run first;
     const Player player = [&](Run& run, ScriptedKeyboard& keys) {
         WorldState& world = *run.game->world;
-        if (world.sceneState == 4) {
+        if (world.sceneState == SceneState::kPlay) {
             played = true;
             keys.ReleaseAll();
             keys.Hold(InputSampler::kVkDown);

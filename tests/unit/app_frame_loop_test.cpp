@@ -78,7 +78,7 @@ protected:
 };
 
 TEST_F(FrameLoopTest, TimeGetTimeModeFollowsThePacingCycle) {
-    sys().timerMode = 0;
+    sys().timerMode = TimerMode::kMillisecondClock;
     sys().framePacing = 0;
     EXPECT_EQ(Periods(RunFrames(5)), (std::vector<uint32_t>{16, 16, 16, 16}));
 
@@ -94,7 +94,7 @@ TEST_F(FrameLoopTest, TimeGetTimeModeFollowsThePacingCycle) {
 }
 
 TEST_F(FrameLoopTest, SleepModeSleepsAndKeepsSixtyFramesASecond) {
-    sys().timerMode = 2;
+    sys().timerMode = TimerMode::kSleep;
     sys().framePacing = 2;
     const int yieldsBefore = clock.yields;
     const auto periods = Periods(RunFrames(28));
@@ -107,7 +107,7 @@ TEST_F(FrameLoopTest, SleepModeSleepsAndKeepsSixtyFramesASecond) {
 }
 
 TEST_F(FrameLoopTest, CounterModeWaitsOneSixtiethOfASecond) {
-    sys().timerMode = 1;
+    sys().timerMode = TimerMode::kPerformanceCounter;
     clock.yieldCostUs = 0;  // the only time spent outside the wait is the counter reads
     RunFrames(61);
     ASSERT_EQ(sceneStarts.size(), 61u);
@@ -119,7 +119,7 @@ TEST_F(FrameLoopTest, CounterModeWaitsOneSixtiethOfASecond) {
 }
 
 TEST_F(FrameLoopTest, NoWaitModeNeverWaitsNorSkips) {
-    sys().timerMode = 3;
+    sys().timerMode = TimerMode::kNoWait;
     sys().frameSkip = 1;
     workUs = {40'000, 40'000, 40'000};
     RunFrames(3);
@@ -130,7 +130,7 @@ TEST_F(FrameLoopTest, NoWaitModeNeverWaitsNorSkips) {
 TEST_F(FrameLoopTest, AClockWrapDoesNotEndTheWaitEarly) {
     clock.msOffset = 0xFFFFFFF8u;  // the reading wraps 8 ms from now
     for (int mode : {0, 2}) {
-        sys().timerMode = mode;
+        sys().timerMode = static_cast<TimerMode>(mode);
         sys().framePacing = 0;
         loop.reset();
         clock.nowUs = 0;
@@ -140,7 +140,7 @@ TEST_F(FrameLoopTest, AClockWrapDoesNotEndTheWaitEarly) {
 }
 
 TEST_F(FrameLoopTest, FrameSkipDropsOnlyTheNextPresent) {
-    sys().timerMode = 0;
+    sys().timerMode = TimerMode::kMillisecondClock;
     sys().framePacing = 0;
     sys().frameSkip = 1;
     workUs = {0, 20'000, 0, 0};  // frame 1 overruns its 16 ms
@@ -156,7 +156,7 @@ TEST_F(FrameLoopTest, FrameSkipDropsOnlyTheNextPresent) {
     EXPECT_EQ(gpu.presents, 3);
 
     // The same overrun in counter mode, and none at all without frame skip.
-    sys().timerMode = 1;
+    sys().timerMode = TimerMode::kPerformanceCounter;
     workUs = {0, 0, 0, 0, 20'000};
     RunFrames(2);
     EXPECT_EQ(gpu.presents, 4);
@@ -180,7 +180,7 @@ TEST_F(FrameLoopTest, OneMessagePerPass) {
 }
 
 TEST_F(FrameLoopTest, AnInactiveWindowRunsNoSceneAndSleeps) {
-    sys().timerMode = 0;
+    sys().timerMode = TimerMode::kMillisecondClock;
     sys().framePacing = 0;
     window.messages.push_back({MessageId::kActivate, 0});
     const auto periods = Periods(RunFrames(4));
@@ -200,7 +200,7 @@ TEST_F(FrameLoopTest, ScenesAreChosenByTheStateReadAtThePassStart) {
     int plays = 0;
     scenes.title = [&](Game& g) {
         ++titles;
-        g.world->sceneState = 4;  // takes effect from the next pass
+        g.world->sceneState = SceneState::kPlay;  // takes effect from the next pass
         return 1;
     };
     scenes.play = [&](Game&) {
@@ -211,7 +211,7 @@ TEST_F(FrameLoopTest, ScenesAreChosenByTheStateReadAtThePassStart) {
     EXPECT_EQ(titles, 1);
     EXPECT_EQ(plays, 1);
     // Any other state runs no scene but still presents the previous list.
-    game.world->sceneState = 3;
+    game.world->sceneState = static_cast<SceneState>(3);
     RunFrames(1);
     EXPECT_EQ(titles + plays, 2);
     EXPECT_EQ(gpu.presents, 3);

@@ -112,7 +112,7 @@ protected:
         r.scaleX = 1.0f;
         r.scaleY = 1.0f;
         r.color = color;
-        r.blendMode = mode;
+        r.blendMode = static_cast<BlendMode>(mode);
         r.texture = texture;
         return r;
     }

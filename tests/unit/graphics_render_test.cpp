@@ -109,7 +109,7 @@ protected:
         r.scaleX = 1.0f;
         r.scaleY = 1.0f;
         r.color = color;
-        r.blendMode = mode;
+        r.blendMode = static_cast<BlendMode>(mode);
         r.texture = 3;
         return r;
     }
@@ -404,7 +404,7 @@ TEST_F(GraphicsRenderTest, BatchesGiveThePixelsOfTheQuadByQuadPath) {
                 break;
         }
         const int mode = pick(10);
-        r.blendMode = mode == 0 ? 1 : mode == 1 ? 2 : 0;
+        r.blendMode = mode == 0 ? BlendMode::kModulate : mode == 1 ? BlendMode::kAlpha : BlendMode::kNormal;
         r.texture = textures[pick(6)];
         graphics->SubmitSprite(r);
     }

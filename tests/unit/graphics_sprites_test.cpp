@@ -218,7 +218,7 @@ TEST_F(SpriteListTest, TheCountStopsAt14969AndLaterRequestsDisturbNothing) {
     for (int extra = 0; extra < 3; ++extra) {
         SpriteRequest r = Quad(500 + extra, 500, 32, 32, 100 + extra);
         r.color = 0x12345678u + extra;
-        r.blendMode = 7;
+        r.blendMode = static_cast<BlendMode>(7);
         EXPECT_EQ(graphics->SubmitSprite(r), 1);
     }
     EXPECT_EQ(graphics->SpriteCount(), 14969u);
@@ -266,7 +266,7 @@ TEST(SpriteBlendChoice, FollowsModeAndColour) {
         {-1, 0xFFFF0000u, BlendState::kAlpha},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(Graphics::ChooseBlendState(c.mode, c.color), c.expected)
+        EXPECT_EQ(Graphics::ChooseBlendState(static_cast<BlendMode>(c.mode), c.color), c.expected)
             << "mode " << c.mode << " colour " << std::hex << c.color;
     }
 }
@@ -278,7 +278,7 @@ TEST_F(SpriteListTest, RenderFrameDrawsTheListInOrderUntilTheNextClear) {
     SpriteRequest tinted = Quad(0, 0, 8, 8, 5);
     tinted.color = 0xFF00FF00u;
     SpriteRequest modulated = Quad(0, 0, 8, 8, 6);
-    modulated.blendMode = 1;
+    modulated.blendMode = BlendMode::kModulate;
     graphics->SubmitSprite(Quad(0, 0, 8, 8, 3));
     graphics->SubmitSprite(overlay);
     graphics->SubmitSprite(tinted);

@@ -313,7 +313,7 @@ TEST(GraphicsDeviceLoss, TheFrameLoopRebuildsTheDeviceAndItsTextures) {
     auto game = std::make_unique<Game>();
     System& system = *game->system;
     WorldState& world = *game->world;
-    system.timerMode = 3;  // no waiting
+    system.timerMode = TimerMode::kNoWait;  // no waiting
     system.soundMode = 0;
     game->LinkObjects(gpu, window);
     game->graphics->LinkDialogs(&fake.dialogs);

@@ -54,9 +54,9 @@ TEST_F(InputTest, ATapShorterThanAFrameIsHeldForExactlyOneFrame) {
 
 TEST_F(InputTest, UpConfirmsOnlyInThePlayScene) {
     keyboard.Hold(kVkUp);
-    world.sceneState = 1;
+    world.sceneState = SceneState::kTitle;
     EXPECT_EQ(Poll(), std::make_pair(InputSampler::kUp, 0));
-    world.sceneState = 4;
+    world.sceneState = SceneState::kPlay;
     EXPECT_EQ(Poll(), std::make_pair(InputSampler::kUp, InputSampler::kDecision));
 }
 

@@ -284,7 +284,7 @@ TEST(OptionsDrawTest, TextsHighlightsAndBarsStandWhereTheyBelong) {
     OptionsRig rig;
     System& s = rig.system;
     s.vsync = 1;
-    s.timerMode = 2;
+    s.timerMode = TimerMode::kSleep;
     s.screenMode = 1;
     s.optionValues[0] = 1;
     s.buttonMap[0] = 1;
@@ -428,7 +428,7 @@ protected:
 TEST_F(OptionsRenderTest, TheWindowsTextsAppearWhereTheyBelong) {
     system.bgmVolume = 6 * 500;
     system.seVolume = 10000;
-    system.timerMode = 1;
+    system.timerMode = TimerMode::kPerformanceCounter;
     world.menuState.optionRow = 2;
     Graphics& sprites = *game->graphics;
     game->graphics->ClearSpriteList();

@@ -63,7 +63,7 @@ TEST_F(SettingsFileTest, MissingFileGivesTheFreshInstallSettings) {
     EXPECT_EQ(s.screenMode, 0);
     EXPECT_EQ(s.screenModeRequest, 0);
     EXPECT_EQ(s.vsync, 1);
-    EXPECT_EQ(s.timerMode, 0);
+    EXPECT_EQ(s.timerMode, TimerMode::kMillisecondClock);
     EXPECT_EQ(s.framePacing, 1);
     EXPECT_EQ(s.frameSkip, 0);
     EXPECT_EQ(s.soundMode, 2);
@@ -80,7 +80,7 @@ TEST_F(SettingsFileTest, MissingFileGivesTheFreshInstallSettings) {
 TEST_F(SettingsFileTest, SavedFileReadsBackToTheSameBytes) {
     ASSERT_TRUE(file_->LoadSettings(folder_.Path("Game.ini")));
     system_->vsync = 0;
-    system_->timerMode = 2;
+    system_->timerMode = TimerMode::kSleep;
     system_->frameSkip = 1;
     system_->bgmVolume = 7500;
     system_->seVolume = 10000;
@@ -97,7 +97,7 @@ TEST_F(SettingsFileTest, SavedFileReadsBackToTheSameBytes) {
 
     Fresh();
     ASSERT_TRUE(file_->LoadSettings(folder_.Path("Game.ini")));
-    EXPECT_EQ(system_->timerMode, 2);
+    EXPECT_EQ(system_->timerMode, TimerMode::kSleep);
     EXPECT_EQ(system_->bgmVolume, 7500);
     EXPECT_EQ(system_->optionValues[5], 20);
     EXPECT_EQ(system_->optionValues[6], 3);
@@ -142,7 +142,7 @@ TEST_F(SettingsFileTest, OutOfRangeBytesKeepTheCurrentValues) {
     uint8_t in[SettingsFile::kSettingsSize];
     std::copy(b.begin(), b.end(), in);
     file_->DecodeSettings(in);
-    EXPECT_EQ(system_->timerMode, 0);
+    EXPECT_EQ(system_->timerMode, TimerMode::kMillisecondClock);
     EXPECT_EQ(system_->framePacing, 2);
     EXPECT_EQ(system_->soundMode, 1);
     EXPECT_EQ(system_->folderRelative, 1);
@@ -151,7 +151,7 @@ TEST_F(SettingsFileTest, OutOfRangeBytesKeepTheCurrentValues) {
     b[18] = 3;
     b[19] = 0;
     LoadBytes(b);
-    EXPECT_EQ(system_->timerMode, 3);
+    EXPECT_EQ(system_->timerMode, TimerMode::kNoWait);
     EXPECT_EQ(system_->optionValues[2], 3);
     EXPECT_EQ(system_->framePacing, 0);
 }

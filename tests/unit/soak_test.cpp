@@ -74,8 +74,8 @@ testing::AssertionResult RecordsIntact(const Game& game) {
     const WorldState& world = *game.world;
     const MenuState& m = world.menuState;
     const auto phase = {0, 1, 2, 4, 8, 16};
-    if (!OneOf(world.sceneState, {1, 4}))
-        return testing::AssertionFailure() << "scene state " << world.sceneState;
+    if (world.sceneState != SceneState::kTitle && world.sceneState != SceneState::kPlay)
+        return testing::AssertionFailure() << "scene state " << static_cast<int32_t>(world.sceneState);
     if (!OneOf(m.titleState, phase) || !OneOf(m.windowState, phase) ||
         !OneOf(m.pauseState, phase) || !Within(m.titleAnim, 0, 8) || !Within(m.windowAnim, 0, 8) ||
         !Within(m.pauseAnim, 0, 8) || !Within(m.mainCursor, 0, 2) || !Within(m.optionRow, 0, 10))
@@ -86,10 +86,10 @@ testing::AssertionResult RecordsIntact(const Game& game) {
     if (world.fadeLevel % 5 != 0 || !Within(world.colorIndex, 0, 9))
         return testing::AssertionFailure()
                << "fade " << int{world.fadeLevel} << " colour " << world.colorIndex;
-    if (!Within(system.timerMode, 0, 3) || !Within(system.screenMode, 0, 1) ||
+    if (!Within(static_cast<int32_t>(system.timerMode), 0, 3) || !Within(system.screenMode, 0, 1) ||
         !Within(system.bgmVolume, 0, 10000) || !Within(system.seVolume, 0, 10000))
         return testing::AssertionFailure()
-               << "timer " << system.timerMode << " screen " << system.screenMode << " volumes "
+               << "timer " << static_cast<int32_t>(system.timerMode) << " screen " << system.screenMode << " volumes "
                << system.bgmVolume << "/" << system.seVolume;
     const int32_t lastValue[] = {1, 1, 3, 1, 20, 20, 9, 9, 9, 9, 9};
     for (int32_t row = 0; row < 11; ++row) {
@@ -194,7 +194,9 @@ TEST(DISABLED_SceneSoak, MillionFramesThroughTitleGamesAndWindows) {
     int frames = 0;
     bool closing = false;
     // The fields compared with the previous frame.
-    int32_t sceneBefore = 1, timerBefore = 0, screenBefore = 0;
+    SceneState sceneBefore = SceneState::kTitle;
+    TimerMode timerBefore = TimerMode::kMillisecondClock;
+    int32_t screenBefore = 0;
     MenuState menuBefore;
 
     const auto report = [&](const char* when) {
@@ -218,18 +220,18 @@ TEST(DISABLED_SceneSoak, MillionFramesThroughTitleGamesAndWindows) {
         const MenuState& m = world.menuState;
         const PlayState& play = scenes.playState();
         testing::AssertionResult intact = RecordsIntact(game);
-        if (intact && world.sceneState == 4 && play.started != 0)
+        if (intact && world.sceneState == SceneState::kPlay && play.started != 0)
             intact = BoardIntact(play);
         if (!intact) {
             ADD_FAILURE() << "frame " << frames << ": " << intact.message();
             close();
             return;
         }
-        if (sceneBefore == 4 && world.sceneState == 1)
+        if (sceneBefore == SceneState::kPlay && world.sceneState == SceneState::kTitle)
             ++counts.games;
         if (menuBefore.windowState == 0 && m.windowState == 1)
             ++(m.mainCursor == 1 ? counts.rankingVisits : counts.optionsVisits);
-        if (world.sceneState == 4 && menuBefore.pauseState == 0 && m.pauseState == 1)
+        if (world.sceneState == SceneState::kPlay && menuBefore.pauseState == 0 && m.pauseState == 1)
             ++counts.pauses;
         counts.displaySwitches += game.system->screenMode != screenBefore;
         counts.timerChanges += game.system->timerMode != timerBefore;
@@ -247,8 +249,8 @@ TEST(DISABLED_SceneSoak, MillionFramesThroughTitleGamesAndWindows) {
             close();
             return;
         }
-        player.NextFrame(fake.keyboard, world.sceneState == 4,
-                         world.sceneState == 4 && m.paused != 0);
+        player.NextFrame(fake.keyboard, world.sceneState == SceneState::kPlay,
+                         world.sceneState == SceneState::kPlay && m.paused != 0);
     };
     SceneFrames watched;
     watched.title = [&](Game& game) {
