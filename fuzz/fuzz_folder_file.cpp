@@ -6,17 +6,17 @@
 #include <memory>
 
 #include "base/WideText.h"
-#include "persist/SettingsFile.h"
+#include "persist/FolderFile.h"
 #include "world/WorldState.h"
 #include "world/System.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     auto system = std::make_unique<System>();
-    SettingsFile file(system.get(), nullptr, nullptr);
-    file.DecodeFolderText(data, size);
+    FolderFile file(*system);
+    file.Decode(data, size);
 
     const size_t length = base::WideLength(system->folderText, System::kFolderTextUnits);
-    if (length > SettingsFile::kFolderTextBytes / 2)
+    if (length > FolderFile::kTextBytes / 2)
         std::abort();
     if (base::WideView(system->folderText) != base::WideView(system->folderTextCopy))
         std::abort();

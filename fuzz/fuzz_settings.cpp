@@ -12,22 +12,20 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // The file reader zeroes its buffer and reads at most the record's size.
-    uint8_t bytes[SettingsFile::kSettingsSize] = {};
+    uint8_t bytes[SettingsFile::kSize] = {};
     if (size > 0)
         std::memcpy(bytes, data, size < sizeof bytes ? size : sizeof bytes);
 
-    // The world record is large and only its ranking is touched, which every
-    // decode rewrites whole, so one instance serves all runs.
-    static WorldState* const world = new WorldState();
     auto system = std::make_unique<System>();
-    SettingsFile file(system.get(), world, nullptr);
-    file.DecodeSettings(bytes);
+    RankingTable ranking;
+    SettingsFile file(*system, ranking);
+    file.Decode(bytes);
 
-    uint8_t first[SettingsFile::kSettingsSize];
-    file.EncodeSettings(first);
-    file.DecodeSettings(first);
-    uint8_t second[SettingsFile::kSettingsSize];
-    file.EncodeSettings(second);
+    uint8_t first[SettingsFile::kSize];
+    file.Encode(first);
+    file.Decode(first);
+    uint8_t second[SettingsFile::kSize];
+    file.Encode(second);
     if (std::memcmp(first, second, sizeof first) != 0)
         std::abort();
     return 0;

@@ -5,13 +5,13 @@
 #include <cstring>
 #include <memory>
 
-#include "persist/SettingsFile.h"
+#include "persist/SlotFiles.h"
 #include "world/WorldState.h"
 
 namespace {
 
 struct SlotFile {
-    uint8_t bytes[SettingsFile::kSlotBufferSize] = {};
+    uint8_t bytes[SlotFiles::kBufferSize] = {};
 };
 
 }  // namespace
@@ -22,6 +22,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size > 0)
         std::memcpy(file->bytes, data, size < sizeof file->bytes ? size : sizeof file->bytes);
     auto slot = std::make_unique<SaveSlot>();
-    SettingsFile::DecodeSlot(file->bytes, *slot);
+    SlotFiles::Decode(file->bytes, *slot);
     return 0;
 }

@@ -9,7 +9,9 @@
 #include "base/WideText.h"
 #include "graphics/Graphics.h"
 #include "input/InputSampler.h"
+#include "persist/FolderFile.h"
 #include "persist/SettingsFile.h"
+#include "persist/SlotFiles.h"
 #include "platform/Files.h"
 #include "resources/LoadResources.h"
 #include "app/Game.h"
@@ -85,19 +87,19 @@ int Program::Run(const SceneFrames& scenes) {
     base::WideCopy(system.programFolder, platform::FolderOf(p_.process.ExecutablePath()));
 
     // 6. Settings; a missing file leaves the defaults.
-    SettingsFile files(&system, &world, &p_.dialogs);
-    files.LoadSettings(Join(system.programFolder, u"Game.ini"));
+    SettingsFile(system, world.rankingTable).Load(Join(system.programFolder, u"Game.ini"));
 
     // 7. Folder file: without it there is nothing to run.
-    if (!files.LoadFolderFile(Join(system.programFolder, u"dir.txt")))
+    if (!FolderFile(system).Load(Join(system.programFolder, u"dir.txt")))
         return SilentEarlyExit();
 
     // 8. Slot files that exist are loaded; missing ones leave their slot zero.
+    SlotFiles slotFiles(world, p_.dialogs);
     for (int slot = 0; slot < WorldState::kSlots; ++slot) {
         const std::u16string path = Join(system.programFolder, SlotFileName(slot));
         if (!FileOpens(path))
             continue;
-        if (!files.LoadSlot(path, slot))
+        if (!slotFiles.Load(path, slot))
             return SilentEarlyExit();
     }
 
@@ -189,12 +191,12 @@ int Program::Run(const SceneFrames& scenes) {
 
 int Program::OrderlyExit() {
     System& system = *game_->system;
-    SettingsFile files(&system, game_->world.get(), &p_.dialogs);
-    if (!files.SaveSettings(Join(system.programFolder, u"Game.ini"))) {
+    SettingsFile settings(system, game_->world->rankingTable);
+    if (!settings.Save(Join(system.programFolder, u"Game.ini"))) {
         p_.dialogs.Show("ini書き込みに失敗しました。", "Error");
         return FailureExit();
     }
-    files.SaveFolderFile(Join(system.programFolder, u"dir.txt"));  // a failure is not reported
+    FolderFile(system).Save(Join(system.programFolder, u"dir.txt"));  // a failure is not reported
     Shutdown();
     return 0;
 }

@@ -1,18 +1,12 @@
 #include "persist/SettingsFile.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
 #include <cstring>
-#include <memory>
-#include <string>
 
 #include "base/ByteOrder.h"
-#include "base/WideText.h"
-#include "platform/Dialogs.h"
 #include "platform/Files.h"
-#include "world/WorldState.h"
 #include "world/System.h"
+#include "world/WorldState.h"
 
 namespace {
 
@@ -38,37 +32,6 @@ constexpr int kStoredRanks = 10;
 constexpr int32_t kVolumeStep = 500;
 
 static_assert(kDatesOffset + kDateSize * kStoredRanks == 346, "ranking ends at byte 346");
-
-// Slot files: where each part of a SaveSlot lies.
-constexpr size_t kBlockSize = 608;
-constexpr size_t kBlockFirst = 1;
-constexpr size_t kBlockBytes = 21;
-constexpr size_t kBlockSecond = 37;
-constexpr size_t kBlockMark = 57;
-constexpr size_t kBlockPair = 58;
-constexpr size_t kBlockLast = 66;
-constexpr size_t kBlockGroups = 70;
-constexpr size_t kGroupSize = 60;
-constexpr size_t kSlotValues = 29184;
-constexpr size_t kSlotBytes = 30396;
-constexpr size_t kSlotFour = 30699;
-constexpr size_t kSlotTail = 30715;
-constexpr size_t kSlotThree = 30768;
-constexpr size_t kSlotTable = 30779;  // shares its first byte with the last of kSlotThree
-
-static_assert(kSlotTable + 4 * 2048 == 38971, "a slot file holds 38971 meaningful bytes");
-static_assert(kSlotTable + 4 * 2048 <= SettingsFile::kSlotBufferSize, "slot buffer too small");
-
-template <size_t N>
-void LoadInts(const uint8_t* p, int32_t (&out)[N]) {
-    for (size_t i = 0; i < N; ++i)
-        out[i] = base::LoadLE32s(p + 4 * i);
-}
-
-template <size_t N>
-void LoadBytes(const uint8_t* p, uint8_t (&out)[N]) {
-    std::memcpy(out, p, N);
-}
 
 void StoreLE32s(uint8_t* p, int32_t v) {
     base::StoreLE32(p, static_cast<uint32_t>(v));
@@ -123,37 +86,28 @@ uint8_t VolumeSteps(int32_t volume) {
     return static_cast<uint8_t>(volume / kVolumeStep);
 }
 
-std::string ErrnoText(int error) {
-    return error != 0 ? std::strerror(error) : "not a usable path";
-}
-
-// The slot file's bytes, zero beyond what the file holds.
-struct SlotFileBuffer {
-    uint8_t bytes[SettingsFile::kSlotBufferSize] = {};
-};
-
 }  // namespace
 
-bool SettingsFile::LoadSettings(std::u16string_view path) {
-    uint8_t bytes[kSettingsSize] = {};
+bool SettingsFile::Load(std::u16string_view path) {
+    uint8_t bytes[kSize] = {};
     if (!platform::ReadFilePrefix(path, bytes, sizeof bytes)) {
         // No file: the derivations still run, on the values the records were
         // made with, so a fresh install gets the same settings as a saved one.
-        EncodeSettings(bytes);
-        std::memcpy(bytes, system_->SettingsBytes, System::kSettingsByteCount);
+        Encode(bytes);
+        std::memcpy(bytes, system_.SettingsBytes, System::kSettingsByteCount);
     }
-    DecodeSettings(bytes);
+    Decode(bytes);
     return true;
 }
 
-bool SettingsFile::SaveSettings(std::u16string_view path) {
-    uint8_t bytes[kSettingsSize] = {};
-    EncodeSettings(bytes);
+bool SettingsFile::Save(std::u16string_view path) {
+    uint8_t bytes[kSize] = {};
+    Encode(bytes);
     return platform::ReplaceFile(path, bytes, sizeof bytes);
 }
 
-void SettingsFile::DecodeSettings(const uint8_t (&bytes)[kSettingsSize]) {
-    System& s = *system_;
+void SettingsFile::Decode(const uint8_t (&bytes)[kSize]) {
+    System& s = system_;
     std::memcpy(s.SettingsBytes, bytes, System::kSettingsByteCount);
 
     // Derived fields, in file order. Out-of-range values leave the field as it was.
@@ -195,7 +149,7 @@ void SettingsFile::DecodeSettings(const uint8_t (&bytes)[kSettingsSize]) {
     }
     s.fontEnabled = 1;  // the stored byte is not consulted
     std::memcpy(s.buttonMap, bytes + kButtonMapOffset, kButtonMapSize);
-    DecodeRanking(bytes, world_->rankingTable);
+    DecodeRanking(bytes, ranking_);
 
     s.optionValues[0] = s.screenMode;
     s.optionValues[1] = s.vsync;
@@ -210,8 +164,8 @@ void SettingsFile::DecodeSettings(const uint8_t (&bytes)[kSettingsSize]) {
     s.seVolume = bytes[kSeVolumeByte] * kVolumeStep;
 }
 
-void SettingsFile::EncodeSettings(uint8_t (&bytes)[kSettingsSize]) const {
-    const System& s = *system_;
+void SettingsFile::Encode(uint8_t (&bytes)[kSize]) const {
+    const System& s = system_;
     std::fill(std::begin(bytes), std::end(bytes), uint8_t{0});
     // Most of the first 24 bytes go back as they were loaded. The display mode
     // (byte 2) is one of them, so switching modes during a run is not kept.
@@ -223,92 +177,5 @@ void SettingsFile::EncodeSettings(uint8_t (&bytes)[kSettingsSize]) const {
     std::memcpy(bytes + kButtonMapOffset, s.buttonMap, kButtonMapSize);
     bytes[kBgmVolumeByte] = VolumeSteps(s.bgmVolume);
     bytes[kSeVolumeByte] = VolumeSteps(s.seVolume);
-    EncodeRanking(world_->rankingTable, bytes);
-}
-
-bool SettingsFile::LoadFolderFile(std::u16string_view path) {
-    uint8_t bytes[2 + kFolderTextBytes] = {};
-    size_t size = 0;
-    errno = 0;
-    if (!platform::ReadFilePrefix(path, bytes, sizeof bytes, &size)) {
-        const int error = errno;
-        // Start-up ends quietly without this file; the terminal line says why.
-        std::fprintf(stderr, "Tessary: cannot read %s: %s\n", platform::NativePath(path).c_str(),
-                     ErrnoText(error).c_str());
-        return false;
-    }
-    DecodeFolderText(bytes, size);
-    return true;
-}
-
-bool SettingsFile::SaveFolderFile(std::u16string_view path) {
-    const std::u16string_view text = base::WideView(system_->folderText);
-    std::string bytes;
-    bytes.reserve(2 + 2 * text.size());
-    bytes += '\xFF';
-    bytes += '\xFE';
-    for (char16_t unit : text) {
-        bytes += static_cast<char>(unit & 0xFF);
-        bytes += static_cast<char>(unit >> 8);
-    }
-    return platform::ReplaceFile(path, bytes.data(), bytes.size());
-}
-
-void SettingsFile::DecodeFolderText(const uint8_t* bytes, size_t size) {
-    // The first two bytes (the byte-order mark) are skipped unchecked; of the
-    // rest at most 80 units count, and a missing odd byte reads as zero.
-    uint8_t text[kFolderTextBytes] = {};
-    if (bytes != nullptr && size > 2) {
-        std::memcpy(text, bytes + 2, std::min(size - 2, kFolderTextBytes));
-    }
-    constexpr size_t kUnits = kFolderTextBytes / 2;
-    static_assert(kUnits < System::kFolderTextUnits, "folder text must fit with its terminator");
-    char16_t units[kUnits] = {};
-    for (size_t i = 0; i < kUnits; ++i) {
-        units[i] = static_cast<char16_t>(text[2 * i] | text[2 * i + 1] << 8);
-    }
-    const std::u16string_view view(units, base::WideLength(units, kUnits));
-
-    System& s = *system_;
-    std::fill(std::begin(s.folderText), std::end(s.folderText), u'\0');
-    base::WideCopy(s.folderText, view);
-    std::fill(std::begin(s.folderTextCopy), std::end(s.folderTextCopy), u'\0');
-    base::WideCopy(s.folderTextCopy, view);
-}
-
-bool SettingsFile::LoadSlot(std::u16string_view path, int slot) {
-    if (slot < 0 || slot >= WorldState::kSlots)
-        return false;
-    auto buffer = std::make_unique<SlotFileBuffer>();
-    if (!platform::ReadFilePrefix(path, buffer->bytes, kSlotBufferSize)) {
-        // The dialog also writes its text to standard error.
-        const std::u16string_view shown =
-            path.substr(0, base::WideLength(path.data(), path.size()));
-        dialogs_->Show(base::ToUtf8(shown) + " ファイルが見つかりません", "Message");
-        return false;
-    }
-    DecodeSlot(buffer->bytes, world_->saveSlots[slot]);
-    return true;
-}
-
-void SettingsFile::DecodeSlot(const uint8_t (&bytes)[kSlotBufferSize], SaveSlot& slot) {
-    for (int k = 0; k < SaveSlot::kBlocks; ++k) {
-        const uint8_t* p = bytes + kBlockSize * k;
-        SlotBlock& b = slot.blocks[k];
-        b.flag = p[0];
-        LoadInts(p + kBlockFirst, b.first);
-        LoadBytes(p + kBlockBytes, b.bytes);
-        LoadInts(p + kBlockSecond, b.second);
-        b.mark = p[kBlockMark];
-        LoadInts(p + kBlockPair, b.pair);
-        b.last = base::LoadLE32s(p + kBlockLast);
-        for (int g = 0; g < 8; ++g)
-            LoadInts(p + kBlockGroups + kGroupSize * g, b.groups[g]);
-    }
-    LoadInts(bytes + kSlotValues, slot.values);
-    LoadBytes(bytes + kSlotBytes, slot.bytes);
-    LoadInts(bytes + kSlotFour, slot.four);
-    LoadBytes(bytes + kSlotTail, slot.tail);
-    LoadInts(bytes + kSlotThree, slot.three);
-    LoadInts(bytes + kSlotTable, slot.table);
+    EncodeRanking(ranking_, bytes);
 }

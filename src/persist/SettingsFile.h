@@ -1,54 +1,35 @@
 #pragma once
-// SettingsFile: the files in the program folder that survive a run.
+// SettingsFile: Game.ini, the 512-byte record of the settings, the pad
+// buttons, the volumes and the ranking, read at start-up and written when the
+// program closes.
 //
-// Game.ini is a fixed 512-byte binary record (settings, button map, volumes and
-// the ranking); dir.txt is UTF-16 text naming the resource folder; the sixteen
-// slot files save0001.dat..save0016.dat are read at start-up and never written.
-// Readers zero their buffer first and take missing bytes as 0, so a file of
-// any length is read safely.
+// The reader zeroes its buffer first and takes missing bytes as 0, so a file
+// of any length is read safely; a stored value out of its range leaves the
+// setting as it was.
 
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
 
 class System;
-class WorldState;
-struct SaveSlot;
-
-namespace platform {
-class Dialogs;
-}
+struct RankingTable;
 
 class SettingsFile {
 public:
-    static constexpr size_t kSettingsSize = 512;
-    static constexpr size_t kSlotBufferSize = 65536;
-    static constexpr size_t kFolderTextBytes = 160;
+    static constexpr size_t kSize = 512;
 
-    SettingsFile(System* system, WorldState* world, platform::Dialogs* dialogs)
-        : system_(system), world_(world), dialogs_(dialogs) {}
-    virtual ~SettingsFile() = default;
+    SettingsFile(System& system, RankingTable& ranking) : system_(system), ranking_(ranking) {}
 
     // Reads Game.ini; a missing file keeps the defaults. Always true.
-    bool LoadSettings(std::u16string_view path);
+    bool Load(std::u16string_view path);
     // Writes Game.ini whole or not at all; false when it could not be written.
-    bool SaveSettings(std::u16string_view path);
-    // Reads dir.txt into folderText and folderTextCopy; false when it cannot be opened.
-    bool LoadFolderFile(std::u16string_view path);
-    // Writes dir.txt whole or not at all.
-    bool SaveFolderFile(std::u16string_view path);
-    // Reads one slot file into saveSlots[slot]. When the file cannot be opened it
-    // shows "<path> ファイルが見つかりません" and returns false.
-    bool LoadSlot(std::u16string_view path, int slot);
+    bool Save(std::u16string_view path);
 
     // The same conversions on bytes in memory.
-    void DecodeSettings(const uint8_t (&bytes)[kSettingsSize]);
-    void EncodeSettings(uint8_t (&bytes)[kSettingsSize]) const;
-    void DecodeFolderText(const uint8_t* bytes, size_t size);
-    static void DecodeSlot(const uint8_t (&bytes)[kSlotBufferSize], SaveSlot& slot);
+    void Decode(const uint8_t (&bytes)[kSize]);
+    void Encode(uint8_t (&bytes)[kSize]) const;
 
 private:
-    System* system_;
-    WorldState* world_;
-    platform::Dialogs* dialogs_;
+    System& system_;
+    RankingTable& ranking_;
 };

@@ -17,6 +17,7 @@
 
 #include "base/ByteOrder.h"
 #include "base/WideText.h"
+#include "persist/FolderFile.h"
 #include "persist/SettingsFile.h"
 #include "support/TempFolder.h"
 #include "world/WorldState.h"
@@ -34,31 +35,33 @@ protected:
     void Fresh() {
         system_ = std::make_unique<System>();
         map_ = std::make_unique<WorldState>();
-        file_ = std::make_unique<SettingsFile>(system_.get(), map_.get(), nullptr);
+        file_ = std::make_unique<SettingsFile>(*system_, map_->rankingTable);
+        folderFile_ = std::make_unique<FolderFile>(*system_);
     }
 
     // Loads a settings record given as bytes into fresh records.
     void LoadBytes(const Bytes& bytes) {
         folder_.Write("Game.ini", bytes);
         Fresh();
-        ASSERT_TRUE(file_->LoadSettings(folder_.Path("Game.ini")));
+        ASSERT_TRUE(file_->Load(folder_.Path("Game.ini")));
     }
     Bytes Encoded() const {
-        uint8_t out[SettingsFile::kSettingsSize];
-        file_->EncodeSettings(out);
+        uint8_t out[SettingsFile::kSize];
+        file_->Encode(out);
         return Bytes(std::begin(out), std::end(out));
     }
 
-    static Bytes Record() { return Bytes(SettingsFile::kSettingsSize, 0); }
+    static Bytes Record() { return Bytes(SettingsFile::kSize, 0); }
 
     TempFolder folder_;
     std::unique_ptr<System> system_;
     std::unique_ptr<WorldState> map_;
     std::unique_ptr<SettingsFile> file_;
+    std::unique_ptr<FolderFile> folderFile_;
 };
 
 TEST_F(SettingsFileTest, MissingFileGivesTheFreshInstallSettings) {
-    ASSERT_TRUE(file_->LoadSettings(folder_.Path("Game.ini")));
+    ASSERT_TRUE(file_->Load(folder_.Path("Game.ini")));
     const System& s = *system_;
     EXPECT_EQ(s.screenMode, 0);
     EXPECT_EQ(s.screenModeRequest, 0);
@@ -78,7 +81,7 @@ TEST_F(SettingsFileTest, MissingFileGivesTheFreshInstallSettings) {
 }
 
 TEST_F(SettingsFileTest, SavedFileReadsBackToTheSameBytes) {
-    ASSERT_TRUE(file_->LoadSettings(folder_.Path("Game.ini")));
+    ASSERT_TRUE(file_->Load(folder_.Path("Game.ini")));
     system_->vsync = 0;
     system_->timerMode = TimerMode::kSleep;
     system_->frameSkip = 1;
@@ -91,12 +94,12 @@ TEST_F(SettingsFileTest, SavedFileReadsBackToTheSameBytes) {
     r.scores[9] = -5;
     r.dates[0] = {59, 30, 23, 31, 11, 124, 2, 365, -1};
     r.dates[9] = {1, 2, 3, 4, 5, 99, 0, 0, 1};
-    ASSERT_TRUE(file_->SaveSettings(folder_.Path("Game.ini")));
+    ASSERT_TRUE(file_->Save(folder_.Path("Game.ini")));
     const Bytes first = folder_.Read("Game.ini");
-    ASSERT_EQ(first.size(), SettingsFile::kSettingsSize);
+    ASSERT_EQ(first.size(), SettingsFile::kSize);
 
     Fresh();
-    ASSERT_TRUE(file_->LoadSettings(folder_.Path("Game.ini")));
+    ASSERT_TRUE(file_->Load(folder_.Path("Game.ini")));
     EXPECT_EQ(system_->timerMode, TimerMode::kSleep);
     EXPECT_EQ(system_->bgmVolume, 7500);
     EXPECT_EQ(system_->optionValues[5], 20);
@@ -106,7 +109,7 @@ TEST_F(SettingsFileTest, SavedFileReadsBackToTheSameBytes) {
     EXPECT_EQ(map_->rankingTable.dates[0].year, 124);
     EXPECT_EQ(map_->rankingTable.dates[9].second, 1);
     EXPECT_EQ(map_->rankingTable.dates[9].daylight, 1);
-    ASSERT_TRUE(file_->SaveSettings(folder_.Path("Game.ini")));
+    ASSERT_TRUE(file_->Save(folder_.Path("Game.ini")));
     EXPECT_EQ(folder_.Read("Game.ini"), first);
     EXPECT_FALSE(std::filesystem::exists(folder_.Native("Game.ini.new")));
 }
@@ -124,7 +127,7 @@ TEST_F(SettingsFileTest, DisplayModeIsRequestedButWrittenBackAsLoaded) {
     b[2] = 9;  // unknown: both fields stay as they were
     folder_.Write("Game.ini", b);
     system_->screenModeRequest = 0;
-    file_->LoadSettings(folder_.Path("Game.ini"));
+    file_->Load(folder_.Path("Game.ini"));
     EXPECT_EQ(system_->screenMode, 1);
     EXPECT_EQ(system_->screenModeRequest, 0);
     EXPECT_EQ(Encoded()[2], 9);
@@ -139,9 +142,9 @@ TEST_F(SettingsFileTest, OutOfRangeBytesKeepTheCurrentValues) {
     system_->framePacing = 2;
     system_->soundMode = 1;
     system_->folderRelative = 1;
-    uint8_t in[SettingsFile::kSettingsSize];
+    uint8_t in[SettingsFile::kSize];
     std::copy(b.begin(), b.end(), in);
-    file_->DecodeSettings(in);
+    file_->Decode(in);
     EXPECT_EQ(system_->timerMode, TimerMode::kMillisecondClock);
     EXPECT_EQ(system_->framePacing, 2);
     EXPECT_EQ(system_->soundMode, 1);
@@ -256,10 +259,10 @@ TEST_F(SettingsFileTest, FailedSaveReportsFalseAndKeepsTheOldFile) {
     folder_.Write("Game.ini", old);
     ASSERT_EQ(mkdir(folder_.Native("Game.ini.new").c_str(), 0755), 0);
     system_->bgmVolume = 500;
-    EXPECT_FALSE(file_->SaveSettings(folder_.Path("Game.ini")));
+    EXPECT_FALSE(file_->Save(folder_.Path("Game.ini")));
     EXPECT_EQ(folder_.Read("Game.ini"), old);
 
-    EXPECT_FALSE(file_->SaveSettings(folder_.Path("no_such_folder/Game.ini")));
+    EXPECT_FALSE(file_->Save(folder_.Path("no_such_folder/Game.ini")));
 }
 
 // dir.txt
@@ -279,17 +282,17 @@ using FolderFileTest = SettingsFileTest;
 
 TEST_F(FolderFileTest, TextIsTakenAsItStands) {
     folder_.Write("dir.txt", Utf16File(u""));
-    ASSERT_TRUE(file_->LoadFolderFile(folder_.Path("dir.txt")));
+    ASSERT_TRUE(folderFile_->Load(folder_.Path("dir.txt")));
     EXPECT_EQ(base::WideView(system_->folderText), u"");
     EXPECT_EQ(base::WideView(system_->folderTextCopy), u"");
 
     folder_.Write("dir.txt", Utf16File(u"data\\\r\n"));
-    ASSERT_TRUE(file_->LoadFolderFile(folder_.Path("dir.txt")));
+    ASSERT_TRUE(folderFile_->Load(folder_.Path("dir.txt")));
     EXPECT_EQ(base::WideView(system_->folderText), u"data\\\r\n");
 
     // Whatever the first two bytes are, they are skipped; a zero unit ends the text.
     folder_.Write("dir.txt", Utf16File(u"Xmusic\\\0rest"sv, false));
-    ASSERT_TRUE(file_->LoadFolderFile(folder_.Path("dir.txt")));
+    ASSERT_TRUE(folderFile_->Load(folder_.Path("dir.txt")));
     EXPECT_EQ(base::WideView(system_->folderText), u"music\\");
     EXPECT_EQ(base::WideView(system_->folderTextCopy), u"music\\");
 
@@ -297,7 +300,7 @@ TEST_F(FolderFileTest, TextIsTakenAsItStands) {
     Bytes odd = Utf16File(u"ab");
     odd.push_back('c');
     folder_.Write("dir.txt", odd);
-    ASSERT_TRUE(file_->LoadFolderFile(folder_.Path("dir.txt")));
+    ASSERT_TRUE(folderFile_->Load(folder_.Path("dir.txt")));
     EXPECT_EQ(base::WideView(system_->folderText), u"abc");
 }
 
@@ -306,28 +309,28 @@ TEST_F(FolderFileTest, LongTextIsCutAtEightyUnits) {
     for (int i = 0; i < 200; ++i)
         text += static_cast<char16_t>(u'A' + i % 26);
     folder_.Write("dir.txt", Utf16File(text));
-    ASSERT_TRUE(file_->LoadFolderFile(folder_.Path("dir.txt")));
+    ASSERT_TRUE(folderFile_->Load(folder_.Path("dir.txt")));
     EXPECT_EQ(base::WideView(system_->folderText), text.substr(0, 80));
     EXPECT_EQ(base::WideView(system_->folderTextCopy), text.substr(0, 80));
 }
 
 TEST_F(FolderFileTest, WrittenFileReadsBack) {
     base::WideCopy(system_->folderText, u"グラフィック\\");
-    ASSERT_TRUE(file_->SaveFolderFile(folder_.Path("dir.txt")));
+    ASSERT_TRUE(folderFile_->Save(folder_.Path("dir.txt")));
     EXPECT_EQ(folder_.Read("dir.txt"), Utf16File(u"グラフィック\\"));
     Fresh();
-    ASSERT_TRUE(file_->LoadFolderFile(folder_.Path("dir.txt")));
+    ASSERT_TRUE(folderFile_->Load(folder_.Path("dir.txt")));
     EXPECT_EQ(base::WideView(system_->folderText), u"グラフィック\\");
 
     system_->folderText[0] = 0;
-    ASSERT_TRUE(file_->SaveFolderFile(folder_.Path("dir.txt")));
+    ASSERT_TRUE(folderFile_->Save(folder_.Path("dir.txt")));
     EXPECT_EQ(folder_.Read("dir.txt"), (Bytes{0xFF, 0xFE}));
 }
 
 TEST_F(FolderFileTest, MissingFileFailsAndSaysWhichFile) {
     base::WideCopy(system_->folderText, u"kept\\");
     testing::internal::CaptureStderr();
-    EXPECT_FALSE(file_->LoadFolderFile(folder_.Path("dir.txt")));
+    EXPECT_FALSE(folderFile_->Load(folder_.Path("dir.txt")));
     const std::string err = testing::internal::GetCapturedStderr();
     EXPECT_NE(err.find(folder_.Native("dir.txt")), std::string::npos) << err;
     EXPECT_NE(err.find(std::strerror(ENOENT)), std::string::npos) << err;

@@ -13,7 +13,7 @@
 
 #include "base/ByteOrder.h"
 #include "base/WideText.h"
-#include "persist/SettingsFile.h"
+#include "persist/SlotFiles.h"
 #include "platform/Dialogs.h"
 #include "support/FakeServices.h"
 #include "support/TempFolder.h"
@@ -66,13 +66,13 @@ protected:
     void SetUp() override {
         system_ = std::make_unique<System>();
         map_ = std::make_unique<WorldState>();
-        file_ = std::make_unique<SettingsFile>(system_.get(), map_.get(), &dialogs_);
+        file_ = std::make_unique<SlotFiles>(*map_, dialogs_);
     }
 
     // Loads bytes as the file of the given slot.
     const SaveSlot& Load(const Bytes& bytes, int slot = 0) {
         folder_.Write("save0001.dat", bytes);
-        EXPECT_TRUE(file_->LoadSlot(folder_.Path("save0001.dat"), slot));
+        EXPECT_TRUE(file_->Load(folder_.Path("save0001.dat"), slot));
         return map_->saveSlots[slot];
     }
 
@@ -113,7 +113,7 @@ protected:
     RecordingDialogs dialogs_;
     std::unique_ptr<System> system_;
     std::unique_ptr<WorldState> map_;
-    std::unique_ptr<SettingsFile> file_;
+    std::unique_ptr<SlotFiles> file_;
 };
 
 TEST_F(SlotFileTest, EveryPartComesFromItsOffset) {
@@ -152,7 +152,7 @@ TEST_F(SlotFileTest, ShortFileLeavesTheRestZero) {
 }
 
 TEST_F(SlotFileTest, MissingFileShowsItsPathAndFails) {
-    EXPECT_FALSE(file_->LoadSlot(folder_.Path("save0005.dat"), 4));
+    EXPECT_FALSE(file_->Load(folder_.Path("save0005.dat"), 4));
     ASSERT_EQ(dialogs_.shown.size(), 1u);
     EXPECT_EQ(dialogs_.shown[0].text, folder_.Native("save0005.dat") + " ファイルが見つかりません");
     EXPECT_EQ(dialogs_.shown[0].caption, "Message");

@@ -1,0 +1,69 @@
+#include "persist/FolderFile.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "base/WideText.h"
+#include "platform/Files.h"
+#include "world/System.h"
+
+namespace {
+
+std::string ErrnoText(int error) {
+    return error != 0 ? std::strerror(error) : "not a usable path";
+}
+
+}  // namespace
+
+bool FolderFile::Load(std::u16string_view path) {
+    uint8_t bytes[2 + kTextBytes] = {};
+    size_t size = 0;
+    errno = 0;
+    if (!platform::ReadFilePrefix(path, bytes, sizeof bytes, &size)) {
+        const int error = errno;
+        // Start-up ends quietly without this file; the terminal line says why.
+        std::fprintf(stderr, "Tessary: cannot read %s: %s\n", platform::NativePath(path).c_str(),
+                     ErrnoText(error).c_str());
+        return false;
+    }
+    Decode(bytes, size);
+    return true;
+}
+
+bool FolderFile::Save(std::u16string_view path) {
+    const std::u16string_view text = base::WideView(system_.folderText);
+    std::string bytes;
+    bytes.reserve(2 + 2 * text.size());
+    bytes += '\xFF';
+    bytes += '\xFE';
+    for (char16_t unit : text) {
+        bytes += static_cast<char>(unit & 0xFF);
+        bytes += static_cast<char>(unit >> 8);
+    }
+    return platform::ReplaceFile(path, bytes.data(), bytes.size());
+}
+
+void FolderFile::Decode(const uint8_t* bytes, size_t size) {
+    // The first two bytes (the byte-order mark) are skipped unchecked; of the
+    // rest at most 80 units count, and a missing odd byte reads as zero.
+    uint8_t text[kTextBytes] = {};
+    if (bytes != nullptr && size > 2) {
+        std::memcpy(text, bytes + 2, std::min(size - 2, kTextBytes));
+    }
+    constexpr size_t kUnits = kTextBytes / 2;
+    static_assert(kUnits < System::kFolderTextUnits, "folder text must fit with its terminator");
+    char16_t units[kUnits] = {};
+    for (size_t i = 0; i < kUnits; ++i) {
+        units[i] = static_cast<char16_t>(text[2 * i] | text[2 * i + 1] << 8);
+    }
+    const std::u16string_view view(units, base::WideLength(units, kUnits));
+
+    System& s = system_;
+    std::fill(std::begin(s.folderText), std::end(s.folderText), u'\0');
+    base::WideCopy(s.folderText, view);
+    std::fill(std::begin(s.folderTextCopy), std::end(s.folderTextCopy), u'\0');
+    base::WideCopy(s.folderTextCopy, view);
+}

@@ -1,0 +1,28 @@
+#pragma once
+// FolderFile: dir.txt, UTF-16 text naming the resource folder. Start-up
+// cannot go on without it; it is written back when the program closes.
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+class System;
+
+class FolderFile {
+public:
+    static constexpr size_t kTextBytes = 160;  // at most 80 units of text are read
+
+    explicit FolderFile(System& system) : system_(system) {}
+
+    // Reads dir.txt into folderText and folderTextCopy; false when it cannot be
+    // opened (the reason goes to standard error).
+    bool Load(std::u16string_view path);
+    // Writes dir.txt whole or not at all.
+    bool Save(std::u16string_view path);
+
+    // The text part of the file's bytes, after a two-byte byte-order mark.
+    void Decode(const uint8_t* bytes, size_t size);
+
+private:
+    System& system_;
+};
