@@ -69,7 +69,7 @@ struct ScreenStage {
         system.seVolume = 13 * 500;
         game->LinkObjects(gpu, window);
         game->graphics->LinkDialogs(&dialogs);
-        if (game->graphics->CreateDevice() != 1) {
+        if (!game->graphics->CreateDevice()) {
             error = "no OpenGL 3.3 core device";
             return;
         }

@@ -94,7 +94,7 @@ void BM_LoadResources(benchmark::State& state) {
         base::WideCopy(system.resourceFolder, stage.programFolder + u"data\\");
         game.LinkObjects(run->gpu, stage.window);
         game.graphics->LinkDialogs(&stage.dialogs);
-        if (game.graphics->CreateDevice() != 1) {
+        if (!game.graphics->CreateDevice()) {
             state.SkipWithError("no OpenGL 3.3 core device");
             return;
         }

@@ -177,7 +177,7 @@ struct Device {
         base::WideCopy(system->programFolder, folder);
         system->vsync = 0;
         graphics->Link(system.get(), world.get(), &gpu, &window);
-        if (graphics->CreateDevice() != 1)
+        if (!graphics->CreateDevice())
             return;
         // Slot 3 tiles, slot 5 window pictures, slot 6 a glyph sheet: patterns
         // with transparent texels, as real pictures have.

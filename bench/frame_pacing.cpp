@@ -62,7 +62,7 @@ public:
 
 class NoDevice final : public platform::GpuDevice {
 public:
-    int32_t Create(platform::Window&, std::u16string_view) override { return 1; }
+    bool Create(platform::Window&, std::u16string_view) override { return true; }
     void Release() override {}
     void Forget() override {}
     bool IsCreated() const override { return false; }
@@ -71,8 +71,8 @@ public:
     void Clear() override {}
     void DrawSprites(const platform::SpriteVertex*, const int32_t*, const platform::BlendState*,
                      uint32_t) override {}
-    int32_t Present(bool) override { return platform::kDeviceOk; }
-    int32_t RemovedReason() override { return platform::kDeviceOk; }
+    platform::DeviceStatus Present(bool) override { return platform::DeviceStatus::kOk; }
+    platform::DeviceStatus RemovedReason() override { return platform::DeviceStatus::kOk; }
 };
 
 class NoDialogs final : public platform::Dialogs {
@@ -109,9 +109,9 @@ public:
 
 class NoPads final : public platform::GamePads {
 public:
-    uint32_t GetState(int, platform::PadState* out) override {
+    bool GetState(int, platform::PadState* out) override {
         *out = platform::PadState{};
-        return kNotConnected;
+        return false;
     }
 };
 

@@ -122,10 +122,11 @@ void FrameLoop::RunScene(SceneState state) {
 }
 
 void FrameLoop::CheckDeviceHealth() {
-    const int32_t reason = game_.graphics->DeviceRemovedReason();
-    if (reason == platform::kDeviceOk)
+    using platform::DeviceStatus;
+    const DeviceStatus reason = game_.graphics->DeviceRemovedReason();
+    if (reason == DeviceStatus::kOk)
         return;
-    if (reason == platform::kDeviceHung || reason == platform::kDeviceReset) {
+    if (reason == DeviceStatus::kHung || reason == DeviceStatus::kReset) {
         // This path makes the device again without its textures.
         game_.graphics->ReleaseDevice();
         game_.graphics->CreateDevice();
@@ -139,7 +140,7 @@ FrameLoop::Outcome FrameLoop::RebuildLostDevice() {
     world.loadingFlag = 1;
     game_.graphics->ReleaseDevice();
     game_.graphics->ClearDevicePointers();
-    if (game_.graphics->CreateDevice() != 1) {
+    if (!game_.graphics->CreateDevice()) {
         platform_.dialogs.Show("DirectGraphicsの初期化に失敗しました。", "Message");
         return Outcome::kFailureExit;
     }

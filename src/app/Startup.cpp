@@ -150,7 +150,7 @@ int Program::Run(const SceneFrames& scenes) {
         game_->audio->ClearOggOpenFlags();
 
     // 20. Graphics device.
-    if (game_->graphics->CreateDevice() != 1) {
+    if (!game_->graphics->CreateDevice()) {
         p_.dialogs.Show("DirectGraphicsの初期化に失敗しました。", "Message");
         return FailureExit();
     }

@@ -136,9 +136,9 @@ void Graphics::ShowMessage(std::string_view text, std::string_view caption) {
     }
 }
 
-int32_t Graphics::CreateDevice() {
+bool Graphics::CreateDevice() {
     if (gpu_ == nullptr || window_ == nullptr)
-        return -1;
+        return false;
     std::fill(std::begin(slotFilled_), std::end(slotFilled_), false);
     opacity_.ForgetAll();
     // The shader files lie beside the program, wherever it was started from.
@@ -209,21 +209,21 @@ bool Graphics::CannotChangeAPixel(uint32_t quad, platform::BlendState state) con
            opacity_.Transparent(texture, box.left, box.top, box.right, box.bottom);
 }
 
-int32_t Graphics::RenderFrame() {
+platform::DeviceStatus Graphics::RenderFrame() {
     if (gpu_ == nullptr || !gpu_->IsCreated())
-        return platform::kDeviceOk;
+        return platform::DeviceStatus::kOk;
     DrawFrame();
-    const int32_t result = gpu_->Present(system_ != nullptr && system_->vsync != 0);
-    if ((result == platform::kDeviceRemoved || result == platform::kDeviceReset) &&
+    const platform::DeviceStatus result = gpu_->Present(system_ != nullptr && system_->vsync != 0);
+    if ((result == platform::DeviceStatus::kRemoved || result == platform::DeviceStatus::kReset) &&
         system_ != nullptr) {
         system_->deviceLostRequest = 1;
     }
     return result;
 }
 
-int32_t Graphics::DeviceRemovedReason() {
+platform::DeviceStatus Graphics::DeviceRemovedReason() {
     if (gpu_ == nullptr || !gpu_->IsCreated())
-        return platform::kDeviceOk;
+        return platform::DeviceStatus::kOk;
     return gpu_->RemovedReason();
 }
 
@@ -274,7 +274,7 @@ platform::BlendState Graphics::ChooseBlendState(BlendMode blendMode, uint32_t co
     return BlendState::kTint;
 }
 
-int32_t Graphics::SubmitSprite(const SpriteRequest& request) {
+void Graphics::SubmitSprite(const SpriteRequest& request) {
     if (observer_ != nullptr)
         observer_->OnSubmit(request);
     // 1-2. The quad's own values, then the count, which stops at 14,969.
@@ -389,5 +389,4 @@ int32_t Graphics::SubmitSprite(const SpriteRequest& request) {
                   u[i],
                   v[i]};
     }
-    return 1;
 }

@@ -53,16 +53,15 @@ public:
 
     // ---- Device ----
     // Makes the device on the main window, with the shader files from the
-    // program folder: 1 on success, -1 when a shader file is missing, else the
-    // first failing code (negative).
-    int32_t CreateDevice();
+    // program folder; false when it cannot be made.
+    bool CreateDevice();
     // Frees the device and everything made with it, the texture slots included.
     void ReleaseDevice();
     // Forgets every device object and texture slot without freeing them (after a loss).
     void ClearDevicePointers();
     // Draws the sprite list and presents it; returns the present's result. A
     // lost device sets System::deviceLostRequest.
-    int32_t RenderFrame();
+    platform::DeviceStatus RenderFrame();
     // The drawing half of RenderFrame: clears the back buffer and draws the
     // list onto it, without presenting.
     void DrawFrame();
@@ -71,8 +70,8 @@ public:
     void SetCulling(bool on) { culling_ = on; }
     // How many quads the last DrawFrame handed to the device.
     uint32_t DrawnCount() const { return drawn_; }
-    // 0 while the device is healthy, else the reason it was removed.
-    int32_t DeviceRemovedReason();
+    // kOk while the device is healthy, else the reason it was lost.
+    platform::DeviceStatus DeviceRemovedReason();
 
     // ---- Texture table ----
     // Fills slot 0..63 with 512 x 512 texels (1-5-5-5); false when the device cannot.
@@ -83,8 +82,8 @@ public:
     // ---- Sprite list ----
     // Empties the list: count 0, textures, colours and vertices all zero.
     void ClearSpriteList();
-    // Appends one quad; always returns 1.
-    int32_t SubmitSprite(const SpriteRequest& request);
+    // Appends one quad.
+    void SubmitSprite(const SpriteRequest& request);
 
     // Sees every request as submitted (tests and tools record what a scene
     // asks for); null when nobody listens.

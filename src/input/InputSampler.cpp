@@ -44,7 +44,7 @@ void InputSampler::ReadPad(int index) {
     PadSlot& slot = pads[index];
     if (!slot.connected || pads_ == nullptr)
         return;
-    if (pads_->GetState(index, &slot.state) == platform::GamePads::kNotConnected)
+    if (!pads_->GetState(index, &slot.state))
         slot.connected = false;
 }
 

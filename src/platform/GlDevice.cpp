@@ -26,11 +26,12 @@ GlDevice::~GlDevice() {
     Release();
 }
 
-int32_t GlDevice::Create(Window& window, std::u16string_view shaderFolder) {
+bool GlDevice::Create(Window& window, std::u16string_view shaderFolder) {
+    failure_ = GlFailure::kNone;
     auto* sdlWindow = dynamic_cast<SdlWindow*>(&window);
     if (sdlWindow == nullptr || sdlWindow->Handle() == nullptr) {
         std::fprintf(stderr, "Tessary: the GL device needs an open SDL window\n");
-        return kErrorNotSdlWindow;
+        return Fail(GlFailure::kNotSdlWindow);
     }
     Release();
     SDL_Window* handle = sdlWindow->Handle();
@@ -46,22 +47,23 @@ int32_t GlDevice::Create(Window& window, std::u16string_view shaderFolder) {
     if (context == nullptr) {
         std::fprintf(stderr, "Tessary: SDL_GL_CreateContext (OpenGL 3.3 core) failed: %s\n",
                      SDL_GetError());
-        return kErrorNoContext;
+        return Fail(GlFailure::kNoContext);
     }
     if (SDL_GL_MakeCurrent(handle, context) != 0) {
         std::fprintf(stderr, "Tessary: SDL_GL_MakeCurrent failed: %s\n", SDL_GetError());
         SDL_GL_DeleteContext(context);
-        return kErrorMakeCurrent;
+        return Fail(GlFailure::kMakeCurrent);
     }
     window_ = sdlWindow;
     context_ = context;
     swapInterval_ = -1;  // a new context starts with the system's own interval
-    pendingLoss_ = kDeviceOk;
+    pendingLoss_ = DeviceStatus::kOk;
 
     // 2. The viewport, then the sprite pipeline. A failure there leaves the
     // context for Release to free.
     FitViewport();
-    return renderer_.Create(shaderFolder);
+    failure_ = renderer_.Create(shaderFolder);
+    return failure_ == GlFailure::kNone;
 }
 
 void GlDevice::Release() {
@@ -77,7 +79,7 @@ void GlDevice::Forget() {
     context_ = nullptr;
     window_ = nullptr;
     swapInterval_ = -1;
-    pendingLoss_ = kDeviceOk;
+    pendingLoss_ = DeviceStatus::kOk;
 }
 
 bool GlDevice::UploadTexture(int32_t slot, const uint16_t* texels) {
@@ -112,12 +114,12 @@ void GlDevice::DrawSprites(const SpriteVertex* vertices, const int32_t* textures
     renderer_.Draw(vertices, textures, states, count);
 }
 
-int32_t GlDevice::Present(bool vsync) {
+DeviceStatus GlDevice::Present(bool vsync) {
     if (context_ == nullptr || window_->Handle() == nullptr)
-        return kDeviceOk;
-    if (pendingLoss_ != kDeviceOk) {
-        const int32_t loss = pendingLoss_;
-        pendingLoss_ = kDeviceOk;
+        return DeviceStatus::kOk;
+    if (pendingLoss_ != DeviceStatus::kOk) {
+        const DeviceStatus loss = pendingLoss_;
+        pendingLoss_ = DeviceStatus::kOk;
         return loss;
     }
     const int interval = vsync ? 1 : 0;
@@ -130,7 +132,7 @@ int32_t GlDevice::Present(bool vsync) {
     SDL_GL_SwapWindow(window_->Handle());
     if (presented_)
         presented_();
-    return kDeviceOk;
+    return DeviceStatus::kOk;
 }
 
 bool GlDevice::ReadPixels(int32_t x, int32_t y, int32_t width, int32_t height, uint8_t* rgb) {

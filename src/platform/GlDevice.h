@@ -23,17 +23,14 @@ class SdlWindow;
 
 class GlDevice final : public GpuDevice {
 public:
-    // Failure codes of Create (the pipeline adds its own, see GlSpriteRenderer).
-    static constexpr int32_t kErrorNotSdlWindow = -6;  // no SdlWindow, or it has no window
-    static constexpr int32_t kErrorNoContext = -2;     // no GL 3.3 core context could be made
-    static constexpr int32_t kErrorMakeCurrent = -3;   // the context could not be made current
-
     GlDevice() = default;
     ~GlDevice() override;
     GlDevice(const GlDevice&) = delete;
     GlDevice& operator=(const GlDevice&) = delete;
 
-    int32_t Create(Window& window, std::u16string_view shaderFolder) override;
+    bool Create(Window& window, std::u16string_view shaderFolder) override;
+    // Why the last Create failed (kNone after a success).
+    GlFailure failure() const { return failure_; }
     void Release() override;
     void Forget() override;
     bool IsCreated() const override { return context_ != nullptr; }
@@ -42,13 +39,13 @@ public:
     void Clear() override;
     void DrawSprites(const SpriteVertex* vertices, const int32_t* textures,
                      const BlendState* states, uint32_t count) override;
-    int32_t Present(bool vsync) override;
+    DeviceStatus Present(bool vsync) override;
     // GL reports no routine device loss: the context stays valid while the window lives.
-    int32_t RemovedReason() override { return kDeviceOk; }
+    DeviceStatus RemovedReason() override { return DeviceStatus::kOk; }
 
-    // Test seam: the next Present skips the swap and returns code (kDeviceRemoved
-    // or kDeviceReset), as a present on a lost device does.
-    void ReportLossAtNextPresent(int32_t code) { pendingLoss_ = code; }
+    // Test seam: the next Present skips the swap and returns `loss` (kRemoved
+    // or kReset), as a present on a lost device does.
+    void ReportLossAtNextPresent(DeviceStatus loss) { pendingLoss_ = loss; }
     // Chooses how quads are drawn; both give the same pixels (see GlSpriteRenderer).
     void SetDrawPath(GlSpriteRenderer::Path path) { renderer_.SetPath(path); }
     // Reads the back buffer: rows from the top, 3 bytes (R, G, B) per pixel,
@@ -61,11 +58,16 @@ public:
 
 private:
     void FitViewport();
+    bool Fail(GlFailure failure) {
+        failure_ = failure;
+        return false;
+    }
 
     SdlWindow* window_ = nullptr;
     void* context_ = nullptr;  // SDL_GLContext
     int swapInterval_ = -1;    // the interval last asked for; -1 before the first present
-    int32_t pendingLoss_ = kDeviceOk;
+    DeviceStatus pendingLoss_ = DeviceStatus::kOk;
+    GlFailure failure_ = GlFailure::kNone;
     GlSpriteRenderer renderer_;
     std::function<void()> presented_;
 };

@@ -189,7 +189,7 @@ void SetBatchBlend(BatchBlend blend) {
 
 }  // namespace
 
-int32_t GlSpriteRenderer::Create(std::u16string_view shaderFolder) {
+GlFailure GlSpriteRenderer::Create(std::u16string_view shaderFolder) {
     Forget();
 
     // 1. The shader files beside the program.
@@ -201,7 +201,7 @@ int32_t GlSpriteRenderer::Create(std::u16string_view shaderFolder) {
         if (!ReadTextFile(path, &sources[i])) {
             std::fprintf(stderr, "Tessary: cannot read the shader file %s\n",
                          NativePath(path).c_str());
-            return kErrorShaderFile;
+            return GlFailure::kShaderFile;
         }
     }
 
@@ -212,7 +212,7 @@ int32_t GlSpriteRenderer::Create(std::u16string_view shaderFolder) {
         program != 0 ? LinkProgram(sources[0], WithDefine(sources[1], "UNBLENDED")) : 0;
     if (unblendedProgram == 0) {
         glDeleteProgram(program);
-        return kErrorShader;
+        return GlFailure::kShader;
     }
 
     // 3. Vertex buffers: the sprite vertices (position, colour, texture
@@ -280,9 +280,9 @@ int32_t GlSpriteRenderer::Create(std::u16string_view shaderFolder) {
     if (error != GL_NO_ERROR) {
         std::fprintf(stderr, "Tessary: making the sprite pipeline failed (GL error 0x%04X)\n",
                      error);
-        return kErrorResources;
+        return GlFailure::kResources;
     }
-    return 1;
+    return GlFailure::kNone;
 }
 
 void GlSpriteRenderer::Forget() {

@@ -31,6 +31,18 @@
 
 namespace platform {
 
+// Why making the OpenGL device failed; each failure has also been written to
+// standard error with the library's own words.
+enum class GlFailure : uint8_t {
+    kNone,
+    kNotSdlWindow,  // no SdlWindow, or it has no window
+    kNoContext,     // no GL 3.3 core context could be made
+    kMakeCurrent,   // the context could not be made current
+    kShaderFile,    // a shader file is missing or unreadable
+    kShader,        // a shader did not compile or link
+    kResources,     // a buffer or texture could not be made
+};
+
 class GlSpriteRenderer {
 public:
     enum class Path { kBatched, kQuadByQuad };
@@ -38,18 +50,15 @@ public:
     // The sprite list's size: 14,969 visible quads and one that is never drawn.
     static constexpr uint32_t kMaxQuads = 14970;
 
-    // Failure codes of Create.
-    static constexpr int32_t kErrorShaderFile = -1;  // a shader file is missing or unreadable
-    static constexpr int32_t kErrorShader = -4;      // a shader did not compile or link
-    static constexpr int32_t kErrorResources = -5;   // a buffer or texture could not be made
     static constexpr int32_t kFirstLayers = 8;
 
     GlSpriteRenderer() = default;
     GlSpriteRenderer(const GlSpriteRenderer&) = delete;
     GlSpriteRenderer& operator=(const GlSpriteRenderer&) = delete;
 
-    // Builds the pipeline in the current context and leaves it bound.
-    int32_t Create(std::u16string_view shaderFolder);
+    // Builds the pipeline in the current context and leaves it bound;
+    // GlFailure::kNone on success.
+    GlFailure Create(std::u16string_view shaderFolder);
     // Forgets every object (the context that owns them is being deleted or is lost).
     void Forget();
     bool Ready() const { return program_ != 0; }

@@ -13,11 +13,11 @@ namespace platform {
 
 class Window;
 
-// Status codes a present or a health check reports.
-inline constexpr int32_t kDeviceOk = 0;
-inline constexpr int32_t kDeviceRemoved = static_cast<int32_t>(0x887A0005u);
-inline constexpr int32_t kDeviceHung = static_cast<int32_t>(0x887A0006u);
-inline constexpr int32_t kDeviceReset = static_cast<int32_t>(0x887A0007u);
+// What a present or a health check finds. A lost device was removed, hung or
+// reset; the frame loop makes it again. (They stand for Direct3D's
+// DXGI_ERROR_DEVICE_REMOVED, _HUNG and _RESET, which the game was written
+// against; OpenGL has no routine loss, so only the test seam reports one.)
+enum class DeviceStatus : uint8_t { kOk, kRemoved, kHung, kReset };
 
 // Texture slots are 512 x 512 texels of 16 bits: bit 15 alpha, then 5 bits
 // each of red (bits 10..14), green (5..9) and blue (0..4).
@@ -49,10 +49,9 @@ public:
 
     // Makes the context on the window and the drawing pipeline, with the shader
     // files SampleVS.glsl and SamplePS.glsl read from shaderFolder (a folder
-    // text ending in a separator). 1 on success; -1 when a shader file is
-    // missing; another negative code for any other failure. Whatever was made
-    // before a failure stays until Release.
-    virtual int32_t Create(Window& window, std::u16string_view shaderFolder) = 0;
+    // text ending in a separator). False on failure, after a line on standard
+    // error that names the call; whatever was made before it stays until Release.
+    virtual bool Create(Window& window, std::u16string_view shaderFolder) = 0;
     // Frees everything Create made, the texture slots included; harmless when nothing was made.
     virtual void Release() = 0;
     // Forgets every handle without freeing it (after a loss, the old ones are gone).
@@ -75,10 +74,10 @@ public:
     virtual void DrawSprites(const SpriteVertex* vertices, const int32_t* textures,
                              const BlendState* states, uint32_t count) = 0;
     // Shows the back buffer, waiting for the vertical blank when vsync is set.
-    // Returns kDeviceOk, or kDeviceRemoved / kDeviceReset when the device was lost.
-    virtual int32_t Present(bool vsync) = 0;
-    // kDeviceOk while the device is healthy, else why it is gone.
-    virtual int32_t RemovedReason() = 0;
+    // kOk, or kRemoved / kReset when the device was lost.
+    virtual DeviceStatus Present(bool vsync) = 0;
+    // kOk while the device is healthy, else why it is gone.
+    virtual DeviceStatus RemovedReason() = 0;
 };
 
 }  // namespace platform

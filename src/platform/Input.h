@@ -32,14 +32,12 @@ public:
 
 class GamePads {
 public:
-    static constexpr uint32_t kSuccess = 0;
-    static constexpr uint32_t kNotConnected = 1167;
     static constexpr int kMaxPads = 4;
 
     virtual ~GamePads() = default;
-    // Reads pad `index` (0..3) into *out: kSuccess, or kNotConnected when no
-    // pad is attached there (*out is then all released).
-    virtual uint32_t GetState(int index, PadState* out) = 0;
+    // Reads pad `index` (0..3) into *out; false when no pad is attached there
+    // (*out is then all released).
+    virtual bool GetState(int index, PadState* out) = 0;
 };
 
 }  // namespace platform

@@ -249,10 +249,10 @@ void SdlGamePads::Rescan() {
     }
 }
 
-uint32_t SdlGamePads::GetState(int index, PadState* out) {
+bool SdlGamePads::GetState(int index, PadState* out) {
     *out = PadState{};
     if (index < 0 || index >= kMaxPads || !Start())
-        return kNotConnected;
+        return false;
 
     // Look at the devices again only when something changed.
     bool changed = SDL_NumJoysticks() != joystickCount_;
@@ -265,7 +265,7 @@ uint32_t SdlGamePads::GetState(int index, PadState* out) {
 
     SDL_GameController* controller = controllers_[index];
     if (controller == nullptr)
-        return kNotConnected;
+        return false;
 
     PadState state;
     for (const ButtonMask& b : kButtonMasks) {
@@ -290,7 +290,7 @@ uint32_t SdlGamePads::GetState(int index, PadState* out) {
     state.packetNumber = same ? last.packetNumber : last.packetNumber + 1;
     last_[index] = state;
     *out = state;
-    return kSuccess;
+    return true;
 }
 
 }  // namespace platform

@@ -48,7 +48,7 @@ public:
     SdlGamePads(const SdlGamePads&) = delete;
     SdlGamePads& operator=(const SdlGamePads&) = delete;
 
-    uint32_t GetState(int index, PadState* out) override;
+    bool GetState(int index, PadState* out) override;
 
 private:
     // Starts SDL's game-controller subsystem once; false when it cannot run.

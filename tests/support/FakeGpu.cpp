@@ -2,12 +2,12 @@
 
 #include <algorithm>
 
-int32_t FakeGpu::Create(platform::Window& target, std::u16string_view folder) {
+bool FakeGpu::Create(platform::Window& target, std::u16string_view folder) {
     ++creates;
     window = &target;
     shaderFolder = folder;
-    created = createResult > 0;
-    return createResult;
+    created = createSucceeds;
+    return createSucceeds;
 }
 
 void FakeGpu::Release() {
@@ -43,17 +43,17 @@ void FakeGpu::DrawSprites(const platform::SpriteVertex*, const int32_t* textures
     drawnStates.assign(states, states + count);
 }
 
-int32_t FakeGpu::Present(bool vsync) {
+platform::DeviceStatus FakeGpu::Present(bool vsync) {
     ++presents;
     lastVsync = vsync;
     if (presentResults.empty())
-        return platform::kDeviceOk;
-    const int32_t result = presentResults.front();
+        return platform::DeviceStatus::kOk;
+    const platform::DeviceStatus result = presentResults.front();
     presentResults.pop_front();
     return result;
 }
 
-int32_t FakeGpu::RemovedReason() {
+platform::DeviceStatus FakeGpu::RemovedReason() {
     ++removedReasonChecks;
     return removedReason;
 }

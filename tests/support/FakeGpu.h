@@ -13,9 +13,9 @@
 class FakeGpu final : public platform::GpuDevice {
 public:
     // Script.
-    int32_t createResult = 1;
-    std::deque<int32_t> presentResults;  // taken one per Present; kDeviceOk once empty
-    int32_t removedReason = platform::kDeviceOk;
+    bool createSucceeds = true;
+    std::deque<platform::DeviceStatus> presentResults;  // taken one per Present; kOk once empty
+    platform::DeviceStatus removedReason = platform::DeviceStatus::kOk;
     bool uploadResult = true;
 
     // State.
@@ -38,7 +38,7 @@ public:
     int uploads = 0;
     int removedReasonChecks = 0;
 
-    int32_t Create(platform::Window& target, std::u16string_view folder) override;
+    bool Create(platform::Window& target, std::u16string_view folder) override;
     void Release() override;
     void Forget() override;
     bool IsCreated() const override { return created; }
@@ -47,6 +47,6 @@ public:
     void Clear() override { ++clears; }
     void DrawSprites(const platform::SpriteVertex* vertices, const int32_t* textures,
                      const platform::BlendState* states, uint32_t count) override;
-    int32_t Present(bool vsync) override;
-    int32_t RemovedReason() override;
+    platform::DeviceStatus Present(bool vsync) override;
+    platform::DeviceStatus RemovedReason() override;
 };

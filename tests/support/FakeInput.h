@@ -33,13 +33,13 @@ public:
     std::array<platform::PadState, kMaxPads> states{};
     std::array<int, kMaxPads> calls{};
 
-    uint32_t GetState(int index, platform::PadState* out) override {
+    bool GetState(int index, platform::PadState* out) override {
         ++calls[index];
         if (!attached[index]) {
             *out = platform::PadState{};
-            return kNotConnected;
+            return false;
         }
         *out = states[index];
-        return kSuccess;
+        return true;
     }
 };

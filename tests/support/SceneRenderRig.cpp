@@ -17,11 +17,8 @@ SceneRenderRig::Start SceneRenderRig::Begin() {
     game.LinkObjects(gpu, window);
     System& system = *game.system;
     base::WideCopy(system.programFolder, std::u16string_view(u"" TESSARY_SHADER_DIR));
-    const int32_t created = game.graphics->CreateDevice();
-    if (created == platform::GlDevice::kErrorNoContext)
-        return Start::kNoContext;
-    if (created != 1)
-        return Start::kFailed;
+    if (!game.graphics->CreateDevice())
+        return gpu.failure() == platform::GlFailure::kNoContext ? Start::kNoContext : Start::kFailed;
     KeepGlDriverLoaded();
     system.soundMode = 0;
     base::WideCopy(system.resourceFolder, base::FromUtf8(TESSARY_GAME_DATA_DIR));

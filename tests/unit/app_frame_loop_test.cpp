@@ -245,7 +245,7 @@ TEST_F(FrameLoopTest, AltEnterTwiceGoesToFullScreenAndBack) {
 }
 
 TEST_F(FrameLoopTest, ALostDeviceIsRebuiltWithItsTextures) {
-    gpu.presentResults.push_back(platform::kDeviceReset);
+    gpu.presentResults.push_back(platform::DeviceStatus::kReset);
     Loop().RunPass();
     EXPECT_EQ(gpu.creates, 2);
     EXPECT_EQ(gpu.forgets, 1);
@@ -258,8 +258,8 @@ TEST_F(FrameLoopTest, ALostDeviceIsRebuiltWithItsTextures) {
 }
 
 TEST_F(FrameLoopTest, ADeviceThatCannotBeRebuiltTakesTheFailureExit) {
-    gpu.presentResults.push_back(platform::kDeviceRemoved);
-    gpu.createResult = -5;
+    gpu.presentResults.push_back(platform::DeviceStatus::kRemoved);
+    gpu.createSucceeds = false;
     EXPECT_EQ(Loop().RunPass(), Outcome::kFailureExit);
     ASSERT_EQ(dialogs.shown.size(), 1u);
     EXPECT_EQ(dialogs.shown[0].text, "DirectGraphicsの初期化に失敗しました。");
@@ -267,14 +267,14 @@ TEST_F(FrameLoopTest, ADeviceThatCannotBeRebuiltTakesTheFailureExit) {
 }
 
 TEST_F(FrameLoopTest, AnUnhealthyDeviceIsReportedEveryFrame) {
-    gpu.removedReason = platform::kDeviceHung;
+    gpu.removedReason = platform::DeviceStatus::kHung;
     Loop().RunPass();
     EXPECT_EQ(gpu.creates, 2);  // hung: made again, without textures
     ASSERT_EQ(dialogs.shown.size(), 1u);
     EXPECT_EQ(dialogs.shown[0].text, "失敗しました。");
     EXPECT_EQ(dialogs.shown[0].caption, "Message");
 
-    gpu.removedReason = static_cast<int32_t>(0x887A0020u);  // any other reason: only the message
+    gpu.removedReason = platform::DeviceStatus::kRemoved;  // removed outright: only the message
     Loop().RunPass();
     EXPECT_EQ(gpu.creates, 2);
     EXPECT_EQ(dialogs.shown.size(), 2u);

@@ -149,7 +149,7 @@ TEST_F(StartupTest, AWindowThatCannotBeMadeShowsFailure) {
 }
 
 TEST_F(StartupTest, ADeviceThatCannotBeMadeTakesTheFailureExit) {
-    gpu.createResult = -1;
+    gpu.createSucceeds = false;
     EXPECT_EQ(Run(), 0);
     ASSERT_EQ(dialogs.shown.size(), 1u);
     EXPECT_EQ(dialogs.shown[0].text, "DirectGraphicsの初期化に失敗しました。");

@@ -63,10 +63,11 @@ protected:
         ASSERT_TRUE(window.Create("Tessary", 1280, 720));
         base::WideCopy(system->programFolder, kShaderFolder);
         graphics->Link(system.get(), world.get(), &gpu, &window);
-        const int32_t created = graphics->CreateDevice();
-        if (created == platform::GlDevice::kErrorNoContext)
-            GTEST_SKIP() << "no OpenGL 3.3 core context here";
-        ASSERT_EQ(created, 1);
+        if (!graphics->CreateDevice()) {
+            if (gpu.failure() == platform::GlFailure::kNoContext)
+                GTEST_SKIP() << "no OpenGL 3.3 core context here";
+            FAIL() << "the graphics device could not be made";
+        }
         KeepGlDriverLoaded();
         FillPictures();
     }
@@ -353,7 +354,7 @@ TEST_F(GraphicsRenderTest, AnEmptyListShowsTheClearedFrame) {
     graphics->DrawFrame();
     const std::vector<uint8_t> frame = Frame();
     EXPECT_EQ(frame, std::vector<uint8_t>(frame.size(), 0));
-    EXPECT_EQ(graphics->RenderFrame(), platform::kDeviceOk);
+    EXPECT_EQ(graphics->RenderFrame(), platform::DeviceStatus::kOk);
 }
 
 TEST_F(GraphicsRenderTest, BatchesGiveThePixelsOfTheQuadByQuadPath) {
@@ -464,22 +465,18 @@ TEST(GraphicsDevice, MissingOrBrokenShaderFilesFailCreation) {
             folder.Write("SampleVS.glsl", bytes(c.vertex));
         if (c.pixel != nullptr)
             folder.Write("SamplePS.glsl", bytes(c.pixel));
-        const int32_t result = gpu.Create(window, shaders);
-        if (result == platform::GlDevice::kErrorNoContext)
+        const bool made = gpu.Create(window, shaders);
+        if (gpu.failure() == platform::GlFailure::kNoContext)
             GTEST_SKIP() << "no OpenGL 3.3 core context here";
-        if (c.missing) {
-            EXPECT_EQ(result, -1);
-        } else {
-            EXPECT_LT(result, 0);
-            EXPECT_NE(result, -1);
-        }
+        EXPECT_FALSE(made);
+        EXPECT_EQ(gpu.failure(), c.missing ? platform::GlFailure::kShaderFile : platform::GlFailure::kShader);
         // What was made stays until Release; drawing with it does nothing.
         const platform::SpriteVertex vertices[4] = {};
         const int32_t texture = 0;
         const platform::BlendState state = platform::BlendState::kAlpha;
         gpu.Clear();
         gpu.DrawSprites(vertices, &texture, &state, 1);
-        EXPECT_EQ(gpu.Present(false), platform::kDeviceOk);
+        EXPECT_EQ(gpu.Present(false), platform::DeviceStatus::kOk);
         gpu.Release();
         EXPECT_FALSE(gpu.IsCreated());
     }

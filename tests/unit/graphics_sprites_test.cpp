@@ -63,7 +63,7 @@ protected:
 };
 
 TEST_F(SpriteListTest, AFullScreenQuadCoversClipSpace) {
-    EXPECT_EQ(graphics->SubmitSprite(Quad(0, 0, 1280, 720)), 1);
+    graphics->SubmitSprite(Quad(0, 0, 1280, 720));
     ASSERT_EQ(graphics->SpriteCount(), 1u);
     const SpriteVertex* v = QuadVertices(0);
     // Corners: left-bottom, left-top, right-bottom, right-top.
@@ -219,7 +219,7 @@ TEST_F(SpriteListTest, TheCountStopsAt14969AndLaterRequestsDisturbNothing) {
         SpriteRequest r = Quad(500 + extra, 500, 32, 32, 100 + extra);
         r.color = 0x12345678u + extra;
         r.blendMode = static_cast<BlendMode>(7);
-        EXPECT_EQ(graphics->SubmitSprite(r), 1);
+        graphics->SubmitSprite(r);
     }
     EXPECT_EQ(graphics->SpriteCount(), 14969u);
     EXPECT_EQ(
@@ -272,7 +272,7 @@ TEST(SpriteBlendChoice, FollowsModeAndColour) {
 }
 
 TEST_F(SpriteListTest, RenderFrameDrawsTheListInOrderUntilTheNextClear) {
-    EXPECT_EQ(graphics->CreateDevice(), 1);
+    EXPECT_TRUE(graphics->CreateDevice());
     SpriteRequest overlay = Quad(0, 0, 1280, 720, 120);
     overlay.color = 0x80FFFFFFu;
     SpriteRequest tinted = Quad(0, 0, 8, 8, 5);
@@ -301,10 +301,10 @@ TEST_F(SpriteListTest, RenderFrameDrawsTheListInOrderUntilTheNextClear) {
 
 TEST_F(SpriteListTest, TheDeviceReadsItsShadersFromTheProgramFolder) {
     std::copy_n(u"/opt/tessary/", 14, system->programFolder);
-    EXPECT_EQ(graphics->CreateDevice(), 1);
+    EXPECT_TRUE(graphics->CreateDevice());
     EXPECT_EQ(gpu.shaderFolder, u"/opt/tessary/");
-    gpu.createResult = -1;
-    EXPECT_EQ(graphics->CreateDevice(), -1);
+    gpu.createSucceeds = false;
+    EXPECT_FALSE(graphics->CreateDevice());
 }
 
 }  // namespace

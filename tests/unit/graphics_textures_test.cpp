@@ -323,10 +323,11 @@ TEST(GraphicsDeviceLoss, TheFrameLoopRebuildsTheDeviceAndItsTextures) {
         base::WideCopy(world.pictureNames[slot],
                        slot == 3 ? u"grp\\pic_0003.png" : u"null0000.png");
 
-    const int32_t created = game->graphics->CreateDevice();
-    if (created == platform::GlDevice::kErrorNoContext)
-        GTEST_SKIP() << "no OpenGL 3.3 core context here";
-    ASSERT_EQ(created, 1);
+    if (!game->graphics->CreateDevice()) {
+        if (gpu.failure() == platform::GlFailure::kNoContext)
+            GTEST_SKIP() << "no OpenGL 3.3 core context here";
+        FAIL() << "the graphics device could not be made";
+    }
     KeepGlDriverLoaded();
     ASSERT_TRUE(TextureReloader(game->graphics.get(), &system, &world).RecreateTextures());
 
@@ -366,7 +367,7 @@ TEST(GraphicsDeviceLoss, TheFrameLoopRebuildsTheDeviceAndItsTextures) {
     EXPECT_EQ(loop.RunPass(), FrameLoop::Outcome::kContinue);
     expectPicture("before the loss");
 
-    gpu.ReportLossAtNextPresent(platform::kDeviceReset);
+    gpu.ReportLossAtNextPresent(platform::DeviceStatus::kReset);
     EXPECT_EQ(loop.RunPass(), FrameLoop::Outcome::kContinue);
     EXPECT_EQ(system.deviceLostRequest, 0);
     EXPECT_EQ(world.loadingFlag, 0);
@@ -378,7 +379,7 @@ TEST(GraphicsDeviceLoss, TheFrameLoopRebuildsTheDeviceAndItsTextures) {
 
     // A picture that has gone by the next loss ends the program at once.
     std::filesystem::remove(folder.Native("grp/pic_0003.png"));
-    gpu.ReportLossAtNextPresent(platform::kDeviceRemoved);
+    gpu.ReportLossAtNextPresent(platform::DeviceStatus::kRemoved);
     EXPECT_EQ(loop.RunPass(), FrameLoop::Outcome::kAbort);
     ASSERT_EQ(fake.dialogs.shown.size(), 1u);
     EXPECT_EQ(fake.dialogs.shown[0].text,

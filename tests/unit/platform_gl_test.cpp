@@ -27,10 +27,11 @@ protected:
 
     // Creates the device, or skips the test where this system has no GL 3.3 core.
     void CreateOrSkip() {
-        const int32_t result = gpu.Create(window, kShaderFolder);
-        if (result == platform::GlDevice::kErrorNoContext)
+        if (gpu.Create(window, kShaderFolder))
+            return;
+        if (gpu.failure() == platform::GlFailure::kNoContext)
             GTEST_SKIP() << "no OpenGL 3.3 core context here: " << SDL_GetError();
-        ASSERT_EQ(result, 1);
+        FAIL() << "the device could not be made";
     }
 
     static std::array<GLint, 4> Viewport() {
@@ -60,15 +61,15 @@ TEST_F(GlDeviceTest, ClearsToTransparentBlackAndPresents) {
     glReadPixels(640, 360, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, pixel.data());
     EXPECT_EQ(pixel, (std::array<uint8_t, 3>{0, 0, 0}));
 
-    EXPECT_EQ(gpu.Present(false), platform::kDeviceOk);
-    EXPECT_EQ(gpu.Present(true), platform::kDeviceOk);
-    EXPECT_EQ(gpu.RemovedReason(), platform::kDeviceOk);
+    EXPECT_EQ(gpu.Present(false), platform::DeviceStatus::kOk);
+    EXPECT_EQ(gpu.Present(true), platform::DeviceStatus::kOk);
+    EXPECT_EQ(gpu.RemovedReason(), platform::DeviceStatus::kOk);
 
     gpu.Release();
     EXPECT_FALSE(gpu.IsCreated());
     EXPECT_EQ(SDL_GL_GetCurrentContext(), nullptr);
     gpu.Release();  // nothing left: harmless
-    EXPECT_EQ(gpu.Present(false), platform::kDeviceOk);
+    EXPECT_EQ(gpu.Present(false), platform::DeviceStatus::kOk);
 }
 
 TEST_F(GlDeviceTest, TheViewportFollowsTheWindow) {
@@ -106,7 +107,7 @@ TEST_F(GlDeviceTest, ForgetDropsTheContextWithoutFreeingIt) {
     gpu.Release();  // there is nothing it may free now
     EXPECT_EQ(SDL_GL_GetCurrentContext(), old);
 
-    ASSERT_EQ(gpu.Create(window, kShaderFolder), 1);
+    ASSERT_TRUE(gpu.Create(window, kShaderFolder));
     EXPECT_NE(SDL_GL_GetCurrentContext(), old);
     SDL_GL_DeleteContext(old);
 }
@@ -114,11 +115,11 @@ TEST_F(GlDeviceTest, ForgetDropsTheContextWithoutFreeingIt) {
 TEST_F(GlDeviceTest, NeedsAnOpenSdlWindow) {
     FakeWindow fake;
     ASSERT_TRUE(fake.Create("Tessary", 1280, 720));
-    EXPECT_LT(gpu.Create(fake, kShaderFolder), 0);
+    EXPECT_FALSE(gpu.Create(fake, kShaderFolder));
     EXPECT_FALSE(gpu.IsCreated());
 
     platform::SdlWindow closed;
-    EXPECT_LT(gpu.Create(closed, kShaderFolder), 0);
+    EXPECT_FALSE(gpu.Create(closed, kShaderFolder));
     EXPECT_FALSE(gpu.IsCreated());
 }
 

@@ -96,7 +96,7 @@ TEST(SdlGamePads, WithoutAControllerEveryPadIsNotConnectedAndReleased) {
         platform::PadState state;
         state.buttons = 0xFFFF;
         state.thumbLX = 123;
-        EXPECT_EQ(pads.GetState(index, &state), platform::GamePads::kNotConnected);
+        EXPECT_FALSE(pads.GetState(index, &state));
         EXPECT_EQ(state.buttons, 0);
         EXPECT_EQ(state.thumbLX, 0);
     }
