@@ -39,7 +39,7 @@ FrameLoop::Outcome FrameLoop::RunPass() {
     WorldState& world = *game_.world;
     platform::Clock& clock = platform_.clock;
 
-    // 1. At most one window message per pass; a queue of n takes n frames.
+    // At most one window message per pass; a queue of n takes n frames.
     platform_.window.PumpEvents();
     platform::Message message;
     if (platform_.window.TakeMessage(&message)) {
@@ -48,21 +48,21 @@ FrameLoop::Outcome FrameLoop::RunPass() {
         windowProc_.Handle(message);
     }
 
-    // 2. The mode and the scene hold for the whole pass, even if a scene changes them.
+    // The mode and the scene hold for the whole pass, even if a scene changes them.
     const TimerMode mode = system.timerMode;
     const SceneState state = world.sceneState;
 
-    // 3. Frame start.
+    // Frame start.
     if (mode == TimerMode::kMillisecondClock || mode == TimerMode::kSleep) {
         frameStart_ = clock.Milliseconds();
     } else if (mode == TimerMode::kPerformanceCounter) {
         frameStart_ = clock.CounterLow();
     }
 
-    // 4. Input is sampled whether or not the window is active.
+    // Input is sampled whether or not the window is active.
     game_.input->PollInput();
 
-    // 5. Scene and present, only while active.
+    // Scene and present, only while active.
     const bool active = system.active != 0;
     if (active) {
         RunScene(state);
@@ -73,16 +73,16 @@ FrameLoop::Outcome FrameLoop::RunPass() {
         }
     }
 
-    // 6. Every idle effect voice is loaded again, ready for its next start.
+    // Every idle effect voice is loaded again, ready for its next start.
     if ((system.soundMode == 1 || system.soundMode == 2) && system.soundDisabled == 0) {
         game_.audio->ServiceIdleVoices();
     }
 
-    // 7. Display-mode switch.
+    // Display-mode switch.
     if (system.screenModeRequest != 0)
         windowProc_.SwitchDisplayMode();
 
-    // 8-9. Device health and the rebuild after a loss.
+    // Device health and the rebuild after a loss.
     CheckDeviceHealth();
     if (system.deviceLostRequest != 0) {
         const Outcome rebuilt = RebuildLostDevice();
@@ -90,24 +90,24 @@ FrameLoop::Outcome FrameLoop::RunPass() {
             return rebuilt;
     }
 
-    // 10. A frame that overran its period skips the next present.
+    // A frame that overran its period skips the next present.
     const bool waits = mode == TimerMode::kMillisecondClock ||
                        mode == TimerMode::kPerformanceCounter || mode == TimerMode::kSleep;
     if (system.frameSkip != 0 && waits && FrameRanLate(mode)) {
         skipPresent_ = true;
     }
 
-    // 11. Wait for the end of the frame.
+    // Wait for the end of the frame.
     WaitForFrameEnd(mode, active);
 
-    // 12. Advance the extra-millisecond cycle.
+    // Advance the extra-millisecond cycle.
     if (system.framePacing == 1) {
         cycleIndex_ = (cycleIndex_ + 1) % 3;
     } else if (system.framePacing == 2) {
         cycleIndex_ = (cycleIndex_ + 1) % 27;
     }
 
-    // 13. Keep the display awake.
+    // Keep the display awake.
     platform_.screenSaver.KeepDisplayAwake();
     clock.Yield();
     return Outcome::kContinue;

@@ -73,27 +73,27 @@ private:
 };
 
 int Program::Run(const SceneFrames& scenes) {
-    // 1. Single instance: a second copy ends at once.
+    // Single instance: a second copy ends at once.
     if (!p_.instanceLock.TryAcquire())
         return 0;
 
-    // 3. The Game object and its five members.
+    // The Game object and its five members.
     game_ = std::make_unique<Game>();
     SetTheGame(game_.get());
     System& system = *game_->system;
     WorldState& world = *game_->world;
 
-    // 5. Program folder, with its trailing separator.
+    // Program folder, with its trailing separator.
     base::WideCopy(system.programFolder, platform::FolderOf(p_.process.ExecutablePath()));
 
-    // 6. Settings; a missing file leaves the defaults.
+    // Settings; a missing file leaves the defaults.
     SettingsFile(system, world.rankingTable).Load(Join(system.programFolder, u"Game.ini"));
 
-    // 7. Folder file: without it there is nothing to run.
+    // Folder file: without it there is nothing to run.
     if (!FolderFile(system).Load(Join(system.programFolder, u"dir.txt")))
         return SilentEarlyExit();
 
-    // 8. Slot files that exist are loaded; missing ones leave their slot zero.
+    // Slot files that exist are loaded; missing ones leave their slot zero.
     SlotFiles slotFiles(world, p_.dialogs);
     for (int slot = 0; slot < WorldState::kSlots; ++slot) {
         const std::u16string path = Join(system.programFolder, SlotFileName(slot));
@@ -103,10 +103,10 @@ int Program::Run(const SceneFrames& scenes) {
             return SilentEarlyExit();
     }
 
-    // 9. Screen saver off for the run.
+    // Screen saver off for the run.
     p_.screenSaver.Disable();
 
-    // 10. Resource folder.
+    // Resource folder.
     if (system.folderRelative != 0) {
         base::WideCopy(system.resourceFolder, base::WideView(system.programFolder));
         base::WideAppend(system.resourceFolder, base::WideView(system.folderTextCopy));
@@ -114,7 +114,7 @@ int Program::Run(const SceneFrames& scenes) {
         base::WideCopy(system.resourceFolder, base::WideView(system.folderTextCopy));
     }
 
-    // 11-12. The window, always windowed at first; a full-screen setting arrives
+    // The window, always windowed at first; a full-screen setting arrives
     // as a request that the first frame carries out.
     system.screenWidth = 1280;
     system.screenHeight = 720;
@@ -123,10 +123,10 @@ int Program::Run(const SceneFrames& scenes) {
         return SilentEarlyExit();
     }
 
-    // 13. The ids the piece generator seeds from.
+    // The ids the piece generator seeds from.
     system.processIds = {p_.process.ThreadId(), p_.process.ProcessId()};
 
-    // 14-16. Show the window, link the objects, remember where the window is.
+    // Show the window, link the objects, remember where the window is.
     p_.window.Show();
     game_->LinkObjects(p_.gpu, p_.window);
     game_->graphics->LinkDialogs(&p_.dialogs);
@@ -136,7 +136,7 @@ int Program::Run(const SceneFrames& scenes) {
         system.windowRect.top = 0;
     }
 
-    // 17. The font is only checked: the glyphs the game draws come from its
+    // The font is only checked: the glyphs the game draws come from its
     // glyph sheet, so a missing font is noted on the terminal and nothing more.
     if (system.fontEnabled == 1) {
         const std::u16string font = Join(system.resourceFolder, kFontFile);
@@ -145,20 +145,20 @@ int Program::Run(const SceneFrames& scenes) {
                          platform::NativePath(font).c_str());
     }
 
-    // 18. No Ogg music track is open yet.
+    // No Ogg music track is open yet.
     if (system.soundMode == 2)
         game_->audio->ClearOggOpenFlags();
 
-    // 20. Graphics device.
+    // Graphics device.
     if (!game_->graphics->CreateDevice()) {
         p_.dialogs.Show("DirectGraphicsの初期化に失敗しました。", "Message");
         return FailureExit();
     }
 
-    // 21. Pad use as the settings say.
+    // Pad use as the settings say.
     system.inputMode = system.padSetting;
 
-    // 22. Sound. Without a sound device the game goes on silently
+    // Sound. Without a sound device the game goes on silently
     // (soundDisabled); a device whose mixing context fails ends the start-up.
     if (system.soundMode == 1 || system.soundMode == 2) {
         if (game_->audio->CreateEngine(p_.sound, p_.streamClock, p_.dialogs) != Audio::kOk) {
@@ -167,14 +167,14 @@ int Program::Run(const SceneFrames& scenes) {
         }
     }
 
-    // 23. Pictures, effects, music and the music thread. A failure after the
+    // Pictures, effects, music and the music thread. A failure after the
     // thread has started still ends cleanly: the shutdown stops it first.
     if (!LoadResources(*game_->system, *game_->world, *game_->graphics, *game_->audio, p_.dialogs)) {
         p_.dialogs.Show("ゲームの初期化に失敗しました。", "Message");
         return FailureExit();
     }
 
-    // 24. The frame loop.
+    // The frame loop.
     WindowEvents windowProc(*game_, p_.window);
     FrameLoop loop(*game_, p_, windowProc, scenes);
     switch (loop.Run()) {
@@ -215,12 +215,12 @@ int Program::SilentEarlyExit() {
 void Program::Shutdown() {
     System& system = *game_->system;
     p_.screenSaver.Enable();
-    // 3. The music thread stops before anything it reads goes away; then the
+    // The music thread stops before anything it reads goes away; then the
     // voices and the sound device.
     if (system.soundMode == 1 || system.soundMode == 2)
         game_->audio->ShutdownAudio();
     game_->graphics->ReleaseDevice();
-    // 5. The music tracks' files.
+    // The music tracks' files.
     for (int track = 0; track < Audio::kTracks; ++track) {
         if (system.soundMode == 1) {
             game_->audio->CloseWaveTrack(track);

@@ -14,7 +14,8 @@
 namespace {
 
 // Design space to clip space. The y factor is the float nearest 0.00138888,
-// a shade under 1/720, exactly as the game has always used it.
+// a shade under 1/720. Rows land a hair off the pixel grid with it, and the
+// reference pictures of the tests were drawn that way.
 constexpr float kClipX = 0.00078125f;
 constexpr float kClipY = 0.00138888f;
 constexpr float kDepthScale = 0.0001f;
@@ -277,7 +278,7 @@ platform::BlendState Graphics::ChooseBlendState(BlendMode blendMode, uint32_t co
 void Graphics::SubmitSprite(const SpriteRequest& request) {
     if (observer_ != nullptr)
         observer_->OnSubmit(request);
-    // 1-2. The quad's own values, then the count, which stops at 14,969.
+    // The quad's own values, then the count, which stops at 14,969.
     const uint32_t n = count_;
     textures_[n] = request.texture;
     colors_[n] = request.color;
@@ -286,14 +287,14 @@ void Graphics::SubmitSprite(const SpriteRequest& request) {
         ++count_;
     written_ = std::max(written_, n + 1);
 
-    // 3-4. Texture edges: integer sums, then float, then the texel scale.
+    // Texture edges: integer sums, then float, then the texel scale.
     const float k = request.texture < kWideTextureLimit ? kTexel512 : kTexel128;
     const float left = static_cast<float>(request.srcX) * k;
     const float right = static_cast<float>(WrappingAdd(request.srcX, request.srcWidth)) * k;
     const float top = static_cast<float>(request.srcY) * k;
     const float bottom = static_cast<float>(WrappingAdd(request.srcY, request.srcHeight)) * k;
 
-    // 5. Texture coordinates by flip, nudged by the texel offset e.
+    // Texture coordinates by flip, nudged by the texel offset e.
     // Corners: 0 left-bottom, 1 left-top, 2 right-bottom, 3 right-top.
     const float e = system_ != nullptr ? system_->texelOffset : 0.0f;
     float u[4];
@@ -325,7 +326,7 @@ void Graphics::SubmitSprite(const SpriteRequest& request) {
             break;
     }
 
-    // 6. Corners about the pivot, scaled.
+    // Corners about the pivot, scaled.
     const float cornerLeft = -request.pivotX * request.scaleX;
     const float cornerRight = (static_cast<float>(request.width) - request.pivotX) * request.scaleX;
     const float cornerTop = -request.pivotY * request.scaleY;
@@ -335,7 +336,7 @@ void Graphics::SubmitSprite(const SpriteRequest& request) {
     float py[4] = {cornerBottom, cornerTop, cornerBottom, cornerTop};
     float pz[4] = {0.5f, 0.5f, 0.5f, 0.5f};
 
-    // 7. The three turns, in the screen plane, about the vertical axis, then
+    // The three turns, in the screen plane, about the vertical axis, then
     // about the horizontal axis; each uses the old values of what it changes.
     const bool turned = request.angleX != 0 || request.angleY != 0 || request.angleZ != 0;
     if (turned) {
@@ -364,7 +365,7 @@ void Graphics::SubmitSprite(const SpriteRequest& request) {
         }
     }
 
-    // 8-10. Back to the screen, into clip space, and the colour.
+    // Back to the screen, into clip space, and the colour.
     const float pivotScreenX = static_cast<float>(request.x) + request.pivotX;
     const float pivotScreenY = static_cast<float>(request.y) + request.pivotY;
     const uint32_t c = request.color;

@@ -45,13 +45,13 @@ PictureError ReadImage(png_structp png, png_infop info, FILE* file, Picture* out
     const png_uint_32 width = png_get_image_width(png, info);
     const png_uint_32 height = png_get_image_height(png, info);
 
-    // 1. Depth: 16-bit channels are refused; sub-byte pixels become one byte each.
+    // Depth: 16-bit channels are refused; sub-byte pixels become one byte each.
     if (depth > 8)
         return PictureError::kTooManyColors;
     if (depth < 8)
         png_set_packing(png);
 
-    // 2. Colour form: palette (copied whole) or RGB.
+    // Colour form: palette (copied whole) or RGB.
     if (colorType == PNG_COLOR_TYPE_PALETTE) {
         out->bitsPerPixel = 8;
         png_colorp palette = nullptr;
@@ -69,7 +69,7 @@ PictureError ReadImage(png_structp png, png_infop info, FILE* file, Picture* out
         return PictureError::kUnsupportedColorType;
     }
 
-    // 3. Size: the rows must fit the 512 x 512 bitmap.
+    // Size: the rows must fit the 512 x 512 bitmap.
     if (width != Picture::kSize || height == 0 || height > Picture::kSize)
         return PictureError::kWrongSize;
 
@@ -79,7 +79,7 @@ PictureError ReadImage(png_structp png, png_infop info, FILE* file, Picture* out
     if (png_get_rowbytes(png, info) != stride)
         return PictureError::kUnreadable;
 
-    // 4. The whole image, each row straight into its place in the bitmap.
+    // The whole image, each row straight into its place in the bitmap.
     out->firstRow = Picture::kSize - static_cast<int32_t>(height);
     out->pixels.assign(stride * Picture::kSize, 0);
     for (png_uint_32 i = 0; i < height; ++i)

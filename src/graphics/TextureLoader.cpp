@@ -29,12 +29,12 @@ FILE* OpenPicture(std::u16string_view path) {
 }  // namespace
 
 bool TextureLoader::LoadPicture(int32_t slot, std::u16string_view path) {
-    // 1. The file.
+    // The file.
     FILE* file = OpenPicture(path);
     if (file == nullptr)
         return Fail(path, "ファイルが見つかりません");
 
-    // 2. The picture, checked whole before anything is kept.
+    // The picture, checked whole before anything is kept.
     Picture picture;
     char libpngText[128] = {};
     const PictureError error = DecodePng(file, &picture, libpngText);
@@ -45,7 +45,7 @@ bool TextureLoader::LoadPicture(int32_t slot, std::u16string_view path) {
         return Fail(path, PictureErrorText(error));
     }
 
-    // 3. The texels, then the slot. A slot the device cannot fill stays empty.
+    // The texels, then the slot. A slot the device cannot fill stays empty.
     std::vector<uint16_t> texels(static_cast<size_t>(Picture::kSize) * Picture::kSize);
     PictureToTexels(picture, texels.data());
     if (graphics_ == nullptr || !graphics_->FillTextureSlot(slot, texels.data())) {

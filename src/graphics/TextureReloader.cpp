@@ -18,14 +18,14 @@ bool TextureReloader::RecreateTextures() {
     if (graphics_ == nullptr || system_ == nullptr || world_ == nullptr)
         return false;
     for (int slot = 0; slot < kSlots; ++slot) {
-        // 1. Whatever the slot held goes.
+        // Whatever the slot held goes.
         graphics_->ReleaseTextureSlot(slot);
 
-        // 2. The listed name becomes the slot's last-loaded name.
+        // The listed name becomes the slot's last-loaded name.
         const std::u16string_view name = base::WideView(world_->pictureNames[slot]);
         base::WideCopy(world_->loadedPictureNames[slot], name);
 
-        // 3-4. The picture, unless the list marks the slot unused.
+        // The picture, unless the list marks the slot unused.
         if (name != kNoPicture) {
             char16_t path[System::kPathUnits] = {};
             base::WideCopy(path, base::WideView(system_->resourceFolder));
@@ -35,7 +35,7 @@ bool TextureReloader::RecreateTextures() {
                 return false;
         }
 
-        // 5. Give the processor up between pictures.
+        // Give the processor up between pictures.
         std::this_thread::yield();
     }
     world_->loadingFlag = 0;

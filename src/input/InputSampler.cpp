@@ -58,10 +58,10 @@ void InputSampler::PollInput() {
         return;
     System& system = *system_;
 
-    // 1. The scene decides whether Up also confirms.
+    // The scene decides whether Up also confirms.
     const bool playScene = world_ != nullptr && world_->sceneState == SceneState::kPlay;
 
-    // 2. The keyboard snapshot: every code is asked, so each one's "pressed
+    // The keyboard snapshot: every code is asked, so each one's "pressed
     // since the last call" is consumed once per frame.
     std::memset(system.keyState, 0, sizeof system.keyState);
     for (int code = 0; code < 256; ++code) {
@@ -70,7 +70,7 @@ void InputSampler::PollInput() {
     }
     const auto down = [&system](uint8_t key) { return key != 0 && system.keyState[key] != 0; };
 
-    // 3-5. The bit sets, whole, from the keys and (in mode 1) pad 0.
+    // The bit sets, whole, from the keys and (in mode 1) pad 0.
     const int32_t mode = system.inputMode;
     if (mode != 0 && mode != 1)
         return;

@@ -111,10 +111,10 @@ int32_t Menu::RunMenu() {
     const bool decision = (system_.buttonBits & InputSampler::kDecision) != 0;
     const bool ready = world_.loadingFlag == 0;
 
-    // 1. The title items.
+    // The title items.
     StepTitleItems(decision, ready);
 
-    // 2. Play starts once the screen is black; from the other items, the window.
+    // Play starts once the screen is black; from the other items, the window.
     if (m.mainCursor == kStartItem) {
         if (world_.fadeLevel == 255 && m.titleState == kClosedHeld)
             HandOverToPlay();
@@ -122,7 +122,7 @@ int32_t Menu::RunMenu() {
         StepWindow(decision, ready);
     }
 
-    // 3-5. The cursor on the title; the options row and value in a window.
+    // The cursor on the title; the options row and value in a window.
     if (m.titleState == kActive && m.windowState == kIdle)
         StepMainCursor(decision);
     if (WindowShown(m)) {
@@ -130,7 +130,7 @@ int32_t Menu::RunMenu() {
         StepOptionValue(decision);
     }
 
-    // 6. The highlight under the cursor's item grows and shrinks with the items.
+    // The highlight under the cursor's item grows and shrinks with the items.
     if (m.titleAnim > 0) {
         menu_drawing::DrawHighlight(
             sprites_, world_, 468,
@@ -138,7 +138,7 @@ int32_t Menu::RunMenu() {
             (m.titleAnim * 6) / 8);
     }
 
-    // 7-8. The item shown raised, and the window over the title.
+    // The item shown raised, and the window over the title.
     world_.shownItem = m.mainCursor;
     DrawWindow();
     return 1;

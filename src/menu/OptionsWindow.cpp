@@ -198,10 +198,10 @@ void RunOptionsWindow(Graphics& sprites, System& system, WorldState& world, Inpu
     const bool sideways = (system.dirBits & (InputSampler::kLeft | InputSampler::kRight)) != 0;
     const int32_t* values = system.optionValues;
 
-    // 1. The highlight borders pulse.
+    // The highlight borders pulse.
     StepPulse(world);
 
-    // 2. The value highlights show the live settings as they stood at the
+    // The value highlights show the live settings as they stood at the
     // start of this frame.
     const int32_t shownScreenMode = system.screenMode != 0 ? 1 : 0;
     const int32_t shownVsync = system.vsync != 0 ? 1 : 0;
@@ -210,19 +210,19 @@ void RunOptionsWindow(Graphics& sprites, System& system, WorldState& world, Inpu
     uint8_t shownButtons[InputSampler::kButtons];
     std::copy_n(system.buttonMap, InputSampler::kButtons, shownButtons);
 
-    // 3. The selected row.
+    // The selected row.
     if (InRange(row, kRows)) {
         const bool buttonRow = row >= kFirstButtonRow && row <= kLastButtonRow;
         menu_drawing::DrawHighlight(sprites, world, 324, (buttonRow ? 78 : 54) + 52 * row, 188,
                                     kHighlightHeight);
     }
 
-    // 4. A display mode that differs from the live one is asked for every
+    // A display mode that differs from the live one is asked for every
     // frame while its row stays selected; the frame loop makes the switch.
     if (row == kScreenModeRow && values[kScreenModeRow] != system.screenMode)
         system.screenModeRequest = 1;
 
-    // 5. Vertical sync, timer, frame skip.
+    // Vertical sync, timer, frame skip.
     ApplySwitch(row, kVsyncRow, values[kVsyncRow], &system.vsync);
     const int32_t timer = values[kTimerRow];
     if (row == kTimerRow && timer == 0) {
@@ -232,7 +232,7 @@ void RunOptionsWindow(Graphics& sprites, System& system, WorldState& world, Inpu
     }
     ApplySwitch(row, kFrameSkipRow, values[kFrameSkipRow], &system.frameSkip);
 
-    // 6. Music volume, applied every frame while its row is selected.
+    // Music volume, applied every frame while its row is selected.
     if (row == kMusicRow) {
         ApplyVolumeValue(sideways, values[kMusicRow], &system.bgmVolume);
         audio.SetMusicVolume(PlayableVolume(system.bgmVolume));
@@ -240,7 +240,7 @@ void RunOptionsWindow(Graphics& sprites, System& system, WorldState& world, Inpu
             audio.SetMusicVolume(0);
     }
 
-    // 7. Effect volume, with effect 0 playing over and over as its preview
+    // Effect volume, with effect 0 playing over and over as its preview
     // (the frame loop re-arms the voice once it has played out).
     if (row == kEffectRow) {
         audio.RestartEffect0();
@@ -250,15 +250,15 @@ void RunOptionsWindow(Graphics& sprites, System& system, WorldState& world, Inpu
             audio.SetEffectVolume(0);
     }
 
-    // 8. Pad buttons.
+    // Pad buttons.
     if (row >= kFirstButtonRow && row <= kLastButtonRow)
         ApplyButtonRow(system, input, row, sideways);
 
-    // 9. Window colour.
+    // Window colour.
     if (row == kColorRow && sideways)
         world.colorIndex = values[kColorRow];
 
-    // 10. Value highlights. A value no row can show (only the settings file
+    // Value highlights. A value no row can show (only the settings file
     // gives one) is not highlighted; the colour is shown as the frame is
     // drawn, in colour 0.
     const auto valueBox = [&](int32_t x, int32_t y, int32_t width) {
@@ -277,18 +277,18 @@ void RunOptionsWindow(Graphics& sprites, System& system, WorldState& world, Inpu
         InRange(world.colorIndex, menu_drawing::kWindowColors) ? world.colorIndex : 0;
     valueBox(512 + kDigitPitch * color, 598, kDigitPitch);
 
-    // 11. Labels.
+    // Labels.
     for (int32_t k = 0; k < static_cast<int32_t>(std::size(kLabels)); ++k)
         Draw(sprites, kLabels[k], kLabelX, 54 + 52 * k);
     for (int32_t k = 0; k < static_cast<int32_t>(std::size(kButtonLabels)); ++k)
         Draw(sprites, kButtonLabels[k], kButtonLabelX, 388 + 52 * k);
     Draw(sprites, kColorLabel, kLabelX, 574);
 
-    // 12. Volume bars.
+    // Volume bars.
     DrawBars(sprites, system.bgmVolume, 284);
     DrawBars(sprites, system.seVolume, 336);
 
-    // 13. Value texts.
+    // Value texts.
     for (int32_t v = 0; v < 2; ++v) {
         Draw(sprites, kScreenModeNames[v], kValueX + kColumn * v, 76);
         Draw(sprites, kSwitchNames[v], kValueX + kColumn * v, 128);

@@ -36,7 +36,7 @@ bool GlDevice::Create(Window& window, std::u16string_view shaderFolder) {
     Release();
     SDL_Window* handle = sdlWindow->Handle();
 
-    // 1. The context: accelerated if the system has it, else any.
+    // The context: accelerated if the system has it, else any.
     SDL_GLContext context = MakeContext(handle, 1);
     if (context == nullptr) {
         std::fprintf(stderr, "Tessary: no accelerated OpenGL 3.3 core context (%s); trying any\n",
@@ -59,7 +59,7 @@ bool GlDevice::Create(Window& window, std::u16string_view shaderFolder) {
     swapInterval_ = -1;  // a new context starts with the system's own interval
     pendingLoss_ = DeviceStatus::kOk;
 
-    // 2. The viewport, then the sprite pipeline. A failure there leaves the
+    // The viewport, then the sprite pipeline. A failure there leaves the
     // context for Release to free.
     FitViewport();
     failure_ = renderer_.Create(shaderFolder);

@@ -192,7 +192,7 @@ void SetBatchBlend(BatchBlend blend) {
 GlFailure GlSpriteRenderer::Create(std::u16string_view shaderFolder) {
     Forget();
 
-    // 1. The shader files beside the program.
+    // The shader files beside the program.
     std::string sources[2];
     const char16_t* const names[2] = {u"SampleVS.glsl", u"SamplePS.glsl"};
     for (int i = 0; i < 2; ++i) {
@@ -205,7 +205,7 @@ GlFailure GlSpriteRenderer::Create(std::u16string_view shaderFolder) {
         }
     }
 
-    // 2. The programs: the pixel shader as it is, for blended runs, and
+    // The programs: the pixel shader as it is, for blended runs, and
     // built once more for unblended runs (see BatchBlend).
     const GLuint program = LinkProgram(sources[0], sources[1]);
     const GLuint unblendedProgram =
@@ -215,7 +215,7 @@ GlFailure GlSpriteRenderer::Create(std::u16string_view shaderFolder) {
         return GlFailure::kShader;
     }
 
-    // 3. Vertex buffers: the sprite vertices (position, colour, texture
+    // Vertex buffers: the sprite vertices (position, colour, texture
     // coordinate) and one quad word per vertex.
     glGenVertexArrays(1, &vertexArray_);
     glBindVertexArray(vertexArray_);
@@ -239,7 +239,7 @@ GlFailure GlSpriteRenderer::Create(std::u16string_view shaderFolder) {
     if (!runBlends_)
         runBlends_ = std::make_unique<uint8_t[]>(kMaxQuads);
 
-    // 4. Index buffer: quad i is the two triangles of the strip 4i..4i+3, in
+    // Index buffer: quad i is the two triangles of the strip 4i..4i+3, in
     // the strip's own corner order (0 1 2, then 2 1 3), so that a run of quads
     // draws as one call and rasterizes exactly as the quads' strips would.
     {
@@ -257,13 +257,13 @@ GlFailure GlSpriteRenderer::Create(std::u16string_view shaderFolder) {
                      GL_STATIC_DRAW);
     }
 
-    // 5. The texture slots, one layer each: the first kFirstLayers now, more
+    // The texture slots, one layer each: the first kFirstLayers now, more
     // when a higher slot is filled (see GrowTextureArray).
     glActiveTexture(GL_TEXTURE0);
     textureArray_ = MakeTextureArray(kFirstLayers);
     layers_ = kFirstLayers;
 
-    // 6. Fixed state: no depth test (there is no depth buffer to decide what
+    // Fixed state: no depth test (there is no depth buffer to decide what
     // is seen), no culling, no depth clipping, every pixel blended.
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_CULL_FACE);

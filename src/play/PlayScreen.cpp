@@ -53,7 +53,7 @@ int32_t Formatted(int written, int32_t capacity) {
 }  // namespace
 
 void DrawPlayScreen(const PlayState& play, bool paused, Graphics& sprites) {
-    // 1. Previews and the falling piece, box cell 15 down to 0.
+    // Previews and the falling piece, box cell 15 down to 0.
     if (!paused) {
         const ShapeBox& falling = ShapeTable[play.queue[0] + 1][play.rotation];
         for (int32_t i = PlayState::kBoxCells - 1; i >= 0; --i) {
@@ -68,7 +68,7 @@ void DrawPlayScreen(const PlayState& play, bool paused, Graphics& sprites) {
         }
     }
 
-    // 2-4. Score, level and the pause text. The score is unsigned but shown
+    // Score, level and the pause text. The score is unsigned but shown
     // signed; a buffer wider than the 11 slots keeps any value whole.
     char text[24];
     int32_t length = Formatted(
@@ -82,7 +82,7 @@ void DrawPlayScreen(const PlayState& play, bool paused, Graphics& sprites) {
         return;
     }
 
-    // 5. The board in index order, walls, floor and row 29 included.
+    // The board in index order, walls, floor and row 29 included.
     for (int32_t index = 0; index < PlayState::kCells; ++index) {
         SubmitTile(sprites, play.board[index], kBoardLeft + 24 * (index % PlayState::kColumns),
                    24 * (index / PlayState::kColumns));

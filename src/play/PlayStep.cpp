@@ -26,7 +26,7 @@ void PlayStep::Run() {
     const int32_t dirBits = system_.dirBits;
     const int32_t buttonBits = system_.buttonBits;
 
-    // 1. This frame's generator; the first frame of a game builds the board
+    // This frame's generator; the first frame of a game builds the board
     // and the queue, and queue[0] falls from the start position at once.
     PieceGenerator generator(PieceSeed(calendar_, system_.processIds));
     if (play_.started == 0) {
@@ -35,21 +35,21 @@ void PlayStep::Run() {
         play_.started = 1;
     }
 
-    // 2. Sideways, with the contacts of the previous frame.
+    // Sideways, with the contacts of the previous frame.
     if (!paused)
         MoveSideways(play_, dirBits, buttonBits);
-    // 3. The box's board cells, valid for the rest of the frame (the lock included).
+    // The box's board cells, valid for the rest of the frame (the lock included).
     UpdateCellCoordinates(play_);
-    // 4. Turns.
+    // Turns.
     if (!paused)
         Rotate(play_, buttonBits);
-    // 5. Contacts where the piece now stands.
+    // Contacts where the piece now stands.
     ComputeContacts(play_);
-    // 6. Fall, rest or lock; a lock also runs while paused.
+    // Fall, rest or lock; a lock also runs while paused.
     FallAndLock(play_, dirBits, paused, generator);
-    // 7. Full rows, level and line score, paused or not.
+    // Full rows, level and line score, paused or not.
     RemoveAndScoreRows(play_, audio_);
-    // 8. The play screen, then the game-over sequence while the pause is closed.
+    // The play screen, then the game-over sequence while the pause is closed.
     DrawPlayScreen(play_, paused, sprites);
     if (!paused)
         RunGameOverSequence(play_, system_, world_, calendar_, sprites);

@@ -84,25 +84,25 @@ void Loader::ShowNotFound(std::u16string_view name, std::u16string_view suffix) 
 }
 
 bool Loader::Run() {
-    // 1. The angle table sprite turns read.
+    // The angle table sprite turns read.
     world_.angleTable.Fill();
 
-    // 2. Sound, when there is any.
+    // Sound, when there is any.
     if (system_.soundDisabled == 0 && (system_.soundMode == 1 || system_.soundMode == 2)) {
         if (!LoadSound())
             return false;
     }
 
-    // 3. No music until a scene asks for it.
+    // No music until a scene asks for it.
     system_.bgmTrack = 0;
     world_.bgmSelector = 0;
 
-    // 4. Pictures.
+    // Pictures.
     return LoadPictures();
 }
 
 bool Loader::LoadSound() {
-    // 1-2. The sound list of the mode.
+    // The sound list of the mode.
     const std::u16string_view list = system_.soundMode == 1 ? kWaveSoundList : kOggSoundList;
     PathBuffer path;
     if (!BuildPath(path, list) || !resources::ReadListFile(base::WideView(path), world_.soundNames,
@@ -111,20 +111,20 @@ bool Loader::LoadSound() {
         return false;
     }
 
-    // 3. The effects.
+    // The effects.
     if (!LoadEffects())
         return false;
 
-    // 4-5. The music tracks, each with its loop file.
+    // The music tracks, each with its loop file.
     for (int track = 0; track < Audio::kTracks; ++track) {
         if (!LoadTrack(track))
             return false;
     }
 
-    // 6. The music voice.
+    // The music voice.
     if (!audio_.CreateMusicVoice())
         return false;
-    // 7. The music thread (its failure message comes from the audio object).
+    // The music thread (its failure message comes from the audio object).
     return audio_.StartStreamThread();
 }
 
@@ -175,7 +175,7 @@ bool Loader::LoadTrack(int track) {
 }
 
 bool Loader::LoadPictures() {
-    // 1-2. The picture list.
+    // The picture list.
     PathBuffer path;
     if (!BuildPath(path, kPictureList) ||
         !resources::ReadListFile(base::WideView(path), world_.pictureNames,
@@ -185,7 +185,7 @@ bool Loader::LoadPictures() {
         return false;
     }
 
-    // 3. The textures. The texture loader builds the same paths; one that
+    // The textures. The texture loader builds the same paths; one that
     // would not fit is refused here rather than cut short there.
     for (int slot = 0; slot < TextureReloader::kSlots; ++slot) {
         const std::u16string_view name = base::WideView(world_.pictureNames[slot]);

@@ -35,7 +35,7 @@ struct SaveSlot {
 };
 
 struct ObjectRecord {
-    // Members numbered from 1 as in the record's description; member 3 is words[2].
+    // Members are numbered from 1; member 3 is words[2].
     int32_t words[114] = {};
     int32_t& member(int n) { return words[n - 1]; }
     int32_t member(int n) const { return words[n - 1]; }
