@@ -16,6 +16,7 @@
 #include <string>
 #include <string_view>
 
+#include "app/Game.h"
 #include "base/WideText.h"
 #include "graphics/Graphics.h"
 #include "platform/Dialogs.h"
@@ -23,9 +24,8 @@
 #include "platform/GlDevice.h"
 #include "platform/SdlWindow.h"
 #include "resources/LoadResources.h"
-#include "app/Game.h"
-#include "world/WorldState.h"
 #include "world/System.h"
+#include "world/WorldState.h"
 
 namespace bench {
 
@@ -61,12 +61,12 @@ struct ScreenStage {
 
         game = std::make_unique<Game>();
         System& system = *game->system;
-        base::WideCopy(system.programFolder, programFolder);
-        base::WideCopy(system.resourceFolder, programFolder + u"data\\");
-        system.soundMode = 0;  // pictures only; the sound calls return at once
-        system.vsync = 0;      // present without waiting for the display
-        system.bgmVolume = 7 * 500;
-        system.seVolume = 13 * 500;
+        base::WideCopy(system.folders.programFolder, programFolder);
+        base::WideCopy(system.folders.resourceFolder, programFolder + u"data\\");
+        system.sound.soundMode = SoundMode::kNone;  // pictures only; the sound calls return at once
+        system.display.vsync = 0;                   // present without waiting for the display
+        system.sound.bgmVolume = 7 * 500;
+        system.sound.seVolume = 13 * 500;
         game->LinkObjects(gpu, window);
         game->graphics->LinkDialogs(&dialogs);
         if (!game->graphics->CreateDevice()) {

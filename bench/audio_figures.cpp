@@ -125,11 +125,12 @@ struct Setup {
         folder = mkdtemp(pattern);
         for (const Track& t : kTracks)
             WriteTrack(folder, t);
-        system.soundMode = 1;
-        system.bgmVolume = 10000;
-        system.seVolume = 10000;
+        system.sound.soundMode = SoundMode::kWave;
+        system.sound.bgmVolume = 10000;
+        system.sound.seVolume = 10000;
         audio.Link(&system);
-        if (audio.CreateEngine(device, clock, dialogs) != Audio::kOk || system.soundDisabled != 0) {
+        if (audio.CreateEngine(device, clock, dialogs) != Audio::kOk ||
+            system.sound.soundDisabled != 0) {
             std::fprintf(stderr, "no sound device\n");
             std::exit(1);
         }
@@ -145,8 +146,8 @@ struct Setup {
         std::filesystem::remove_all(folder);
     }
     void Select(int track) {
-        system.bgmPreviousTrack = system.bgmTrack.load();
-        system.bgmTrack = track;
+        system.music.bgmPreviousTrack = system.music.bgmTrack.load();
+        system.music.bgmTrack = track;
         audio.RewindIfChanged(track);
     }
 
@@ -274,7 +275,7 @@ int RunLoad(int seconds) {
         if (s % 20 == 0)
             setup.Select(kOrder[(s / 20) % (sizeof kOrder / sizeof kOrder[0])]);
     }
-    setup.system.stopStream = 1;
+    setup.system.music.stopStream = 1;
     setup.audio.ShutdownAudio();
     const int64_t passes = clock.passes_.load();
     std::printf("%d s of WAVE music in real time on OpenAL's null device\n", seconds);

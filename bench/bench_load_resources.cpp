@@ -19,6 +19,7 @@
 #include <memory>
 #include <string>
 
+#include "app/Game.h"
 #include "audio/Audio.h"
 #include "base/WideText.h"
 #include "graphics/Graphics.h"
@@ -29,7 +30,6 @@
 #include "platform/GlDevice.h"
 #include "platform/SdlWindow.h"
 #include "resources/LoadResources.h"
-#include "app/Game.h"
 #include "world/System.h"
 
 namespace {
@@ -81,31 +81,32 @@ void BM_LoadResources(benchmark::State& state) {
         state.SkipWithError("no window on the offscreen driver");
         return;
     }
-    const auto soundMode = static_cast<int32_t>(state.range(0));
+    const auto soundMode = static_cast<SoundMode>(state.range(0));
     for (auto _ : state) {
         state.PauseTiming();
         auto run = std::make_unique<Run>();
         Game& game = *run->game;
         System& system = *game.system;
-        system.soundMode = soundMode;
-        system.bgmVolume = 5000;
-        system.seVolume = 5000;
-        base::WideCopy(system.programFolder, stage.programFolder);
-        base::WideCopy(system.resourceFolder, stage.programFolder + u"data\\");
+        system.sound.soundMode = soundMode;
+        system.sound.bgmVolume = 5000;
+        system.sound.seVolume = 5000;
+        base::WideCopy(system.folders.programFolder, stage.programFolder);
+        base::WideCopy(system.folders.resourceFolder, stage.programFolder + u"data\\");
         game.LinkObjects(run->gpu, stage.window);
         game.graphics->LinkDialogs(&stage.dialogs);
         if (!game.graphics->CreateDevice()) {
             state.SkipWithError("no OpenGL 3.3 core device");
             return;
         }
-        if (soundMode != 0 &&
+        if (soundMode != SoundMode::kNone &&
             game.audio->CreateEngine(run->sound, stage.clock, stage.dialogs) != Audio::kOk) {
             state.SkipWithError("no loopback sound device");
             return;
         }
         state.ResumeTiming();
 
-        const bool loaded = LoadResources(*game.system, *game.world, *game.graphics, *game.audio, stage.dialogs);
+        const bool loaded =
+            LoadResources(*game.system, *game.world, *game.graphics, *game.audio, stage.dialogs);
 
         state.PauseTiming();
         run.reset();  // stops the music thread, frees the voices, textures and devices

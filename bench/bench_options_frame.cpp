@@ -31,9 +31,9 @@
 #include <benchmark/benchmark.h>
 
 #include "ScreenStage.h"
+#include "app/Game.h"
 #include "graphics/Graphics.h"
 #include "scenes/TitleScene.h"
-#include "app/Game.h"
 
 namespace {
 

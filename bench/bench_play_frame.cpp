@@ -20,15 +20,15 @@
 #include <memory>
 #include <new>
 
+#include "app/Game.h"
 #include "audio/Audio.h"
 #include "graphics/Graphics.h"
 #include "input/InputSampler.h"
 #include "platform/Clock.h"
 #include "play/PlayState.h"
-#include "app/Game.h"
-#include "world/WorldState.h"
 #include "scenes/PlayScene.h"
 #include "world/System.h"
+#include "world/WorldState.h"
 
 // Every heap allocation of the process is counted. (GCC takes the replaced
 // operators' malloc and free for a mismatched pair; they are a matched pair.)
@@ -90,7 +90,7 @@ void BM_PlayFrame(benchmark::State& state) {
     world.angleTable.Fill();
     world.sceneState = SceneState::kPlay;
     world.objectTable[0].member(3) = 1296;
-    system.soundMode = 0;
+    system.sound.soundMode = SoundMode::kNone;
     platform::SystemCalendar calendar;
 
     const PlayState start = WorstPlayState();

@@ -26,15 +26,15 @@
 #include <utility>
 
 #include "ScreenStage.h"
+#include "app/Game.h"
 #include "graphics/Graphics.h"
-#include "scenes/TitleScene.h"
 #include "platform/Clock.h"
 #include "play/Board.h"
 #include "play/PlayState.h"
-#include "app/Game.h"
-#include "world/WorldState.h"
 #include "scenes/PlayScene.h"
+#include "scenes/TitleScene.h"
 #include "world/System.h"
+#include "world/WorldState.h"
 
 namespace {
 
@@ -67,8 +67,8 @@ struct PlayStage {
         world.fadeLevel = 255;
         world.fadeOutRequest = 0;
         world.fadeInRequest = 1;
-        game.system->dirBits = 0;
-        game.system->buttonBits = 0;
+        game.system->inputState.dirBits = 0;
+        game.system->inputState.buttonBits = 0;
         // The first frame builds the board and the queue; then the lower half
         // of the board fills with blocks, one gap in each row so that no row
         // is ever full, and the game runs on until the fade has finished.

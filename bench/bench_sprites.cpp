@@ -32,8 +32,8 @@
 #include "platform/Files.h"
 #include "platform/GlDevice.h"
 #include "platform/SdlWindow.h"
-#include "world/WorldState.h"
 #include "world/System.h"
+#include "world/WorldState.h"
 
 // Every heap allocation of the process is counted. (GCC takes the replaced
 // operators' malloc and free for a mismatched pair; they are a matched pair.)
@@ -174,8 +174,8 @@ struct Device {
             return;
         std::u16string folder = platform::FolderOf(base::FromUtf8(std::string(exe, n)));
         folder += u"../game/";
-        base::WideCopy(system->programFolder, folder);
-        system->vsync = 0;
+        base::WideCopy(system->folders.programFolder, folder);
+        system->display.vsync = 0;
         graphics->Link(system.get(), world.get(), &gpu, &window);
         if (!graphics->CreateDevice())
             return;

@@ -18,12 +18,12 @@
 #include <vector>
 
 #include "app/FrameLoop.h"
+#include "app/Game.h"
 #include "app/WindowEvents.h"
 #include "platform/Clock.h"
 #include "platform/Platform.h"
-#include "app/Game.h"
-#include "world/WorldState.h"
 #include "world/System.h"
+#include "world/WorldState.h"
 
 namespace {
 
@@ -131,9 +131,9 @@ Figures Measure(int mode, int frames) {
                                lock,  process,  sound,   keyboard, pads, clock};
 
     Game game;
-    game.system->timerMode = static_cast<TimerMode>(mode);
-    game.system->framePacing = mode == 1 ? 0 : 2;  // the counter mode needs no cycle
-    game.system->soundMode = 0;
+    game.system->display.timerMode = static_cast<TimerMode>(mode);
+    game.system->display.framePacing = mode == 1 ? 0 : 2;  // the counter mode needs no cycle
+    game.system->sound.soundMode = SoundMode::kNone;
     game.LinkObjects(gpu, window);
 
     std::vector<double> starts;

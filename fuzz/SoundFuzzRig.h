@@ -48,9 +48,9 @@ inline std::u16string WriteFile(const std::string& name, const uint8_t* data, si
 // The audio object with its engine on the loopback device, made once.
 struct SoundRig {
     explicit SoundRig(int32_t soundMode) {
-        system.soundMode = soundMode;
-        system.seVolume = 10000;
-        system.bgmVolume = 10000;
+        system.sound.soundMode = static_cast<SoundMode>(soundMode);
+        system.sound.seVolume = 10000;
+        system.sound.bgmVolume = 10000;
         audio.Link(&system);
         audio.CreateEngine(device, clock, dialogs);
     }

@@ -7,18 +7,19 @@
 
 #include "base/WideText.h"
 #include "persist/FolderFile.h"
-#include "world/WorldState.h"
 #include "world/System.h"
+#include "world/WorldState.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     auto system = std::make_unique<System>();
     FolderFile file(*system);
     file.Decode(data, size);
 
-    const size_t length = base::WideLength(system->folderText, System::kFolderTextUnits);
+    const size_t length = base::WideLength(system->folders.folderText, Folders::kFolderTextUnits);
     if (length > FolderFile::kTextBytes / 2)
         std::abort();
-    if (base::WideView(system->folderText) != base::WideView(system->folderTextCopy))
+    if (base::WideView(system->folders.folderText) !=
+        base::WideView(system->folders.folderTextCopy))
         std::abort();
     return 0;
 }

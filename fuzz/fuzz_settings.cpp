@@ -7,8 +7,8 @@
 #include <memory>
 
 #include "persist/SettingsFile.h"
-#include "world/WorldState.h"
 #include "world/System.h"
+#include "world/WorldState.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // The file reader zeroes its buffer and reads at most the record's size.

@@ -58,12 +58,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (rig.audio.LoadWaveTrack(path, 1)) {
         static const bool voice = rig.audio.CreateMusicVoice();
         if (voice) {
-            rig.system.bgmTrack = 1;
+            rig.system.music.bgmTrack = 1;
             rig.audio.RewindIfChanged(1);
             rig.audio.StreamPass();
             rig.Mix(8192);
             rig.audio.StreamPass();
-            rig.system.bgmTrack = 0;
+            rig.system.music.bgmTrack = 0;
             rig.Mix(20000);
             rig.audio.StreamPass();
         }

@@ -1,13 +1,13 @@
 #include "app/FrameLoop.h"
 
+#include "app/Game.h"
 #include "app/WindowEvents.h"
 #include "audio/Audio.h"
 #include "graphics/Graphics.h"
 #include "graphics/TextureReloader.h"
 #include "input/InputSampler.h"
-#include "app/Game.h"
-#include "world/WorldState.h"
 #include "world/System.h"
+#include "world/WorldState.h"
 
 namespace {
 
@@ -49,7 +49,7 @@ FrameLoop::Outcome FrameLoop::RunPass() {
     }
 
     // The mode and the scene hold for the whole pass, even if a scene changes them.
-    const TimerMode mode = system.timerMode;
+    const TimerMode mode = system.display.timerMode;
     const SceneState state = world.sceneState;
 
     // Frame start.
@@ -63,7 +63,7 @@ FrameLoop::Outcome FrameLoop::RunPass() {
     game_.input->PollInput();
 
     // Scene and present, only while active.
-    const bool active = system.active != 0;
+    const bool active = system.music.active != 0;
     if (active) {
         RunScene(state);
         if (skipPresent_) {
@@ -74,17 +74,17 @@ FrameLoop::Outcome FrameLoop::RunPass() {
     }
 
     // Every idle effect voice is loaded again, ready for its next start.
-    if ((system.soundMode == 1 || system.soundMode == 2) && system.soundDisabled == 0) {
+    if (system.sound.Playing()) {
         game_.audio->ServiceIdleVoices();
     }
 
     // Display-mode switch.
-    if (system.screenModeRequest != 0)
+    if (system.display.screenModeRequest != 0)
         windowProc_.SwitchDisplayMode();
 
     // Device health and the rebuild after a loss.
     CheckDeviceHealth();
-    if (system.deviceLostRequest != 0) {
+    if (system.display.deviceLostRequest != 0) {
         const Outcome rebuilt = RebuildLostDevice();
         if (rebuilt != Outcome::kContinue)
             return rebuilt;
@@ -93,7 +93,7 @@ FrameLoop::Outcome FrameLoop::RunPass() {
     // A frame that overran its period skips the next present.
     const bool waits = mode == TimerMode::kMillisecondClock ||
                        mode == TimerMode::kPerformanceCounter || mode == TimerMode::kSleep;
-    if (system.frameSkip != 0 && waits && FrameRanLate(mode)) {
+    if (system.display.frameSkip != 0 && waits && FrameRanLate(mode)) {
         skipPresent_ = true;
     }
 
@@ -101,9 +101,9 @@ FrameLoop::Outcome FrameLoop::RunPass() {
     WaitForFrameEnd(mode, active);
 
     // Advance the extra-millisecond cycle.
-    if (system.framePacing == 1) {
+    if (system.display.framePacing == 1) {
         cycleIndex_ = (cycleIndex_ + 1) % 3;
-    } else if (system.framePacing == 2) {
+    } else if (system.display.framePacing == 2) {
         cycleIndex_ = (cycleIndex_ + 1) % 27;
     }
 
@@ -147,7 +147,7 @@ FrameLoop::Outcome FrameLoop::RebuildLostDevice() {
     TextureReloader textures(game_.graphics.get(), &system, &world);
     if (!textures.RecreateTextures())
         return Outcome::kAbort;
-    system.deviceLostRequest = 0;
+    system.display.deviceLostRequest = 0;
     return Outcome::kContinue;
 }
 

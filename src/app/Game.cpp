@@ -3,8 +3,8 @@
 #include "audio/Audio.h"
 #include "graphics/Graphics.h"
 #include "input/InputSampler.h"
-#include "world/WorldState.h"
 #include "world/System.h"
+#include "world/WorldState.h"
 
 namespace {
 Game* gGame = nullptr;

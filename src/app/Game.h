@@ -7,7 +7,7 @@
 
 #include "scenes/SceneLinks.h"
 
-class System;
+struct System;
 class WorldState;
 class Graphics;
 class InputSampler;

@@ -1,9 +1,9 @@
 #include "app/Scenes.h"
 
-#include "scenes/TitleScene.h"
 #include "app/Game.h"
 #include "play/PlayState.h"
 #include "scenes/PlayScene.h"
+#include "scenes/TitleScene.h"
 
 Scenes::Scenes(platform::Calendar& calendar)
     : calendar_(calendar), play_(std::make_unique<PlayState>()) {}
@@ -13,8 +13,6 @@ Scenes::~Scenes() = default;
 SceneFrames Scenes::Frames() {
     SceneFrames frames;
     frames.title = [](Game& game) { return RunTitleSceneFrame(game.Links()); };
-    frames.play = [this](Game& game) {
-        return RunPlaySceneFrame(game.Links(), *play_, calendar_);
-    };
+    frames.play = [this](Game& game) { return RunPlaySceneFrame(game.Links(), *play_, calendar_); };
     return frames;
 }

@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "app/Game.h"
 #include "app/WindowEvents.h"
 #include "audio/Audio.h"
 #include "base/WideText.h"
@@ -14,9 +15,8 @@
 #include "persist/SlotFiles.h"
 #include "platform/Files.h"
 #include "resources/LoadResources.h"
-#include "app/Game.h"
-#include "world/WorldState.h"
 #include "world/System.h"
+#include "world/WorldState.h"
 
 namespace {
 
@@ -84,19 +84,19 @@ int Program::Run(const SceneFrames& scenes) {
     WorldState& world = *game_->world;
 
     // Program folder, with its trailing separator.
-    base::WideCopy(system.programFolder, platform::FolderOf(p_.process.ExecutablePath()));
+    base::WideCopy(system.folders.programFolder, platform::FolderOf(p_.process.ExecutablePath()));
 
     // Settings; a missing file leaves the defaults.
-    SettingsFile(system, world.rankingTable).Load(Join(system.programFolder, u"Game.ini"));
+    SettingsFile(system, world.rankingTable).Load(Join(system.folders.programFolder, u"Game.ini"));
 
     // Folder file: without it there is nothing to run.
-    if (!FolderFile(system).Load(Join(system.programFolder, u"dir.txt")))
+    if (!FolderFile(system).Load(Join(system.folders.programFolder, u"dir.txt")))
         return SilentEarlyExit();
 
     // Slot files that exist are loaded; missing ones leave their slot zero.
     SlotFiles slotFiles(world, p_.dialogs);
     for (int slot = 0; slot < WorldState::kSlots; ++slot) {
-        const std::u16string path = Join(system.programFolder, SlotFileName(slot));
+        const std::u16string path = Join(system.folders.programFolder, SlotFileName(slot));
         if (!FileOpens(path))
             continue;
         if (!slotFiles.Load(path, slot))
@@ -107,18 +107,20 @@ int Program::Run(const SceneFrames& scenes) {
     p_.screenSaver.Disable();
 
     // Resource folder.
-    if (system.folderRelative != 0) {
-        base::WideCopy(system.resourceFolder, base::WideView(system.programFolder));
-        base::WideAppend(system.resourceFolder, base::WideView(system.folderTextCopy));
+    if (system.folders.folderRelative != 0) {
+        base::WideCopy(system.folders.resourceFolder, base::WideView(system.folders.programFolder));
+        base::WideAppend(system.folders.resourceFolder,
+                         base::WideView(system.folders.folderTextCopy));
     } else {
-        base::WideCopy(system.resourceFolder, base::WideView(system.folderTextCopy));
+        base::WideCopy(system.folders.resourceFolder,
+                       base::WideView(system.folders.folderTextCopy));
     }
 
     // The window, always windowed at first; a full-screen setting arrives
     // as a request that the first frame carries out.
-    system.screenWidth = 1280;
-    system.screenHeight = 720;
-    if (!p_.window.Create("Tessary", system.screenWidth, system.screenHeight)) {
+    system.display.screenWidth = 1280;
+    system.display.screenHeight = 720;
+    if (!p_.window.Create("Tessary", system.display.screenWidth, system.display.screenHeight)) {
         p_.dialogs.Show("失敗", "Message");
         return SilentEarlyExit();
     }
@@ -131,22 +133,22 @@ int Program::Run(const SceneFrames& scenes) {
     game_->LinkObjects(p_.gpu, p_.window);
     game_->graphics->LinkDialogs(&p_.dialogs);
     game_->input->AttachDevices(&p_.keyboard, &p_.pads);
-    if (!p_.window.GetRect(&system.windowRect)) {
-        system.windowRect.left = 0;
-        system.windowRect.top = 0;
+    if (!p_.window.GetRect(&system.display.windowRect)) {
+        system.display.windowRect.left = 0;
+        system.display.windowRect.top = 0;
     }
 
     // The font is only checked: the glyphs the game draws come from its
     // glyph sheet, so a missing font is noted on the terminal and nothing more.
-    if (system.fontEnabled == 1) {
-        const std::u16string font = Join(system.resourceFolder, kFontFile);
+    if (system.settings.fontEnabled == 1) {
+        const std::u16string font = Join(system.folders.resourceFolder, kFontFile);
         if (!FileOpens(font))
             std::fprintf(stderr, "Tessary: font %s not found\n",
                          platform::NativePath(font).c_str());
     }
 
     // No Ogg music track is open yet.
-    if (system.soundMode == 2)
+    if (system.sound.soundMode == SoundMode::kOgg)
         game_->audio->ClearOggOpenFlags();
 
     // Graphics device.
@@ -156,11 +158,11 @@ int Program::Run(const SceneFrames& scenes) {
     }
 
     // Pad use as the settings say.
-    system.inputMode = system.padSetting;
+    system.inputState.inputMode = system.settings.padSetting;
 
     // Sound. Without a sound device the game goes on silently
     // (soundDisabled); a device whose mixing context fails ends the start-up.
-    if (system.soundMode == 1 || system.soundMode == 2) {
+    if (system.sound.soundMode == SoundMode::kWave || system.sound.soundMode == SoundMode::kOgg) {
         if (game_->audio->CreateEngine(p_.sound, p_.streamClock, p_.dialogs) != Audio::kOk) {
             p_.dialogs.Show("XAudio2の初期化に失敗しました。", "Message");
             return FailureExit();
@@ -169,7 +171,8 @@ int Program::Run(const SceneFrames& scenes) {
 
     // Pictures, effects, music and the music thread. A failure after the
     // thread has started still ends cleanly: the shutdown stops it first.
-    if (!LoadResources(*game_->system, *game_->world, *game_->graphics, *game_->audio, p_.dialogs)) {
+    if (!LoadResources(*game_->system, *game_->world, *game_->graphics, *game_->audio,
+                       p_.dialogs)) {
         p_.dialogs.Show("ゲームの初期化に失敗しました。", "Message");
         return FailureExit();
     }
@@ -192,11 +195,12 @@ int Program::Run(const SceneFrames& scenes) {
 int Program::OrderlyExit() {
     System& system = *game_->system;
     SettingsFile settings(system, game_->world->rankingTable);
-    if (!settings.Save(Join(system.programFolder, u"Game.ini"))) {
+    if (!settings.Save(Join(system.folders.programFolder, u"Game.ini"))) {
         p_.dialogs.Show("ini書き込みに失敗しました。", "Error");
         return FailureExit();
     }
-    FolderFile(system).Save(Join(system.programFolder, u"dir.txt"));  // a failure is not reported
+    FolderFile(system).Save(
+        Join(system.folders.programFolder, u"dir.txt"));  // a failure is not reported
     Shutdown();
     return 0;
 }
@@ -217,14 +221,14 @@ void Program::Shutdown() {
     p_.screenSaver.Enable();
     // The music thread stops before anything it reads goes away; then the
     // voices and the sound device.
-    if (system.soundMode == 1 || system.soundMode == 2)
+    if (system.sound.soundMode == SoundMode::kWave || system.sound.soundMode == SoundMode::kOgg)
         game_->audio->ShutdownAudio();
     game_->graphics->ReleaseDevice();
     // The music tracks' files.
     for (int track = 0; track < Audio::kTracks; ++track) {
-        if (system.soundMode == 1) {
+        if (system.sound.soundMode == SoundMode::kWave) {
             game_->audio->CloseWaveTrack(track);
-        } else if (system.soundMode == 2) {
+        } else if (system.sound.soundMode == SoundMode::kOgg) {
             game_->audio->CloseOggTrack(track);
         }
     }

@@ -88,7 +88,7 @@ void WindowEvents::Handle(const platform::Message& message) {
             window_.PostMessage({platform::MessageId::kQuit});
             break;
         case platform::MessageId::kActivate:
-            system.active = message.wParam != 0 ? 1 : 0;
+            system.music.active = message.wParam != 0 ? 1 : 0;
             break;
         case platform::MessageId::kClose:
             Close();
@@ -97,7 +97,7 @@ void WindowEvents::Handle(const platform::Message& message) {
             if (message.wParam == platform::kCommandClose) {
                 window_.PostMessage({platform::MessageId::kClose});
             } else if (message.wParam == platform::kCommandToggleFullScreen) {
-                system.screenModeRequest = 1;
+                system.display.screenModeRequest = 1;
             }
             break;
         case platform::MessageId::kSizing: {
@@ -124,8 +124,8 @@ void WindowEvents::Close() {
 
 void WindowEvents::SwitchDisplayMode() {
     System& system = *game_.system;
-    system.screenMode = system.screenMode == 0 ? 1 : 0;
-    if (system.screenMode == 1) {
+    system.display.screenMode = system.display.screenMode == 0 ? 1 : 0;
+    if (system.display.screenMode == 1) {
         platform::Rect display;
         if (window_.GetPlacement(&savedPlacement_) && window_.PrimaryDisplayBounds(&display)) {
             window_.SetBordered(false);
@@ -136,6 +136,6 @@ void WindowEvents::SwitchDisplayMode() {
         window_.SetPlacement(savedPlacement_);
         window_.Show();
     }
-    system.optionValues[0] = system.screenMode;
-    system.screenModeRequest = 0;
+    system.settings.optionValues[0] = system.display.screenMode;
+    system.display.screenModeRequest = 0;
 }

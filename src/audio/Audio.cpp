@@ -52,8 +52,8 @@ Audio::~Audio() {
 }
 
 bool Audio::SoundAvailable() const {
-    return system_ != nullptr && (system_->soundMode == 1 || system_->soundMode == 2) &&
-           system_->soundDisabled == 0;
+    return system_ != nullptr && (system_->sound.soundMode == SoundMode::kWave || system_->sound.soundMode == SoundMode::kOgg) &&
+           system_->sound.soundDisabled == 0;
 }
 
 void Audio::ShowMessage(std::string_view text, std::string_view caption) {
@@ -71,7 +71,7 @@ int32_t Audio::CreateEngine(platform::SoundDevice& device, platform::Clock& cloc
     // 1-3. The engine is the device; without one the game plays silently.
     if (!device.OpenDevice()) {
         if (system_ != nullptr)
-            system_->soundDisabled = 1;
+            system_->sound.soundDisabled = 1;
         return kOk;
     }
     device_ = &device;
@@ -85,7 +85,7 @@ int32_t Audio::CreateEngine(platform::SoundDevice& device, platform::Clock& cloc
 void Audio::ShutdownAudio() {
     // 1-2. The stream thread ends before anything it uses goes away.
     if (system_ != nullptr)
-        system_->stopStream = 1;
+        system_->music.stopStream = 1;
     if (streamThread_.joinable())
         streamThread_.join();
     // 3. Effect voices, last first, and their sounds.
@@ -153,7 +153,7 @@ bool Audio::LoadWaveEffect(std::u16string_view path, int j) {
     // 6-8. Queued and ready; the voice stays stopped.
     if (!effectVoice_[j]->SubmitSourceBuffer(buffer.data, frames * effectFrameBytes_[j]))
         return false;
-    effectVoice_[j]->SetVolume(VolumeOf(system_->seVolume));
+    effectVoice_[j]->SetVolume(VolumeOf(system_->sound.seVolume));
     return true;
 }
 
@@ -229,7 +229,7 @@ bool Audio::LoadOggEffect(std::u16string_view path, int j) {
     buffer.playLength = static_cast<uint32_t>(decoded / 4);
     if (!effectVoice_[j]->SubmitSourceBuffer(buffer.data, buffer.audioBytes))
         return false;
-    effectVoice_[j]->SetVolume(VolumeOf(system_->seVolume));
+    effectVoice_[j]->SetVolume(VolumeOf(system_->sound.seVolume));
     return true;
 }
 
@@ -265,7 +265,7 @@ void Audio::RestartEffect0() {
 void Audio::SetMusicVolume() {
     if (!SoundAvailable())
         return;
-    SetMusicVolume(system_->bgmVolume);
+    SetMusicVolume(system_->sound.bgmVolume);
 }
 
 void Audio::SetMusicVolume(int32_t volume) {
@@ -277,7 +277,7 @@ void Audio::SetMusicVolume(int32_t volume) {
 void Audio::SetEffectVolume() {
     if (!SoundAvailable())
         return;
-    SetEffectVolume(system_->seVolume);
+    SetEffectVolume(system_->sound.seVolume);
 }
 
 void Audio::SetEffectVolume(int32_t volume) {
@@ -293,37 +293,37 @@ void Audio::MusicFadeService() {
     if (!SoundAvailable())
         return;
     System& s = *system_;
-    const int32_t v = s.bgmVolume;
+    const int32_t v = s.sound.bgmVolume;
     const int32_t step = v < 100 ? 500 : v / 100;
 
     // 1. Fade out: from the volume down in steps, then silence.
-    if (s.bgmFadeOutRequest != 0) {
+    if (s.sound.bgmFadeOutRequest != 0) {
         if (!fadeOutRunning_) {
             fadeOutRunning_ = true;
-            s.bgmFadeCounter = v / step;
+            s.sound.bgmFadeCounter = v / step;
         }
-        if (s.bgmFadeCounter > 0) {
-            SetMusicVolume(s.bgmFadeCounter * step);
-            --s.bgmFadeCounter;
+        if (s.sound.bgmFadeCounter > 0) {
+            SetMusicVolume(s.sound.bgmFadeCounter * step);
+            --s.sound.bgmFadeCounter;
         } else {
-            s.bgmFadeCounter = 0;
-            s.bgmFadeOutRequest = 0;
+            s.sound.bgmFadeCounter = 0;
+            s.sound.bgmFadeOutRequest = 0;
             SetMusicVolume(0);
             fadeOutRunning_ = false;
         }
     }
     // 2. Fade in, in the same frame: up in steps, then the volume itself.
-    if (s.bgmFadeInRequest != 0) {
+    if (s.sound.bgmFadeInRequest != 0) {
         if (!fadeInRunning_) {
-            s.bgmFadeCounter = 0;
+            s.sound.bgmFadeCounter = 0;
             fadeInRunning_ = true;
         }
-        if (s.bgmFadeCounter < v / step) {
-            SetMusicVolume(s.bgmFadeCounter * step);
-            ++s.bgmFadeCounter;
+        if (s.sound.bgmFadeCounter < v / step) {
+            SetMusicVolume(s.sound.bgmFadeCounter * step);
+            ++s.sound.bgmFadeCounter;
         } else {
-            s.bgmFadeCounter = 0;
-            s.bgmFadeInRequest = 0;
+            s.sound.bgmFadeCounter = 0;
+            s.sound.bgmFadeInRequest = 0;
             SetMusicVolume(v);
             fadeInRunning_ = false;
         }

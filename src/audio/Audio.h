@@ -37,7 +37,7 @@
 
 #include "audio/VoiceBuffer.h"
 
-class System;
+struct System;
 class WorldState;
 class WaveReader;
 struct OggTrack;

@@ -4,10 +4,10 @@
 #include "world/System.h"
 
 bool EffectLoader::LoadEffect(std::u16string_view path, int slot) {
-    switch (system_->soundMode) {
-        case 1:
+    switch (system_->sound.soundMode) {
+        case SoundMode::kWave:
             return audio_->LoadWaveEffect(path, slot);
-        case 2:
+        case SoundMode::kOgg:
             return audio_->LoadOggEffect(path, slot);
         default:
             return true;

@@ -8,7 +8,7 @@
 #include <string_view>
 
 class Audio;
-class System;
+struct System;
 
 class EffectLoader {
 public:

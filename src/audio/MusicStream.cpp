@@ -71,8 +71,8 @@ bool Audio::LoadWaveTrack(std::u16string_view path, int k) {
         return false;
     if (wave.ResetToData() != WaveReader::kOk)
         return false;
-    const uint64_t end = uint64_t{static_cast<uint32_t>(system_->bgmLoopStart[k])} +
-                         static_cast<uint32_t>(system_->bgmLoopLength[k]);
+    const uint64_t end = uint64_t{static_cast<uint32_t>(system_->music.bgmLoopStart[k])} +
+                         static_cast<uint32_t>(system_->music.bgmLoopLength[k]);
     wave.setRemainingBytes(static_cast<uint32_t>(end * kFrameBytes));
     return true;
 }
@@ -130,11 +130,11 @@ void Audio::CloseOggTrack(int k) {
 }
 
 bool Audio::TrackLength(int k, uint64_t* frames) const {
-    if (system_->soundMode == 1 && waveTracks_[k].IsOpen()) {
+    if (system_->sound.soundMode == SoundMode::kWave && waveTracks_[k].IsOpen()) {
         *frames = waveTracks_[k].dataBytesInFile() / kFrameBytes;
         return true;
     }
-    if (system_->soundMode == 2 && oggTracks_[k].open) {
+    if (system_->sound.soundMode == SoundMode::kOgg && oggTracks_[k].open) {
         const ogg_int64_t total = ov_pcm_total(&oggTracks_[k].stream, -1);
         *frames = total > 0 ? static_cast<uint64_t>(total) : 0;
         return true;
@@ -160,8 +160,8 @@ bool Audio::ReadLoopFile(std::u16string_view path, int k) {
         ShowMessage(base::ToUtf8(file) + " ループ範囲が曲の長さを超えています", "Message");
         return false;
     }
-    system_->bgmLoopStart[k] = static_cast<int32_t>(loop.start);
-    system_->bgmLoopLength[k] = static_cast<int32_t>(loop.length);
+    system_->music.bgmLoopStart[k] = static_cast<int32_t>(loop.start);
+    system_->music.bgmLoopLength[k] = static_cast<int32_t>(loop.length);
     return true;
 }
 
@@ -174,7 +174,7 @@ bool Audio::CreateMusicVoice() {
     musicVoice_ = std::move(voice);
     for (auto& data : streamData_)
         data.assign(size_t{3} * streamChunkBytes_, 0);
-    musicVoice_->SetVolume(static_cast<float>(system_->bgmVolume * 0.0001));
+    musicVoice_->SetVolume(static_cast<float>(system_->sound.bgmVolume * 0.0001));
     return true;
 }
 
@@ -200,33 +200,33 @@ void Audio::RequestRewind(int k) {
 void Audio::SelectTrackForScene(WorldState& world) {
     System& s = *system_;
     const int32_t track = world.bgmSelector == 0 ? kPlayTrack : 0;
-    const int32_t previous = s.bgmTrack;
-    s.bgmPreviousTrack = previous;
+    const int32_t previous = s.music.bgmTrack;
+    s.music.bgmPreviousTrack = previous;
     // The rewind is asked for before the new number is published, so the
     // stream thread never plays the chosen track from where it stood before.
-    if (track != previous || s.bgmRestart == 1)
+    if (track != previous || s.music.bgmRestart == 1)
         RequestRewind(track);
-    s.bgmTrack = track;
-    s.bgmRestart = 0;
+    s.music.bgmTrack = track;
+    s.music.bgmRestart = 0;
     world.bgmSwitchRequest = 0;
 }
 
 void Audio::RewindIfChanged(int k) {
     System& s = *system_;
-    if (s.bgmTrack != s.bgmPreviousTrack || s.bgmRestart == 1)
+    if (s.music.bgmTrack != s.music.bgmPreviousTrack || s.music.bgmRestart == 1)
         RequestRewind(k);
-    s.bgmRestart = 0;
+    s.music.bgmRestart = 0;
 }
 
 void Audio::RewindTrack(int k) {
-    if (system_->soundMode == 1) {
+    if (system_->sound.soundMode == SoundMode::kWave) {
         WaveReader& wave = waveTracks_[k];
         if (wave.ResetToData() != WaveReader::kOk)
             return;
-        const uint64_t end = uint64_t{static_cast<uint32_t>(system_->bgmLoopStart[k])} +
-                             static_cast<uint32_t>(system_->bgmLoopLength[k]);
+        const uint64_t end = uint64_t{static_cast<uint32_t>(system_->music.bgmLoopStart[k])} +
+                             static_cast<uint32_t>(system_->music.bgmLoopLength[k]);
         wave.setRemainingBytes(static_cast<uint32_t>(end * kFrameBytes));
-    } else if (system_->soundMode == 2) {
+    } else if (system_->sound.soundMode == SoundMode::kOgg) {
         oggTracks_[k].Rewind();
     }
 }
@@ -239,7 +239,7 @@ void Audio::StreamThread() {
         const uint32_t passStart = clock_->Milliseconds();
         StreamPass();
         WaitForNextPass(passStart);
-        if (system_->stopStream != 0)
+        if (system_->music.stopStream != 0)
             return;
     }
 }
@@ -262,7 +262,7 @@ void Audio::StreamPass() {
     const uint32_t c = streamChunkBytes_;
 
     // 1-2. The track to play and what is still queued.
-    int32_t k = system_->bgmTrack;
+    int32_t k = system_->music.bgmTrack;
     if (k < 0 || k >= kTracks)
         k = 0;
     int32_t q = voice.QueuedBuffers();
@@ -281,7 +281,7 @@ void Audio::StreamPass() {
         return;
     }
     while (q < kQueueDepth) {
-        if (system_->active == 0) {
+        if (system_->music.active == 0) {
             musicPlaying_ = 0;
             break;
         }
@@ -315,9 +315,9 @@ void Audio::StreamPass() {
 }
 
 void Audio::FillChunk(int k, uint8_t* chunk) {
-    if (system_->soundMode == 1) {
+    if (system_->sound.soundMode == SoundMode::kWave) {
         FillWaveChunk(k, chunk);
-    } else if (system_->soundMode == 2) {
+    } else if (system_->sound.soundMode == SoundMode::kOgg) {
         OggStreamDecoder(system_).Fill(oggTracks_[k], k, chunk, streamChunkBytes_);
     }
 }
@@ -327,8 +327,8 @@ void Audio::FillWaveChunk(int k, uint8_t* chunk) {
     if (!wave.IsOpen())
         return;
     const uint32_t c = streamChunkBytes_;
-    const uint64_t loopStart = static_cast<uint32_t>(system_->bgmLoopStart[k]);
-    const uint64_t loopLength = static_cast<uint32_t>(system_->bgmLoopLength[k]);
+    const uint64_t loopStart = static_cast<uint32_t>(system_->music.bgmLoopStart[k]);
+    const uint64_t loopLength = static_cast<uint32_t>(system_->music.bgmLoopLength[k]);
     uint32_t pos = 0;
     do {
         // Up to the loop end, copied through the reader's buffer.

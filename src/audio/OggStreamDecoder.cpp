@@ -29,8 +29,8 @@ void OggTrack::Close() {
 void OggStreamDecoder::Fill(OggTrack& t, int k, uint8_t* chunk, int64_t c) {
     if (!t.open)
         return;
-    const int64_t loopStart = static_cast<uint32_t>(system_->bgmLoopStart[k].load());
-    const int64_t loopLength = static_cast<uint32_t>(system_->bgmLoopLength[k].load());
+    const int64_t loopStart = static_cast<uint32_t>(system_->music.bgmLoopStart[k].load());
+    const int64_t loopLength = static_cast<uint32_t>(system_->music.bgmLoopLength[k].load());
     const int64_t loopEnd = (loopStart + loopLength) * kFrameBytes - t.loopCorrection;
 
     // 1-2. Decode until the chunk is full or a decode call reaches the loop end.

@@ -14,7 +14,7 @@
 
 #include "audio/OggFile.h"
 
-class System;
+struct System;
 
 // The state of one Ogg music track, kept for the whole run.
 struct OggTrack {

@@ -144,7 +144,7 @@ bool Graphics::CreateDevice() {
     opacity_.ForgetAll();
     // The shader files lie beside the program, wherever it was started from.
     const std::u16string_view folder =
-        system_ != nullptr ? base::WideView(system_->programFolder) : std::u16string_view();
+        system_ != nullptr ? base::WideView(system_->folders.programFolder) : std::u16string_view();
     return gpu_->Create(*window_, folder);
 }
 
@@ -214,10 +214,10 @@ platform::DeviceStatus Graphics::RenderFrame() {
     if (gpu_ == nullptr || !gpu_->IsCreated())
         return platform::DeviceStatus::kOk;
     DrawFrame();
-    const platform::DeviceStatus result = gpu_->Present(system_ != nullptr && system_->vsync != 0);
+    const platform::DeviceStatus result = gpu_->Present(system_ != nullptr && system_->display.vsync != 0);
     if ((result == platform::DeviceStatus::kRemoved || result == platform::DeviceStatus::kReset) &&
         system_ != nullptr) {
-        system_->deviceLostRequest = 1;
+        system_->display.deviceLostRequest = 1;
     }
     return result;
 }
@@ -296,7 +296,7 @@ void Graphics::SubmitSprite(const SpriteRequest& request) {
 
     // Texture coordinates by flip, nudged by the texel offset e.
     // Corners: 0 left-bottom, 1 left-top, 2 right-bottom, 3 right-top.
-    const float e = system_ != nullptr ? system_->texelOffset : 0.0f;
+    const float e = system_ != nullptr ? system_->settings.texelOffset : 0.0f;
     float u[4];
     float v[4];
     switch (request.flip) {

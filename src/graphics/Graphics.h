@@ -23,7 +23,7 @@
 #include "graphics/TextureOpacity.h"
 #include "platform/GpuDevice.h"
 
-class System;
+struct System;
 class WorldState;
 
 namespace platform {

@@ -31,11 +31,11 @@ struct SpriteRequest {
     float pivotX;  // pivot point from (x, y), in unscaled destination pixels
     float pivotY;
     int32_t reserved17;
-    int32_t angleX;     // AngleTable index (0..255): turn about the horizontal screen axis
-    int32_t angleY;     // turn about the vertical screen axis
-    int32_t angleZ;     // turn in the screen plane
+    int32_t angleX;  // AngleTable index (0..255): turn about the horizontal screen axis
+    int32_t angleY;  // turn about the vertical screen axis
+    int32_t angleZ;  // turn in the screen plane
     BlendMode blendMode;
-    uint32_t color;     // 0xAARRGGBB: tint and opacity
-    int32_t texture;    // texture slot number
+    uint32_t color;   // 0xAARRGGBB: tint and opacity
+    int32_t texture;  // texture slot number
 };
 static_assert(sizeof(SpriteRequest) == 23 * 4, "23 fields of 4 bytes");

@@ -7,8 +7,8 @@
 #include "base/WideText.h"
 #include "graphics/Graphics.h"
 #include "graphics/TextureLoader.h"
-#include "world/WorldState.h"
 #include "world/System.h"
+#include "world/WorldState.h"
 
 namespace {
 constexpr std::u16string_view kNoPicture = u"null0000.png";
@@ -27,8 +27,8 @@ bool TextureReloader::RecreateTextures() {
 
         // The picture, unless the list marks the slot unused.
         if (name != kNoPicture) {
-            char16_t path[System::kPathUnits] = {};
-            base::WideCopy(path, base::WideView(system_->resourceFolder));
+            char16_t path[Folders::kPathUnits] = {};
+            base::WideCopy(path, base::WideView(system_->folders.resourceFolder));
             base::WideAppend(path, name);
             TextureLoader loader(graphics_, 16);
             if (!loader.LoadPicture(slot, base::WideView(path)))

@@ -3,7 +3,7 @@
 // picture list has been read and again after the device has been rebuilt.
 
 class Graphics;
-class System;
+struct System;
 class WorldState;
 
 class TextureReloader {

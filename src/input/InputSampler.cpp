@@ -63,15 +63,15 @@ void InputSampler::PollInput() {
 
     // The keyboard snapshot: every code is asked, so each one's "pressed
     // since the last call" is consumed once per frame.
-    std::memset(system.keyState, 0, sizeof system.keyState);
+    std::memset(system.inputState.keyState, 0, sizeof system.inputState.keyState);
     for (int code = 0; code < 256; ++code) {
         if (keyboard_->AsyncKeyState(static_cast<uint8_t>(code)))
-            system.keyState[code] = kKeyDown;
+            system.inputState.keyState[code] = kKeyDown;
     }
-    const auto down = [&system](uint8_t key) { return key != 0 && system.keyState[key] != 0; };
+    const auto down = [&system](uint8_t key) { return key != 0 && system.inputState.keyState[key] != 0; };
 
     // The bit sets, whole, from the keys and (in mode 1) pad 0.
-    const int32_t mode = system.inputMode;
+    const int32_t mode = system.inputState.inputMode;
     if (mode != 0 && mode != 1)
         return;
     uint16_t padButtons = 0;
@@ -94,11 +94,11 @@ void InputSampler::PollInput() {
         if (i == 0 && playScene)
             held = held || down(kVkUp);
         if (!held)
-            held = (padButtons & PadButtonMask(system.buttonMap[i])) != 0;
+            held = (padButtons & PadButtonMask(system.settings.buttonMap[i])) != 0;
         if (held)
             buttonBits |= kButtonBits[i];
     }
 
-    system.dirBits = dirBits;
-    system.buttonBits = buttonBits;
+    system.inputState.dirBits = dirBits;
+    system.inputState.buttonBits = buttonBits;
 }

@@ -16,7 +16,7 @@
 
 #include "platform/Input.h"
 
-class System;
+struct System;
 class WorldState;
 
 struct PadSlot {

@@ -6,8 +6,8 @@
 #include "menu/MenuDrawing.h"
 #include "menu/OptionsWindow.h"
 #include "menu/RankingWindow.h"
-#include "world/WorldState.h"
 #include "world/System.h"
+#include "world/WorldState.h"
 
 namespace title_menu {
 namespace {
@@ -108,7 +108,7 @@ void Menu::DrawTitle() {
 
 int32_t Menu::RunMenu() {
     MenuState& m = world_.menuState;
-    const bool decision = (system_.buttonBits & InputSampler::kDecision) != 0;
+    const bool decision = (system_.inputState.buttonBits & InputSampler::kDecision) != 0;
     const bool ready = world_.loadingFlag == 0;
 
     // The title items.
@@ -207,7 +207,7 @@ void Menu::StepWindow(bool decision, bool ready) {
 
 void Menu::StepMainCursor(bool decision) {
     MenuState& m = world_.menuState;
-    const int32_t dir = system_.dirBits;
+    const int32_t dir = system_.inputState.dirBits;
     // UP counts only without DECISION; DOWN counts either way.
     const bool up = (dir & InputSampler::kUp) != 0 && !decision;
     const bool down = (dir & InputSampler::kDown) != 0;
@@ -222,7 +222,7 @@ void Menu::StepMainCursor(bool decision) {
 
 void Menu::StepOptionRow(bool decision) {
     MenuState& m = world_.menuState;
-    const int32_t dir = system_.dirBits;
+    const int32_t dir = system_.inputState.dirBits;
     const bool axisHeld = (dir & (InputSampler::kUp | InputSampler::kDown)) != 0;
     if (!RepeatStep(m.rowRepeat, world_.titleMotion.verticalFast, axisHeld, !decision))
         return;
@@ -234,7 +234,7 @@ void Menu::StepOptionRow(bool decision) {
 
 void Menu::StepOptionValue(bool decision) {
     MenuState& m = world_.menuState;
-    const int32_t dir = system_.dirBits;
+    const int32_t dir = system_.inputState.dirBits;
     const bool left = (dir & InputSampler::kLeft) != 0;
     const bool right = (dir & InputSampler::kRight) != 0;
     // Values change only in the options window: in the ranking window the
@@ -252,7 +252,7 @@ void Menu::HandOverToPlay() {
     // fades in from black.
     world_.bgmSwitchRequest = 1;
     world_.objectTable[0].member(3) = kStartObjectValue;
-    system_.bgmRestart = 0;
+    system_.music.bgmRestart = 0;
     world_.loadingFlag = 0;
     world_.bgmSelector = 0;
     world_.menuState = MenuState{};

@@ -19,7 +19,7 @@
 class Audio;
 class InputSampler;
 class WorldState;
-class System;
+struct System;
 
 namespace title_menu {
 

@@ -16,8 +16,8 @@ constexpr int32_t kHighlightCellX = 160;
 // One nine-slice box: the body stretched from the 16 x 16 cell at
 // (cellX, bodyY), the corners and edges from the 4 x 4 pieces of the cell at
 // (cellX, borderY).
-void DrawBox(Graphics& sprites, int32_t x, int32_t y, int32_t width, int32_t height,
-             int32_t cellX, uint32_t borderColor) {
+void DrawBox(Graphics& sprites, int32_t x, int32_t y, int32_t width, int32_t height, int32_t cellX,
+             uint32_t borderColor) {
     constexpr int32_t bodyY = 0;
     constexpr int32_t borderY = 16;
     constexpr int32_t far = kCell - kEdge;  // 12: offset of the far corner piece
@@ -41,15 +41,14 @@ void DrawBox(Graphics& sprites, int32_t x, int32_t y, int32_t width, int32_t hei
 
 }  // namespace
 
-void DrawHighlight(Graphics& sprites, WorldState& world, int32_t x, int32_t y,
-                   int32_t width, int32_t height) {
+void DrawHighlight(Graphics& sprites, WorldState& world, int32_t x, int32_t y, int32_t width,
+                   int32_t height) {
     uint32_t& color = world.titleMotion.highlightColor;
     DrawBox(sprites, x, y, width, height, kHighlightCellX, color);
     color = static_cast<uint32_t>(world.highlightPulse + 64) << 24 | 0xFFFFFFu;
 }
 
-void DrawWindowFrame(Graphics& sprites, const WorldState& world, int32_t width,
-                     int32_t height) {
+void DrawWindowFrame(Graphics& sprites, const WorldState& world, int32_t width, int32_t height) {
     // colorIndex comes from the settings file and may hold any byte.
     const int32_t color =
         world.colorIndex >= 0 && world.colorIndex < kWindowColors ? world.colorIndex : 0;

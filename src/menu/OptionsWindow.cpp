@@ -8,8 +8,8 @@
 #include "graphics/Graphics.h"
 #include "input/InputSampler.h"
 #include "menu/MenuDrawing.h"
-#include "world/WorldState.h"
 #include "world/System.h"
+#include "world/WorldState.h"
 
 namespace options_window {
 namespace {
@@ -144,16 +144,17 @@ void ApplyVolumeValue(bool sideways, int32_t value, int32_t* volume) {
 // at once (A, B, X, Y tested in this order: the last one held wins).
 void ApplyButtonRow(System& system, InputSampler& input, int32_t row, bool sideways) {
     const int32_t function = row - kFirstButtonRow;
-    if (sideways && InRange(system.optionValues[row], 256))
-        system.buttonMap[function] = static_cast<uint8_t>(system.optionValues[row]);
-    if (system.inputMode != 1)
+    if (sideways && InRange(system.settings.optionValues[row], 256))
+        system.settings.buttonMap[function] =
+            static_cast<uint8_t>(system.settings.optionValues[row]);
+    if (system.inputState.inputMode != 1)
         return;
     input.PollAllPads();
     const uint16_t buttons = input.pads[0].state.buttons;
     for (int32_t index = 0; index < kPadButtons; ++index) {
         if ((buttons & InputSampler::PadButtonMask(static_cast<uint8_t>(index))) != 0) {
-            system.buttonMap[function] = static_cast<uint8_t>(index);
-            system.optionValues[row] = index;
+            system.settings.buttonMap[function] = static_cast<uint8_t>(index);
+            system.settings.optionValues[row] = index;
         }
     }
 }
@@ -172,7 +173,7 @@ void StepOptionValue(System& system, int32_t row, bool left, bool right) {
         return;
     const RowRule rule = kRules[row];
     const int32_t last = rule.values - 1;
-    int32_t& value = system.optionValues[row];
+    int32_t& value = system.settings.optionValues[row];
     if (left) {
         if (rule.clamp) {
             value = value <= 1 ? 0 : value - 1;
@@ -195,20 +196,21 @@ void StepOptionValue(System& system, int32_t row, bool left, bool right) {
 void RunOptionsWindow(Graphics& sprites, System& system, WorldState& world, InputSampler& input,
                       Audio& audio) {
     const int32_t row = world.menuState.optionRow;
-    const bool sideways = (system.dirBits & (InputSampler::kLeft | InputSampler::kRight)) != 0;
-    const int32_t* values = system.optionValues;
+    const bool sideways =
+        (system.inputState.dirBits & (InputSampler::kLeft | InputSampler::kRight)) != 0;
+    const int32_t* values = system.settings.optionValues;
 
     // The highlight borders pulse.
     StepPulse(world);
 
     // The value highlights show the live settings as they stood at the
     // start of this frame.
-    const int32_t shownScreenMode = system.screenMode != 0 ? 1 : 0;
-    const int32_t shownVsync = system.vsync != 0 ? 1 : 0;
-    const int32_t shownTimer = static_cast<int32_t>(system.timerMode);
-    const int32_t shownFrameSkip = system.frameSkip != 0 ? 1 : 0;
+    const int32_t shownScreenMode = system.display.screenMode != 0 ? 1 : 0;
+    const int32_t shownVsync = system.display.vsync != 0 ? 1 : 0;
+    const int32_t shownTimer = static_cast<int32_t>(system.display.timerMode);
+    const int32_t shownFrameSkip = system.display.frameSkip != 0 ? 1 : 0;
     uint8_t shownButtons[InputSampler::kButtons];
-    std::copy_n(system.buttonMap, InputSampler::kButtons, shownButtons);
+    std::copy_n(system.settings.buttonMap, InputSampler::kButtons, shownButtons);
 
     // The selected row.
     if (InRange(row, kRows)) {
@@ -219,24 +221,24 @@ void RunOptionsWindow(Graphics& sprites, System& system, WorldState& world, Inpu
 
     // A display mode that differs from the live one is asked for every
     // frame while its row stays selected; the frame loop makes the switch.
-    if (row == kScreenModeRow && values[kScreenModeRow] != system.screenMode)
-        system.screenModeRequest = 1;
+    if (row == kScreenModeRow && values[kScreenModeRow] != system.display.screenMode)
+        system.display.screenModeRequest = 1;
 
     // Vertical sync, timer, frame skip.
-    ApplySwitch(row, kVsyncRow, values[kVsyncRow], &system.vsync);
+    ApplySwitch(row, kVsyncRow, values[kVsyncRow], &system.display.vsync);
     const int32_t timer = values[kTimerRow];
     if (row == kTimerRow && timer == 0) {
-        system.timerMode = TimerMode::kMillisecondClock;
+        system.display.timerMode = TimerMode::kMillisecondClock;
     } else if (timer >= 1 && timer <= 3) {
-        system.timerMode = static_cast<TimerMode>(timer);
+        system.display.timerMode = static_cast<TimerMode>(timer);
     }
-    ApplySwitch(row, kFrameSkipRow, values[kFrameSkipRow], &system.frameSkip);
+    ApplySwitch(row, kFrameSkipRow, values[kFrameSkipRow], &system.display.frameSkip);
 
     // Music volume, applied every frame while its row is selected.
     if (row == kMusicRow) {
-        ApplyVolumeValue(sideways, values[kMusicRow], &system.bgmVolume);
-        audio.SetMusicVolume(PlayableVolume(system.bgmVolume));
-        if (system.bgmVolume == 0)
+        ApplyVolumeValue(sideways, values[kMusicRow], &system.sound.bgmVolume);
+        audio.SetMusicVolume(PlayableVolume(system.sound.bgmVolume));
+        if (system.sound.bgmVolume == 0)
             audio.SetMusicVolume(0);
     }
 
@@ -244,9 +246,9 @@ void RunOptionsWindow(Graphics& sprites, System& system, WorldState& world, Inpu
     // (the frame loop re-arms the voice once it has played out).
     if (row == kEffectRow) {
         audio.RestartEffect0();
-        ApplyVolumeValue(sideways, values[kEffectRow], &system.seVolume);
-        audio.SetEffectVolume(PlayableVolume(system.seVolume));
-        if (system.seVolume == 0)
+        ApplyVolumeValue(sideways, values[kEffectRow], &system.sound.seVolume);
+        audio.SetEffectVolume(PlayableVolume(system.sound.seVolume));
+        if (system.sound.seVolume == 0)
             audio.SetEffectVolume(0);
     }
 
@@ -285,8 +287,8 @@ void RunOptionsWindow(Graphics& sprites, System& system, WorldState& world, Inpu
     Draw(sprites, kColorLabel, kLabelX, 574);
 
     // Volume bars.
-    DrawBars(sprites, system.bgmVolume, 284);
-    DrawBars(sprites, system.seVolume, 336);
+    DrawBars(sprites, system.sound.bgmVolume, 284);
+    DrawBars(sprites, system.sound.seVolume, 336);
 
     // Value texts.
     for (int32_t v = 0; v < 2; ++v) {

@@ -9,7 +9,7 @@ class Graphics;
 class Audio;
 class InputSampler;
 class WorldState;
-class System;
+struct System;
 
 namespace options_window {
 

@@ -34,7 +34,7 @@ bool FolderFile::Load(std::u16string_view path) {
 }
 
 bool FolderFile::Save(std::u16string_view path) {
-    const std::u16string_view text = base::WideView(system_.folderText);
+    const std::u16string_view text = base::WideView(system_.folders.folderText);
     std::string bytes;
     bytes.reserve(2 + 2 * text.size());
     bytes += '\xFF';
@@ -54,7 +54,7 @@ void FolderFile::Decode(const uint8_t* bytes, size_t size) {
         std::memcpy(text, bytes + 2, std::min(size - 2, kTextBytes));
     }
     constexpr size_t kUnits = kTextBytes / 2;
-    static_assert(kUnits < System::kFolderTextUnits, "folder text must fit with its terminator");
+    static_assert(kUnits < Folders::kFolderTextUnits, "folder text must fit with its terminator");
     char16_t units[kUnits] = {};
     for (size_t i = 0; i < kUnits; ++i) {
         units[i] = static_cast<char16_t>(text[2 * i] | text[2 * i + 1] << 8);
@@ -62,8 +62,8 @@ void FolderFile::Decode(const uint8_t* bytes, size_t size) {
     const std::u16string_view view(units, base::WideLength(units, kUnits));
 
     System& s = system_;
-    std::fill(std::begin(s.folderText), std::end(s.folderText), u'\0');
-    base::WideCopy(s.folderText, view);
-    std::fill(std::begin(s.folderTextCopy), std::end(s.folderTextCopy), u'\0');
-    base::WideCopy(s.folderTextCopy, view);
+    std::fill(std::begin(s.folders.folderText), std::end(s.folders.folderText), u'\0');
+    base::WideCopy(s.folders.folderText, view);
+    std::fill(std::begin(s.folders.folderTextCopy), std::end(s.folders.folderTextCopy), u'\0');
+    base::WideCopy(s.folders.folderTextCopy, view);
 }

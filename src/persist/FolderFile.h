@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string_view>
 
-class System;
+struct System;
 
 class FolderFile {
 public:

@@ -94,7 +94,7 @@ bool SettingsFile::Load(std::u16string_view path) {
         // No file: the derivations still run, on the values the records were
         // made with, so a fresh install gets the same settings as a saved one.
         Encode(bytes);
-        std::memcpy(bytes, system_.SettingsBytes, System::kSettingsByteCount);
+        std::memcpy(bytes, system_.settings.storedBytes, Settings::kStoredByteCount);
     }
     Decode(bytes);
     return true;
@@ -108,60 +108,60 @@ bool SettingsFile::Save(std::u16string_view path) {
 
 void SettingsFile::Decode(const uint8_t (&bytes)[kSize]) {
     System& s = system_;
-    std::memcpy(s.SettingsBytes, bytes, System::kSettingsByteCount);
+    std::memcpy(s.settings.storedBytes, bytes, Settings::kStoredByteCount);
 
     // Derived fields, in file order. Out-of-range values leave the field as it was.
     switch (bytes[kScreenModeByte]) {
         case 0:
-            s.screenMode = 0;
+            s.display.screenMode = 0;
             break;
         case 1:
             // Start windowed and let the frame loop switch, so the switch takes
             // the same path as Alt+Enter.
-            s.screenMode = 0;
-            s.screenModeRequest = 1;
+            s.display.screenMode = 0;
+            s.display.screenModeRequest = 1;
             break;
         default:
             break;
     }
-    s.vsync = bytes[kVsyncByte] != 0 ? 1 : 0;
-    s.texelOffset = base::LoadLEFloat(bytes + kTexelOffsetByte);
+    s.display.vsync = bytes[kVsyncByte] != 0 ? 1 : 0;
+    s.settings.texelOffset = base::LoadLEFloat(bytes + kTexelOffsetByte);
     if (bytes[kFolderRelativeByte] != 0)
-        s.folderRelative = 1;
-    s.padSetting = bytes[kPadSettingByte] == 1 ? 1 : 0;
+        s.folders.folderRelative = 1;
+    s.settings.padSetting = bytes[kPadSettingByte] == 1 ? 1 : 0;
     if (bytes[kTimerModeByte] <= 3)
-        s.timerMode = static_cast<TimerMode>(bytes[kTimerModeByte]);
+        s.display.timerMode = static_cast<TimerMode>(bytes[kTimerModeByte]);
     if (bytes[kFramePacingByte] <= 2)
-        s.framePacing = bytes[kFramePacingByte];
-    s.frameSkip = bytes[kFrameSkipByte] != 0 ? 1 : 0;
+        s.display.framePacing = bytes[kFramePacingByte];
+    s.display.frameSkip = bytes[kFrameSkipByte] != 0 ? 1 : 0;
     switch (bytes[kSoundModeByte]) {
         case 0:
-            s.soundMode = 0;
+            s.sound.soundMode = SoundMode::kNone;
             break;
         case 1:
-            s.soundMode = 2;
+            s.sound.soundMode = SoundMode::kOgg;
             break;
         case 2:
-            s.soundMode = 1;
+            s.sound.soundMode = SoundMode::kWave;
             break;
         default:
             break;
     }
-    s.fontEnabled = 1;  // the stored byte is not consulted
-    std::memcpy(s.buttonMap, bytes + kButtonMapOffset, kButtonMapSize);
+    s.settings.fontEnabled = 1;  // the stored byte is not consulted
+    std::memcpy(s.settings.buttonMap, bytes + kButtonMapOffset, kButtonMapSize);
     DecodeRanking(bytes, ranking_);
 
-    s.optionValues[0] = s.screenMode;
-    s.optionValues[1] = s.vsync;
-    s.optionValues[2] = static_cast<int32_t>(s.timerMode);
-    s.optionValues[3] = s.frameSkip;
-    s.optionValues[4] = bytes[kBgmVolumeByte];
-    s.optionValues[5] = bytes[kSeVolumeByte];
+    s.settings.optionValues[0] = s.display.screenMode;
+    s.settings.optionValues[1] = s.display.vsync;
+    s.settings.optionValues[2] = static_cast<int32_t>(s.display.timerMode);
+    s.settings.optionValues[3] = s.display.frameSkip;
+    s.settings.optionValues[4] = bytes[kBgmVolumeByte];
+    s.settings.optionValues[5] = bytes[kSeVolumeByte];
     for (int i = 0; i < 4; ++i)
-        s.optionValues[6 + i] = s.buttonMap[i];
+        s.settings.optionValues[6 + i] = s.settings.buttonMap[i];
 
-    s.bgmVolume = bytes[kBgmVolumeByte] * kVolumeStep;
-    s.seVolume = bytes[kSeVolumeByte] * kVolumeStep;
+    s.sound.bgmVolume = bytes[kBgmVolumeByte] * kVolumeStep;
+    s.sound.seVolume = bytes[kSeVolumeByte] * kVolumeStep;
 }
 
 void SettingsFile::Encode(uint8_t (&bytes)[kSize]) const {
@@ -169,13 +169,13 @@ void SettingsFile::Encode(uint8_t (&bytes)[kSize]) const {
     std::fill(std::begin(bytes), std::end(bytes), uint8_t{0});
     // Most of the first 24 bytes go back as they were loaded. The display mode
     // (byte 2) is one of them, so switching modes during a run is not kept.
-    std::memcpy(bytes, s.SettingsBytes, System::kSettingsByteCount);
-    bytes[kVsyncByte] = static_cast<uint8_t>(s.vsync);
-    bytes[kTimerModeByte] = static_cast<uint8_t>(s.timerMode);
-    bytes[kFrameSkipByte] = static_cast<uint8_t>(s.frameSkip);
-    bytes[kFontEnabledByte] = static_cast<uint8_t>(s.fontEnabled);
-    std::memcpy(bytes + kButtonMapOffset, s.buttonMap, kButtonMapSize);
-    bytes[kBgmVolumeByte] = VolumeSteps(s.bgmVolume);
-    bytes[kSeVolumeByte] = VolumeSteps(s.seVolume);
+    std::memcpy(bytes, s.settings.storedBytes, Settings::kStoredByteCount);
+    bytes[kVsyncByte] = static_cast<uint8_t>(s.display.vsync);
+    bytes[kTimerModeByte] = static_cast<uint8_t>(s.display.timerMode);
+    bytes[kFrameSkipByte] = static_cast<uint8_t>(s.display.frameSkip);
+    bytes[kFontEnabledByte] = static_cast<uint8_t>(s.settings.fontEnabled);
+    std::memcpy(bytes + kButtonMapOffset, s.settings.buttonMap, kButtonMapSize);
+    bytes[kBgmVolumeByte] = VolumeSteps(s.sound.bgmVolume);
+    bytes[kSeVolumeByte] = VolumeSteps(s.sound.seVolume);
     EncodeRanking(ranking_, bytes);
 }

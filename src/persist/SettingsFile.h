@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <string_view>
 
-class System;
+struct System;
 struct RankingTable;
 
 class SettingsFile {

@@ -1,11 +1,10 @@
 #include "play/GameFlow.h"
 
-#include "world/Ranking.h"
 #include "play/PlayScreen.h"
 #include "play/PlayState.h"
-#include "world/WorldState.h"
+#include "world/Ranking.h"
 #include "world/System.h"
-
+#include "world/WorldState.h"
 
 void RunGameOverSequence(PlayState& play, System& system, WorldState& world,
                          platform::Calendar& calendar, Graphics& sprites) {
@@ -27,12 +26,11 @@ void RunGameOverSequence(PlayState& play, System& system, WorldState& world,
     }
 }
 
-void FinishGame(PlayState& play, System& system, WorldState& world,
-                platform::Calendar& calendar) {
+void FinishGame(PlayState& play, System& system, WorldState& world, platform::Calendar& calendar) {
     // The music stops; the next game's first frame selects the play music again.
     world.bgmSwitchRequest = 1;
-    system.bgmTrack = 0;
-    system.bgmRestart = 0;
+    system.music.bgmTrack = 0;
+    system.music.bgmRestart = 0;
     world.bgmSelector = 0;
     play.gameOverCounter = 0;
     // The score enters the ranking with the calendar's date and rises to its

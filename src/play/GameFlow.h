@@ -9,7 +9,7 @@
 struct PlayState;
 class Graphics;
 class WorldState;
-class System;
+struct System;
 
 namespace platform {
 class Calendar;
@@ -25,5 +25,4 @@ constexpr uint8_t kFadeBlack = 255;
 void RunGameOverSequence(PlayState& play, System& system, WorldState& world,
                          platform::Calendar& calendar, Graphics& sprites);
 
-void FinishGame(PlayState& play, System& system, WorldState& world,
-                platform::Calendar& calendar);
+void FinishGame(PlayState& play, System& system, WorldState& world, platform::Calendar& calendar);

@@ -8,8 +8,8 @@
 #include "play/PlayScreen.h"
 #include "play/PlayState.h"
 #include "play/Rows.h"
-#include "world/WorldState.h"
 #include "world/System.h"
+#include "world/WorldState.h"
 
 PlayStep::PlayStep(System& system, WorldState& world, Audio& audio, Graphics& graphics,
                    PlayState& play, platform::Calendar& calendar)
@@ -23,8 +23,8 @@ PlayStep::PlayStep(System& system, WorldState& world, Audio& audio, Graphics& gr
 void PlayStep::Run() {
     Graphics& sprites = graphics_;
     const bool paused = world_.menuState.paused != 0;
-    const int32_t dirBits = system_.dirBits;
-    const int32_t buttonBits = system_.buttonBits;
+    const int32_t dirBits = system_.inputState.dirBits;
+    const int32_t buttonBits = system_.inputState.buttonBits;
 
     // This frame's generator; the first frame of a game builds the board
     // and the queue, and queue[0] falls from the start position at once.

@@ -9,7 +9,7 @@
 class Audio;
 class Graphics;
 class WorldState;
-class System;
+struct System;
 struct PlayState;
 
 namespace platform {

@@ -4,16 +4,16 @@
 #include <string>
 #include <string_view>
 
-#include "audio/EffectLoader.h"
 #include "audio/Audio.h"
+#include "audio/EffectLoader.h"
 #include "base/WideText.h"
 #include "graphics/Graphics.h"
 #include "graphics/TextureReloader.h"
 #include "platform/Dialogs.h"
 #include "platform/Files.h"
 #include "resources/ListFile.h"
-#include "world/WorldState.h"
 #include "world/System.h"
+#include "world/WorldState.h"
 
 namespace {
 
@@ -29,7 +29,7 @@ static_assert(WorldState::kNameUnits == resources::kListEntryUnits);
 static_assert(WorldState::kSoundNames >= kFirstEffectEntry + Audio::kEffectVoices);
 static_assert(Audio::kTracks <= kFirstEffectEntry);
 
-using PathBuffer = char16_t[System::kPathUnits];
+using PathBuffer = char16_t[Folders::kPathUnits];
 
 class Loader {
 public:
@@ -40,7 +40,7 @@ public:
           graphics_(graphics),
           audio_(audio),
           dialogs_(dialogs),
-          folder_(base::WideView(system_.resourceFolder)) {}
+          folder_(base::WideView(system_.folders.resourceFolder)) {}
 
     bool Run();
 
@@ -68,7 +68,7 @@ private:
 bool Loader::BuildPath(PathBuffer& path, std::u16string_view name,
                        std::u16string_view suffix) const {
     path[0] = u'\0';
-    if (folder_.size() + name.size() + suffix.size() >= System::kPathUnits)
+    if (folder_.size() + name.size() + suffix.size() >= Folders::kPathUnits)
         return false;
     base::WideCopy(path, folder_);
     base::WideAppend(path, name);
@@ -88,13 +88,14 @@ bool Loader::Run() {
     world_.angleTable.Fill();
 
     // Sound, when there is any.
-    if (system_.soundDisabled == 0 && (system_.soundMode == 1 || system_.soundMode == 2)) {
+    if (system_.sound.soundDisabled == 0 && (system_.sound.soundMode == SoundMode::kWave ||
+                                             system_.sound.soundMode == SoundMode::kOgg)) {
         if (!LoadSound())
             return false;
     }
 
     // No music until a scene asks for it.
-    system_.bgmTrack = 0;
+    system_.music.bgmTrack = 0;
     world_.bgmSelector = 0;
 
     // Pictures.
@@ -103,7 +104,8 @@ bool Loader::Run() {
 
 bool Loader::LoadSound() {
     // The sound list of the mode.
-    const std::u16string_view list = system_.soundMode == 1 ? kWaveSoundList : kOggSoundList;
+    const std::u16string_view list =
+        system_.sound.soundMode == SoundMode::kWave ? kWaveSoundList : kOggSoundList;
     PathBuffer path;
     if (!BuildPath(path, list) || !resources::ReadListFile(base::WideView(path), world_.soundNames,
                                                            WorldState::kSoundNames)) {
@@ -137,7 +139,7 @@ bool Loader::LoadEffects() {
         if (!BuildPath(path, name)) {
             // As for a file that cannot be opened: WAVE effects say so, Ogg
             // effects fail quietly.
-            if (system_.soundMode == 1)
+            if (system_.sound.soundMode == SoundMode::kWave)
                 dialogs_.Show("Waveファイルのオープンに失敗", "Error");
             return false;
         }
@@ -152,7 +154,7 @@ bool Loader::LoadTrack(int track) {
     PathBuffer path;
     if (!BuildPath(path, name)) {
         // As for a track file that cannot be opened.
-        if (system_.soundMode == 1) {
+        if (system_.sound.soundMode == SoundMode::kWave) {
             dialogs_.Show("WAVEファイルを開くのに失敗", "Error");
         } else {
             std::u16string full(folder_);
@@ -169,7 +171,7 @@ bool Loader::LoadTrack(int track) {
     }
     // The audio object opens the track, reads its loop file and positions
     // the track at its start, showing its own messages.
-    if (system_.soundMode == 1)
+    if (system_.sound.soundMode == SoundMode::kWave)
         return audio_.LoadWaveTrack(base::WideView(path), track);
     return audio_.LoadOggTrack(base::WideView(path), track);
 }

@@ -10,7 +10,7 @@
 // names) and the pictures of texture slots 0..7.
 //
 // Every path is System::resourceFolder followed by a name from a list, built
-// in a buffer of System::kPathUnits units. A path that does not fit names no
+// in a buffer of Folders::kPathUnits units. A path that does not fit names no
 // file the game can reach and fails like a missing file of its kind.
 //
 // Each failure shows its own message (some come from the audio and texture
@@ -19,7 +19,7 @@
 
 class Audio;
 class Graphics;
-class System;
+struct System;
 class WorldState;
 
 namespace platform {

@@ -58,7 +58,7 @@ void ClosePause(MenuState& m) {
 
 void RunPauseControl(System& system, WorldState& world, Audio& audio) {
     MenuState& m = world.menuState;
-    const bool held = (system.buttonBits & InputSampler::kPause) != 0;
+    const bool held = (system.inputState.buttonBits & InputSampler::kPause) != 0;
     const int32_t s = m.pauseState;
     if (held && s == kRunning) {
         audio.PlayEffect(0);

@@ -13,7 +13,7 @@
 
 struct SceneLinks;
 class WorldState;
-class System;
+struct System;
 class Audio;
 struct PlayState;
 

@@ -6,7 +6,7 @@
 class Audio;
 class Graphics;
 class InputSampler;
-class System;
+struct System;
 class WorldState;
 
 struct SceneLinks {

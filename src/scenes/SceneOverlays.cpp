@@ -42,12 +42,12 @@ void StepScreenFade(WorldState& world) {
 
 void DrawFadeOverlay(Graphics& sprites, const System& system, const WorldState& world) {
     const uint32_t color = static_cast<uint32_t>(world.fadeLevel) << 24 | 0xFFFFFFu;
-    sprites.SubmitSprite(MaskQuad(0, 0, system.screenWidth, system.screenHeight, color));
+    sprites.SubmitSprite(MaskQuad(0, 0, system.display.screenWidth, system.display.screenHeight, color));
 }
 
 void DrawBorderMasks(Graphics& sprites, const System& system) {
-    const int32_t w = system.layoutWidth;
-    const int32_t h = system.layoutHeight;
+    const int32_t w = system.display.layoutWidth;
+    const int32_t h = system.display.layoutHeight;
     sprites.SubmitSprite(MaskQuad(-256, -256, w + 512, 256, kOpaqueWhite));    // top
     sprites.SubmitSprite(MaskQuad(-256, h, w + 512, 256, kOpaqueWhite));       // bottom
     sprites.SubmitSprite(MaskQuad(-240, -256, 256, h + 512, kOpaqueWhite));    // left
@@ -62,7 +62,7 @@ void DrawDiagnosticLine(Graphics& sprites, const System& system, const WorldStat
     for (int k = 0; k < kDiagnosticGlyphs; ++k) {
         const int32_t c = static_cast<unsigned char>(text[k]);
         sprites.SubmitSprite(
-            quads::Glyph(static_cast<uint32_t>(c), 10 * k, system.layoutHeight, 16, 32));
+            quads::Glyph(static_cast<uint32_t>(c), 10 * k, system.display.layoutHeight, 16, 32));
     }
 }
 

@@ -9,7 +9,7 @@
 
 class Graphics;
 class WorldState;
-class System;
+struct System;
 
 namespace scene_overlays {
 

@@ -15,7 +15,8 @@
 
 namespace {
 
-constexpr int32_t kLeft = InputSampler::kLeft, kRight = InputSampler::kRight, kDown = InputSampler::kDown;
+constexpr int32_t kLeft = InputSampler::kLeft, kRight = InputSampler::kRight,
+                  kDown = InputSampler::kDown;
 
 bool IsTile(const SpriteRequest& r) {
     return r.texture == 3 && r.width == 24;
@@ -100,8 +101,8 @@ TEST(PlayScreenTest, OneFrameDrawsPreviewsAndPieceThenScoreAndLevelThenTheBoard)
         EXPECT_EQ(r.scaleX, 1.0f);
         EXPECT_EQ(r.scaleY, 1.0f);
         EXPECT_EQ(r.color, 0xFFFFFFFFu);
-        EXPECT_EQ(r.flip | static_cast<int32_t>(r.blendMode) | r.angleX | r.angleY | r.angleZ | r.reserved3 |
-                      r.reserved10 | r.reserved11 | r.reserved17,
+        EXPECT_EQ(r.flip | static_cast<int32_t>(r.blendMode) | r.angleX | r.angleY | r.angleZ |
+                      r.reserved3 | r.reserved10 | r.reserved11 | r.reserved17,
                   0);
         if (IsTile(r)) {
             EXPECT_EQ(r.height, 24);
@@ -238,8 +239,8 @@ TEST_F(GameOverTest, FourStuckLocksRunTheSequenceToTheRankingAndANewGame) {
     EXPECT_EQ(rig.world.fadeInRequest, 1);
     EXPECT_EQ(rig.world.bgmSwitchRequest, 1);
     EXPECT_EQ(rig.world.bgmSelector, 0);
-    EXPECT_EQ(rig.system.bgmTrack, 0);
-    EXPECT_EQ(rig.system.bgmRestart, 0);
+    EXPECT_EQ(rig.system.music.bgmTrack, 0);
+    EXPECT_EQ(rig.system.music.bgmRestart, 0);
     const PlayState fresh;
     EXPECT_EQ(std::memcmp(&rig.play, &fresh, sizeof fresh), 0);
 

@@ -13,7 +13,8 @@
 
 namespace {
 
-constexpr int32_t kLeft = InputSampler::kLeft, kRight = InputSampler::kRight, kDown = InputSampler::kDown;
+constexpr int32_t kLeft = InputSampler::kLeft, kRight = InputSampler::kRight,
+                  kDown = InputSampler::kDown;
 constexpr int32_t kCw = InputSampler::kDecision, kCcw = InputSampler::kCancellation;
 constexpr int32_t kL = 3, kO = 5, kI = 6, kSingle = 7;
 

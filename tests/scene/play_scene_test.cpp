@@ -10,15 +10,15 @@
 #include <cstring>
 #include <string>
 
+#include "app/Game.h"
 #include "app/Scenes.h"
 #include "audio/Audio.h"
 #include "graphics/Quads.h"
 #include "input/InputSampler.h"
 #include "support/FakePlatform.h"
 #include "support/SpriteLog.h"
-#include "app/Game.h"
-#include "world/WorldState.h"
 #include "world/System.h"
+#include "world/WorldState.h"
 
 namespace {
 
@@ -33,7 +33,7 @@ class PlaySceneTest : public ::testing::Test {
 protected:
     PlaySceneTest() {
         game.LinkObjects(fake.gpu, fake.window);
-        sys().soundMode = 0;  // effects are still counted when asked for
+        sys().sound.soundMode = SoundMode::kNone;  // effects are still counted when asked for
         world().sceneState = SceneState::kPlay;
         frames = scenes.Frames();
     }
@@ -50,7 +50,7 @@ protected:
         for (int i = 0; i < n; ++i)
             Frame();
     }
-    void HoldPause(bool held) { sys().buttonBits = held ? InputSampler::kPause : 0; }
+    void HoldPause(bool held) { sys().inputState.buttonBits = held ? InputSampler::kPause : 0; }
 
     FakePlatform fake;
     Game game;
@@ -169,14 +169,14 @@ TEST_F(PlaySceneTest, AFadeOutHoldsBlackUntilAFadeInClearsBothRequestsAtZero) {
 TEST_F(PlaySceneTest, APendingMusicSwitchIsServedOnce) {
     world().bgmSwitchRequest = 1;
     world().bgmSelector = 0;
-    sys().bgmTrack = 0;
+    sys().music.bgmTrack = 0;
     Frame();
-    EXPECT_EQ(sys().bgmTrack, Audio::kPlayTrack);
-    EXPECT_EQ(sys().bgmPreviousTrack, 0);
+    EXPECT_EQ(sys().music.bgmTrack, Audio::kPlayTrack);
+    EXPECT_EQ(sys().music.bgmPreviousTrack, 0);
     EXPECT_EQ(world().bgmSwitchRequest, 0);
-    sys().bgmTrack = 3;  // no request: the track is left alone
+    sys().music.bgmTrack = 3;  // no request: the track is left alone
     Frame();
-    EXPECT_EQ(sys().bgmTrack, 3);
+    EXPECT_EQ(sys().music.bgmTrack, 3);
 }
 
 TEST_F(PlaySceneTest, TheFrameOpensWithTheBackgroundAndEndsWithFadeMasksAndDiagnosticLine) {

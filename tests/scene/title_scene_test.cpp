@@ -17,28 +17,29 @@
 #include <string>
 #include <vector>
 
+#include "app/Game.h"
 #include "app/Scenes.h"
 #include "app/Startup.h"
 #include "audio/Audio.h"
 #include "input/InputSampler.h"
 #include "menu/Menu.h"
-#include "scenes/TitleScene.h"
 #include "menu/MenuDrawing.h"
 #include "menu/RankingWindow.h"
 #include "play/GameFlow.h"
 #include "play/PlayState.h"
+#include "scenes/TitleScene.h"
 #include "support/DataFolder.h"
 #include "support/FakePlatform.h"
 #include "support/SpriteLog.h"
 #include "support/TempFolder.h"
-#include "app/Game.h"
-#include "world/WorldState.h"
 #include "world/System.h"
+#include "world/WorldState.h"
 
 namespace {
 
 using Fields = SpriteFields;
-constexpr int32_t kUp = InputSampler::kUp, kDown = InputSampler::kDown, kRight = InputSampler::kRight;
+constexpr int32_t kUp = InputSampler::kUp, kDown = InputSampler::kDown,
+                  kRight = InputSampler::kRight;
 constexpr int32_t kDecision = InputSampler::kDecision;
 
 Fields Quad(int32_t x, int32_t y, int32_t w, int32_t h, int32_t srcX, int32_t srcY, int32_t srcW,
@@ -84,8 +85,8 @@ class TitleSceneTest : public ::testing::Test {
 protected:
     TitleSceneTest() {
         game.LinkObjects(fake.gpu, fake.window);
-        sys().soundMode = 0;      // effects are still counted when asked for
-        world().loadingFlag = 0;  // the textures are made
+        sys().sound.soundMode = SoundMode::kNone;  // effects are still counted when asked for
+        world().loadingFlag = 0;                   // the textures are made
         frames = scenes.Frames();
     }
 
@@ -95,8 +96,8 @@ protected:
     uint32_t Effects() { return game.audio->effectRequests(0); }
 
     void Frame(int32_t dirBits = 0, int32_t buttonBits = 0) {
-        sys().dirBits = dirBits;
-        sys().buttonBits = buttonBits;
+        sys().inputState.dirBits = dirBits;
+        sys().inputState.buttonBits = buttonBits;
         log.Clear();
         ASSERT_EQ(frames.title(game), 1);
     }
@@ -245,8 +246,8 @@ TEST_F(TitleSceneTest, UpWithDecisionMovesTheCursorDownOnlyWhenDownIsHeldToo) {
         menu().mainCursor = 1;
         menu().cursorRepeat = 48;
         world().loadingFlag = 1;
-        sys().dirBits = c.dirBits;
-        sys().buttonBits = c.buttonBits;
+        sys().inputState.dirBits = c.dirBits;
+        sys().inputState.buttonBits = c.buttonBits;
         Menu(*game.system, *game.world, *game.input, *game.audio, *game.graphics).RunMenu();
         EXPECT_EQ(menu().mainCursor, c.cursorAfter) << c.dirBits << "/" << c.buttonBits;
         EXPECT_EQ(menu().titleState, 4);
@@ -258,7 +259,7 @@ TEST_F(TitleSceneTest, ConfirmingStartClosesTheItemsFadesOutAndHandsOverToPlay) 
     OpenItems();
     world().bgmSwitchRequest = 0;
     world().bgmSelector = 5;
-    sys().bgmRestart = 1;
+    sys().music.bgmRestart = 1;
     world().shownItem = 0;
 
     // Nine frames closing, with one sound; the highlight shrinks with the items.
@@ -293,7 +294,7 @@ TEST_F(TitleSceneTest, ConfirmingStartClosesTheItemsFadesOutAndHandsOverToPlay) 
     EXPECT_EQ(world().sceneState, SceneState::kPlay);
     EXPECT_EQ(world().bgmSwitchRequest, 1);
     EXPECT_EQ(world().bgmSelector, 0);
-    EXPECT_EQ(sys().bgmRestart, 0);
+    EXPECT_EQ(sys().music.bgmRestart, 0);
     EXPECT_EQ(world().loadingFlag, 0);
     EXPECT_EQ(world().objectTable[0].member(3), 1296);
     EXPECT_EQ(world().shownItem, 0);
@@ -363,9 +364,9 @@ TEST_F(TitleSceneTest, TheRankingWindowKeepsTheHiddenOptionsAsTheyAre) {
     OpenItems();
     OpenWindow(1);
     menu().optionRow = 4;  // remembered from an options visit: the music volume
-    sys().optionValues[4] = 5;
+    sys().settings.optionValues[4] = 5;
     Frames(60, kRight);  // five steps in an options window
-    EXPECT_EQ(sys().optionValues[4], 5);
+    EXPECT_EQ(sys().settings.optionValues[4], 5);
     EXPECT_EQ(menu().windowState, 4);
 }
 

@@ -6,9 +6,9 @@
 #include <string>
 
 AudioRig::AudioRig(int32_t soundMode) {
-    system.soundMode = soundMode;
-    system.bgmVolume = 10000;
-    system.seVolume = 10000;
+    system.sound.soundMode = static_cast<SoundMode>(soundMode);
+    system.sound.bgmVolume = 10000;
+    system.sound.seVolume = 10000;
     audio.Link(&system);
     EXPECT_EQ(audio.CreateEngine(device, clock, dialogs), Audio::kOk);
 }
@@ -68,8 +68,8 @@ std::vector<Frame> AudioRig::Steps(int n) {
 }
 
 void AudioRig::Select(int32_t track) {
-    system.bgmPreviousTrack = system.bgmTrack.load();
-    system.bgmTrack = track;
+    system.music.bgmPreviousTrack = system.music.bgmTrack.load();
+    system.music.bgmTrack = track;
     audio.RewindIfChanged(track);
 }
 

@@ -17,8 +17,8 @@
 #include "support/LockstepClock.h"
 #include "support/SoundFiles.h"
 #include "support/TempFolder.h"
-#include "world/WorldState.h"
 #include "world/System.h"
+#include "world/WorldState.h"
 
 struct Frame {
     int32_t left = 0;  // 16-bit sample values, as integers

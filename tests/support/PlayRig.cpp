@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "play/Board.h"
-#include "play/PlayStep.h"
 #include "play/PieceGenerator.h"
+#include "play/PlayStep.h"
 
 PlayRig::PlayRig(int64_t now) : system(*game.system), world(*game.world) {
     game.LinkObjects(gpu, window);
@@ -26,8 +26,8 @@ void PlayRig::Frame(int32_t dirBits, int32_t buttonBits) {
             world.fadeInRequest = 0;
         }
     }
-    system.dirBits = dirBits;
-    system.buttonBits = buttonBits;
+    system.inputState.dirBits = dirBits;
+    system.inputState.buttonBits = buttonBits;
     PlayStep object(system, world, *game.audio, *game.graphics, play, calendar);
     object.Run();
     ++frame;

@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+#include "app/Game.h"
 #include "audio/Audio.h"
 #include "graphics/Graphics.h"
 #include "play/PlayState.h"
@@ -16,9 +17,8 @@
 #include "support/FakeWindow.h"
 #include "support/ScriptedClock.h"
 #include "support/SpriteLog.h"
-#include "app/Game.h"
-#include "world/WorldState.h"
 #include "world/System.h"
+#include "world/WorldState.h"
 
 class PlayRig {
 public:

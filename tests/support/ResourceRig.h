@@ -6,24 +6,24 @@
 #include <memory>
 #include <string>
 
+#include "app/Game.h"
 #include "audio/Audio.h"
 #include "base/WideText.h"
 #include "graphics/Graphics.h"
 #include "resources/LoadResources.h"
 #include "support/FakePlatform.h"
-#include "app/Game.h"
-#include "world/WorldState.h"
 #include "world/System.h"
+#include "world/WorldState.h"
 
 class ResourceRig {
 public:
     // resourceFolder: the game's folder text, with its trailing separator.
     ResourceRig(int32_t soundMode, std::u16string_view resourceFolder) {
         System& s = *game->system;
-        s.soundMode = soundMode;
-        s.bgmVolume = 10000;
-        s.seVolume = 10000;
-        base::WideCopy(s.resourceFolder, resourceFolder);
+        s.sound.soundMode = static_cast<SoundMode>(soundMode);
+        s.sound.bgmVolume = 10000;
+        s.sound.seVolume = 10000;
+        base::WideCopy(s.folders.resourceFolder, resourceFolder);
         game->LinkObjects(fake.gpu, fake.window);
         game->graphics->LinkDialogs(&fake.dialogs);
         fake.window.Create("Tessary", 1280, 720);
@@ -32,7 +32,10 @@ public:
             game->audio->CreateEngine(fake.sound, fake.streamClock, fake.dialogs);
     }
 
-    bool Load() { return LoadResources(*game->system, *game->world, *game->graphics, *game->audio, fake.dialogs); }
+    bool Load() {
+        return LoadResources(*game->system, *game->world, *game->graphics, *game->audio,
+                             fake.dialogs);
+    }
 
     System& system() { return *game->system; }
     WorldState& world() { return *game->world; }

@@ -7,8 +7,8 @@
 #include "resources/LoadResources.h"
 #include "support/FakeServices.h"
 #include "unit/graphics_test_util.h"
-#include "world/WorldState.h"
 #include "world/System.h"
+#include "world/WorldState.h"
 
 SceneRenderRig::Start SceneRenderRig::Begin() {
     setenv("SDL_VIDEODRIVER", "offscreen", 1);
@@ -16,14 +16,16 @@ SceneRenderRig::Start SceneRenderRig::Begin() {
         return Start::kFailed;
     game.LinkObjects(gpu, window);
     System& system = *game.system;
-    base::WideCopy(system.programFolder, std::u16string_view(u"" TESSARY_SHADER_DIR));
+    base::WideCopy(system.folders.programFolder, std::u16string_view(u"" TESSARY_SHADER_DIR));
     if (!game.graphics->CreateDevice())
-        return gpu.failure() == platform::GlFailure::kNoContext ? Start::kNoContext : Start::kFailed;
+        return gpu.failure() == platform::GlFailure::kNoContext ? Start::kNoContext
+                                                                : Start::kFailed;
     KeepGlDriverLoaded();
-    system.soundMode = 0;
-    base::WideCopy(system.resourceFolder, base::FromUtf8(TESSARY_GAME_DATA_DIR));
+    system.sound.soundMode = SoundMode::kNone;
+    base::WideCopy(system.folders.resourceFolder, base::FromUtf8(TESSARY_GAME_DATA_DIR));
     RecordingDialogs dialogs;
-    if (!LoadResources(*game.system, *game.world, *game.graphics, *game.audio, dialogs) || game.world->loadingFlag != 0)
+    if (!LoadResources(*game.system, *game.world, *game.graphics, *game.audio, dialogs) ||
+        game.world->loadingFlag != 0)
         return Start::kFailed;
     return Start::kReady;
 }

@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <vector>
 
+#include "app/Game.h"
 #include "platform/GlDevice.h"
 #include "platform/SdlWindow.h"
-#include "app/Game.h"
 
 class SceneRenderRig {
 public:

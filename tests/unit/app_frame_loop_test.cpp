@@ -9,12 +9,12 @@
 #include <vector>
 
 #include "app/FrameLoop.h"
+#include "app/Game.h"
 #include "app/WindowEvents.h"
 #include "graphics/Graphics.h"
 #include "support/FakePlatform.h"
-#include "app/Game.h"
-#include "world/WorldState.h"
 #include "world/System.h"
+#include "world/WorldState.h"
 
 namespace {
 
@@ -28,7 +28,7 @@ protected:
         game.LinkObjects(gpu, window);
         window.Create("Tessary", 1280, 720);
         game.graphics->CreateDevice();
-        sys().soundMode = 0;
+        sys().sound.soundMode = SoundMode::kNone;
         // No pictures are listed: the rebuild re-creates no texture.
         for (auto& name : game.world->pictureNames)
             std::copy_n(u"null0000.png", 13, name);
@@ -78,24 +78,24 @@ protected:
 };
 
 TEST_F(FrameLoopTest, TimeGetTimeModeFollowsThePacingCycle) {
-    sys().timerMode = TimerMode::kMillisecondClock;
-    sys().framePacing = 0;
+    sys().display.timerMode = TimerMode::kMillisecondClock;
+    sys().display.framePacing = 0;
     EXPECT_EQ(Periods(RunFrames(5)), (std::vector<uint32_t>{16, 16, 16, 16}));
 
-    sys().framePacing = 1;
+    sys().display.framePacing = 1;
     loop.reset();
     const auto periods = Periods(RunFrames(7));
     EXPECT_EQ(periods, (std::vector<uint32_t>{16, 17, 17, 16, 17, 17}));
 
-    sys().framePacing = 2;
+    sys().display.framePacing = 2;
     loop.reset();
     const auto cycle = Periods(RunFrames(28));
     EXPECT_EQ(std::accumulate(cycle.begin(), cycle.end(), 0u), 450u);  // 27 frames
 }
 
 TEST_F(FrameLoopTest, SleepModeSleepsAndKeepsSixtyFramesASecond) {
-    sys().timerMode = TimerMode::kSleep;
-    sys().framePacing = 2;
+    sys().display.timerMode = TimerMode::kSleep;
+    sys().display.framePacing = 2;
     const int yieldsBefore = clock.yields;
     const auto periods = Periods(RunFrames(28));
     EXPECT_EQ(std::accumulate(periods.begin(), periods.end(), 0u), 450u);
@@ -107,7 +107,7 @@ TEST_F(FrameLoopTest, SleepModeSleepsAndKeepsSixtyFramesASecond) {
 }
 
 TEST_F(FrameLoopTest, CounterModeWaitsOneSixtiethOfASecond) {
-    sys().timerMode = TimerMode::kPerformanceCounter;
+    sys().display.timerMode = TimerMode::kPerformanceCounter;
     clock.yieldCostUs = 0;  // the only time spent outside the wait is the counter reads
     RunFrames(61);
     ASSERT_EQ(sceneStarts.size(), 61u);
@@ -119,8 +119,8 @@ TEST_F(FrameLoopTest, CounterModeWaitsOneSixtiethOfASecond) {
 }
 
 TEST_F(FrameLoopTest, NoWaitModeNeverWaitsNorSkips) {
-    sys().timerMode = TimerMode::kNoWait;
-    sys().frameSkip = 1;
+    sys().display.timerMode = TimerMode::kNoWait;
+    sys().display.frameSkip = 1;
     workUs = {40'000, 40'000, 40'000};
     RunFrames(3);
     EXPECT_EQ(clock.sleeps, 0);
@@ -130,8 +130,8 @@ TEST_F(FrameLoopTest, NoWaitModeNeverWaitsNorSkips) {
 TEST_F(FrameLoopTest, AClockWrapDoesNotEndTheWaitEarly) {
     clock.msOffset = 0xFFFFFFF8u;  // the reading wraps 8 ms from now
     for (int mode : {0, 2}) {
-        sys().timerMode = static_cast<TimerMode>(mode);
-        sys().framePacing = 0;
+        sys().display.timerMode = static_cast<TimerMode>(mode);
+        sys().display.framePacing = 0;
         loop.reset();
         clock.nowUs = 0;
         const auto periods = Periods(RunFrames(4));
@@ -140,9 +140,9 @@ TEST_F(FrameLoopTest, AClockWrapDoesNotEndTheWaitEarly) {
 }
 
 TEST_F(FrameLoopTest, FrameSkipDropsOnlyTheNextPresent) {
-    sys().timerMode = TimerMode::kMillisecondClock;
-    sys().framePacing = 0;
-    sys().frameSkip = 1;
+    sys().display.timerMode = TimerMode::kMillisecondClock;
+    sys().display.framePacing = 0;
+    sys().display.frameSkip = 1;
     workUs = {0, 20'000, 0, 0};  // frame 1 overruns its 16 ms
     RunFrames(1);
     EXPECT_EQ(gpu.presents, 1);
@@ -156,11 +156,11 @@ TEST_F(FrameLoopTest, FrameSkipDropsOnlyTheNextPresent) {
     EXPECT_EQ(gpu.presents, 3);
 
     // The same overrun in counter mode, and none at all without frame skip.
-    sys().timerMode = TimerMode::kPerformanceCounter;
+    sys().display.timerMode = TimerMode::kPerformanceCounter;
     workUs = {0, 0, 0, 0, 20'000};
     RunFrames(2);
     EXPECT_EQ(gpu.presents, 4);
-    sys().frameSkip = 0;
+    sys().display.frameSkip = 0;
     workUs.push_back(20'000);
     RunFrames(3);
     EXPECT_EQ(gpu.presents, 7);
@@ -170,18 +170,18 @@ TEST_F(FrameLoopTest, OneMessagePerPass) {
     for (int i = 0; i < 3; ++i)
         window.messages.push_back({MessageId::kActivate, i % 2});
     Loop().RunPass();
-    EXPECT_EQ(sys().active, 0);
+    EXPECT_EQ(sys().music.active, 0);
     EXPECT_EQ(window.messages.size(), 2u);
     Loop().RunPass();
-    EXPECT_EQ(sys().active, 1);
+    EXPECT_EQ(sys().music.active, 1);
     Loop().RunPass();
-    EXPECT_EQ(sys().active, 0);
+    EXPECT_EQ(sys().music.active, 0);
     EXPECT_TRUE(window.messages.empty());
 }
 
 TEST_F(FrameLoopTest, AnInactiveWindowRunsNoSceneAndSleeps) {
-    sys().timerMode = TimerMode::kMillisecondClock;
-    sys().framePacing = 0;
+    sys().display.timerMode = TimerMode::kMillisecondClock;
+    sys().display.framePacing = 0;
     window.messages.push_back({MessageId::kActivate, 0});
     const auto periods = Periods(RunFrames(4));
     EXPECT_TRUE(sceneStarts.empty());
@@ -230,16 +230,16 @@ TEST_F(FrameLoopTest, AltEnterTwiceGoesToFullScreenAndBack) {
     window.displayBounds = {0, 0, 1920, 1080};
     window.messages.push_back({MessageId::kCommand, platform::kCommandToggleFullScreen});
     Loop().RunPass();
-    EXPECT_EQ(sys().screenMode, 1);
-    EXPECT_EQ(sys().optionValues[0], 1);
-    EXPECT_EQ(sys().screenModeRequest, 0);
+    EXPECT_EQ(sys().display.screenMode, 1);
+    EXPECT_EQ(sys().settings.optionValues[0], 1);
+    EXPECT_EQ(sys().display.screenModeRequest, 0);
     EXPECT_FALSE(window.bordered);
     EXPECT_EQ(window.placement.bounds, (platform::Rect{0, 0, 1920, 1080}));
 
     window.messages.push_back({MessageId::kCommand, platform::kCommandToggleFullScreen});
     Loop().RunPass();
-    EXPECT_EQ(sys().screenMode, 0);
-    EXPECT_EQ(sys().optionValues[0], 0);
+    EXPECT_EQ(sys().display.screenMode, 0);
+    EXPECT_EQ(sys().settings.optionValues[0], 0);
     EXPECT_TRUE(window.bordered);
     EXPECT_EQ(window.placement, before);
 }
@@ -250,7 +250,7 @@ TEST_F(FrameLoopTest, ALostDeviceIsRebuiltWithItsTextures) {
     EXPECT_EQ(gpu.creates, 2);
     EXPECT_EQ(gpu.forgets, 1);
     EXPECT_GE(gpu.releases, 1);
-    EXPECT_EQ(sys().deviceLostRequest, 0);
+    EXPECT_EQ(sys().display.deviceLostRequest, 0);
     EXPECT_EQ(game.world->loadingFlag, 0);  // textures made again
     EXPECT_TRUE(dialogs.shown.empty());
     EXPECT_EQ(Loop().RunPass(), Outcome::kContinue);

@@ -11,16 +11,16 @@
 #include <string>
 #include <vector>
 
+#include "app/Game.h"
 #include "app/Startup.h"
 #include "audio/Audio.h"
 #include "base/WideText.h"
 #include "support/DataFolder.h"
 #include "support/FakePlatform.h"
 #include "support/TempFolder.h"
-#include "app/Game.h"
-#include "world/WorldState.h"
 #include "world/ProcessIds.h"
 #include "world/System.h"
+#include "world/WorldState.h"
 
 namespace {
 
@@ -95,8 +95,8 @@ TEST_F(StartupTest, TheProgramFolderAndResourceFolderComeFromTheProgramPath) {
     std::u16string programFolder;
     std::u16string resourceFolder;
     scenes.title = [&](Game& game) {
-        programFolder = base::WideView(game.system->programFolder);
-        resourceFolder = base::WideView(game.system->resourceFolder);
+        programFolder = base::WideView(game.system->folders.programFolder);
+        resourceFolder = base::WideView(game.system->folders.resourceFolder);
         return 1;
     };
     EXPECT_EQ(Run(), 0);
@@ -165,7 +165,7 @@ TEST_F(StartupTest, ADeviceThatCannotBeMadeTakesTheFailureExit) {
 TEST_F(StartupTest, SoundComesUpWithTheGameAndGoesDownWithIt) {
     bool mixing = false;
     scenes.title = [&](Game& game) {
-        mixing = game.system->soundDisabled == 0 && sound.loopback.HasContext();
+        mixing = game.system->sound.soundDisabled == 0 && sound.loopback.HasContext();
         return 1;
     };
     EXPECT_EQ(Run(), 0);
@@ -179,7 +179,7 @@ TEST_F(StartupTest, WithoutASoundDeviceTheGameRunsSilently) {
     sound.hasDevice = false;
     int32_t disabled = -1;
     scenes.title = [&](Game& game) {
-        disabled = game.system->soundDisabled;
+        disabled = game.system->sound.soundDisabled;
         ++frames;
         return 1;
     };

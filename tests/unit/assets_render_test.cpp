@@ -20,14 +20,14 @@
 
 #include "base/WideText.h"
 #include "graphics/Graphics.h"
-#include "graphics/TextureReloader.h"
 #include "graphics/PngPicture.h"
 #include "graphics/Quads.h"
+#include "graphics/TextureReloader.h"
 #include "graphics_test_util.h"
 #include "platform/GlDevice.h"
 #include "platform/SdlWindow.h"
-#include "world/WorldState.h"
 #include "world/System.h"
+#include "world/WorldState.h"
 
 namespace {
 
@@ -243,7 +243,7 @@ protected:
     void SetUp() override {
         setenv("SDL_VIDEODRIVER", "offscreen", 1);
         ASSERT_TRUE(window.Create("Tessary", 1280, 720));
-        base::WideCopy(system->programFolder, kShaderFolder);
+        base::WideCopy(system->folders.programFolder, kShaderFolder);
         graphics->Link(system.get(), world.get(), &gpu, &window);
         if (!graphics->CreateDevice()) {
             if (gpu.failure() == platform::GlFailure::kNoContext)
@@ -257,7 +257,7 @@ protected:
         ASSERT_EQ(names.size(), static_cast<size_t>(kListRecords));
         for (int slot = 0; slot < kListRecords; ++slot)
             base::WideCopy(world->pictureNames[slot], names[slot]);
-        base::WideCopy(system->resourceFolder, base::FromUtf8(kDataFolder.string()));
+        base::WideCopy(system->folders.resourceFolder, base::FromUtf8(kDataFolder.string()));
         ASSERT_TRUE(TextureReloader(graphics.get(), system.get(), world.get()).RecreateTextures());
         for (int slot = 0; slot < 8; ++slot) {
             const bool used = slot != 1 && slot != 4 && slot != 7;

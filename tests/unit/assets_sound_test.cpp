@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "audio/EffectLoader.h"
 #include "audio/Audio.h"
+#include "audio/EffectLoader.h"
 #include "audio/LoopFile.h"
 #include "audio/WaveReader.h"
 #include "base/WideText.h"
@@ -278,8 +278,8 @@ TEST(SoundAssetsLoadTest, TheGameLoadsEveryEffectAndTrackAndPlaysTheMusic) {
                                               : rig.audio.LoadOggTrack(GamePath(name), track);
             ASSERT_TRUE(loaded) << name;
             const LoopPoints loop = ReadLoop(name);
-            EXPECT_EQ(static_cast<uint32_t>(rig.system.bgmLoopStart[track]), loop.start);
-            EXPECT_EQ(static_cast<uint32_t>(rig.system.bgmLoopLength[track]), loop.length);
+            EXPECT_EQ(static_cast<uint32_t>(rig.system.music.bgmLoopStart[track]), loop.start);
+            EXPECT_EQ(static_cast<uint32_t>(rig.system.music.bgmLoopLength[track]), loop.length);
         }
         EXPECT_TRUE(rig.dialogs.shown.empty());
 

@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include "audio/EffectLoader.h"
 #include "audio/Audio.h"
+#include "audio/EffectLoader.h"
 #include "platform/AlVoice.h"
 #include "support/AudioRig.h"
 
@@ -35,7 +35,7 @@ bool Silent(const std::vector<Frame>& v, size_t from = 0) {
 
 TEST(AudioEngineTest, WithoutASoundDeviceTheGameGoesOnSilently) {
     System system;
-    system.soundMode = 2;
+    system.sound.soundMode = SoundMode::kOgg;
     RecordingDialogs dialogs;
     LockstepClock clock;
     FakeSoundDevice device;
@@ -43,18 +43,18 @@ TEST(AudioEngineTest, WithoutASoundDeviceTheGameGoesOnSilently) {
     Audio audio;
     audio.Link(&system);
     EXPECT_EQ(audio.CreateEngine(device, clock, dialogs), Audio::kOk);
-    EXPECT_EQ(system.soundDisabled, 1);
+    EXPECT_EQ(system.sound.soundDisabled, 1);
     EXPECT_TRUE(dialogs.shown.empty());
 
     // A device whose mixing context cannot be made fails the engine.
     System other;
-    other.soundMode = 1;
+    other.sound.soundMode = SoundMode::kWave;
     FakeSoundDevice broken;
     broken.contextOk = false;
     Audio failing;
     failing.Link(&other);
     EXPECT_EQ(failing.CreateEngine(broken, clock, dialogs), Audio::kFail);
-    EXPECT_EQ(other.soundDisabled, 0);
+    EXPECT_EQ(other.sound.soundDisabled, 0);
     failing.ShutdownAudio();
     EXPECT_EQ(broken.closes, 1);
     EXPECT_FALSE(broken.loopback.IsOpen());
@@ -64,9 +64,9 @@ TEST(AudioEngineTest, WhenSoundIsOffNoOpenAlCallIsMade) {
     // No sound mode: no engine, nothing loaded, every call returns at once.
     for (int32_t mode : {0, 3}) {
         System system;
-        system.soundMode = mode;
-        system.bgmFadeOutRequest = 1;
-        system.bgmFadeInRequest = 1;
+        system.sound.soundMode = static_cast<SoundMode>(mode);
+        system.sound.bgmFadeOutRequest = 1;
+        system.sound.bgmFadeInRequest = 1;
         Audio audio;
         audio.Link(&system);
         const uint64_t before = platform::AlVoice::OperationCount();
@@ -79,15 +79,15 @@ TEST(AudioEngineTest, WhenSoundIsOffNoOpenAlCallIsMade) {
         audio.MusicFadeService();
         audio.ServiceIdleVoices();
         EXPECT_EQ(platform::AlVoice::OperationCount(), before) << "mode " << mode;
-        EXPECT_EQ(system.bgmFadeOutRequest, 1);
+        EXPECT_EQ(system.sound.bgmFadeOutRequest, 1);
     }
 
     // Sound disabled after everything was loaded: still no call.
     AudioRig rig(1);
     ASSERT_TRUE(rig.audio.LoadWaveEffect(rig.Write("se.wav", StereoWave(Ramp(100))), 0));
     ASSERT_TRUE(rig.audio.CreateMusicVoice());
-    rig.system.soundDisabled = 1;
-    rig.system.bgmFadeOutRequest = 1;
+    rig.system.sound.soundDisabled = 1;
+    rig.system.sound.bgmFadeOutRequest = 1;
     const uint64_t before = platform::AlVoice::OperationCount();
     rig.audio.PlayEffect(0);
     rig.audio.RestartEffect0();
@@ -240,7 +240,7 @@ TEST(EffectTest, EffectVolumeScalesTheOutput) {
     const std::vector<int16_t> ramp = Ramp(2000);
     ASSERT_TRUE(rig.audio.LoadWaveEffect(rig.Write("ramp.wav", StereoWave(ramp)), 0));
     for (int32_t volume : {5000, 2500, 10000, 0}) {
-        rig.system.seVolume = volume;
+        rig.system.sound.seVolume = volume;
         rig.audio.SetEffectVolume();
         EXPECT_FLOAT_EQ(rig.audio.EffectVoiceVolume(0), volume * 0.0001f);
         rig.audio.PlayEffect(0);

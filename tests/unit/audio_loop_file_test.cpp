@@ -93,8 +93,8 @@ TEST(LoopFileTest, StartUpRefusesMissingFilesAndLoopsOutsideTheTrack) {
     rig.WriteLoopFile("t.wav", 4000, 1000);
     EXPECT_TRUE(rig.audio.LoadWaveTrack(track, 6));
     EXPECT_TRUE(rig.dialogs.shown.empty());
-    EXPECT_EQ(rig.system.bgmLoopStart[6], 4000);
-    EXPECT_EQ(rig.system.bgmLoopLength[6], 1000);
+    EXPECT_EQ(rig.system.music.bgmLoopStart[6], 4000);
+    EXPECT_EQ(rig.system.music.bgmLoopLength[6], 1000);
 
     // A track that is not 16-bit stereo 44.1 kHz cannot be streamed.
     rig.Write("mono.wav",

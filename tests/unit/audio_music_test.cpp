@@ -141,7 +141,7 @@ TEST(MusicTest, ATrackChangeCutsOverWithin300MsFromTheTracksStart) {
     WorldState world;
     world.bgmSelector = 0;
     world.bgmSwitchRequest = 1;
-    rig.system.bgmRestart = 0;
+    rig.system.music.bgmRestart = 0;
     rig.Select(1);
     rig.StartMusic();
     std::vector<Frame> sound = rig.Steps(12);
@@ -156,7 +156,7 @@ TEST(MusicTest, ATrackChangeCutsOverWithin300MsFromTheTracksStart) {
             rig.audio.SelectTrackForScene(world);  // selector 0: the play music
             track = Audio::kPlayTrack;
             EXPECT_EQ(world.bgmSwitchRequest, 0);
-            EXPECT_EQ(rig.system.bgmPreviousTrack, 1);
+            EXPECT_EQ(rig.system.music.bgmPreviousTrack, 1);
         } else {
             rig.Select(1);
             track = 1;
@@ -183,11 +183,11 @@ TEST(MusicTest, RestartingTheSameTrackRewindsItAfterWhatIsQueued) {
     LoadRampTrack(rig, Audio::kPlayTrack, 200000, 0, 200000);
     WorldState world;
     rig.audio.SelectTrackForScene(world);
-    EXPECT_EQ(rig.system.bgmRestart, 0);
+    EXPECT_EQ(rig.system.music.bgmRestart, 0);
     rig.StartMusic();
     std::vector<Frame> sound = rig.Steps(20);
     const size_t at = sound.size();
-    rig.system.bgmRestart = 1;
+    rig.system.music.bgmRestart = 1;
     rig.audio.SelectTrackForScene(world);
     const std::vector<Frame> more = rig.Steps(10);
     sound.insert(sound.end(), more.begin(), more.end());
@@ -211,9 +211,9 @@ TEST(MusicTest, TrackZeroOrAnInactiveWindowLetsTheQueueDrain) {
 
     // Inactive: what is queued plays out, then silence; active again, the
     // music goes on where it stopped.
-    rig.system.active = 0;
+    rig.system.music.active = 0;
     std::vector<Frame> more = rig.Steps(10);
-    rig.system.active = 1;
+    rig.system.music.active = 1;
     const size_t resumedFrom = sound.size() + more.size();
     sound.insert(sound.end(), more.begin(), more.end());
     more = rig.Steps(10);
@@ -287,45 +287,45 @@ TEST(MusicFadeTest, FadesStepTheMusicVoiceVolume) {
     EXPECT_FLOAT_EQ(rig.audio.MusicVoiceVolume(), 1.0f);
 
     // From 10,000: 100 steps of 100 down to 100, then 0, and the request ends.
-    s.bgmFadeOutRequest = 1;
+    s.sound.bgmFadeOutRequest = 1;
     for (int step = 0; step < 100; ++step) {
         rig.audio.MusicFadeService();
         ASSERT_FLOAT_EQ(rig.audio.MusicVoiceVolume(), (10000 - 100 * step) * 0.0001f) << step;
-        ASSERT_EQ(s.bgmFadeOutRequest, 1);
+        ASSERT_EQ(s.sound.bgmFadeOutRequest, 1);
     }
     rig.audio.MusicFadeService();
     EXPECT_EQ(rig.audio.MusicVoiceVolume(), 0.0f);
-    EXPECT_EQ(s.bgmFadeOutRequest, 0);
-    EXPECT_EQ(s.bgmFadeCounter, 0);
+    EXPECT_EQ(s.sound.bgmFadeOutRequest, 0);
+    EXPECT_EQ(s.sound.bgmFadeCounter, 0);
 
     // Fading in: 0 up in 100 steps, then the volume itself.
-    s.bgmFadeInRequest = 1;
+    s.sound.bgmFadeInRequest = 1;
     for (int step = 0; step < 100; ++step) {
         rig.audio.MusicFadeService();
         ASSERT_FLOAT_EQ(rig.audio.MusicVoiceVolume(), 100 * step * 0.0001f) << step;
     }
     rig.audio.MusicFadeService();
     EXPECT_FLOAT_EQ(rig.audio.MusicVoiceVolume(), 1.0f);
-    EXPECT_EQ(s.bgmFadeInRequest, 0);
+    EXPECT_EQ(s.sound.bgmFadeInRequest, 0);
 
     // At volume 0 a fade-in ends at once; below 100 the step is 500, so a
     // fade-out ends at once too.
     for (int32_t volume : {0, 50}) {
-        s.bgmVolume = volume;
-        s.bgmFadeInRequest = 1;
+        s.sound.bgmVolume = volume;
+        s.sound.bgmFadeInRequest = 1;
         rig.audio.MusicFadeService();
-        EXPECT_EQ(s.bgmFadeInRequest, 0) << volume;
+        EXPECT_EQ(s.sound.bgmFadeInRequest, 0) << volume;
         EXPECT_FLOAT_EQ(rig.audio.MusicVoiceVolume(), volume * 0.0001f);
-        s.bgmFadeOutRequest = 1;
+        s.sound.bgmFadeOutRequest = 1;
         rig.audio.MusicFadeService();
-        EXPECT_EQ(s.bgmFadeOutRequest, 0) << volume;
+        EXPECT_EQ(s.sound.bgmFadeOutRequest, 0) << volume;
         EXPECT_EQ(rig.audio.MusicVoiceVolume(), 0.0f);
     }
     // An options-screen volume of 500: 100 steps of 5.
-    s.bgmVolume = 500;
-    s.bgmFadeOutRequest = 1;
+    s.sound.bgmVolume = 500;
+    s.sound.bgmFadeOutRequest = 1;
     int steps = 0;
-    while (s.bgmFadeOutRequest != 0 && steps < 1000) {
+    while (s.sound.bgmFadeOutRequest != 0 && steps < 1000) {
         rig.audio.MusicFadeService();
         ++steps;
     }

@@ -10,20 +10,20 @@
 #include <string>
 #include <vector>
 
+#include "app/Game.h"
 #include "base/WideText.h"
 #include "graphics/Graphics.h"
 #include "graphics/TextureOpacity.h"
 #include "graphics_test_util.h"
-#include "scenes/TitleScene.h"
 #include "platform/GlDevice.h"
 #include "platform/SdlWindow.h"
 #include "resources/LoadResources.h"
+#include "scenes/TitleScene.h"
 #include "support/FakeGpu.h"
 #include "support/FakeServices.h"
 #include "support/FakeWindow.h"
-#include "app/Game.h"
-#include "world/WorldState.h"
 #include "world/System.h"
+#include "world/WorldState.h"
 
 namespace {
 
@@ -237,15 +237,15 @@ TEST(CullingOnTheDevice, TheOptionsWindowOverTheTitleKeepsEveryPixel) {
     Game game;
     game.LinkObjects(gpu, window);
     System& system = *game.system;
-    base::WideCopy(system.programFolder, kShaderFolder);
+    base::WideCopy(system.folders.programFolder, kShaderFolder);
     if (!game.graphics->CreateDevice()) {
         if (gpu.failure() == platform::GlFailure::kNoContext)
             GTEST_SKIP() << "no OpenGL 3.3 core context here";
         FAIL() << "the graphics device could not be made";
     }
     KeepGlDriverLoaded();
-    system.soundMode = 0;
-    base::WideCopy(system.resourceFolder, base::FromUtf8(kDataFolder.string()));
+    system.sound.soundMode = SoundMode::kNone;
+    base::WideCopy(system.folders.resourceFolder, base::FromUtf8(kDataFolder.string()));
     RecordingDialogs dialogs;
     ASSERT_TRUE(LoadResources(*game.system, *game.world, *game.graphics, *game.audio, dialogs));
 

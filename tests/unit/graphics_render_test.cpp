@@ -24,8 +24,8 @@
 #include "platform/GlDevice.h"
 #include "platform/SdlWindow.h"
 #include "support/TempFolder.h"
-#include "world/WorldState.h"
 #include "world/System.h"
+#include "world/WorldState.h"
 
 namespace {
 
@@ -61,7 +61,7 @@ protected:
     void SetUp() override {
         setenv("SDL_VIDEODRIVER", "offscreen", 1);
         ASSERT_TRUE(window.Create("Tessary", 1280, 720));
-        base::WideCopy(system->programFolder, kShaderFolder);
+        base::WideCopy(system->folders.programFolder, kShaderFolder);
         graphics->Link(system.get(), world.get(), &gpu, &window);
         if (!graphics->CreateDevice()) {
             if (gpu.failure() == platform::GlFailure::kNoContext)
@@ -405,7 +405,9 @@ TEST_F(GraphicsRenderTest, BatchesGiveThePixelsOfTheQuadByQuadPath) {
                 break;
         }
         const int mode = pick(10);
-        r.blendMode = mode == 0 ? BlendMode::kModulate : mode == 1 ? BlendMode::kAlpha : BlendMode::kNormal;
+        r.blendMode = mode == 0   ? BlendMode::kModulate
+                      : mode == 1 ? BlendMode::kAlpha
+                                  : BlendMode::kNormal;
         r.texture = textures[pick(6)];
         graphics->SubmitSprite(r);
     }
@@ -469,7 +471,8 @@ TEST(GraphicsDevice, MissingOrBrokenShaderFilesFailCreation) {
         if (gpu.failure() == platform::GlFailure::kNoContext)
             GTEST_SKIP() << "no OpenGL 3.3 core context here";
         EXPECT_FALSE(made);
-        EXPECT_EQ(gpu.failure(), c.missing ? platform::GlFailure::kShaderFile : platform::GlFailure::kShader);
+        EXPECT_EQ(gpu.failure(),
+                  c.missing ? platform::GlFailure::kShaderFile : platform::GlFailure::kShader);
         // What was made stays until Release; drawing with it does nothing.
         const platform::SpriteVertex vertices[4] = {};
         const int32_t texture = 0;

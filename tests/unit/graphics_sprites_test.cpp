@@ -8,12 +8,12 @@
 #include <memory>
 #include <vector>
 
+#include "app/Game.h"
 #include "graphics/Graphics.h"
 #include "support/FakeGpu.h"
 #include "support/FakeWindow.h"
-#include "app/Game.h"
-#include "world/WorldState.h"
 #include "world/System.h"
+#include "world/WorldState.h"
 
 namespace {
 
@@ -122,7 +122,7 @@ TEST_F(SpriteListTest, DepthAndTurnsFollowTheAngleTableInOrder) {
 }
 
 TEST_F(SpriteListTest, FlipsTexelScalesAndTheTexelOffset) {
-    const float e = system->texelOffset;
+    const float e = system->settings.texelOffset;
     ASSERT_EQ(e, 1.0e-6f);
     struct Case {
         int32_t flip;
@@ -300,7 +300,7 @@ TEST_F(SpriteListTest, RenderFrameDrawsTheListInOrderUntilTheNextClear) {
 }
 
 TEST_F(SpriteListTest, TheDeviceReadsItsShadersFromTheProgramFolder) {
-    std::copy_n(u"/opt/tessary/", 14, system->programFolder);
+    std::copy_n(u"/opt/tessary/", 14, system->folders.programFolder);
     EXPECT_TRUE(graphics->CreateDevice());
     EXPECT_EQ(gpu.shaderFolder, u"/opt/tessary/");
     gpu.createSucceeds = false;

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/FrameLoop.h"
+#include "app/Game.h"
 #include "app/WindowEvents.h"
 #include "base/WideText.h"
 #include "graphics/Graphics.h"
@@ -25,9 +26,8 @@
 #include "support/FakePlatform.h"
 #include "support/FakeWindow.h"
 #include "support/TempFolder.h"
-#include "app/Game.h"
-#include "world/WorldState.h"
 #include "world/System.h"
+#include "world/WorldState.h"
 
 namespace {
 
@@ -240,7 +240,7 @@ class TextureReloadTest : public PngLoadTest {
 protected:
     TextureReloadTest() {
         std::filesystem::create_directory(folder.Native("grp"));
-        base::WideCopy(system->resourceFolder, folder.Path(""));
+        base::WideCopy(system->folders.resourceFolder, folder.Path(""));
         for (int slot = 0; slot < 8; ++slot)
             SetName(slot, u"null0000.png");
     }
@@ -313,12 +313,12 @@ TEST(GraphicsDeviceLoss, TheFrameLoopRebuildsTheDeviceAndItsTextures) {
     auto game = std::make_unique<Game>();
     System& system = *game->system;
     WorldState& world = *game->world;
-    system.timerMode = TimerMode::kNoWait;  // no waiting
-    system.soundMode = 0;
+    system.display.timerMode = TimerMode::kNoWait;  // no waiting
+    system.sound.soundMode = SoundMode::kNone;
     game->LinkObjects(gpu, window);
     game->graphics->LinkDialogs(&fake.dialogs);
-    base::WideCopy(system.programFolder, u"" TESSARY_SHADER_DIR);
-    base::WideCopy(system.resourceFolder, folder.Path(""));
+    base::WideCopy(system.folders.programFolder, u"" TESSARY_SHADER_DIR);
+    base::WideCopy(system.folders.resourceFolder, folder.Path(""));
     for (int slot = 0; slot < 8; ++slot)
         base::WideCopy(world.pictureNames[slot],
                        slot == 3 ? u"grp\\pic_0003.png" : u"null0000.png");
@@ -369,7 +369,7 @@ TEST(GraphicsDeviceLoss, TheFrameLoopRebuildsTheDeviceAndItsTextures) {
 
     gpu.ReportLossAtNextPresent(platform::DeviceStatus::kReset);
     EXPECT_EQ(loop.RunPass(), FrameLoop::Outcome::kContinue);
-    EXPECT_EQ(system.deviceLostRequest, 0);
+    EXPECT_EQ(system.display.deviceLostRequest, 0);
     EXPECT_EQ(world.loadingFlag, 0);
     EXPECT_TRUE(gpu.IsCreated());
     EXPECT_TRUE(game->graphics->TextureSlotFilled(3));

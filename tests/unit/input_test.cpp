@@ -11,8 +11,8 @@
 
 #include "input/InputSampler.h"
 #include "support/FakeInput.h"
-#include "world/WorldState.h"
 #include "world/System.h"
+#include "world/WorldState.h"
 
 namespace {
 
@@ -32,7 +32,7 @@ protected:
     // One frame's poll; returns {dirBits, buttonBits}.
     std::pair<int32_t, int32_t> Poll() {
         input.PollInput();
-        return {system.dirBits, system.buttonBits};
+        return {system.inputState.dirBits, system.inputState.buttonBits};
     }
 
     System system;
@@ -45,9 +45,9 @@ protected:
 TEST_F(InputTest, ATapShorterThanAFrameIsHeldForExactlyOneFrame) {
     keyboard.Tap('Z');
     EXPECT_EQ(Poll().second, InputSampler::kDecision);
-    EXPECT_EQ(system.keyState['Z'], 0x80);
+    EXPECT_EQ(system.inputState.keyState['Z'], 0x80);
     EXPECT_EQ(Poll().second, 0);
-    EXPECT_EQ(system.keyState['Z'], 0);
+    EXPECT_EQ(system.inputState.keyState['Z'], 0);
     // Every code is asked once per frame.
     EXPECT_EQ(keyboard.calls, 2 * 256);
 }
@@ -88,14 +88,15 @@ TEST_F(InputTest, EachKeyGivesItsBitAndTwoKeysOfOneBitGiveItOnce) {
 }
 
 TEST_F(InputTest, PadButtonsFollowTheButtonMapAndBadEntriesMeanNoPadButton) {
-    system.inputMode = 1;
+    system.inputState.inputMode = 1;
     pads.attached[0] = true;
 
     // DECISION Y, CANCELLATION X, PAUSE B, SHIFT A; the D-pad steers.
-    std::memcpy(system.buttonMap, "\x03\x02\x01\x00", 4);
+    std::memcpy(system.settings.buttonMap, "\x03\x02\x01\x00", 4);
     const std::pair<uint16_t, std::pair<int32_t, int32_t>> cases[] = {
-        {0x8000, {0, InputSampler::kDecision}}, {0x4000, {0, InputSampler::kCancellation}}, {kPadB, {0, InputSampler::kPause}},
-        {kPadA, {0, InputSampler::kShift}},     {kPadDpadLeft, {InputSampler::kLeft, 0}},
+        {0x8000, {0, InputSampler::kDecision}},   {0x4000, {0, InputSampler::kCancellation}},
+        {kPadB, {0, InputSampler::kPause}},       {kPadA, {0, InputSampler::kShift}},
+        {kPadDpadLeft, {InputSampler::kLeft, 0}},
     };
     for (const auto& [buttons, bits] : cases) {
         pads.states[0].buttons = buttons;
@@ -106,37 +107,38 @@ TEST_F(InputTest, PadButtonsFollowTheButtonMapAndBadEntriesMeanNoPadButton) {
     // the mask) is no pad button, while the keys still work.
     pads.states[0].buttons = 0xF000;  // A B X Y all held
     for (int entry : {4, 5, 9, 10, 19, 20, 31, 32, 255}) {
-        std::memset(system.buttonMap, entry, sizeof system.buttonMap);
+        std::memset(system.settings.buttonMap, entry, sizeof system.settings.buttonMap);
         keyboard.ReleaseAll();
         EXPECT_EQ(Poll().second, 0) << "entry " << entry;
         keyboard.Hold('C');
         keyboard.Hold('S');
-        EXPECT_EQ(Poll().second, InputSampler::kDecision | InputSampler::kShift) << "entry " << entry;
+        EXPECT_EQ(Poll().second, InputSampler::kDecision | InputSampler::kShift)
+            << "entry " << entry;
     }
 
     // Keyboard only: the pad is neither read nor used.
     const int calls = pads.calls[0];
-    system.inputMode = 0;
+    system.inputState.inputMode = 0;
     keyboard.ReleaseAll();
     EXPECT_EQ(Poll(), std::make_pair(0, 0));
     EXPECT_EQ(pads.calls[0], calls);
 }
 
 TEST_F(InputTest, AnotherModeLeavesTheBitsWhileTheSnapshotChanges) {
-    system.inputMode = 2;
-    system.dirBits = InputSampler::kRight;
-    system.buttonBits = InputSampler::kShift;
+    system.inputState.inputMode = 2;
+    system.inputState.dirBits = InputSampler::kRight;
+    system.inputState.buttonBits = InputSampler::kShift;
     keyboard.Hold(kVkDown);
     keyboard.Hold('X');
     EXPECT_EQ(Poll(), std::make_pair(InputSampler::kRight, InputSampler::kShift));
-    EXPECT_EQ(system.keyState[kVkDown], 0x80);
+    EXPECT_EQ(system.inputState.keyState[kVkDown], 0x80);
     keyboard.ReleaseAll();
     EXPECT_EQ(Poll(), std::make_pair(InputSampler::kRight, InputSampler::kShift));
-    EXPECT_EQ(system.keyState[kVkDown], 0);
+    EXPECT_EQ(system.inputState.keyState[kVkDown], 0);
 }
 
 TEST_F(InputTest, AMissingPadIsAskedOnceAndTheKeyboardGoesOn) {
-    system.inputMode = 1;
+    system.inputState.inputMode = 1;
     keyboard.Hold('A');
     EXPECT_EQ(Poll().second, InputSampler::kPause);
     EXPECT_FALSE(input.pads[0].connected);
@@ -170,21 +172,21 @@ TEST_F(InputTest, PollAllPadsAsksOnlyConnectedPads) {
 TEST_F(InputTest, WithoutDevicesNothingChanges) {
     InputSampler bare;
     bare.Link(&system, &world);
-    system.dirBits = InputSampler::kUp;
-    system.buttonBits = InputSampler::kPause;
-    system.keyState['Z'] = 0x80;
-    system.inputMode = 1;
+    system.inputState.dirBits = InputSampler::kUp;
+    system.inputState.buttonBits = InputSampler::kPause;
+    system.inputState.keyState['Z'] = 0x80;
+    system.inputState.inputMode = 1;
     bare.PollInput();
     bare.PollAllPads();
-    EXPECT_EQ(system.dirBits, InputSampler::kUp);
-    EXPECT_EQ(system.buttonBits, InputSampler::kPause);
-    EXPECT_EQ(system.keyState['Z'], 0x80);
+    EXPECT_EQ(system.inputState.dirBits, InputSampler::kUp);
+    EXPECT_EQ(system.inputState.buttonBits, InputSampler::kPause);
+    EXPECT_EQ(system.inputState.keyState['Z'], 0x80);
 
     // A keyboard without pads: keys work, pad slots stay as they were.
     bare.AttachDevices(&keyboard, nullptr);
     keyboard.Hold('X');
     bare.PollInput();
-    EXPECT_EQ(system.buttonBits, InputSampler::kCancellation);
+    EXPECT_EQ(system.inputState.buttonBits, InputSampler::kCancellation);
     EXPECT_TRUE(bare.pads[0].connected);
 }
 

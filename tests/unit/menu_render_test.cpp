@@ -19,21 +19,21 @@
 #include <string_view>
 #include <vector>
 
+#include "app/Game.h"
 #include "base/WideText.h"
 #include "graphics/Graphics.h"
 #include "graphics/PngPicture.h"
 #include "graphics_test_util.h"
 #include "input/InputSampler.h"
-#include "scenes/TitleScene.h"
 #include "menu/MenuDrawing.h"
 #include "platform/Files.h"
 #include "platform/GlDevice.h"
 #include "platform/SdlWindow.h"
 #include "resources/LoadResources.h"
+#include "scenes/TitleScene.h"
 #include "support/SceneRenderRig.h"
-#include "app/Game.h"
-#include "world/WorldState.h"
 #include "world/System.h"
+#include "world/WorldState.h"
 
 namespace {
 
@@ -122,12 +122,11 @@ protected:
         ASSERT_EQ(start, SceneRenderRig::Start::kReady);
         pictures = LoadTexels(2);
         glyphs = LoadTexels(6);
-
     }
 
     Texels LoadTexels(int slot) {
         Texels texels;
-        std::u16string path(base::WideView(game.system->resourceFolder));
+        std::u16string path(base::WideView(game.system->folders.resourceFolder));
         path += base::WideView(game.world->pictureNames[slot]);
         FILE* file = platform::OpenFile(path, "rb");
         EXPECT_NE(file, nullptr) << "texture " << slot;
@@ -142,8 +141,8 @@ protected:
 
     void Frames(int n, int32_t dirBits = 0, int32_t buttonBits = 0) {
         for (int i = 0; i < n; ++i) {
-            game.system->dirBits = dirBits;
-            game.system->buttonBits = buttonBits;
+            game.system->inputState.dirBits = dirBits;
+            game.system->inputState.buttonBits = buttonBits;
             RunTitleSceneFrame(game.Links());
         }
     }

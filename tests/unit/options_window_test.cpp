@@ -11,30 +11,30 @@
 #include <string>
 #include <vector>
 
+#include "app/Game.h"
 #include "app/Scenes.h"
 #include "app/Startup.h"
 #include "audio/Audio.h"
 #include "base/WideText.h"
 #include "graphics/Graphics.h"
-#include "graphics/TextureReloader.h"
 #include "graphics/PngPicture.h"
+#include "graphics/TextureReloader.h"
 #include "graphics_test_util.h"
 #include "input/InputSampler.h"
 #include "menu/Menu.h"
-#include "scenes/TitleScene.h"
 #include "menu/MenuDrawing.h"
 #include "menu/OptionsWindow.h"
 #include "platform/GlDevice.h"
 #include "platform/SdlWindow.h"
+#include "scenes/TitleScene.h"
 #include "support/AudioRig.h"
 #include "support/DataFolder.h"
 #include "support/FakePlatform.h"
 #include "support/SoundFiles.h"
 #include "support/SpriteLog.h"
 #include "support/TempFolder.h"
-#include "app/Game.h"
-#include "world/WorldState.h"
 #include "world/System.h"
+#include "world/WorldState.h"
 
 namespace {
 
@@ -101,7 +101,7 @@ public:
         game.graphics->ClearSpriteList();
         log->Clear();
         world.menuState.optionRow = row;
-        settings->dirBits = dirBits;
+        settings->inputState.dirBits = dirBits;
         Graphics& sprites = *game.graphics;
         RunOptionsWindow(sprites, *settings, world, *game.input, *sound);
     }
@@ -160,9 +160,9 @@ TEST(OptionsValueTest, StepsWrapOrClampByRowAndOutOfRangeValuesComeBackIntoRange
     };
     for (const Case& c : cases) {
         System system;
-        system.optionValues[c.row] = c.start;
+        system.settings.optionValues[c.row] = c.start;
         StepOptionValue(system, c.row, c.left, c.right);
-        EXPECT_EQ(system.optionValues[c.row], c.expected)
+        EXPECT_EQ(system.settings.optionValues[c.row], c.expected)
             << "row " << c.row << " from " << c.start << (c.left ? " LEFT" : "")
             << (c.right ? " RIGHT" : "");
     }
@@ -170,63 +170,63 @@ TEST(OptionsValueTest, StepsWrapOrClampByRowAndOutOfRangeValuesComeBackIntoRange
     System system;
     StepOptionValue(system, 11, false, true);
     StepOptionValue(system, -1, true, false);
-    EXPECT_EQ(system.deviceLostRequest, 0);
-    EXPECT_EQ(system.screenModeRequest, 0);
+    EXPECT_EQ(system.display.deviceLostRequest, 0);
+    EXPECT_EQ(system.display.screenModeRequest, 0);
 }
 
 TEST(OptionsApplyTest, ALoadedVolumeAbove20StepsDownOneByOneAndKeepsTheLoadedVolume) {
     OptionsRig rig;
-    rig.system.optionValues[4] = 30;
-    rig.system.bgmVolume = 30 * 500;
+    rig.system.settings.optionValues[4] = 30;
+    rig.system.sound.bgmVolume = 30 * 500;
     for (int32_t want = 29; want >= 26; --want) {
         rig.Press(4, kLeft);
-        EXPECT_EQ(rig.system.optionValues[4], want);
-        EXPECT_EQ(rig.system.bgmVolume, 15000);
+        EXPECT_EQ(rig.system.settings.optionValues[4], want);
+        EXPECT_EQ(rig.system.sound.bgmVolume, 15000);
     }
     rig.Press(4, kRight);
-    EXPECT_EQ(rig.system.optionValues[4], 20);
-    EXPECT_EQ(rig.system.bgmVolume, 15000);
+    EXPECT_EQ(rig.system.settings.optionValues[4], 20);
+    EXPECT_EQ(rig.system.sound.bgmVolume, 15000);
 }
 
 TEST(OptionsApplyTest, TheDisplayModeIsAskedForOnlyWhileItsRowIsSelected) {
     OptionsRig rig;
     rig.Press(0, kRight);  // Window -> FullScreen
-    EXPECT_EQ(rig.system.screenModeRequest, 1);
-    rig.system.screenModeRequest = 0;  // not switched yet: the request comes again
+    EXPECT_EQ(rig.system.display.screenModeRequest, 1);
+    rig.system.display.screenModeRequest = 0;  // not switched yet: the request comes again
     rig.Frame(0);
-    EXPECT_EQ(rig.system.screenModeRequest, 1);
-    rig.system.screenModeRequest = 0;
+    EXPECT_EQ(rig.system.display.screenModeRequest, 1);
+    rig.system.display.screenModeRequest = 0;
     rig.Frame(1);  // moved to VSYNC before the switch
     rig.Frame(1);
-    EXPECT_EQ(rig.system.screenModeRequest, 0);
-    EXPECT_EQ(rig.system.screenMode, 0);
-    EXPECT_EQ(rig.system.optionValues[0], 1);
+    EXPECT_EQ(rig.system.display.screenModeRequest, 0);
+    EXPECT_EQ(rig.system.display.screenMode, 0);
+    EXPECT_EQ(rig.system.settings.optionValues[0], 1);
 }
 
 TEST(OptionsApplyTest, OnAButtonRowPadButtonsAreTakenAtOnceTheLastOneWinning) {
     OptionsRig rig;
-    rig.system.inputMode = 1;
+    rig.system.inputState.inputMode = 1;
     rig.pads.attached[0] = true;
     rig.pads.states[0].buttons = 0x2000;  // B
     rig.Frame(6);
-    EXPECT_EQ(rig.system.buttonMap[0], 1);
-    EXPECT_EQ(rig.system.optionValues[6], 1);
+    EXPECT_EQ(rig.system.settings.buttonMap[0], 1);
+    EXPECT_EQ(rig.system.settings.optionValues[6], 1);
     rig.pads.states[0].buttons = 0x1000 | 0x8000;  // A and Y
     rig.Frame(6);
-    EXPECT_EQ(rig.system.buttonMap[0], 3);
-    EXPECT_EQ(rig.system.optionValues[6], 3);
+    EXPECT_EQ(rig.system.settings.buttonMap[0], 3);
+    EXPECT_EQ(rig.system.settings.optionValues[6], 3);
     EXPECT_EQ(rig.pads.calls[0], 2);
     EXPECT_EQ(rig.pads.calls[3], 1);  // every pad is watched; a missing one is asked once
     // On another button row it is that function's button; keyboard steps work too.
     rig.pads.states[0].buttons = 0x4000;  // X
     rig.Frame(8);
-    EXPECT_EQ(rig.system.buttonMap[2], 2);
+    EXPECT_EQ(rig.system.settings.buttonMap[2], 2);
     rig.pads.states[0].buttons = 0;
     rig.Press(8, kRight);
-    EXPECT_EQ(rig.system.buttonMap[2], 3);
-    EXPECT_EQ(rig.system.buttonMap[0], 3);
+    EXPECT_EQ(rig.system.settings.buttonMap[2], 3);
+    EXPECT_EQ(rig.system.settings.buttonMap[0], 3);
     // Without the pad in use no pad is asked.
-    rig.system.inputMode = 0;
+    rig.system.inputState.inputMode = 0;
     rig.Frame(7);
     EXPECT_EQ(rig.pads.calls[0], 4);
 }
@@ -236,13 +236,13 @@ TEST(OptionsApplyTest, TheVolumeRowsSetTheVoicesPlayThePreviewAndNeverGoAboveFul
     ASSERT_TRUE(audio.audio.LoadWaveEffect(audio.Write("se.wav", StereoWave(Ramp(1000))), 0));
     ASSERT_TRUE(audio.audio.CreateMusicVoice());
     System& s = audio.system;
-    s.optionValues[4] = s.optionValues[5] = 20;
+    s.settings.optionValues[4] = s.settings.optionValues[5] = 20;
     OptionsRig rig;
     rig.Use(s, audio.audio);
 
     // The music row: no preview sound.
     rig.Press(4, kLeft);
-    EXPECT_EQ(s.bgmVolume, 19 * 500);
+    EXPECT_EQ(s.sound.bgmVolume, 19 * 500);
     EXPECT_FLOAT_EQ(audio.audio.MusicVoiceVolume(), 0.95f);
     auto silent = [](const std::vector<Frame>& v) {
         return std::all_of(v.begin(), v.end(), [](const Frame& f) { return f == Frame{}; });
@@ -251,7 +251,7 @@ TEST(OptionsApplyTest, TheVolumeRowsSetTheVoicesPlayThePreviewAndNeverGoAboveFul
 
     // The effect row: the voices follow the value and effect 0 plays.
     rig.Press(5, kLeft);
-    EXPECT_EQ(s.seVolume, 19 * 500);
+    EXPECT_EQ(s.sound.seVolume, 19 * 500);
     EXPECT_FLOAT_EQ(audio.audio.EffectVoiceVolume(0), 0.95f);
     EXPECT_FALSE(silent(audio.Mix(1500)));
     // Played out, re-armed by the frame loop's service: the next frame plays it again.
@@ -259,23 +259,23 @@ TEST(OptionsApplyTest, TheVolumeRowsSetTheVoicesPlayThePreviewAndNeverGoAboveFul
     rig.Frame(5, 0);
     EXPECT_FALSE(silent(audio.Mix(1500)));
     // Down to 0: every voice is silent.
-    s.optionValues[5] = 1;
+    s.settings.optionValues[5] = 1;
     rig.Press(5, kLeft);
-    EXPECT_EQ(s.seVolume, 0);
+    EXPECT_EQ(s.sound.seVolume, 0);
     EXPECT_FLOAT_EQ(audio.audio.EffectVoiceVolume(0), 0.0f);
 
     // Volumes above 10,000 from the settings file stay as loaded, play at
     // full volume and show full bars.
-    s.bgmVolume = s.seVolume = 255 * 500;
-    s.optionValues[4] = s.optionValues[5] = 255;
+    s.sound.bgmVolume = s.sound.seVolume = 255 * 500;
+    s.settings.optionValues[4] = s.settings.optionValues[5] = 255;
     rig.Frame(4, kRight);
     rig.Frame(5, kRight);
-    EXPECT_EQ(s.bgmVolume, 127500);
-    EXPECT_EQ(s.seVolume, 127500);
+    EXPECT_EQ(s.sound.bgmVolume, 127500);
+    EXPECT_EQ(s.sound.seVolume, 127500);
     EXPECT_FLOAT_EQ(audio.audio.MusicVoiceVolume(), 1.0f);
     EXPECT_FLOAT_EQ(audio.audio.EffectVoiceVolume(0), 1.0f);
     EXPECT_EQ(TextAt(rig.sprites(), 366 + 190, 284, 0), Padded(u">"));
-    s.bgmVolume = -1000;
+    s.sound.bgmVolume = -1000;
     rig.Frame(3);
     EXPECT_EQ(TextAt(rig.sprites(), 366, 284, 0), Padded(u"_"));
 }
@@ -283,16 +283,16 @@ TEST(OptionsApplyTest, TheVolumeRowsSetTheVoicesPlayThePreviewAndNeverGoAboveFul
 TEST(OptionsDrawTest, TextsHighlightsAndBarsStandWhereTheyBelong) {
     OptionsRig rig;
     System& s = rig.system;
-    s.vsync = 1;
-    s.timerMode = TimerMode::kSleep;
-    s.screenMode = 1;
-    s.optionValues[0] = 1;
-    s.buttonMap[0] = 1;
-    s.buttonMap[1] = 9;
-    s.buttonMap[2] = 3;
-    s.buttonMap[3] = 0;
-    s.bgmVolume = 7 * 500;
-    s.seVolume = 10000;
+    s.display.vsync = 1;
+    s.display.timerMode = TimerMode::kSleep;
+    s.display.screenMode = 1;
+    s.settings.optionValues[0] = 1;
+    s.settings.buttonMap[0] = 1;
+    s.settings.buttonMap[1] = 9;
+    s.settings.buttonMap[2] = 3;
+    s.settings.buttonMap[3] = 0;
+    s.sound.bgmVolume = 7 * 500;
+    s.sound.seVolume = 10000;
     rig.world.colorIndex = 4;
     rig.Frame(7);
     const auto& log = rig.sprites();
@@ -366,7 +366,7 @@ protected:
     void SetUp() override {
         setenv("SDL_VIDEODRIVER", "offscreen", 1);
         ASSERT_TRUE(window.Create("Tessary", 1280, 720));
-        base::WideCopy(system.programFolder, kShaderFolder);
+        base::WideCopy(system.folders.programFolder, kShaderFolder);
         game->graphics->Link(&system, &world, &gpu, &window);
         if (!game->graphics->CreateDevice()) {
             if (gpu.failure() == platform::GlFailure::kNoContext)
@@ -379,7 +379,7 @@ protected:
                                     u"grp\\tex_0006.png", u"null0000.png"};
         for (int slot = 0; slot < 8; ++slot)
             base::WideCopy(world.pictureNames[slot], names[slot]);
-        base::WideCopy(system.resourceFolder, base::FromUtf8(kDataFolder.string()));
+        base::WideCopy(system.folders.resourceFolder, base::FromUtf8(kDataFolder.string()));
         ASSERT_TRUE(TextureReloader(game->graphics.get(), &system, &world).RecreateTextures());
 
         FILE* file = std::fopen((kDataFolder / "grp" / "tex_0006.png").string().c_str(), "rb");
@@ -427,9 +427,9 @@ protected:
 };
 
 TEST_F(OptionsRenderTest, TheWindowsTextsAppearWhereTheyBelong) {
-    system.bgmVolume = 6 * 500;
-    system.seVolume = 10000;
-    system.timerMode = TimerMode::kPerformanceCounter;
+    system.sound.bgmVolume = 6 * 500;
+    system.sound.seVolume = 10000;
+    system.display.timerMode = TimerMode::kPerformanceCounter;
     world.menuState.optionRow = 2;
     Graphics& sprites = *game->graphics;
     game->graphics->ClearSpriteList();
@@ -551,7 +551,8 @@ TEST(OptionsBadInputTest, AllOnesSettingsFileFromStartUpThroughEveryRowToExit) {
             released = false;
         };
         if (m.windowState == title_menu::kIdle) {
-            press({m.mainCursor != title_menu::kOptionsItem ? InputSampler::kVkDown : uint8_t{'Z'}});
+            press(
+                {m.mainCursor != title_menu::kOptionsItem ? InputSampler::kVkDown : uint8_t{'Z'}});
         } else if (m.windowState == title_menu::kActive && walked < walk.size()) {
             wrongRow += m.optionRow == walk[walked].row ? 0 : 1;
             press(walk[walked++].keys);

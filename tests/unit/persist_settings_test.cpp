@@ -20,8 +20,8 @@
 #include "persist/FolderFile.h"
 #include "persist/SettingsFile.h"
 #include "support/TempFolder.h"
-#include "world/WorldState.h"
 #include "world/System.h"
+#include "world/WorldState.h"
 
 namespace {
 
@@ -63,32 +63,32 @@ protected:
 TEST_F(SettingsFileTest, MissingFileGivesTheFreshInstallSettings) {
     ASSERT_TRUE(file_->Load(folder_.Path("Game.ini")));
     const System& s = *system_;
-    EXPECT_EQ(s.screenMode, 0);
-    EXPECT_EQ(s.screenModeRequest, 0);
-    EXPECT_EQ(s.vsync, 1);
-    EXPECT_EQ(s.timerMode, TimerMode::kMillisecondClock);
-    EXPECT_EQ(s.framePacing, 1);
-    EXPECT_EQ(s.frameSkip, 0);
-    EXPECT_EQ(s.soundMode, 2);
-    EXPECT_EQ(s.padSetting, 1);
-    EXPECT_EQ(s.folderRelative, 1);
-    EXPECT_EQ(s.fontEnabled, 1);
-    EXPECT_EQ(s.bgmVolume, 0);
-    EXPECT_EQ(s.seVolume, 0);
-    EXPECT_FLOAT_EQ(s.texelOffset, 1.0e-6f);
-    EXPECT_EQ(s.optionValues[1], 1);
+    EXPECT_EQ(s.display.screenMode, 0);
+    EXPECT_EQ(s.display.screenModeRequest, 0);
+    EXPECT_EQ(s.display.vsync, 1);
+    EXPECT_EQ(s.display.timerMode, TimerMode::kMillisecondClock);
+    EXPECT_EQ(s.display.framePacing, 1);
+    EXPECT_EQ(s.display.frameSkip, 0);
+    EXPECT_EQ(s.sound.soundMode, SoundMode::kOgg);
+    EXPECT_EQ(s.settings.padSetting, 1);
+    EXPECT_EQ(s.folders.folderRelative, 1);
+    EXPECT_EQ(s.settings.fontEnabled, 1);
+    EXPECT_EQ(s.sound.bgmVolume, 0);
+    EXPECT_EQ(s.sound.seVolume, 0);
+    EXPECT_FLOAT_EQ(s.settings.texelOffset, 1.0e-6f);
+    EXPECT_EQ(s.settings.optionValues[1], 1);
     EXPECT_FALSE(std::filesystem::exists(folder_.Native("Game.ini")));
 }
 
 TEST_F(SettingsFileTest, SavedFileReadsBackToTheSameBytes) {
     ASSERT_TRUE(file_->Load(folder_.Path("Game.ini")));
-    system_->vsync = 0;
-    system_->timerMode = TimerMode::kSleep;
-    system_->frameSkip = 1;
-    system_->bgmVolume = 7500;
-    system_->seVolume = 10000;
-    system_->buttonMap[0] = 3;
-    system_->buttonMap[9] = 2;
+    system_->display.vsync = 0;
+    system_->display.timerMode = TimerMode::kSleep;
+    system_->display.frameSkip = 1;
+    system_->sound.bgmVolume = 7500;
+    system_->sound.seVolume = 10000;
+    system_->settings.buttonMap[0] = 3;
+    system_->settings.buttonMap[9] = 2;
     RankingTable& r = map_->rankingTable;
     r.scores[0] = 123456;
     r.scores[9] = -5;
@@ -100,10 +100,10 @@ TEST_F(SettingsFileTest, SavedFileReadsBackToTheSameBytes) {
 
     Fresh();
     ASSERT_TRUE(file_->Load(folder_.Path("Game.ini")));
-    EXPECT_EQ(system_->timerMode, TimerMode::kSleep);
-    EXPECT_EQ(system_->bgmVolume, 7500);
-    EXPECT_EQ(system_->optionValues[5], 20);
-    EXPECT_EQ(system_->optionValues[6], 3);
+    EXPECT_EQ(system_->display.timerMode, TimerMode::kSleep);
+    EXPECT_EQ(system_->sound.bgmVolume, 7500);
+    EXPECT_EQ(system_->settings.optionValues[5], 20);
+    EXPECT_EQ(system_->settings.optionValues[6], 3);
     EXPECT_EQ(map_->rankingTable.scores[9], -5);
     EXPECT_EQ(map_->rankingTable.dates[0].daylight, -1);
     EXPECT_EQ(map_->rankingTable.dates[0].year, 124);
@@ -118,18 +118,18 @@ TEST_F(SettingsFileTest, DisplayModeIsRequestedButWrittenBackAsLoaded) {
     Bytes b = Record();
     b[2] = 1;
     LoadBytes(b);
-    EXPECT_EQ(system_->screenMode, 0);
-    EXPECT_EQ(system_->screenModeRequest, 1);
-    EXPECT_EQ(system_->optionValues[0], 0);
-    system_->screenMode = 1;  // the switch has happened during the run
+    EXPECT_EQ(system_->display.screenMode, 0);
+    EXPECT_EQ(system_->display.screenModeRequest, 1);
+    EXPECT_EQ(system_->settings.optionValues[0], 0);
+    system_->display.screenMode = 1;  // the switch has happened during the run
     EXPECT_EQ(Encoded()[2], 1);
 
     b[2] = 9;  // unknown: both fields stay as they were
     folder_.Write("Game.ini", b);
-    system_->screenModeRequest = 0;
+    system_->display.screenModeRequest = 0;
     file_->Load(folder_.Path("Game.ini"));
-    EXPECT_EQ(system_->screenMode, 1);
-    EXPECT_EQ(system_->screenModeRequest, 0);
+    EXPECT_EQ(system_->display.screenMode, 1);
+    EXPECT_EQ(system_->display.screenModeRequest, 0);
     EXPECT_EQ(Encoded()[2], 9);
 }
 
@@ -139,33 +139,33 @@ TEST_F(SettingsFileTest, OutOfRangeBytesKeepTheCurrentValues) {
     b[19] = 3;
     b[21] = 3;
     b[16] = 0;
-    system_->framePacing = 2;
-    system_->soundMode = 1;
-    system_->folderRelative = 1;
+    system_->display.framePacing = 2;
+    system_->sound.soundMode = SoundMode::kWave;
+    system_->folders.folderRelative = 1;
     uint8_t in[SettingsFile::kSize];
     std::copy(b.begin(), b.end(), in);
     file_->Decode(in);
-    EXPECT_EQ(system_->timerMode, TimerMode::kMillisecondClock);
-    EXPECT_EQ(system_->framePacing, 2);
-    EXPECT_EQ(system_->soundMode, 1);
-    EXPECT_EQ(system_->folderRelative, 1);
+    EXPECT_EQ(system_->display.timerMode, TimerMode::kMillisecondClock);
+    EXPECT_EQ(system_->display.framePacing, 2);
+    EXPECT_EQ(system_->sound.soundMode, SoundMode::kWave);
+    EXPECT_EQ(system_->folders.folderRelative, 1);
     EXPECT_EQ(Encoded()[18], 0);
 
     b[18] = 3;
     b[19] = 0;
     LoadBytes(b);
-    EXPECT_EQ(system_->timerMode, TimerMode::kNoWait);
-    EXPECT_EQ(system_->optionValues[2], 3);
-    EXPECT_EQ(system_->framePacing, 0);
+    EXPECT_EQ(system_->display.timerMode, TimerMode::kNoWait);
+    EXPECT_EQ(system_->settings.optionValues[2], 3);
+    EXPECT_EQ(system_->display.framePacing, 0);
 }
 
 TEST_F(SettingsFileTest, FlagBytesAndSoundModeMapping) {
-    const int expectedSound[3] = {0, 2, 1};
+    const SoundMode expectedSound[3] = {SoundMode::kNone, SoundMode::kOgg, SoundMode::kWave};
     for (uint8_t mode = 0; mode < 3; ++mode) {
         Bytes b = Record();
         b[21] = mode;
         LoadBytes(b);
-        EXPECT_EQ(system_->soundMode, expectedSound[mode]) << "byte 21 = " << int{mode};
+        EXPECT_EQ(system_->sound.soundMode, expectedSound[mode]) << "byte 21 = " << int{mode};
         EXPECT_EQ(Encoded()[21], mode);
     }
 
@@ -176,11 +176,11 @@ TEST_F(SettingsFileTest, FlagBytesAndSoundModeMapping) {
     b[22] = 0;  // the font is always registered
     b[16] = 5;
     LoadBytes(b);
-    EXPECT_EQ(system_->vsync, 1);
-    EXPECT_EQ(system_->padSetting, 0);
-    EXPECT_EQ(system_->frameSkip, 1);
-    EXPECT_EQ(system_->fontEnabled, 1);
-    EXPECT_EQ(system_->folderRelative, 1);
+    EXPECT_EQ(system_->display.vsync, 1);
+    EXPECT_EQ(system_->settings.padSetting, 0);
+    EXPECT_EQ(system_->display.frameSkip, 1);
+    EXPECT_EQ(system_->settings.fontEnabled, 1);
+    EXPECT_EQ(system_->folders.folderRelative, 1);
     const Bytes out = Encoded();
     EXPECT_EQ(out[3], 1);
     EXPECT_EQ(out[17], 2);
@@ -202,15 +202,15 @@ TEST_F(SettingsFileTest, VolumesButtonsTexelOffsetAndDaylightFlag) {
     b[76 + 27 * 9 + 26] = 0x7F;                 // entry 9: 00 00 7F, a large positive flag
     base::StoreLE32(&b[76 + 27], 2024 - 1900);  // entry 1 year follows entry 0 directly
     LoadBytes(b);
-    EXPECT_EQ(system_->bgmVolume, 15000);
-    EXPECT_EQ(system_->optionValues[4], 30);
-    EXPECT_EQ(system_->seVolume, 255 * 500);
-    EXPECT_EQ(system_->optionValues[5], 255);
-    EXPECT_EQ(system_->optionValues[6], 10);
-    EXPECT_EQ(system_->optionValues[9], 13);
-    EXPECT_EQ(system_->buttonMap[9], 19);
-    EXPECT_EQ(system_->optionValues[10], 0);
-    EXPECT_FLOAT_EQ(system_->texelOffset, 0.5f);
+    EXPECT_EQ(system_->sound.bgmVolume, 15000);
+    EXPECT_EQ(system_->settings.optionValues[4], 30);
+    EXPECT_EQ(system_->sound.seVolume, 255 * 500);
+    EXPECT_EQ(system_->settings.optionValues[5], 255);
+    EXPECT_EQ(system_->settings.optionValues[6], 10);
+    EXPECT_EQ(system_->settings.optionValues[9], 13);
+    EXPECT_EQ(system_->settings.buttonMap[9], 19);
+    EXPECT_EQ(system_->settings.optionValues[10], 0);
+    EXPECT_FLOAT_EQ(system_->settings.texelOffset, 0.5f);
     EXPECT_EQ(map_->rankingTable.dates[0].daylight, -1);
     EXPECT_EQ(map_->rankingTable.dates[0].second, 0);
     EXPECT_EQ(map_->rankingTable.dates[1].year, 124);
@@ -220,12 +220,12 @@ TEST_F(SettingsFileTest, VolumesButtonsTexelOffsetAndDaylightFlag) {
 
 TEST_F(SettingsFileTest, ShortAndLongFiles) {
     LoadBytes({});
-    EXPECT_EQ(system_->vsync, 0);
-    EXPECT_EQ(system_->soundMode, 0);
-    EXPECT_EQ(system_->padSetting, 0);
-    EXPECT_EQ(system_->framePacing, 0);
-    EXPECT_EQ(system_->folderRelative, 0);  // a zero byte does not clear it
-    EXPECT_EQ(system_->fontEnabled, 1);
+    EXPECT_EQ(system_->display.vsync, 0);
+    EXPECT_EQ(system_->sound.soundMode, SoundMode::kNone);
+    EXPECT_EQ(system_->settings.padSetting, 0);
+    EXPECT_EQ(system_->display.framePacing, 0);
+    EXPECT_EQ(system_->folders.folderRelative, 0);  // a zero byte does not clear it
+    EXPECT_EQ(system_->settings.fontEnabled, 1);
     EXPECT_EQ(Encoded(), [] {
         Bytes z = Record();
         z[22] = 1;
@@ -258,7 +258,7 @@ TEST_F(SettingsFileTest, FailedSaveReportsFalseAndKeepsTheOldFile) {
     old[36] = 77;
     folder_.Write("Game.ini", old);
     ASSERT_EQ(mkdir(folder_.Native("Game.ini.new").c_str(), 0755), 0);
-    system_->bgmVolume = 500;
+    system_->sound.bgmVolume = 500;
     EXPECT_FALSE(file_->Save(folder_.Path("Game.ini")));
     EXPECT_EQ(folder_.Read("Game.ini"), old);
 
@@ -283,25 +283,25 @@ using FolderFileTest = SettingsFileTest;
 TEST_F(FolderFileTest, TextIsTakenAsItStands) {
     folder_.Write("dir.txt", Utf16File(u""));
     ASSERT_TRUE(folderFile_->Load(folder_.Path("dir.txt")));
-    EXPECT_EQ(base::WideView(system_->folderText), u"");
-    EXPECT_EQ(base::WideView(system_->folderTextCopy), u"");
+    EXPECT_EQ(base::WideView(system_->folders.folderText), u"");
+    EXPECT_EQ(base::WideView(system_->folders.folderTextCopy), u"");
 
     folder_.Write("dir.txt", Utf16File(u"data\\\r\n"));
     ASSERT_TRUE(folderFile_->Load(folder_.Path("dir.txt")));
-    EXPECT_EQ(base::WideView(system_->folderText), u"data\\\r\n");
+    EXPECT_EQ(base::WideView(system_->folders.folderText), u"data\\\r\n");
 
     // Whatever the first two bytes are, they are skipped; a zero unit ends the text.
     folder_.Write("dir.txt", Utf16File(u"Xmusic\\\0rest"sv, false));
     ASSERT_TRUE(folderFile_->Load(folder_.Path("dir.txt")));
-    EXPECT_EQ(base::WideView(system_->folderText), u"music\\");
-    EXPECT_EQ(base::WideView(system_->folderTextCopy), u"music\\");
+    EXPECT_EQ(base::WideView(system_->folders.folderText), u"music\\");
+    EXPECT_EQ(base::WideView(system_->folders.folderTextCopy), u"music\\");
 
     // A lone last byte is the low half of a unit.
     Bytes odd = Utf16File(u"ab");
     odd.push_back('c');
     folder_.Write("dir.txt", odd);
     ASSERT_TRUE(folderFile_->Load(folder_.Path("dir.txt")));
-    EXPECT_EQ(base::WideView(system_->folderText), u"abc");
+    EXPECT_EQ(base::WideView(system_->folders.folderText), u"abc");
 }
 
 TEST_F(FolderFileTest, LongTextIsCutAtEightyUnits) {
@@ -310,32 +310,32 @@ TEST_F(FolderFileTest, LongTextIsCutAtEightyUnits) {
         text += static_cast<char16_t>(u'A' + i % 26);
     folder_.Write("dir.txt", Utf16File(text));
     ASSERT_TRUE(folderFile_->Load(folder_.Path("dir.txt")));
-    EXPECT_EQ(base::WideView(system_->folderText), text.substr(0, 80));
-    EXPECT_EQ(base::WideView(system_->folderTextCopy), text.substr(0, 80));
+    EXPECT_EQ(base::WideView(system_->folders.folderText), text.substr(0, 80));
+    EXPECT_EQ(base::WideView(system_->folders.folderTextCopy), text.substr(0, 80));
 }
 
 TEST_F(FolderFileTest, WrittenFileReadsBack) {
-    base::WideCopy(system_->folderText, u"グラフィック\\");
+    base::WideCopy(system_->folders.folderText, u"グラフィック\\");
     ASSERT_TRUE(folderFile_->Save(folder_.Path("dir.txt")));
     EXPECT_EQ(folder_.Read("dir.txt"), Utf16File(u"グラフィック\\"));
     Fresh();
     ASSERT_TRUE(folderFile_->Load(folder_.Path("dir.txt")));
-    EXPECT_EQ(base::WideView(system_->folderText), u"グラフィック\\");
+    EXPECT_EQ(base::WideView(system_->folders.folderText), u"グラフィック\\");
 
-    system_->folderText[0] = 0;
+    system_->folders.folderText[0] = 0;
     ASSERT_TRUE(folderFile_->Save(folder_.Path("dir.txt")));
     EXPECT_EQ(folder_.Read("dir.txt"), (Bytes{0xFF, 0xFE}));
 }
 
 TEST_F(FolderFileTest, MissingFileFailsAndSaysWhichFile) {
-    base::WideCopy(system_->folderText, u"kept\\");
+    base::WideCopy(system_->folders.folderText, u"kept\\");
     testing::internal::CaptureStderr();
     EXPECT_FALSE(folderFile_->Load(folder_.Path("dir.txt")));
     const std::string err = testing::internal::GetCapturedStderr();
     EXPECT_NE(err.find(folder_.Native("dir.txt")), std::string::npos) << err;
     EXPECT_NE(err.find(std::strerror(ENOENT)), std::string::npos) << err;
     EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1);
-    EXPECT_EQ(base::WideView(system_->folderText), u"kept\\");
+    EXPECT_EQ(base::WideView(system_->folders.folderText), u"kept\\");
 }
 
 }  // namespace

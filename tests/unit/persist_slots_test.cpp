@@ -17,8 +17,8 @@
 #include "platform/Dialogs.h"
 #include "support/FakeServices.h"
 #include "support/TempFolder.h"
-#include "world/WorldState.h"
 #include "world/System.h"
+#include "world/WorldState.h"
 
 namespace {
 

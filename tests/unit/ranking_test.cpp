@@ -5,8 +5,8 @@
 
 #include <array>
 
-#include "world/Ranking.h"
 #include "support/ScriptedClock.h"
+#include "world/Ranking.h"
 #include "world/WorldState.h"
 
 namespace {

@@ -13,17 +13,17 @@
 #include <string>
 #include <vector>
 
+#include "app/Game.h"
 #include "graphics_test_util.h"
 #include "input/InputSampler.h"
-#include "scenes/TitleScene.h"
 #include "menu/MenuDrawing.h"
 #include "play/PlayState.h"
+#include "scenes/PlayScene.h"
+#include "scenes/TitleScene.h"
 #include "support/SceneRenderRig.h"
 #include "support/ScriptedClock.h"
-#include "app/Game.h"
-#include "world/WorldState.h"
-#include "scenes/PlayScene.h"
 #include "world/System.h"
+#include "world/WorldState.h"
 
 namespace {
 
@@ -51,15 +51,15 @@ protected:
 
     void Title(int frames, int32_t dirBits = 0, int32_t buttonBits = 0) {
         for (int i = 0; i < frames; ++i) {
-            game.system->dirBits = dirBits;
-            game.system->buttonBits = buttonBits;
+            game.system->inputState.dirBits = dirBits;
+            game.system->inputState.buttonBits = buttonBits;
             RunTitleSceneFrame(game.Links());
         }
     }
     void Play(int frames, int32_t dirBits = 0, int32_t buttonBits = 0) {
         for (int i = 0; i < frames; ++i) {
-            game.system->dirBits = dirBits;
-            game.system->buttonBits = buttonBits;
+            game.system->inputState.dirBits = dirBits;
+            game.system->inputState.buttonBits = buttonBits;
             RunPlaySceneFrame(game.Links(), play, calendar);
             if (++frame_ % 60 == 0)
                 ++calendar.now;  // the generator draws from the second
@@ -109,10 +109,10 @@ TEST_F(ReadmeScreens, TitleAndWindows) {
 
     Title(1, 0, InputSampler::kDecision);  // close it again
     Title(20);
-    game.system->optionValues[4] = 14;
-    game.system->optionValues[5] = 17;
-    game.system->bgmVolume = 7000;
-    game.system->seVolume = 8500;
+    game.system->settings.optionValues[4] = 14;
+    game.system->settings.optionValues[5] = 17;
+    game.system->sound.bgmVolume = 7000;
+    game.system->sound.seVolume = 8500;
     Title(1, InputSampler::kDown);  // from ranking to options
     Title(1);
     Title(1, 0, InputSampler::kDecision);
@@ -134,7 +134,9 @@ TEST_F(ReadmeScreens, PlayPauseAndGameOver) {
         const int target = 24 * ((piece * 3) % 8) - 24;
         int32_t dir = InputSampler::kDown;
         if (play.pieceY < 96 && play.pieceX != target)
-            dir = frame % 2 != 0 ? 0 : play.pieceX > target ? InputSampler::kLeft : InputSampler::kRight;
+            dir = frame % 2 != 0         ? 0
+                  : play.pieceX > target ? InputSampler::kLeft
+                                         : InputSampler::kRight;
         const bool turn = piece % 3 == 0 && play.pieceY == 24 && frame % 2 == 0;
         Play(1, dir, turn ? InputSampler::kDecision : 0);
         if (piece >= 14 && play.pieceY == 120) {

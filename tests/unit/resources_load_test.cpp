@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/Game.h"
 #include "app/Startup.h"
 #include "audio/Audio.h"
 #include "base/WideText.h"
@@ -17,7 +18,6 @@
 #include "support/ResourceRig.h"
 #include "support/SoundFiles.h"
 #include "support/TempFolder.h"
-#include "app/Game.h"
 
 namespace {
 
@@ -54,7 +54,7 @@ void ExpectLoaded(ResourceRig& rig, bool sound) {
     EXPECT_EQ(rig.world().loadingFlag, 0);
     EXPECT_NEAR(rig.world().angleTable.sine[64], 1.0, 1e-12);
     EXPECT_NEAR(rig.world().angleTable.cosine[128], -1.0, 1e-12);
-    EXPECT_EQ(rig.system().bgmTrack, 0);
+    EXPECT_EQ(rig.system().music.bgmTrack, 0);
     EXPECT_EQ(rig.world().bgmSelector, 0);
     EXPECT_EQ(rig.audio().streamThreadRunning(), sound);
     for (int slot = 0; slot < Audio::kEffectVoices; ++slot)
@@ -62,8 +62,8 @@ void ExpectLoaded(ResourceRig& rig, bool sound) {
     if (sound) {
         // Entry k of the list reached track k: its loop file starts at frame k.
         for (int track = 0; track < Audio::kTracks; ++track) {
-            EXPECT_EQ(rig.system().bgmLoopStart[track], track);
-            EXPECT_EQ(rig.system().bgmLoopLength[track],
+            EXPECT_EQ(rig.system().music.bgmLoopStart[track], track);
+            EXPECT_EQ(rig.system().music.bgmLoopLength[track],
                       static_cast<int32_t>(testdata::kTrackLoopLength));
         }
     }
@@ -75,7 +75,7 @@ TEST(LoadResources, ASmallDataFolderLoadsCompletelyInBothSoundModes) {
     for (int mode : {1, 2}) {
         SCOPED_TRACE(mode);
         ResourceRig rig(mode, folder.Path("data\\"));
-        rig.system().bgmTrack = 5;  // whatever was selected before goes
+        rig.system().music.bgmTrack = 5;  // whatever was selected before goes
         rig.world().bgmSelector = 3;
         ASSERT_TRUE(rig.Load()) << FirstShown(rig.fake.dialogs);
         EXPECT_TRUE(rig.fake.dialogs.shown.empty()) << FirstShown(rig.fake.dialogs);
@@ -99,7 +99,7 @@ TEST(LoadResources, WithoutSoundOnlyThePicturesLoad) {
     for (const Case c : {Case{0, 0}, Case{2, 1}, Case{1, 1}, Case{3, 0}}) {
         SCOPED_TRACE(testing::Message() << "mode " << c.mode << " disabled " << c.disabled);
         ResourceRig rig(c.mode, folder.Path("data\\"));
-        rig.system().soundDisabled = c.disabled;
+        rig.system().sound.soundDisabled = c.disabled;
         ASSERT_TRUE(rig.Load());
         EXPECT_TRUE(rig.fake.dialogs.shown.empty());
         EXPECT_EQ(base::WideView(rig.world().soundNames[0]), u"");
@@ -295,10 +295,10 @@ TEST(LoadResources, TheGeneratedDataFolderLoadsInBothSoundModes) {
         // The textures used by the scenes are real pictures.
         for (int slot : {0, 2, 3, 5, 6})
             EXPECT_TRUE(rig.graphics().TextureSlotFilled(slot)) << slot;
-        EXPECT_EQ(rig.system().bgmTrack, 0);
+        EXPECT_EQ(rig.system().music.bgmTrack, 0);
         EXPECT_EQ(rig.world().bgmSelector, 0);
         // The play music loops somewhere.
-        EXPECT_GT(rig.system().bgmLoopLength[Audio::kPlayTrack], 0);
+        EXPECT_GT(rig.system().music.bgmLoopLength[Audio::kPlayTrack], 0);
     }
 }
 #endif

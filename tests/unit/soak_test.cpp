@@ -12,19 +12,19 @@
 #include <cstdio>
 #include <random>
 
+#include "app/Game.h"
 #include "app/Scenes.h"
 #include "app/Startup.h"
 #include "graphics/Graphics.h"
 #include "input/InputSampler.h"
-#include "scenes/TitleScene.h"
 #include "play/Board.h"
 #include "play/PlayState.h"
+#include "scenes/TitleScene.h"
 #include "support/DataFolder.h"
 #include "support/FakePlatform.h"
 #include "support/TempFolder.h"
-#include "app/Game.h"
-#include "world/WorldState.h"
 #include "world/System.h"
+#include "world/WorldState.h"
 
 namespace {
 
@@ -75,7 +75,8 @@ testing::AssertionResult RecordsIntact(const Game& game) {
     const MenuState& m = world.menuState;
     const auto phase = {0, 1, 2, 4, 8, 16};
     if (world.sceneState != SceneState::kTitle && world.sceneState != SceneState::kPlay)
-        return testing::AssertionFailure() << "scene state " << static_cast<int32_t>(world.sceneState);
+        return testing::AssertionFailure()
+               << "scene state " << static_cast<int32_t>(world.sceneState);
     if (!OneOf(m.titleState, phase) || !OneOf(m.windowState, phase) ||
         !OneOf(m.pauseState, phase) || !Within(m.titleAnim, 0, 8) || !Within(m.windowAnim, 0, 8) ||
         !Within(m.pauseAnim, 0, 8) || !Within(m.mainCursor, 0, 2) || !Within(m.optionRow, 0, 10))
@@ -86,16 +87,18 @@ testing::AssertionResult RecordsIntact(const Game& game) {
     if (world.fadeLevel % 5 != 0 || !Within(world.colorIndex, 0, 9))
         return testing::AssertionFailure()
                << "fade " << int{world.fadeLevel} << " colour " << world.colorIndex;
-    if (!Within(static_cast<int32_t>(system.timerMode), 0, 3) || !Within(system.screenMode, 0, 1) ||
-        !Within(system.bgmVolume, 0, 10000) || !Within(system.seVolume, 0, 10000))
+    if (!Within(static_cast<int32_t>(system.display.timerMode), 0, 3) ||
+        !Within(system.display.screenMode, 0, 1) || !Within(system.sound.bgmVolume, 0, 10000) ||
+        !Within(system.sound.seVolume, 0, 10000))
         return testing::AssertionFailure()
-               << "timer " << static_cast<int32_t>(system.timerMode) << " screen " << system.screenMode << " volumes "
-               << system.bgmVolume << "/" << system.seVolume;
+               << "timer " << static_cast<int32_t>(system.display.timerMode) << " screen "
+               << system.display.screenMode << " volumes " << system.sound.bgmVolume << "/"
+               << system.sound.seVolume;
     const int32_t lastValue[] = {1, 1, 3, 1, 20, 20, 9, 9, 9, 9, 9};
     for (int32_t row = 0; row < 11; ++row) {
-        if (!Within(system.optionValues[row], 0, lastValue[row]))
+        if (!Within(system.settings.optionValues[row], 0, lastValue[row]))
             return testing::AssertionFailure()
-                   << "row " << row << " value " << system.optionValues[row];
+                   << "row " << row << " value " << system.settings.optionValues[row];
     }
     for (int32_t i = 1; i < 10; ++i) {
         if (world.rankingTable.scores[i] > world.rankingTable.scores[i - 1])
@@ -231,15 +234,16 @@ TEST(DISABLED_SceneSoak, MillionFramesThroughTitleGamesAndWindows) {
             ++counts.games;
         if (menuBefore.windowState == 0 && m.windowState == 1)
             ++(m.mainCursor == 1 ? counts.rankingVisits : counts.optionsVisits);
-        if (world.sceneState == SceneState::kPlay && menuBefore.pauseState == 0 && m.pauseState == 1)
+        if (world.sceneState == SceneState::kPlay && menuBefore.pauseState == 0 &&
+            m.pauseState == 1)
             ++counts.pauses;
-        counts.displaySwitches += game.system->screenMode != screenBefore;
-        counts.timerChanges += game.system->timerMode != timerBefore;
+        counts.displaySwitches += game.system->display.screenMode != screenBefore;
+        counts.timerChanges += game.system->display.timerMode != timerBefore;
         counts.mostSprites = std::max(counts.mostSprites, game.graphics->SpriteCount());
         sceneBefore = world.sceneState;
         menuBefore = m;
-        timerBefore = game.system->timerMode;
-        screenBefore = game.system->screenMode;
+        timerBefore = game.system->display.timerMode;
+        screenBefore = game.system->display.screenMode;
         if (frames % 60 == 0)
             ++fake.calendar.now;
 

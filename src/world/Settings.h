@@ -1,0 +1,23 @@
+#pragma once
+// Settings: what the settings file keeps for the next run that no other
+// record holds: its first 24 bytes as they were read, the rows the options
+// window edits, the pad buttons, the texel offset and the font switch.
+
+#include <cstdint>
+
+struct Settings {
+    static constexpr int kStoredByteCount = 24;
+    static constexpr int kOptionRows = 11;
+    static constexpr int kButtonMapSize = 10;
+
+    Settings();
+
+    // Bytes 0..23 of the settings file as loaded; bytes 5..8 and 9..12 hold
+    // float32s. Most of them are written back unchanged.
+    uint8_t storedBytes[kStoredByteCount];
+    int32_t optionValues[kOptionRows] = {};  // the options rows; [0] mirrors the display mode
+    int32_t padSetting = 0;                  // 1: read pad 0 as well as the keyboard
+    uint8_t buttonMap[kButtonMapSize] = {};  // pad button of each function (0 A, 1 B, 2 X, 3 Y)
+    float texelOffset = 1.0e-6f;             // added to every texture coordinate
+    int32_t fontEnabled = 0;                 // 1: the font file is checked at start-up
+};
