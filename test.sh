@@ -6,6 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/install-deps.sh test
+scripts/check-layers.sh
 
 werror=OFF
 [[ -n "${CI:-}" ]] && werror=ON

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Renders the README's screenshots (title, ranking, options, play, pause,
 # game over) with the real scene code, pictures and GL device on the
-# offscreen video driver, into docs/screens/.
+# offscreen video driver, into docs/screens/. The end-to-end tests keep their
+# own reference pictures in tests/e2e/golden/; this does not touch them.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 cmake -S . -B build >/dev/null

@@ -1,7 +1,7 @@
 # Shared steps of the end-to-end tests: a copy of the program folder, a real
 # X server (Xvfb), the real program, and helpers to drive and watch it: keys,
-# screenshots compared with the README's screens and with text drawn from the
-# game's own glyph sheet, Game.ini bytes, and recordings of the sound.
+# screenshots compared with reference pictures (golden/) and with text drawn
+# from the game's own glyph sheet, Game.ini bytes, and recordings of the sound.
 # Usage from a test: source lib.sh; e2e_setup <build/game>; ...
 # Set E2E_KEEP=<folder> to keep a run's screenshots, recordings and logs.
 
@@ -271,9 +271,15 @@ make_title_mask() {
         -threshold 50% "$out"
 }
 
-# The README's screens, rendered by the scene code on the real device.
-SCREENS=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)/docs/screens
-TITLE_REFERENCE=$SCREENS/title.png
+# The reference pictures: screens rendered by the scene code on the real
+# device (ReadmeScreens in tests/unit/readme_screens_test.cpp), kept here apart
+# from the README's copies in docs/screens/, so that refreshing the README does
+# not change what these tests expect. Replace one only on purpose, with a
+# picture rendered by that test (TESSARY_SCREENS_DIR names its output folder).
+GOLDEN=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/golden
+TITLE_REFERENCE=$GOLDEN/title.png
+# shellcheck disable=SC2034 # the name the scripts in bench/ use
+SCREENS=$GOLDEN
 
 # Succeeds when a region WxH+X+Y of the screenshot is the same as in a reference.
 shows_region() {

@@ -10,9 +10,9 @@ mask=$E2E_ROOT/title-mask.png
 make_title_mask "$mask"
 sound_samples "$E2E_DIR/data/wav/sfx_0000.wav" "$E2E_ROOT/effect0.dat"
 
-in_play() { shows_region "$1" "$SCREENS/play.png" 140x50+60+35; }
+in_play() { shows_region "$1" "$GOLDEN/play.png" 140x50+60+35; }
 # The board column with the pause text and without walls, board or pieces.
-paused() { shows_region "$1" "$SCREENS/pause.png" 288x690+496+0; }
+paused() { shows_region "$1" "$GOLDEN/pause.png" 288x690+496+0; }
 
 # Game.ini byte 21: 1 the Ogg set, 2 the WAVE set. Music at 6 of 20, effects at 20.
 for mode in 2 1; do

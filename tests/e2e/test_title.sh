@@ -1,14 +1,14 @@
 #!/usr/bin/env bash
 # The first thing a player sees: within a second of the start the window shows
 # the title, whose logo and resting items are the pictures the scene code draws
-# (docs/screens/title.png) while the background behind them scrolls. Then the
+# (golden/title.png) while the background behind them scrolls. Then the
 # same from a program folder with an unusual name.
 source "$(dirname "$0")/lib.sh"
 e2e_setup "$1"
 mask=$E2E_ROOT/title-mask.png
 make_title_mask "$mask"
 # The comparison must be able to tell another screen from the title.
-shows_title "$SCREENS/pause.png" "$mask" &&
+shows_title "$GOLDEN/pause.png" "$mask" &&
     e2e_fail "the title check does not tell the pause screen from the title"
 
 launched=$(now)

@@ -19,8 +19,8 @@ started=$(now)
 # Start: the play screen fades in (its labels are the reference's).
 tap_keys "$window" z
 in_play() {
-    shows_region "$1" "$SCREENS/play.png" 140x50+60+35 && # SCORE
-        shows_region "$1" "$SCREENS/play.png" 90x40+812+132 # NEXT
+    shows_region "$1" "$GOLDEN/play.png" 140x50+60+35 && # SCORE
+        shows_region "$1" "$GOLDEN/play.png" 90x40+812+132 # NEXT
 }
 wait_until 10 "the play screen did not appear" screen_shows "$window" in_play
 
@@ -33,7 +33,7 @@ for key in Left Left Right Right Right Left; do
 done
 # Four pieces locked without room to fall end the game: the bars fill the
 # screen and the game-over picture shows.
-game_over() { shows_region "$1" "$SCREENS/game-over.png" 700x100+250+258; }
+game_over() { shows_region "$1" "$GOLDEN/game-over.png" 700x100+250+258; }
 wait_until 90 "no game-over picture" screen_shows "$window" game_over
 xdotool keyup Down
 over=$(seconds_since "$launched")

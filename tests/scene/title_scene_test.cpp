@@ -1,3 +1,4 @@
+// ctest-labels: audio
 // The title scene frame by frame through the scene frames the program wires
 // up: the title drawing, the items' state machine with its held-button rules,
 // the cursor's auto-repeat, the start of play, the ranking window and its

@@ -1,3 +1,4 @@
+// ctest-labels: audio
 // Start-up and shutdown on a real program folder with the platform doubled:
 // the orderly exit writes the files, every failure shows its exact message and
 // takes its exit, and every path ends with exit code 0.

@@ -1,3 +1,4 @@
+// ctest-labels: audio
 // The sounds and music the asset tool made for the game's data folder, in
 // both sets (WAVE and Ogg Vorbis): the lists name them all, the loop regions
 // fit their tracks and loop without a click, the effects heard in play are

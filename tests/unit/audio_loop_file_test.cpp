@@ -1,3 +1,4 @@
+// ctest-labels: audio
 // Loop files: the values a file of each shape gives, and what reading one at
 // start-up shows when the file is missing or its loop lies outside the track.
 

@@ -1,3 +1,4 @@
+// ctest-labels: audio
 // The WAVE reader on files made here: what it refuses, the format record it
 // keeps, how it finds the data, and slices read against the byte budget.
 

@@ -1,3 +1,4 @@
+// ctest-labels: audio
 // The options window: value steps, the apply step (display-mode request,
 // volumes with the preview sound, pad button capture), what it draws (from
 // the sprite requests, and rendered with the real pictures on the offscreen

@@ -4,7 +4,9 @@
 //
 // They are written to <build>/assets-render/screens/, or to the folder named
 // by TESSARY_SCREENS_DIR (scripts/update-screenshots.sh points it at
-// docs/screens/ for the README).
+// docs/screens/ for the README). The end-to-end tests compare with their own
+// copies in tests/e2e/golden/, which neither this test nor that script
+// touches.
 
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// ctest-labels: audio
 // The resource loader on a data folder made by the test (and on the real one
 // the asset tool makes): everything listed is loaded, every failure shows its
 // exact messages in order and ends the start-up before any frame.
