@@ -84,8 +84,9 @@ void BM_PlayFrame(benchmark::State& state) {
     auto game = std::make_unique<Game>();
     System& system = *game->system;
     WorldState& world = *game->world;
-    game->graphics->Link(&system, &world, nullptr, nullptr);
-    game->input->Link(&system, &world);
+    game->graphics->Link(&system.display, &system.settings, &system.folders, &world, nullptr,
+                         nullptr);
+    game->input->Link(&system.inputState, &system.settings, &world);
     game->audio->Link(&system);
     world.angleTable.Fill();
     world.sceneState = SceneState::kPlay;

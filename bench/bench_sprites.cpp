@@ -131,7 +131,8 @@ void BM_SubmitSprite(benchmark::State& state) {
     auto world = std::make_unique<WorldState>();
     world->angleTable.Fill();
     auto graphics = std::make_unique<Graphics>();
-    graphics->Link(system.get(), world.get(), nullptr, nullptr);
+    graphics->Link(&system->display, &system->settings, &system->folders, world.get(), nullptr,
+                   nullptr);
     std::vector<SpriteRequest> frame = WindowFrame(Text::kWhite);
     for (size_t i = 0; i < frame.size(); i += 16) {  // a few turned and scaled quads as well
         frame[i].angleZ = static_cast<int32_t>(i % 256);
@@ -176,7 +177,8 @@ struct Device {
         folder += u"../game/";
         base::WideCopy(system->folders.programFolder, folder);
         system->display.vsync = 0;
-        graphics->Link(system.get(), world.get(), &gpu, &window);
+        graphics->Link(&system->display, &system->settings, &system->folders, world.get(), &gpu,
+                       &window);
         if (!graphics->CreateDevice())
             return;
         // Slot 3 tiles, slot 5 window pictures, slot 6 a glyph sheet: patterns

@@ -12,7 +12,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     auto system = std::make_unique<System>();
-    FolderFile file(*system);
+    FolderFile file(system->folders);
     file.Decode(data, size);
 
     const size_t length = base::WideLength(system->folders.folderText, Folders::kFolderTextUnits);

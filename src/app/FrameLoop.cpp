@@ -144,7 +144,7 @@ FrameLoop::Outcome FrameLoop::RebuildLostDevice() {
         platform_.dialogs.Show("DirectGraphicsの初期化に失敗しました。", "Message");
         return Outcome::kFailureExit;
     }
-    TextureReloader textures(game_.graphics.get(), &system, &world);
+    TextureReloader textures(game_.graphics.get(), &system.folders, &world);
     if (!textures.RecreateTextures())
         return Outcome::kAbort;
     system.display.deviceLostRequest = 0;

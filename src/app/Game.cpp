@@ -33,7 +33,8 @@ Game::~Game() {
 }
 
 void Game::LinkObjects(platform::GpuDevice& gpu, platform::Window& window) {
-    graphics->Link(system.get(), world.get(), &gpu, &window);
-    input->Link(system.get(), world.get());
+    graphics->Link(&system->display, &system->settings, &system->folders, world.get(), &gpu,
+                   &window);
+    input->Link(&system->inputState, &system->settings, world.get());
     audio->Link(system.get());
 }

@@ -90,7 +90,7 @@ int Program::Run(const SceneFrames& scenes) {
     SettingsFile(system, world.rankingTable).Load(Join(system.folders.programFolder, u"Game.ini"));
 
     // Folder file: without it there is nothing to run.
-    if (!FolderFile(system).Load(Join(system.folders.programFolder, u"dir.txt")))
+    if (!FolderFile(system.folders).Load(Join(system.folders.programFolder, u"dir.txt")))
         return SilentEarlyExit();
 
     // Slot files that exist are loaded; missing ones leave their slot zero.
@@ -199,8 +199,8 @@ int Program::OrderlyExit() {
         p_.dialogs.Show("ini書き込みに失敗しました。", "Error");
         return FailureExit();
     }
-    FolderFile(system).Save(
-        Join(system.folders.programFolder, u"dir.txt"));  // a failure is not reported
+    FolderFile(system.folders)
+        .Save(Join(system.folders.programFolder, u"dir.txt"));  // a failure is not reported
     Shutdown();
     return 0;
 }

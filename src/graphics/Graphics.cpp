@@ -8,8 +8,10 @@
 
 #include "base/WideText.h"
 #include "platform/Dialogs.h"
+#include "world/Display.h"
+#include "world/Folders.h"
+#include "world/Settings.h"
 #include "world/WorldState.h"
-#include "world/System.h"
 
 namespace {
 
@@ -121,9 +123,11 @@ Graphics::~Graphics() {
     ReleaseDevice();
 }
 
-void Graphics::Link(System* system, WorldState* world, platform::GpuDevice* gpu,
-                  platform::Window* window) {
-    system_ = system;
+void Graphics::Link(Display* display, const Settings* settings, const Folders* folders,
+                    const WorldState* world, platform::GpuDevice* gpu, platform::Window* window) {
+    display_ = display;
+    settings_ = settings;
+    folders_ = folders;
     world_ = world;
     gpu_ = gpu;
     window_ = window;
@@ -144,7 +148,7 @@ bool Graphics::CreateDevice() {
     opacity_.ForgetAll();
     // The shader files lie beside the program, wherever it was started from.
     const std::u16string_view folder =
-        system_ != nullptr ? base::WideView(system_->folders.programFolder) : std::u16string_view();
+        folders_ != nullptr ? base::WideView(folders_->programFolder) : std::u16string_view();
     return gpu_->Create(*window_, folder);
 }
 
@@ -214,10 +218,11 @@ platform::DeviceStatus Graphics::RenderFrame() {
     if (gpu_ == nullptr || !gpu_->IsCreated())
         return platform::DeviceStatus::kOk;
     DrawFrame();
-    const platform::DeviceStatus result = gpu_->Present(system_ != nullptr && system_->display.vsync != 0);
+    const platform::DeviceStatus result =
+        gpu_->Present(display_ != nullptr && display_->vsync != 0);
     if ((result == platform::DeviceStatus::kRemoved || result == platform::DeviceStatus::kReset) &&
-        system_ != nullptr) {
-        system_->display.deviceLostRequest = 1;
+        display_ != nullptr) {
+        display_->deviceLostRequest = 1;
     }
     return result;
 }
@@ -296,7 +301,7 @@ void Graphics::SubmitSprite(const SpriteRequest& request) {
 
     // Texture coordinates by flip, nudged by the texel offset e.
     // Corners: 0 left-bottom, 1 left-top, 2 right-bottom, 3 right-top.
-    const float e = system_ != nullptr ? system_->settings.texelOffset : 0.0f;
+    const float e = settings_ != nullptr ? settings_->texelOffset : 0.0f;
     float u[4];
     float v[4];
     switch (request.flip) {

@@ -23,7 +23,9 @@
 #include "graphics/TextureOpacity.h"
 #include "platform/GpuDevice.h"
 
-struct System;
+struct Display;
+struct Folders;
+struct Settings;
 class WorldState;
 
 namespace platform {
@@ -43,13 +45,15 @@ public:
     Graphics(const Graphics&) = delete;
     Graphics& operator=(const Graphics&) = delete;
 
-    void Link(System* system, WorldState* world, platform::GpuDevice* gpu,
-              platform::Window* window);
+    // The records it reads and writes: the display (vsync, the device-lost
+    // request), the settings (texel offset), the folders (the shaders lie in
+    // the program folder) and the world's angle table.
+    void Link(Display* display, const Settings* settings, const Folders* folders,
+              const WorldState* world, platform::GpuDevice* gpu, platform::Window* window);
     // Where texture loading shows its messages; without a link they go to
     // standard error.
     void LinkDialogs(platform::Dialogs* dialogs) { dialogs_ = dialogs; }
     void ShowMessage(std::string_view text, std::string_view caption);
-    System* LinkedSystem() const { return system_; }
 
     // ---- Device ----
     // Makes the device on the main window, with the shader files from the
@@ -108,8 +112,10 @@ private:
     // Whether quad's pixels would all come out as they were: see the class comment.
     bool CannotChangeAPixel(uint32_t quad, platform::BlendState state) const;
 
-    System* system_ = nullptr;
-    WorldState* world_ = nullptr;
+    Display* display_ = nullptr;
+    const Settings* settings_ = nullptr;
+    const Folders* folders_ = nullptr;
+    const WorldState* world_ = nullptr;
     platform::GpuDevice* gpu_ = nullptr;
     platform::Window* window_ = nullptr;
     platform::Dialogs* dialogs_ = nullptr;

@@ -7,7 +7,7 @@
 #include "base/WideText.h"
 #include "graphics/Graphics.h"
 #include "graphics/TextureLoader.h"
-#include "world/System.h"
+#include "world/Folders.h"
 #include "world/WorldState.h"
 
 namespace {
@@ -15,7 +15,7 @@ constexpr std::u16string_view kNoPicture = u"null0000.png";
 }  // namespace
 
 bool TextureReloader::RecreateTextures() {
-    if (graphics_ == nullptr || system_ == nullptr || world_ == nullptr)
+    if (graphics_ == nullptr || folders_ == nullptr || world_ == nullptr)
         return false;
     for (int slot = 0; slot < kSlots; ++slot) {
         // Whatever the slot held goes.
@@ -28,7 +28,7 @@ bool TextureReloader::RecreateTextures() {
         // The picture, unless the list marks the slot unused.
         if (name != kNoPicture) {
             char16_t path[Folders::kPathUnits] = {};
-            base::WideCopy(path, base::WideView(system_->folders.resourceFolder));
+            base::WideCopy(path, base::WideView(folders_->resourceFolder));
             base::WideAppend(path, name);
             TextureLoader loader(graphics_, 16);
             if (!loader.LoadPicture(slot, base::WideView(path)))

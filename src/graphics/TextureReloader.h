@@ -3,13 +3,13 @@
 // picture list has been read and again after the device has been rebuilt.
 
 class Graphics;
-struct System;
+struct Folders;
 class WorldState;
 
 class TextureReloader {
 public:
-    TextureReloader(Graphics* graphics, System* system, WorldState* world)
-        : graphics_(graphics), system_(system), world_(world) {}
+    TextureReloader(Graphics* graphics, const Folders* folders, WorldState* world)
+        : graphics_(graphics), folders_(folders), world_(world) {}
     virtual ~TextureReloader() = default;
 
     // For slots 0..7 in order: empties the slot, remembers the listed name and
@@ -22,6 +22,6 @@ public:
 
 private:
     Graphics* graphics_;
-    System* system_;
+    const Folders* folders_;
     WorldState* world_;
 };

@@ -2,8 +2,9 @@
 
 #include <cstring>
 
+#include "world/InputState.h"
+#include "world/Settings.h"
 #include "world/WorldState.h"
-#include "world/System.h"
 
 namespace {
 
@@ -15,8 +16,9 @@ constexpr uint8_t kButtonKeys[InputSampler::kButtons][2] = {
     {'A', 0},    // PAUSE
     {'S', 0},    // SHIFT
 };
-constexpr int32_t kButtonBits[InputSampler::kButtons] = {InputSampler::kDecision, InputSampler::kCancellation, InputSampler::kPause,
-                                                InputSampler::kShift};
+constexpr int32_t kButtonBits[InputSampler::kButtons] = {
+    InputSampler::kDecision, InputSampler::kCancellation, InputSampler::kPause,
+    InputSampler::kShift};
 
 struct DirectionKey {
     uint8_t key;
@@ -54,24 +56,24 @@ void InputSampler::PollAllPads() {
 }
 
 void InputSampler::PollInput() {
-    if (system_ == nullptr || keyboard_ == nullptr)
+    if (state_ == nullptr || settings_ == nullptr || keyboard_ == nullptr)
         return;
-    System& system = *system_;
+    InputState& state = *state_;
 
     // The scene decides whether Up also confirms.
     const bool playScene = world_ != nullptr && world_->sceneState == SceneState::kPlay;
 
     // The keyboard snapshot: every code is asked, so each one's "pressed
     // since the last call" is consumed once per frame.
-    std::memset(system.inputState.keyState, 0, sizeof system.inputState.keyState);
+    std::memset(state.keyState, 0, sizeof state.keyState);
     for (int code = 0; code < 256; ++code) {
         if (keyboard_->AsyncKeyState(static_cast<uint8_t>(code)))
-            system.inputState.keyState[code] = kKeyDown;
+            state.keyState[code] = kKeyDown;
     }
-    const auto down = [&system](uint8_t key) { return key != 0 && system.inputState.keyState[key] != 0; };
+    const auto down = [&state](uint8_t key) { return key != 0 && state.keyState[key] != 0; };
 
     // The bit sets, whole, from the keys and (in mode 1) pad 0.
-    const int32_t mode = system.inputState.inputMode;
+    const int32_t mode = state.inputMode;
     if (mode != 0 && mode != 1)
         return;
     uint16_t padButtons = 0;
@@ -94,11 +96,11 @@ void InputSampler::PollInput() {
         if (i == 0 && playScene)
             held = held || down(kVkUp);
         if (!held)
-            held = (padButtons & PadButtonMask(system.settings.buttonMap[i])) != 0;
+            held = (padButtons & PadButtonMask(settings_->buttonMap[i])) != 0;
         if (held)
             buttonBits |= kButtonBits[i];
     }
 
-    system.inputState.dirBits = dirBits;
-    system.inputState.buttonBits = buttonBits;
+    state.dirBits = dirBits;
+    state.buttonBits = buttonBits;
 }

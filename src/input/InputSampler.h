@@ -1,7 +1,7 @@
 #pragma once
 // InputSampler: the input object. Once per frame it turns the keyboard and the first
-// game pad into the held direction and button bits of System, and refreshes
-// System's 256-byte keyboard snapshot.
+// game pad into the held direction and button bits of InputState, and
+// refreshes its 256-byte keyboard snapshot.
 //
 // Only held states are produced: nothing here remembers the previous frame,
 // so every consumer derives presses from the held bits itself. A key tapped
@@ -16,7 +16,8 @@
 
 #include "platform/Input.h"
 
-struct System;
+struct InputState;
+struct Settings;
 class WorldState;
 
 struct PadSlot {
@@ -28,12 +29,12 @@ class InputSampler {
 public:
     static constexpr int kPads = 4;
 
-    // Direction bits (System::dirBits); their values equal the D-pad masks.
+    // Direction bits (InputState::dirBits); their values equal the D-pad masks.
     static constexpr int32_t kUp = 1;
     static constexpr int32_t kDown = 2;
     static constexpr int32_t kLeft = 4;
     static constexpr int32_t kRight = 8;
-    // Button bits (System::buttonBits), in buttonMap order.
+    // Button bits (InputState::buttonBits), in buttonMap order.
     static constexpr int32_t kDecision = 1;
     static constexpr int32_t kCancellation = 2;
     static constexpr int32_t kPause = 4;
@@ -51,8 +52,11 @@ public:
     InputSampler() = default;
     virtual ~InputSampler() = default;
 
-    void Link(System* system, WorldState* world) {
-        system_ = system;
+    // The records it fills and reads: the input state, the settings (the pad
+    // buttons) and the world (the scene decides whether Up also confirms).
+    void Link(InputState* state, const Settings* settings, const WorldState* world) {
+        state_ = state;
+        settings_ = settings;
         world_ = world;
     }
     // The keyboard and the pads it samples (start-up attaches the real ones).
@@ -61,10 +65,10 @@ public:
         pads_ = gamePads;
     }
 
-    // Samples the keyboard into System::keyState and, as System::inputMode
+    // Samples the keyboard into InputState::keyState and, as InputState::inputMode
     // says, the keyboard (0) or the keyboard and pad 0 (1) into dirBits and
     // buttonBits; any other mode leaves the two bit sets as they are. Without
-    // a linked System or an attached keyboard nothing changes.
+    // linked records or an attached keyboard nothing changes.
     void PollInput();
     // Reads every pad slot that is still connected (the options screen's
     // button assignment watches all four).
@@ -80,8 +84,9 @@ public:
 private:
     void ReadPad(int index);
 
-    System* system_ = nullptr;
-    WorldState* world_ = nullptr;
+    InputState* state_ = nullptr;
+    const Settings* settings_ = nullptr;
+    const WorldState* world_ = nullptr;
     platform::Keyboard* keyboard_ = nullptr;
     platform::GamePads* pads_ = nullptr;
 };

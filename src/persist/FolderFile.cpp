@@ -8,7 +8,7 @@
 
 #include "base/WideText.h"
 #include "platform/Files.h"
-#include "world/System.h"
+#include "world/Folders.h"
 
 namespace {
 
@@ -34,7 +34,7 @@ bool FolderFile::Load(std::u16string_view path) {
 }
 
 bool FolderFile::Save(std::u16string_view path) {
-    const std::u16string_view text = base::WideView(system_.folders.folderText);
+    const std::u16string_view text = base::WideView(folders_.folderText);
     std::string bytes;
     bytes.reserve(2 + 2 * text.size());
     bytes += '\xFF';
@@ -61,9 +61,9 @@ void FolderFile::Decode(const uint8_t* bytes, size_t size) {
     }
     const std::u16string_view view(units, base::WideLength(units, kUnits));
 
-    System& s = system_;
-    std::fill(std::begin(s.folders.folderText), std::end(s.folders.folderText), u'\0');
-    base::WideCopy(s.folders.folderText, view);
-    std::fill(std::begin(s.folders.folderTextCopy), std::end(s.folders.folderTextCopy), u'\0');
-    base::WideCopy(s.folders.folderTextCopy, view);
+    Folders& f = folders_;
+    std::fill(std::begin(f.folderText), std::end(f.folderText), u'\0');
+    base::WideCopy(f.folderText, view);
+    std::fill(std::begin(f.folderTextCopy), std::end(f.folderTextCopy), u'\0');
+    base::WideCopy(f.folderTextCopy, view);
 }

@@ -6,13 +6,13 @@
 #include <cstdint>
 #include <string_view>
 
-struct System;
+struct Folders;
 
 class FolderFile {
 public:
     static constexpr size_t kTextBytes = 160;  // at most 80 units of text are read
 
-    explicit FolderFile(System& system) : system_(system) {}
+    explicit FolderFile(Folders& folders) : folders_(folders) {}
 
     // Reads dir.txt into folderText and folderTextCopy; false when it cannot be
     // opened (the reason goes to standard error).
@@ -24,5 +24,5 @@ public:
     void Decode(const uint8_t* bytes, size_t size);
 
 private:
-    System& system_;
+    Folders& folders_;
 };

@@ -198,7 +198,7 @@ bool Loader::LoadPictures() {
             return false;
         }
     }
-    TextureReloader textures(&graphics_, &system_, &world_);
+    TextureReloader textures(&graphics_, &system_.folders, &world_);
     if (!textures.RecreateTextures()) {
         dialogs_.Show("失敗しました。4", "Error");
         return false;

@@ -244,7 +244,8 @@ protected:
         setenv("SDL_VIDEODRIVER", "offscreen", 1);
         ASSERT_TRUE(window.Create("Tessary", 1280, 720));
         base::WideCopy(system->folders.programFolder, kShaderFolder);
-        graphics->Link(system.get(), world.get(), &gpu, &window);
+        graphics->Link(&system->display, &system->settings, &system->folders, world.get(), &gpu,
+                       &window);
         if (!graphics->CreateDevice()) {
             if (gpu.failure() == platform::GlFailure::kNoContext)
                 GTEST_SKIP() << "no OpenGL 3.3 core context here";
@@ -258,7 +259,8 @@ protected:
         for (int slot = 0; slot < kListRecords; ++slot)
             base::WideCopy(world->pictureNames[slot], names[slot]);
         base::WideCopy(system->folders.resourceFolder, base::FromUtf8(kDataFolder.string()));
-        ASSERT_TRUE(TextureReloader(graphics.get(), system.get(), world.get()).RecreateTextures());
+        ASSERT_TRUE(
+            TextureReloader(graphics.get(), &system->folders, world.get()).RecreateTextures());
         for (int slot = 0; slot < 8; ++slot) {
             const bool used = slot != 1 && slot != 4 && slot != 7;
             EXPECT_EQ(graphics->TextureSlotFilled(slot), used) << "slot " << slot;

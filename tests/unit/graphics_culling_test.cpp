@@ -93,7 +93,8 @@ std::vector<uint16_t> CellPicture() {
 class CullingTest : public ::testing::Test {
 protected:
     CullingTest() {
-        graphics->Link(system.get(), world.get(), &gpu, &window);
+        graphics->Link(&system->display, &system->settings, &system->folders, world.get(), &gpu,
+                       &window);
         world->angleTable.Fill();
         EXPECT_TRUE(graphics->CreateDevice());
     }

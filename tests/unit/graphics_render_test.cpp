@@ -62,7 +62,8 @@ protected:
         setenv("SDL_VIDEODRIVER", "offscreen", 1);
         ASSERT_TRUE(window.Create("Tessary", 1280, 720));
         base::WideCopy(system->folders.programFolder, kShaderFolder);
-        graphics->Link(system.get(), world.get(), &gpu, &window);
+        graphics->Link(&system->display, &system->settings, &system->folders, world.get(), &gpu,
+                       &window);
         if (!graphics->CreateDevice()) {
             if (gpu.failure() == platform::GlFailure::kNoContext)
                 GTEST_SKIP() << "no OpenGL 3.3 core context here";

@@ -47,7 +47,8 @@ float DesignY(const SpriteVertex& v) {
 class SpriteListTest : public ::testing::Test {
 protected:
     SpriteListTest() {
-        graphics->Link(system.get(), world.get(), &gpu, &window);
+        graphics->Link(&system->display, &system->settings, &system->folders, world.get(), &gpu,
+                       &window);
         world->angleTable.Fill();
     }
 

@@ -77,7 +77,8 @@ PngLayout PlainPicture(int colorType, int depth, uint32_t width = 512, uint32_t 
 class PngLoadTest : public ::testing::Test {
 protected:
     PngLoadTest() {
-        graphics->Link(system.get(), world.get(), &gpu, &window);
+        graphics->Link(&system->display, &system->settings, &system->folders, world.get(), &gpu,
+                       &window);
         graphics->LinkDialogs(&dialogs);
         graphics->CreateDevice();
     }
@@ -262,7 +263,7 @@ TEST_F(TextureReloadTest, SlotsZeroToSevenAreLoadedAndNullNamesStayEmpty) {
     ASSERT_TRUE(graphics->FillTextureSlot(1, any.data()));  // from an earlier load
     ASSERT_TRUE(graphics->FillTextureSlot(9, any.data()));  // outside 0..7: untouched
 
-    TextureReloader textures(graphics.get(), system.get(), world.get());
+    TextureReloader textures(graphics.get(), &system->folders, world.get());
     ASSERT_EQ(world->loadingFlag, 1);
     EXPECT_TRUE(textures.RecreateTextures());
     EXPECT_TRUE(dialogs.shown.empty());
@@ -284,7 +285,7 @@ TEST_F(TextureReloadTest, TheFirstPictureThatFailsStopsTheReload) {
     SetName(2, u"grp\\pic_0002.png");  // not there
     SetName(5, u"grp\\pic_0000.png");
 
-    TextureReloader textures(graphics.get(), system.get(), world.get());
+    TextureReloader textures(graphics.get(), &system->folders, world.get());
     EXPECT_FALSE(textures.RecreateTextures());
     EXPECT_EQ(world->loadingFlag, 1);
     EXPECT_TRUE(graphics->TextureSlotFilled(0));
@@ -329,7 +330,7 @@ TEST(GraphicsDeviceLoss, TheFrameLoopRebuildsTheDeviceAndItsTextures) {
         FAIL() << "the graphics device could not be made";
     }
     KeepGlDriverLoaded();
-    ASSERT_TRUE(TextureReloader(game->graphics.get(), &system, &world).RecreateTextures());
+    ASSERT_TRUE(TextureReloader(game->graphics.get(), &system.folders, &world).RecreateTextures());
 
     // The scene: one quad of slot 3 over the top left corner.
     SceneFrames scenes;

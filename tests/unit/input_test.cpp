@@ -25,7 +25,7 @@ constexpr uint16_t kPadDpadLeft = 0x0004;
 class InputTest : public ::testing::Test {
 protected:
     InputTest() {
-        input.Link(&system, &world);
+        input.Link(&system.inputState, &system.settings, &world);
         input.AttachDevices(&keyboard, &pads);
     }
 
@@ -171,7 +171,7 @@ TEST_F(InputTest, PollAllPadsAsksOnlyConnectedPads) {
 
 TEST_F(InputTest, WithoutDevicesNothingChanges) {
     InputSampler bare;
-    bare.Link(&system, &world);
+    bare.Link(&system.inputState, &system.settings, &world);
     system.inputState.dirBits = InputSampler::kUp;
     system.inputState.buttonBits = InputSampler::kPause;
     system.inputState.keyState['Z'] = 0x80;

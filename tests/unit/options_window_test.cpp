@@ -368,7 +368,8 @@ protected:
         setenv("SDL_VIDEODRIVER", "offscreen", 1);
         ASSERT_TRUE(window.Create("Tessary", 1280, 720));
         base::WideCopy(system.folders.programFolder, kShaderFolder);
-        game->graphics->Link(&system, &world, &gpu, &window);
+        game->graphics->Link(&system.display, &system.settings, &system.folders, &world, &gpu,
+                             &window);
         if (!game->graphics->CreateDevice()) {
             if (gpu.failure() == platform::GlFailure::kNoContext)
                 GTEST_SKIP() << "no OpenGL 3.3 core context here";
@@ -381,7 +382,8 @@ protected:
         for (int slot = 0; slot < 8; ++slot)
             base::WideCopy(world.pictureNames[slot], names[slot]);
         base::WideCopy(system.folders.resourceFolder, base::FromUtf8(kDataFolder.string()));
-        ASSERT_TRUE(TextureReloader(game->graphics.get(), &system, &world).RecreateTextures());
+        ASSERT_TRUE(
+            TextureReloader(game->graphics.get(), &system.folders, &world).RecreateTextures());
 
         FILE* file = std::fopen((kDataFolder / "grp" / "tex_0006.png").string().c_str(), "rb");
         ASSERT_NE(file, nullptr);

@@ -36,7 +36,7 @@ protected:
         system_ = std::make_unique<System>();
         map_ = std::make_unique<WorldState>();
         file_ = std::make_unique<SettingsFile>(*system_, map_->rankingTable);
-        folderFile_ = std::make_unique<FolderFile>(*system_);
+        folderFile_ = std::make_unique<FolderFile>(system_->folders);
     }
 
     // Loads a settings record given as bytes into fresh records.
