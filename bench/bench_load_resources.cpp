@@ -99,7 +99,7 @@ void BM_LoadResources(benchmark::State& state) {
             return;
         }
         if (soundMode != 0 &&
-            game.audio->CreateEngine(run->sound, stage.clock, stage.dialogs) != Audio::kOk) {
+            game.audio->Open(run->sound, stage.clock, stage.dialogs) != Audio::kOk) {
             state.SkipWithError("no loopback sound device");
             return;
         }

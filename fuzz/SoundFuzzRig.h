@@ -52,7 +52,7 @@ struct SoundRig {
         system.seVolume = 10000;
         system.bgmVolume = 10000;
         audio.Link(&system);
-        audio.CreateEngine(device, clock, dialogs);
+        audio.Open(device, clock, dialogs);
     }
     void Mix(int32_t frames) {
         static float out[2 * 4096];

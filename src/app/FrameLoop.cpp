@@ -75,7 +75,7 @@ FrameLoop::Outcome FrameLoop::RunPass() {
 
     // 6. Every idle effect voice is loaded again, ready for its next start.
     if ((system.soundMode == 1 || system.soundMode == 2) && system.soundDisabled == 0) {
-        game_.audio->ServiceIdleVoices();
+        game_.audio->effects().RearmIdleVoices();
     }
 
     // 7. Display-mode switch.

@@ -146,7 +146,7 @@ int Program::Run(const SceneFrames& scenes) {
 
     // 18. No Ogg music track is open yet.
     if (system.soundMode == 2)
-        game_->audio->ClearOggOpenFlags();
+        game_->audio->music().ClearOggTracks();
 
     // 20. Graphics device.
     if (game_->graphics->CreateDevice() != 1) {
@@ -160,7 +160,7 @@ int Program::Run(const SceneFrames& scenes) {
     // 22. Sound. Without a sound device the game goes on silently
     // (soundDisabled); a device whose mixing context fails ends the start-up.
     if (system.soundMode == 1 || system.soundMode == 2) {
-        if (game_->audio->CreateEngine(p_.sound, p_.streamClock, p_.dialogs) != Audio::kOk) {
+        if (game_->audio->Open(p_.sound, p_.streamClock, p_.dialogs) != Audio::kOk) {
             p_.dialogs.Show("XAudio2の初期化に失敗しました。", "Message");
             return FailureExit();
         }
@@ -217,14 +217,14 @@ void Program::Shutdown() {
     // 3. The music thread stops before anything it reads goes away; then the
     // voices and the sound device.
     if (system.soundMode == 1 || system.soundMode == 2)
-        game_->audio->ShutdownAudio();
+        game_->audio->Shutdown();
     game_->graphics->ReleaseDevice();
     // 5. The music tracks' files.
-    for (int track = 0; track < Audio::kTracks; ++track) {
+    for (int track = 0; track < MusicStreamer::kTracks; ++track) {
         if (system.soundMode == 1) {
-            game_->audio->CloseWaveTrack(track);
+            game_->audio->music().CloseWave(track);
         } else if (system.soundMode == 2) {
-            game_->audio->CloseOggTrack(track);
+            game_->audio->music().CloseOgg(track);
         }
     }
     game_.reset();  // audio, input, graphics, world record, System, then Game itself

@@ -7,16 +7,17 @@
 
 #include <string_view>
 
-class Audio;
+class SoundEffects;
 class System;
 
 class EffectLoader {
 public:
-    EffectLoader(Audio* audio, const System* system) : audio_(audio), system_(system) {}
+    EffectLoader(SoundEffects* effects, const System* system)
+        : effects_(effects), system_(system) {}
 
     bool LoadEffect(std::u16string_view path, int slot);
 
 private:
-    Audio* audio_;
+    SoundEffects* effects_;
     const System* system_;
 };

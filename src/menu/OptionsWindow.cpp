@@ -238,19 +238,19 @@ void RunOptionsWindow(Graphics& sprites, System& system, WorldState& world, Inpu
     // 6. Music volume, applied every frame while its row is selected.
     if (row == kMusicRow) {
         ApplyVolumeValue(sideways, values[kMusicRow], &system.bgmVolume);
-        audio.SetMusicVolume(PlayableVolume(system.bgmVolume));
+        audio.music().SetVolume(PlayableVolume(system.bgmVolume));
         if (system.bgmVolume == 0)
-            audio.SetMusicVolume(0);
+            audio.music().SetVolume(0);
     }
 
     // 7. Effect volume, with effect 0 playing over and over as its preview
     // (the frame loop re-arms the voice once it has played out).
     if (row == kEffectRow) {
-        audio.RestartEffect0();
+        audio.effects().RestartSlot0();
         ApplyVolumeValue(sideways, values[kEffectRow], &system.seVolume);
-        audio.SetEffectVolume(PlayableVolume(system.seVolume));
+        audio.effects().SetVolume(PlayableVolume(system.seVolume));
         if (system.seVolume == 0)
-            audio.SetEffectVolume(0);
+            audio.effects().SetVolume(0);
     }
 
     // 8. Pad buttons.

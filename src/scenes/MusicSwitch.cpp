@@ -5,5 +5,5 @@
 
 void MusicSwitch::ServeBgmSwitch() {
     if (world_.bgmSwitchRequest == 1)
-        audio_.SelectTrackForScene(world_);
+        audio_.music().SelectForScene(world_);
 }

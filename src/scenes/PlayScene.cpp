@@ -61,7 +61,7 @@ void RunPauseControl(System& system, WorldState& world, Audio& audio) {
     const bool held = (system.buttonBits & InputSampler::kPause) != 0;
     const int32_t s = m.pauseState;
     if (held && s == kRunning) {
-        audio.PlayEffect(0);
+        audio.effects().Play(0);
         OpenPause(m);
     } else if (s == kOpening) {
         OpenPause(m);
@@ -90,7 +90,7 @@ int32_t RunPlaySceneFrame(Game& game, PlayState& play, platform::Calendar& calen
     RunPauseControl(system, world, audio);
     dungeon.ServeBgmSwitch();
     scene_overlays::StepScreenFade(world);
-    audio.MusicFadeService();
+    audio.music().ServiceFade();
 
     // 7-8. Background, then the rules of play with the play screen.
     background.DrawBackground(sprites);

@@ -17,7 +17,7 @@ int32_t RunTitleSceneFrame(Game& game) {
         title.RunMenu();
 
     scene_overlays::StepScreenFade(world);
-    game.audio->MusicFadeService();
+    game.audio->music().ServiceFade();
 
     Graphics& sprites = *game.graphics;
     scene_overlays::DrawFadeOverlay(sprites, system, world);

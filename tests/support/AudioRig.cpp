@@ -10,12 +10,12 @@ AudioRig::AudioRig(int32_t soundMode) {
     system.bgmVolume = 10000;
     system.seVolume = 10000;
     audio.Link(&system);
-    EXPECT_EQ(audio.CreateEngine(device, clock, dialogs), Audio::kOk);
+    EXPECT_EQ(audio.Open(device, clock, dialogs), Audio::kOk);
 }
 
 AudioRig::~AudioRig() {
     clock.Release();  // lets the stream thread see its stop flag
-    audio.ShutdownAudio();
+    audio.Shutdown();
 }
 
 std::vector<float> AudioRig::MixFloat(int32_t frames) {
@@ -46,8 +46,8 @@ void AudioRig::WriteLoopFile(const std::string& trackName, uint32_t start, uint3
 }
 
 void AudioRig::StartMusic() {
-    ASSERT_TRUE(audio.CreateMusicVoice());
-    ASSERT_TRUE(audio.StartStreamThread());
+    ASSERT_TRUE(audio.music().CreateVoice());
+    ASSERT_TRUE(audio.music().StartThread());
     ASSERT_TRUE(clock.WaitForSleeps(++sleepsSeen_)) << "the stream thread did not run";
 }
 
@@ -70,7 +70,7 @@ std::vector<Frame> AudioRig::Steps(int n) {
 void AudioRig::Select(int32_t track) {
     system.bgmPreviousTrack = system.bgmTrack.load();
     system.bgmTrack = track;
-    audio.RewindIfChanged(track);
+    audio.music().RewindIfChanged(track);
 }
 
 std::vector<int16_t> Clicks(uint32_t frames, uint32_t period, int16_t value) {

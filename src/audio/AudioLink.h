@@ -1,0 +1,36 @@
+#pragma once
+// AudioLink: what the audio engine hands to the effects and the music: the
+// System record whose sound settings they follow, the clock that paces the
+// stream thread, and the dialogs their load failures are shown in.
+//
+// The engine fills it on the main thread (Link, then Open) before any sound
+// is loaded or the stream thread starts; after that it is only read.
+
+#include <cstdint>
+#include <string_view>
+
+class System;
+
+namespace platform {
+class Clock;
+class Dialogs;
+}  // namespace platform
+
+struct AudioLink {
+    System* system = nullptr;
+    platform::Clock* clock = nullptr;
+    platform::Dialogs* dialogs = nullptr;
+
+    // True when System::soundMode is 1 (WAVE) or 2 (Ogg Vorbis) and
+    // soundDisabled is 0. Every play, volume and fade call checks it first
+    // and does nothing otherwise.
+    bool SoundOn() const;
+    // Shows the message in a dialog, or on standard error before the
+    // dialogs are known.
+    void ShowMessage(std::string_view text, std::string_view caption) const;
+};
+
+// A voice volume for a setting of 0..10000.
+inline float VolumeOf(int32_t setting) {
+    return static_cast<float>(setting * 0.0001);
+}
