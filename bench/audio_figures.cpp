@@ -129,7 +129,7 @@ struct Setup {
         system.bgmVolume = 10000;
         system.seVolume = 10000;
         audio.Link(&system);
-        if (audio.Open(device, clock, dialogs) != Audio::kOk || system.soundDisabled != 0) {
+        if (!audio.Open(device, clock, dialogs) || system.soundDisabled != 0) {
             std::fprintf(stderr, "no sound device\n");
             std::exit(1);
         }

@@ -98,8 +98,7 @@ void BM_LoadResources(benchmark::State& state) {
             state.SkipWithError("no OpenGL 3.3 core device");
             return;
         }
-        if (soundMode != 0 &&
-            game.audio->Open(run->sound, stage.clock, stage.dialogs) != Audio::kOk) {
+        if (soundMode != 0 && !game.audio->Open(run->sound, stage.clock, stage.dialogs)) {
             state.SkipWithError("no loopback sound device");
             return;
         }

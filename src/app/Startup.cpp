@@ -160,7 +160,7 @@ int Program::Run(const SceneFrames& scenes) {
     // 22. Sound. Without a sound device the game goes on silently
     // (soundDisabled); a device whose mixing context fails ends the start-up.
     if (system.soundMode == 1 || system.soundMode == 2) {
-        if (game_->audio->Open(p_.sound, p_.streamClock, p_.dialogs) != Audio::kOk) {
+        if (!game_->audio->Open(p_.sound, p_.streamClock, p_.dialogs)) {
             p_.dialogs.Show("XAudio2の初期化に失敗しました。", "Message");
             return FailureExit();
         }

@@ -9,21 +9,21 @@ Audio::~Audio() {
     Shutdown();
 }
 
-int32_t Audio::Open(platform::SoundDevice& device, platform::Clock& clock,
-                    platform::Dialogs& dialogs) {
+bool Audio::Open(platform::SoundDevice& device, platform::Clock& clock,
+                 platform::Dialogs& dialogs) {
     link_.clock = &clock;
     link_.dialogs = &dialogs;
     // Without a device the game plays silently.
     if (!device.OpenDevice()) {
         if (link_.system != nullptr)
             link_.system->soundDisabled = 1;
-        return kOk;
+        return true;
     }
     device_ = &device;
     if (!device.CreateContext())
-        return kFail;
+        return false;
     contextMade_ = true;
-    return kOk;
+    return true;
 }
 
 void Audio::Shutdown() {

@@ -13,8 +13,6 @@
 // come before anything is loaded and Shutdown after the frame loop; the
 // stream thread, which only the music streamer starts, never calls in here.
 
-#include <cstdint>
-
 #include "audio/AudioLink.h"
 #include "audio/MusicStreamer.h"
 #include "audio/SoundEffects.h"
@@ -29,9 +27,6 @@ class SoundDevice;
 
 class Audio {
 public:
-    static constexpr int32_t kOk = 0;
-    static constexpr int32_t kFail = static_cast<int32_t>(0x80004005u);
-
     Audio();
     virtual ~Audio();
     Audio(const Audio&) = delete;
@@ -40,10 +35,10 @@ public:
     void Link(System* system) { link_.system = system; }
 
     // Opens the sound device and makes the mixing context. A device that
-    // cannot be opened sets soundDisabled and still returns kOk: the game
-    // goes on silently. kFail means the context failed. The clock paces the
+    // cannot be opened sets soundDisabled and still returns true: the game
+    // goes on silently. False means the context failed. The clock paces the
     // stream thread; the dialogs show load failures.
-    int32_t Open(platform::SoundDevice& device, platform::Clock& clock, platform::Dialogs& dialogs);
+    bool Open(platform::SoundDevice& device, platform::Clock& clock, platform::Dialogs& dialogs);
     // Stops the stream thread and waits for it, then destroys the voices,
     // the stream memory, the context and the device, in that order.
     void Shutdown();

@@ -10,7 +10,7 @@ AudioRig::AudioRig(int32_t soundMode) {
     system.bgmVolume = 10000;
     system.seVolume = 10000;
     audio.Link(&system);
-    EXPECT_EQ(audio.Open(device, clock, dialogs), Audio::kOk);
+    EXPECT_TRUE(audio.Open(device, clock, dialogs));
 }
 
 AudioRig::~AudioRig() {

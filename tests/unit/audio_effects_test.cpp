@@ -42,7 +42,7 @@ TEST(AudioEngineTest, WithoutASoundDeviceTheGameGoesOnSilently) {
     device.hasDevice = false;
     Audio audio;
     audio.Link(&system);
-    EXPECT_EQ(audio.Open(device, clock, dialogs), Audio::kOk);
+    EXPECT_TRUE(audio.Open(device, clock, dialogs));
     EXPECT_EQ(system.soundDisabled, 1);
     EXPECT_TRUE(dialogs.shown.empty());
 
@@ -53,7 +53,7 @@ TEST(AudioEngineTest, WithoutASoundDeviceTheGameGoesOnSilently) {
     broken.contextOk = false;
     Audio failing;
     failing.Link(&other);
-    EXPECT_EQ(failing.Open(broken, clock, dialogs), Audio::kFail);
+    EXPECT_FALSE(failing.Open(broken, clock, dialogs));
     EXPECT_EQ(other.soundDisabled, 0);
     failing.Shutdown();
     EXPECT_EQ(broken.closes, 1);
