@@ -128,27 +128,26 @@ struct Setup {
         system.sound.soundMode = SoundMode::kWave;
         system.sound.bgmVolume = 10000;
         system.sound.seVolume = 10000;
-        audio.Link(&system);
-        if (audio.CreateEngine(device, clock, dialogs) != Audio::kOk ||
-            system.sound.soundDisabled != 0) {
+        audio.Link(&system.sound, &system.music);
+        if (!audio.Open(device, clock, dialogs) || system.sound.soundDisabled != 0) {
             std::fprintf(stderr, "no sound device\n");
             std::exit(1);
         }
         for (const Track& t : kTracks) {
-            if (!audio.LoadWaveTrack(TrackPath(folder, t.number), t.number))
+            if (!audio.music().OpenWave(TrackPath(folder, t.number), t.number))
                 std::exit(1);
         }
-        if (!audio.CreateMusicVoice())
+        if (!audio.music().CreateVoice())
             std::exit(1);
     }
     ~Setup() {
-        audio.ShutdownAudio();
+        audio.Shutdown();
         std::filesystem::remove_all(folder);
     }
     void Select(int track) {
         system.music.bgmPreviousTrack = system.music.bgmTrack.load();
         system.music.bgmTrack = track;
-        audio.RewindIfChanged(track);
+        audio.music().RewindIfChanged(track);
     }
 
     std::string folder;
@@ -184,7 +183,7 @@ int RunHour() {
     int64_t nextChange = changeEvery;
     int orderIndex = 1;
     while (mixed < total) {
-        setup.audio.StreamPass();
+        setup.audio.music().StreamPass();
         random = random * 1664525u + 1013904223u;
         const int32_t frames = 4410 + static_cast<int32_t>((random >> 8) % 1323);  // 100..130 ms
         out.resize(static_cast<size_t>(frames) * 2);
@@ -228,11 +227,11 @@ int RunHour() {
                 static_cast<long long>(changes), maxCutover * 1000.0 / kRate);
     std::printf("  loop jumps:               %lld\n", static_cast<long long>(loopJumps));
     std::printf("  chunks queued:            %lld\n",
-                static_cast<long long>(setup.audio.chunksQueued()));
+                static_cast<long long>(setup.audio.music().chunksQueued()));
     std::printf("  underruns:                %lld\n",
-                static_cast<long long>(setup.audio.underruns()));
+                static_cast<long long>(setup.audio.music().underruns()));
     std::printf("  frames not as expected:   %lld\n", static_cast<long long>(wrongFrames));
-    return setup.audio.underruns() == 0 && wrongFrames == 0 ? 0 : 1;
+    return setup.audio.music().underruns() == 0 && wrongFrames == 0 ? 0 : 1;
 }
 
 // Records the stream thread's pass periods: it yields once at the end of each pass.
@@ -268,7 +267,7 @@ int RunLoad(int seconds) {
     PeriodClock clock;
     Setup setup(device, clock);
     setup.Select(kOrder[0]);
-    if (!setup.audio.StartStreamThread())
+    if (!setup.audio.music().StartThread())
         return 1;
     for (int s = 1; s <= seconds; ++s) {
         std::this_thread::sleep_for(std::chrono::seconds(1));
@@ -276,17 +275,18 @@ int RunLoad(int seconds) {
             setup.Select(kOrder[(s / 20) % (sizeof kOrder / sizeof kOrder[0])]);
     }
     setup.system.music.stopStream = 1;
-    setup.audio.ShutdownAudio();
+    setup.audio.Shutdown();
     const int64_t passes = clock.passes_.load();
     std::printf("%d s of WAVE music in real time on OpenAL's null device\n", seconds);
     std::printf("  stream passes:       %lld (period mean %.2f ms, longest %.2f ms)\n",
                 static_cast<long long>(passes), passes > 1 ? clock.sum_.load() / (passes - 1) : 0.0,
                 clock.longest_.load());
     std::printf("  chunks queued:       %lld (%.1f s of sound)\n",
-                static_cast<long long>(setup.audio.chunksQueued()),
-                setup.audio.chunksQueued() * 8192.0 / kRate);
-    std::printf("  underruns:           %lld\n", static_cast<long long>(setup.audio.underruns()));
-    return setup.audio.underruns() == 0 ? 0 : 1;
+                static_cast<long long>(setup.audio.music().chunksQueued()),
+                setup.audio.music().chunksQueued() * 8192.0 / kRate);
+    std::printf("  underruns:           %lld\n",
+                static_cast<long long>(setup.audio.music().underruns()));
+    return setup.audio.music().underruns() == 0 ? 0 : 1;
 }
 
 }  // namespace

@@ -99,7 +99,7 @@ void BM_LoadResources(benchmark::State& state) {
             return;
         }
         if (soundMode != SoundMode::kNone &&
-            game.audio->CreateEngine(run->sound, stage.clock, stage.dialogs) != Audio::kOk) {
+            !game.audio->Open(run->sound, stage.clock, stage.dialogs)) {
             state.SkipWithError("no loopback sound device");
             return;
         }

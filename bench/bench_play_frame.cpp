@@ -87,7 +87,7 @@ void BM_PlayFrame(benchmark::State& state) {
     game->graphics->Link(&system.display, &system.settings, &system.folders, &world, nullptr,
                          nullptr);
     game->input->Link(&system.inputState, &system.settings, &world);
-    game->audio->Link(&system);
+    game->audio->Link(&system.sound, &system.music);
     world.angleTable.Fill();
     world.sceneState = SceneState::kPlay;
     world.objectTable[0].member(3) = 1296;

@@ -51,8 +51,8 @@ struct SoundRig {
         system.sound.soundMode = static_cast<SoundMode>(soundMode);
         system.sound.seVolume = 10000;
         system.sound.bgmVolume = 10000;
-        audio.Link(&system);
-        audio.CreateEngine(device, clock, dialogs);
+        audio.Link(&system.sound, &system.music);
+        audio.Open(device, clock, dialogs);
     }
     void Mix(int32_t frames) {
         static float out[2 * 4096];

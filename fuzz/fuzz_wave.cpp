@@ -46,8 +46,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
 
     // An effect: loaded, played, mixed.
-    if (rig.audio.LoadWaveEffect(path, 0)) {
-        rig.audio.PlayEffect(0);
+    if (rig.audio.effects().LoadWave(path, 0)) {
+        rig.audio.effects().Play(0);
         rig.Mix(256);
     }
 
@@ -55,19 +55,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // chunk crosses the loop end many times.
     static const uint8_t kLoop[] = "LoopStart=0\r\n\r\nLoopLength=1\r\n";
     WriteFile("sound.wav.sli", kLoop, sizeof kLoop - 1);
-    if (rig.audio.LoadWaveTrack(path, 1)) {
-        static const bool voice = rig.audio.CreateMusicVoice();
+    if (rig.audio.music().OpenWave(path, 1)) {
+        static const bool voice = rig.audio.music().CreateVoice();
         if (voice) {
             rig.system.music.bgmTrack = 1;
-            rig.audio.RewindIfChanged(1);
-            rig.audio.StreamPass();
+            rig.audio.music().RewindIfChanged(1);
+            rig.audio.music().StreamPass();
             rig.Mix(8192);
-            rig.audio.StreamPass();
+            rig.audio.music().StreamPass();
             rig.system.music.bgmTrack = 0;
             rig.Mix(20000);
-            rig.audio.StreamPass();
+            rig.audio.music().StreamPass();
         }
-        rig.audio.CloseWaveTrack(1);
+        rig.audio.music().CloseWave(1);
     }
     return 0;
 }

@@ -75,7 +75,7 @@ FrameLoop::Outcome FrameLoop::RunPass() {
 
     // Every idle effect voice is loaded again, ready for its next start.
     if (system.sound.Playing()) {
-        game_.audio->ServiceIdleVoices();
+        game_.audio->effects().RearmIdleVoices();
     }
 
     // Display-mode switch.

@@ -149,7 +149,7 @@ int Program::Run(const SceneFrames& scenes) {
 
     // No Ogg music track is open yet.
     if (system.sound.soundMode == SoundMode::kOgg)
-        game_->audio->ClearOggOpenFlags();
+        game_->audio->music().ClearOggTracks();
 
     // Graphics device.
     if (!game_->graphics->CreateDevice()) {
@@ -163,7 +163,7 @@ int Program::Run(const SceneFrames& scenes) {
     // Sound. Without a sound device the game goes on silently
     // (soundDisabled); a device whose mixing context fails ends the start-up.
     if (system.sound.soundMode == SoundMode::kWave || system.sound.soundMode == SoundMode::kOgg) {
-        if (game_->audio->CreateEngine(p_.sound, p_.streamClock, p_.dialogs) != Audio::kOk) {
+        if (!game_->audio->Open(p_.sound, p_.streamClock, p_.dialogs)) {
             p_.dialogs.Show("XAudio2の初期化に失敗しました。", "Message");
             return FailureExit();
         }
@@ -222,14 +222,14 @@ void Program::Shutdown() {
     // The music thread stops before anything it reads goes away; then the
     // voices and the sound device.
     if (system.sound.soundMode == SoundMode::kWave || system.sound.soundMode == SoundMode::kOgg)
-        game_->audio->ShutdownAudio();
+        game_->audio->Shutdown();
     game_->graphics->ReleaseDevice();
     // The music tracks' files.
-    for (int track = 0; track < Audio::kTracks; ++track) {
+    for (int track = 0; track < MusicStreamer::kTracks; ++track) {
         if (system.sound.soundMode == SoundMode::kWave) {
-            game_->audio->CloseWaveTrack(track);
+            game_->audio->music().CloseWave(track);
         } else if (system.sound.soundMode == SoundMode::kOgg) {
-            game_->audio->CloseOggTrack(track);
+            game_->audio->music().CloseOgg(track);
         }
     }
     game_.reset();  // audio, input, graphics, world record, System, then Game itself

@@ -1,14 +1,14 @@
 #include "audio/EffectLoader.h"
 
-#include "audio/Audio.h"
-#include "world/System.h"
+#include "audio/SoundEffects.h"
+#include "world/SoundSettings.h"
 
 bool EffectLoader::LoadEffect(std::u16string_view path, int slot) {
-    switch (system_->sound.soundMode) {
+    switch (mode_) {
         case SoundMode::kWave:
-            return audio_->LoadWaveEffect(path, slot);
+            return effects_->LoadWave(path, slot);
         case SoundMode::kOgg:
-            return audio_->LoadOggEffect(path, slot);
+            return effects_->LoadOgg(path, slot);
         default:
             return true;
     }

@@ -1,22 +1,23 @@
 #pragma once
-// EffectLoader: loads one sound effect in the form System::soundMode names.
+// EffectLoader: loads one sound effect in the form the sound mode names.
 //
 // The resource loader makes one per load and calls LoadEffect for effect
-// slots 0..31. Mode 1 reads a WAVE file, mode 2 an Ogg Vorbis file; with any
+// slots 0..31. kWave reads a WAVE file, kOgg an Ogg Vorbis file; with any
 // other mode there is no sound to load and the call succeeds doing nothing.
 
+#include <cstdint>
 #include <string_view>
 
-class Audio;
-struct System;
+class SoundEffects;
+enum class SoundMode : int32_t;
 
 class EffectLoader {
 public:
-    EffectLoader(Audio* audio, const System* system) : audio_(audio), system_(system) {}
+    EffectLoader(SoundEffects* effects, SoundMode mode) : effects_(effects), mode_(mode) {}
 
     bool LoadEffect(std::u16string_view path, int slot);
 
 private:
-    Audio* audio_;
-    const System* system_;
+    SoundEffects* effects_;
+    SoundMode mode_;
 };

@@ -1,6 +1,6 @@
 #include "audio/OggStreamDecoder.h"
 
-#include "world/System.h"
+#include "world/MusicShared.h"
 
 namespace {
 constexpr int64_t kFrameBytes = 4;  // 16-bit stereo
@@ -29,11 +29,11 @@ void OggTrack::Close() {
 void OggStreamDecoder::Fill(OggTrack& t, int k, uint8_t* chunk, int64_t c) {
     if (!t.open)
         return;
-    const int64_t loopStart = static_cast<uint32_t>(system_->music.bgmLoopStart[k].load());
-    const int64_t loopLength = static_cast<uint32_t>(system_->music.bgmLoopLength[k].load());
+    const int64_t loopStart = static_cast<uint32_t>(music_->bgmLoopStart[k].load());
+    const int64_t loopLength = static_cast<uint32_t>(music_->bgmLoopLength[k].load());
     const int64_t loopEnd = (loopStart + loopLength) * kFrameBytes - t.loopCorrection;
 
-    // 1-2. Decode until the chunk is full or a decode call reaches the loop end.
+    // Decode until the chunk is full or a decode call reaches the loop end.
     t.wantBytes = c;
     t.gotBytes = 0;
     while (t.gotBytes < t.wantBytes) {
@@ -53,12 +53,11 @@ void OggStreamDecoder::Fill(OggTrack& t, int k, uint8_t* chunk, int64_t c) {
             break;
         }
     }
-    // 3.
     t.playedBytes += t.gotBytes;
     if (t.loopHit == 0)
         return;
 
-    // 4. Back to the loop start, and the rest of the chunk from there.
+    // Back to the loop start, and the rest of the chunk from there.
     ov_pcm_seek(&t.stream, loopStart);
     t.wantBytes = c - t.gotBytes;
     t.playedBytes = 0;

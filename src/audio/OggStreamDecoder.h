@@ -14,7 +14,7 @@
 
 #include "audio/OggFile.h"
 
-struct System;
+struct MusicShared;
 
 // The state of one Ogg music track, kept for the whole run.
 struct OggTrack {
@@ -37,12 +37,12 @@ struct OggTrack {
 
 class OggStreamDecoder {
 public:
-    explicit OggStreamDecoder(const System* system) : system_(system) {}
+    explicit OggStreamDecoder(const MusicShared* music) : music_(music) {}
 
     // Fills chunkBytes of chunk from the track; a fill that cannot decode
     // leaves the rest of the chunk as it was.
     void Fill(OggTrack& track, int trackNumber, uint8_t* chunk, int64_t chunkBytes);
 
 private:
-    const System* system_;
+    const MusicShared* music_;
 };

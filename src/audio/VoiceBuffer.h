@@ -1,7 +1,7 @@
 #pragma once
-// VoiceBuffer: the description of one buffer handed to a voice, as XAudio2
-// describes it. The voice plays playLength frames from playBegin; a length of
-// 0 plays the whole buffer.
+// VoiceBuffer: the description of one buffer handed to a voice. The voice
+// plays playLength frames from playBegin; a length of 0 plays the whole
+// buffer.
 
 #include <cstdint>
 
@@ -13,8 +13,4 @@ struct VoiceBuffer {
     const uint8_t* data = nullptr;
     uint32_t playBegin = 0;  // in frames
     uint32_t playLength = 0;
-    uint32_t loopBegin = 0;
-    uint32_t loopLength = 0;
-    uint32_t loopCount = 0;
-    void* context = nullptr;
 };

@@ -161,7 +161,7 @@ void Menu::StepTitleItems(bool decision, bool ready) {
                m.mainCursor == kStartItem && ready) {
         // Start confirmed: the items close whether or not the button stays held.
         if (m.titleState == kActive)
-            audio_.PlayEffect(kMenuEffect);
+            audio_.effects().Play(kMenuEffect);
         m.titleState = kClosing;
         if (m.titleAnim > 0) {
             --m.titleAnim;
@@ -180,7 +180,7 @@ void Menu::StepWindow(bool decision, bool ready) {
     const bool padRow = m.optionRow >= kFirstPadRow && m.optionRow <= kLastPadRow;
     if (((decision && m.windowState == kIdle) || m.windowState == kOpening) && ready) {
         if (m.windowState == kIdle)
-            audio_.PlayEffect(kMenuEffect);
+            audio_.effects().Play(kMenuEffect);
         m.windowState = kOpening;
         if (m.windowAnim < kFullAnim)
             ++m.windowAnim;
@@ -192,7 +192,7 @@ void Menu::StepWindow(bool decision, bool ready) {
                ready) {
         // On the pad-button rows DECISION is a button being assigned, not a close.
         if (m.windowState == kActive)
-            audio_.PlayEffect(kMenuEffect);
+            audio_.effects().Play(kMenuEffect);
         m.windowState = kClosing;
         if (m.windowAnim >= 1) {
             --m.windowAnim;

@@ -237,19 +237,19 @@ void RunOptionsWindow(Graphics& sprites, System& system, WorldState& world, Inpu
     // Music volume, applied every frame while its row is selected.
     if (row == kMusicRow) {
         ApplyVolumeValue(sideways, values[kMusicRow], &system.sound.bgmVolume);
-        audio.SetMusicVolume(PlayableVolume(system.sound.bgmVolume));
+        audio.music().SetVolume(PlayableVolume(system.sound.bgmVolume));
         if (system.sound.bgmVolume == 0)
-            audio.SetMusicVolume(0);
+            audio.music().SetVolume(0);
     }
 
     // Effect volume, with effect 0 playing over and over as its preview
     // (the frame loop re-arms the voice once it has played out).
     if (row == kEffectRow) {
-        audio.RestartEffect0();
+        audio.effects().RestartSlot0();
         ApplyVolumeValue(sideways, values[kEffectRow], &system.sound.seVolume);
-        audio.SetEffectVolume(PlayableVolume(system.sound.seVolume));
+        audio.effects().SetVolume(PlayableVolume(system.sound.seVolume));
         if (system.sound.seVolume == 0)
-            audio.SetEffectVolume(0);
+            audio.effects().SetVolume(0);
     }
 
     // Pad buttons.

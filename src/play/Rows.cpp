@@ -50,7 +50,7 @@ void ScoreRows(PlayState& play, Audio& audio) {
     const int32_t rows = play.clearedLines;
     if (rows >= 1 && rows <= 4) {
         play.score += kPoints[rows] * static_cast<uint32_t>(play.level + 1);
-        audio.PlayEffect(rows == 4 ? kFourRowsEffect : kFewRowsEffect);
+        audio.effects().Play(rows == 4 ? kFourRowsEffect : kFewRowsEffect);
     }
     play.clearedLines = 0;
 }

@@ -26,8 +26,8 @@ constexpr int kFirstEffectEntry = 64;
 constexpr char kNotFound[] = "ファイルが見つかりません";
 
 static_assert(WorldState::kNameUnits == resources::kListEntryUnits);
-static_assert(WorldState::kSoundNames >= kFirstEffectEntry + Audio::kEffectVoices);
-static_assert(Audio::kTracks <= kFirstEffectEntry);
+static_assert(WorldState::kSoundNames >= kFirstEffectEntry + SoundEffects::kVoices);
+static_assert(MusicStreamer::kTracks <= kFirstEffectEntry);
 
 using PathBuffer = char16_t[Folders::kPathUnits];
 
@@ -118,21 +118,21 @@ bool Loader::LoadSound() {
         return false;
 
     // The music tracks, each with its loop file.
-    for (int track = 0; track < Audio::kTracks; ++track) {
+    for (int track = 0; track < MusicStreamer::kTracks; ++track) {
         if (!LoadTrack(track))
             return false;
     }
 
     // The music voice.
-    if (!audio_.CreateMusicVoice())
+    if (!audio_.music().CreateVoice())
         return false;
     // The music thread (its failure message comes from the audio object).
-    return audio_.StartStreamThread();
+    return audio_.music().StartThread();
 }
 
 bool Loader::LoadEffects() {
-    EffectLoader loader(&audio_, &system_);
-    for (int slot = 0; slot < Audio::kEffectVoices; ++slot) {
+    EffectLoader loader(&audio_.effects(), system_.sound.soundMode);
+    for (int slot = 0; slot < SoundEffects::kVoices; ++slot) {
         const std::u16string_view name =
             base::WideView(world_.soundNames[kFirstEffectEntry + slot]);
         PathBuffer path;
@@ -172,8 +172,8 @@ bool Loader::LoadTrack(int track) {
     // The audio object opens the track, reads its loop file and positions
     // the track at its start, showing its own messages.
     if (system_.sound.soundMode == SoundMode::kWave)
-        return audio_.LoadWaveTrack(base::WideView(path), track);
-    return audio_.LoadOggTrack(base::WideView(path), track);
+        return audio_.music().OpenWave(base::WideView(path), track);
+    return audio_.music().OpenOgg(base::WideView(path), track);
 }
 
 bool Loader::LoadPictures() {

@@ -5,5 +5,5 @@
 
 void ServeMusicSwitch(WorldState& world, Audio& audio) {
     if (world.bgmSwitchRequest == 1)
-        audio.SelectTrackForScene(world);
+        audio.music().SelectForScene(world);
 }

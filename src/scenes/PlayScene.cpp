@@ -3,13 +3,13 @@
 #include "audio/Audio.h"
 #include "graphics/Graphics.h"
 #include "input/InputSampler.h"
-#include "scenes/SceneLinks.h"
 #include "play/PlayStep.h"
-#include "scenes/PlayBackground.h"
 #include "scenes/MusicSwitch.h"
-#include "world/WorldState.h"
+#include "scenes/PlayBackground.h"
+#include "scenes/SceneLinks.h"
 #include "scenes/SceneOverlays.h"
 #include "world/System.h"
+#include "world/WorldState.h"
 
 namespace {
 
@@ -61,7 +61,7 @@ void RunPauseControl(System& system, WorldState& world, Audio& audio) {
     const bool held = (system.inputState.buttonBits & InputSampler::kPause) != 0;
     const int32_t s = m.pauseState;
     if (held && s == kRunning) {
-        audio.PlayEffect(0);
+        audio.effects().Play(0);
         OpenPause(m);
     } else if (s == kOpening) {
         OpenPause(m);
@@ -85,7 +85,7 @@ int32_t RunPlaySceneFrame(const SceneLinks& links, PlayState& play, platform::Ca
     RunPauseControl(system, world, audio);
     ServeMusicSwitch(world, audio);
     scene_overlays::StepScreenFade(world);
-    audio.MusicFadeService();
+    audio.music().ServiceFade();
 
     // The background, then the rules of play with the play screen.
     DrawPlayBackground(sprites);

@@ -18,7 +18,7 @@ int32_t RunTitleSceneFrame(const SceneLinks& links) {
         title.RunMenu();
 
     scene_overlays::StepScreenFade(world);
-    links.audio.MusicFadeService();
+    links.audio.music().ServiceFade();
 
     scene_overlays::DrawFadeOverlay(sprites, links.system, world);
     scene_overlays::DrawBorderMasks(sprites, links.system);

@@ -74,7 +74,7 @@ TEST_F(PlaySceneTest, HoldingPauseOpensOverNineFramesWithOneSoundThenWaitsForRel
     EXPECT_EQ(menu().pauseAnim, 8);
     Frames(30);
     EXPECT_EQ(menu().pauseState, 2);
-    EXPECT_EQ(game.audio->effectRequests(0), 1u);
+    EXPECT_EQ(game.audio->effects().requests(0), 1u);
 
     HoldPause(false);
     Frames(3);
@@ -100,7 +100,7 @@ TEST_F(PlaySceneTest, HoldingPauseOpensOverNineFramesWithOneSoundThenWaitsForRel
     EXPECT_EQ(menu().pauseClock2[0] | menu().pauseClock2[1], 0);
     Frames(5);
     EXPECT_EQ(menu().pauseState, 16);
-    EXPECT_EQ(game.audio->effectRequests(0), 1u);
+    EXPECT_EQ(game.audio->effects().requests(0), 1u);
 
     // Released, the next press opens the pause again, with its sound.
     HoldPause(false);
@@ -109,7 +109,7 @@ TEST_F(PlaySceneTest, HoldingPauseOpensOverNineFramesWithOneSoundThenWaitsForRel
     HoldPause(true);
     Frame();
     EXPECT_EQ(menu().pauseState, 1);
-    EXPECT_EQ(game.audio->effectRequests(0), 2u);
+    EXPECT_EQ(game.audio->effects().requests(0), 2u);
 }
 
 TEST_F(PlaySceneTest, ClosingIsRefusedWhileTheTitleOrAWindowIsBusy) {
@@ -171,7 +171,7 @@ TEST_F(PlaySceneTest, APendingMusicSwitchIsServedOnce) {
     world().bgmSelector = 0;
     sys().music.bgmTrack = 0;
     Frame();
-    EXPECT_EQ(sys().music.bgmTrack, Audio::kPlayTrack);
+    EXPECT_EQ(sys().music.bgmTrack, MusicStreamer::kPlayTrack);
     EXPECT_EQ(sys().music.bgmPreviousTrack, 0);
     EXPECT_EQ(world().bgmSwitchRequest, 0);
     sys().music.bgmTrack = 3;  // no request: the track is left alone

@@ -94,7 +94,7 @@ protected:
     System& sys() { return *game.system; }
     WorldState& world() { return *game.world; }
     MenuState& menu() { return game.world->menuState; }
-    uint32_t Effects() { return game.audio->effectRequests(0); }
+    uint32_t Effects() { return game.audio->effects().requests(0); }
 
     void Frame(int32_t dirBits = 0, int32_t buttonBits = 0) {
         sys().inputState.dirBits = dirBits;

@@ -9,13 +9,13 @@ AudioRig::AudioRig(int32_t soundMode) {
     system.sound.soundMode = static_cast<SoundMode>(soundMode);
     system.sound.bgmVolume = 10000;
     system.sound.seVolume = 10000;
-    audio.Link(&system);
-    EXPECT_EQ(audio.CreateEngine(device, clock, dialogs), Audio::kOk);
+    audio.Link(&system.sound, &system.music);
+    EXPECT_TRUE(audio.Open(device, clock, dialogs));
 }
 
 AudioRig::~AudioRig() {
     clock.Release();  // lets the stream thread see its stop flag
-    audio.ShutdownAudio();
+    audio.Shutdown();
 }
 
 std::vector<float> AudioRig::MixFloat(int32_t frames) {
@@ -46,8 +46,8 @@ void AudioRig::WriteLoopFile(const std::string& trackName, uint32_t start, uint3
 }
 
 void AudioRig::StartMusic() {
-    ASSERT_TRUE(audio.CreateMusicVoice());
-    ASSERT_TRUE(audio.StartStreamThread());
+    ASSERT_TRUE(audio.music().CreateVoice());
+    ASSERT_TRUE(audio.music().StartThread());
     ASSERT_TRUE(clock.WaitForSleeps(++sleepsSeen_)) << "the stream thread did not run";
 }
 
@@ -70,7 +70,7 @@ std::vector<Frame> AudioRig::Steps(int n) {
 void AudioRig::Select(int32_t track) {
     system.music.bgmPreviousTrack = system.music.bgmTrack.load();
     system.music.bgmTrack = track;
-    audio.RewindIfChanged(track);
+    audio.music().RewindIfChanged(track);
 }
 
 std::vector<int16_t> Clicks(uint32_t frames, uint32_t period, int16_t value) {

@@ -46,7 +46,7 @@ public:
     // with the contacts of that place.
     void PlacePiece(int32_t kind, int32_t column, int32_t row, int32_t rotation = 0);
 
-    uint32_t Effects(int slot) const { return game.audio->effectRequests(slot); }
+    uint32_t Effects(int slot) const { return game.audio->effects().requests(slot); }
     bool Paused() const { return game.world->menuState.paused != 0; }
     void SetPaused(bool paused) { game.world->menuState.paused = paused ? 1 : 0; }
 

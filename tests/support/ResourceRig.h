@@ -29,7 +29,7 @@ public:
         fake.window.Create("Tessary", 1280, 720);
         game->graphics->CreateDevice();
         if (soundMode == 1 || soundMode == 2)
-            game->audio->CreateEngine(fake.sound, fake.streamClock, fake.dialogs);
+            game->audio->Open(fake.sound, fake.streamClock, fake.dialogs);
     }
 
     bool Load() {

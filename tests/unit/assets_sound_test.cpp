@@ -266,17 +266,17 @@ TEST(SoundAssetsLoadTest, TheGameLoadsEveryEffectAndTrackAndPlaysTheMusic) {
         SCOPED_TRACE(set.list);
         const std::vector<std::string> names = ReadList(set);
         AudioRig rig(set.mode);
-        EffectLoader loader(&rig.audio, &rig.system);
+        EffectLoader loader(&rig.audio.effects(), rig.system.sound.soundMode);
         for (int slot = 0; slot < kEffects; ++slot) {
             const std::string& name = names[static_cast<size_t>(kFirstEffect + slot)];
             ASSERT_TRUE(loader.LoadEffect(GamePath(name), slot)) << name;
             // The whole sound is in the buffer, which ends the stream.
-            EXPECT_EQ(rig.audio.effectBuffer(slot).flags, VoiceBuffer::kEndOfStream) << name;
+            EXPECT_EQ(rig.audio.effects().buffer(slot).flags, VoiceBuffer::kEndOfStream) << name;
         }
         for (int track = 0; track < kTracks; ++track) {
             const std::string& name = names[static_cast<size_t>(track)];
-            const bool loaded = set.mode == 1 ? rig.audio.LoadWaveTrack(GamePath(name), track)
-                                              : rig.audio.LoadOggTrack(GamePath(name), track);
+            const bool loaded = set.mode == 1 ? rig.audio.music().OpenWave(GamePath(name), track)
+                                              : rig.audio.music().OpenOgg(GamePath(name), track);
             ASSERT_TRUE(loaded) << name;
             const LoopPoints loop = ReadLoop(name);
             EXPECT_EQ(static_cast<uint32_t>(rig.system.music.bgmLoopStart[track]), loop.start);
@@ -292,7 +292,7 @@ TEST(SoundAssetsLoadTest, TheGameLoadsEveryEffectAndTrackAndPlaysTheMusic) {
         for (const Frame& f : mix)
             sum += static_cast<double>(f.left) * f.left + static_cast<double>(f.right) * f.right;
         EXPECT_GT(std::sqrt(sum / (2.0 * static_cast<double>(mix.size()))), 300.0);
-        EXPECT_EQ(rig.audio.underruns(), 0);
+        EXPECT_EQ(rig.audio.music().underruns(), 0);
     }
 }
 

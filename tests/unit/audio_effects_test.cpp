@@ -1,4 +1,3 @@
-// ctest-labels: audio
 // The audio engine and its effects on OpenAL's loopback device: every test
 // sound is made here and every frame of the real mix is checked.
 
@@ -42,8 +41,8 @@ TEST(AudioEngineTest, WithoutASoundDeviceTheGameGoesOnSilently) {
     FakeSoundDevice device;
     device.hasDevice = false;
     Audio audio;
-    audio.Link(&system);
-    EXPECT_EQ(audio.CreateEngine(device, clock, dialogs), Audio::kOk);
+    audio.Link(&system.sound, &system.music);
+    EXPECT_TRUE(audio.Open(device, clock, dialogs));
     EXPECT_EQ(system.sound.soundDisabled, 1);
     EXPECT_TRUE(dialogs.shown.empty());
 
@@ -53,10 +52,10 @@ TEST(AudioEngineTest, WithoutASoundDeviceTheGameGoesOnSilently) {
     FakeSoundDevice broken;
     broken.contextOk = false;
     Audio failing;
-    failing.Link(&other);
-    EXPECT_EQ(failing.CreateEngine(broken, clock, dialogs), Audio::kFail);
+    failing.Link(&other.sound, &other.music);
+    EXPECT_FALSE(failing.Open(broken, clock, dialogs));
     EXPECT_EQ(other.sound.soundDisabled, 0);
-    failing.ShutdownAudio();
+    failing.Shutdown();
     EXPECT_EQ(broken.closes, 1);
     EXPECT_FALSE(broken.loopback.IsOpen());
 }
@@ -69,55 +68,57 @@ TEST(AudioEngineTest, WhenSoundIsOffNoOpenAlCallIsMade) {
         system.sound.bgmFadeOutRequest = 1;
         system.sound.bgmFadeInRequest = 1;
         Audio audio;
-        audio.Link(&system);
+        audio.Link(&system.sound, &system.music);
         const uint64_t before = platform::AlVoice::OperationCount();
-        EXPECT_TRUE(EffectLoader(&audio, &system).LoadEffect(u"/nonexistent/se.ogg", 0));
-        audio.PlayEffect(0);
-        audio.RestartEffect0();
-        audio.SetMusicVolume();
-        audio.SetMusicVolume(5000);
-        audio.SetEffectVolume();
-        audio.MusicFadeService();
-        audio.ServiceIdleVoices();
+        EXPECT_TRUE(EffectLoader(&audio.effects(), system.sound.soundMode)
+                        .LoadEffect(u"/nonexistent/se.ogg", 0));
+        audio.effects().Play(0);
+        audio.effects().RestartSlot0();
+        audio.music().SetVolume();
+        audio.music().SetVolume(5000);
+        audio.effects().SetVolume();
+        audio.music().ServiceFade();
+        audio.effects().RearmIdleVoices();
         EXPECT_EQ(platform::AlVoice::OperationCount(), before) << "mode " << mode;
         EXPECT_EQ(system.sound.bgmFadeOutRequest, 1);
     }
 
     // Sound disabled after everything was loaded: still no call.
     AudioRig rig(1);
-    ASSERT_TRUE(rig.audio.LoadWaveEffect(rig.Write("se.wav", StereoWave(Ramp(100))), 0));
-    ASSERT_TRUE(rig.audio.CreateMusicVoice());
+    ASSERT_TRUE(rig.audio.effects().LoadWave(rig.Write("se.wav", StereoWave(Ramp(100))), 0));
+    ASSERT_TRUE(rig.audio.music().CreateVoice());
     rig.system.sound.soundDisabled = 1;
     rig.system.sound.bgmFadeOutRequest = 1;
     const uint64_t before = platform::AlVoice::OperationCount();
-    rig.audio.PlayEffect(0);
-    rig.audio.RestartEffect0();
-    rig.audio.SetMusicVolume();
-    rig.audio.SetMusicVolume(0);
-    rig.audio.SetEffectVolume();
-    rig.audio.SetEffectVolume(0);
-    rig.audio.MusicFadeService();
-    rig.audio.ServiceIdleVoices();
+    rig.audio.effects().Play(0);
+    rig.audio.effects().RestartSlot0();
+    rig.audio.music().SetVolume();
+    rig.audio.music().SetVolume(0);
+    rig.audio.effects().SetVolume();
+    rig.audio.effects().SetVolume(0);
+    rig.audio.music().ServiceFade();
+    rig.audio.effects().RearmIdleVoices();
     EXPECT_EQ(platform::AlVoice::OperationCount(), before);
     EXPECT_TRUE(Silent(rig.Mix(200)));
 }
 
 TEST(EffectTest, PlayingASlotAgainRestartsItAndSlotsMix) {
     AudioRig rig(1);
-    ASSERT_TRUE(rig.audio.LoadWaveEffect(rig.Write("ramp.wav", StereoWave(Ramp(kSecond / 2))), 3));
-    rig.audio.PlayEffect(3);
+    ASSERT_TRUE(
+        rig.audio.effects().LoadWave(rig.Write("ramp.wav", StereoWave(Ramp(kSecond / 2))), 3));
+    rig.audio.effects().Play(3);
     EXPECT_EQ(rig.Mix(1000), RampFrames(1000));
     // Again: from the beginning, never mixed with the first play.
-    rig.audio.PlayEffect(3);
+    rig.audio.effects().Play(3);
     const std::vector<Frame> again = rig.Mix(kSecond);
     EXPECT_EQ(Slice(again, 0, kSecond / 2), RampFrames(kSecond / 2));
     EXPECT_TRUE(Silent(again, kSecond / 2));
 
     // Another slot plays at the same time: the two add up frame by frame.
     const std::vector<int16_t> clicks = Clicks(3000, 100, 1000);
-    ASSERT_TRUE(rig.audio.LoadWaveEffect(rig.Write("clicks.wav", StereoWave(clicks)), 4));
-    rig.audio.PlayEffect(3);
-    rig.audio.PlayEffect(4);
+    ASSERT_TRUE(rig.audio.effects().LoadWave(rig.Write("clicks.wav", StereoWave(clicks)), 4));
+    rig.audio.effects().Play(3);
+    rig.audio.effects().Play(4);
     const std::vector<Frame> both = rig.Mix(4000);
     const std::vector<Frame> ramp = RampFrames(4000);
     for (size_t i = 0; i < both.size(); ++i) {
@@ -128,28 +129,28 @@ TEST(EffectTest, PlayingASlotAgainRestartsItAndSlotsMix) {
 
 TEST(EffectTest, AWaveEffectHoldsAtMostItsFirstSecond) {
     AudioRig rig(1);
-    EffectLoader loader(&rig.audio, &rig.system);
+    EffectLoader loader(&rig.audio.effects(), rig.system.sound.soundMode);
     ASSERT_TRUE(loader.LoadEffect(rig.Write("long.wav", StereoWave(Ramp(kSecond * 3 / 2))), 0));
-    const VoiceBuffer& longer = rig.audio.effectBuffer(0);
+    const VoiceBuffer& longer = rig.audio.effects().buffer(0);
     EXPECT_EQ(longer.audioBytes, 176400u);
     EXPECT_EQ(longer.playLength, kSecond);
     EXPECT_EQ(longer.flags, 0u);  // more follows in the file: not the end of the stream
-    rig.audio.PlayEffect(0);
+    rig.audio.effects().Play(0);
     const std::vector<Frame> played = rig.Mix(2 * kSecond);
     EXPECT_EQ(Slice(played, 0, kSecond), RampFrames(kSecond));
     EXPECT_TRUE(Silent(played, kSecond));
 
     ASSERT_TRUE(loader.LoadEffect(rig.Write("short.wav", StereoWave(Ramp(kSecond / 4))), 1));
-    EXPECT_EQ(rig.audio.effectBuffer(1).flags, VoiceBuffer::kEndOfStream);
-    EXPECT_EQ(rig.audio.effectBuffer(1).playLength, kSecond / 4);
+    EXPECT_EQ(rig.audio.effects().buffer(1).flags, VoiceBuffer::kEndOfStream);
+    EXPECT_EQ(rig.audio.effects().buffer(1).playLength, kSecond / 4);
 
     // A header that claims far more than the file holds: what is there.
     Bytes claims = StereoWave(Ramp(1000));
     for (size_t at : {size_t{28}, size_t{40}})  // bytes per second, data size
         claims[at + 3] = 0x7F;
     ASSERT_TRUE(loader.LoadEffect(rig.Write("claims.wav", claims), 1));
-    EXPECT_EQ(rig.audio.effectBuffer(1).playLength, 1000u);
-    EXPECT_EQ(rig.audio.effectBuffer(1).flags, VoiceBuffer::kEndOfStream);
+    EXPECT_EQ(rig.audio.effects().buffer(1).playLength, 1000u);
+    EXPECT_EQ(rig.audio.effects().buffer(1).flags, VoiceBuffer::kEndOfStream);
 
     // A file in a format of its own plays in it: mono 8-bit at 22,050 Hz
     // lasts twice as many frames of the 44.1 kHz mix.
@@ -158,8 +159,8 @@ TEST(EffectTest, AWaveEffectHoldsAtMostItsFirstSecond) {
         rig.Write("mono.wav",
                   RiffFile("WAVE", {{"fmt ", FormatChunk(1, 1, 22050, 8)}, {"data", mono}})),
         2));
-    EXPECT_EQ(rig.audio.effectBuffer(2).flags, VoiceBuffer::kEndOfStream);
-    rig.audio.PlayEffect(2);
+    EXPECT_EQ(rig.audio.effects().buffer(2).flags, VoiceBuffer::kEndOfStream);
+    rig.audio.effects().Play(2);
     const std::vector<Frame> monoPlayed = rig.Mix(kSecond);
     size_t last = 0;
     for (size_t i = 0; i < monoPlayed.size(); ++i) {
@@ -185,35 +186,35 @@ TEST(EffectTest, BrokenWaveEffectsAreRefusedWithAMessage) {
     };
     for (size_t i = 0; i < files.size(); ++i) {
         rig.dialogs.shown.clear();
-        EXPECT_FALSE(rig.audio.LoadWaveEffect(rig.Write("bad.wav", files[i]), 5)) << i;
+        EXPECT_FALSE(rig.audio.effects().LoadWave(rig.Write("bad.wav", files[i]), 5)) << i;
         ASSERT_EQ(rig.dialogs.shown.size(), 1u) << i;
         EXPECT_EQ(rig.dialogs.shown[0].text, "Waveファイルのオープンに失敗");
         EXPECT_EQ(rig.dialogs.shown[0].caption, "Error");
     }
     // No sound in the data: refused, as the loader will say.
     rig.dialogs.shown.clear();
-    EXPECT_FALSE(rig.audio.LoadWaveEffect(
+    EXPECT_FALSE(rig.audio.effects().LoadWave(
         rig.Write("empty.wav",
                   RiffFile("WAVE", {{"fmt ", FormatChunk(1, 2, 44100, 16)}, {"data", {}}})),
         5));
     EXPECT_TRUE(rig.dialogs.shown.empty());
-    rig.audio.PlayEffect(5);
+    rig.audio.effects().Play(5);
     EXPECT_TRUE(Silent(rig.Mix(100)));
 }
 
 TEST(EffectTest, AnOggEffectIsCutAtThreeSeconds) {
     AudioRig rig(2);
-    EffectLoader loader(&rig.audio, &rig.system);
+    EffectLoader loader(&rig.audio.effects(), rig.system.sound.soundMode);
     const Bytes longer = EncodeOgg(Sine(4 * kSecond, 440.0, 0.5), 2, 44100);
     ASSERT_TRUE(loader.LoadEffect(rig.Write("long.ogg", longer), 7));
-    const VoiceBuffer& b = rig.audio.effectBuffer(7);
+    const VoiceBuffer& b = rig.audio.effects().buffer(7);
     EXPECT_EQ(b.audioBytes, 529200u);
     EXPECT_EQ(b.playLength, 132300u);
     EXPECT_EQ(b.flags, 0u);
 
     // The mix is the decoded sound, frame for frame, for three seconds.
     const std::vector<int16_t> decoded = DecodeOgg(longer);
-    rig.audio.PlayEffect(7);
+    rig.audio.effects().Play(7);
     const std::vector<Frame> played = rig.Mix(4 * kSecond);
     for (uint32_t i = 0; i < 132300; ++i)
         ASSERT_EQ(played[i], (Frame{decoded[2 * i], decoded[2 * i + 1]})) << i;
@@ -222,8 +223,8 @@ TEST(EffectTest, AnOggEffectIsCutAtThreeSeconds) {
     // Shorter than a second: the whole sound, marked as the end of the stream.
     const Bytes shorter = EncodeOgg(Sine(kSecond / 2, 880.0, 0.5), 2, 44100);
     ASSERT_TRUE(loader.LoadEffect(rig.Write("short.ogg", shorter), 8));
-    EXPECT_EQ(rig.audio.effectBuffer(8).flags, VoiceBuffer::kEndOfStream);
-    EXPECT_EQ(rig.audio.effectBuffer(8).audioBytes, DecodeOgg(shorter).size() * 2);
+    EXPECT_EQ(rig.audio.effects().buffer(8).flags, VoiceBuffer::kEndOfStream);
+    EXPECT_EQ(rig.audio.effects().buffer(8).audioBytes, DecodeOgg(shorter).size() * 2);
 
     // What cannot be played as stereo 44.1 kHz, or is no Ogg stream at all,
     // or is missing, is refused without a message box.
@@ -239,48 +240,48 @@ TEST(EffectTest, AnOggEffectIsCutAtThreeSeconds) {
 TEST(EffectTest, EffectVolumeScalesTheOutput) {
     AudioRig rig(1);
     const std::vector<int16_t> ramp = Ramp(2000);
-    ASSERT_TRUE(rig.audio.LoadWaveEffect(rig.Write("ramp.wav", StereoWave(ramp)), 0));
+    ASSERT_TRUE(rig.audio.effects().LoadWave(rig.Write("ramp.wav", StereoWave(ramp)), 0));
     for (int32_t volume : {5000, 2500, 10000, 0}) {
         rig.system.sound.seVolume = volume;
-        rig.audio.SetEffectVolume();
-        EXPECT_FLOAT_EQ(rig.audio.EffectVoiceVolume(0), volume * 0.0001f);
-        rig.audio.PlayEffect(0);
+        rig.audio.effects().SetVolume();
+        EXPECT_FLOAT_EQ(rig.audio.effects().VoiceVolume(0), volume * 0.0001f);
+        rig.audio.effects().Play(0);
         const std::vector<float> out = rig.MixFloat(2000);
         const float gain = static_cast<float>(volume * 0.0001);
         for (size_t i = 0; i < out.size(); ++i)
             ASSERT_EQ(out[i], ramp[i] / 32768.0f * gain) << "volume " << volume << " sample " << i;
     }
     // The value form sets every voice alike.
-    rig.audio.SetEffectVolume(7500);
-    EXPECT_FLOAT_EQ(rig.audio.EffectVoiceVolume(0), 0.75f);
+    rig.audio.effects().SetVolume(7500);
+    EXPECT_FLOAT_EQ(rig.audio.effects().VoiceVolume(0), 0.75f);
 }
 
 TEST(EffectTest, RestartEffect0PlaysAgainOnceTheVoiceServiceReArmedIt) {
     AudioRig rig(1);
-    ASSERT_TRUE(rig.audio.LoadWaveEffect(rig.Write("se.wav", StereoWave(Ramp(1000))), 0));
+    ASSERT_TRUE(rig.audio.effects().LoadWave(rig.Write("se.wav", StereoWave(Ramp(1000))), 0));
     // Loaded and ready: a restart plays it from the start.
-    rig.audio.RestartEffect0();
+    rig.audio.effects().RestartSlot0();
     std::vector<Frame> out = rig.Mix(1500);
     EXPECT_EQ(Slice(out, 0, 1000), RampFrames(1000));
     EXPECT_TRUE(Silent(out, 1000));
 
     // Played out and not re-armed yet: nothing to play.
-    rig.audio.RestartEffect0();
+    rig.audio.effects().RestartSlot0();
     EXPECT_TRUE(Silent(rig.Mix(1500)));
     // The frame loop's service loads the sound again but does not start it.
-    rig.audio.ServiceIdleVoices();
+    rig.audio.effects().RearmIdleVoices();
     EXPECT_TRUE(Silent(rig.Mix(500)));
-    rig.audio.RestartEffect0();
+    rig.audio.effects().RestartSlot0();
     out = rig.Mix(1500);
     EXPECT_EQ(Slice(out, 0, 1000), RampFrames(1000));
 
     // While it plays, a restart goes on where it was, and the service leaves
     // a voice with sound queued alone.
-    rig.audio.ServiceIdleVoices();
-    rig.audio.PlayEffect(0);
+    rig.audio.effects().RearmIdleVoices();
+    rig.audio.effects().Play(0);
     out = rig.Mix(400);
-    rig.audio.RestartEffect0();
-    rig.audio.ServiceIdleVoices();
+    rig.audio.effects().RestartSlot0();
+    rig.audio.effects().RearmIdleVoices();
     const std::vector<Frame> rest = rig.Mix(1000);
     out.insert(out.end(), rest.begin(), rest.end());
     EXPECT_EQ(Slice(out, 0, 1000), RampFrames(1000));

@@ -74,7 +74,7 @@ TEST(LoopFileTest, StartUpRefusesMissingFilesAndLoopsOutsideTheTrack) {
     const std::string loopFile = rig.folder.Native("t.wav.sli");
 
     // No loop file.
-    EXPECT_FALSE(rig.audio.LoadWaveTrack(track, 6));
+    EXPECT_FALSE(rig.audio.music().OpenWave(track, 6));
     ASSERT_EQ(rig.dialogs.shown.size(), 1u);
     EXPECT_EQ(rig.dialogs.shown[0].text, loopFile + " ファイルが見つかりません");
     EXPECT_EQ(rig.dialogs.shown[0].caption, "Message");
@@ -84,7 +84,7 @@ TEST(LoopFileTest, StartUpRefusesMissingFilesAndLoopsOutsideTheTrack) {
          {std::pair{0u, frames + 1}, {4000u, 1001u}, {100u, 0u}, {4294967295u, 2u}}) {
         rig.dialogs.shown.clear();
         rig.WriteLoopFile("t.wav", start, length);
-        EXPECT_FALSE(rig.audio.LoadWaveTrack(track, 6)) << start << " " << length;
+        EXPECT_FALSE(rig.audio.music().OpenWave(track, 6)) << start << " " << length;
         ASSERT_EQ(rig.dialogs.shown.size(), 1u);
         EXPECT_EQ(rig.dialogs.shown[0].text, loopFile + " ループ範囲が曲の長さを超えています");
         EXPECT_EQ(rig.dialogs.shown[0].caption, "Message");
@@ -92,7 +92,7 @@ TEST(LoopFileTest, StartUpRefusesMissingFilesAndLoopsOutsideTheTrack) {
     // The whole track is fine, and the values land in System.
     rig.dialogs.shown.clear();
     rig.WriteLoopFile("t.wav", 4000, 1000);
-    EXPECT_TRUE(rig.audio.LoadWaveTrack(track, 6));
+    EXPECT_TRUE(rig.audio.music().OpenWave(track, 6));
     EXPECT_TRUE(rig.dialogs.shown.empty());
     EXPECT_EQ(rig.system.music.bgmLoopStart[6], 4000);
     EXPECT_EQ(rig.system.music.bgmLoopLength[6], 1000);
@@ -101,7 +101,7 @@ TEST(LoopFileTest, StartUpRefusesMissingFilesAndLoopsOutsideTheTrack) {
     rig.Write("mono.wav",
               RiffFile("WAVE", {{"fmt ", FormatChunk(1, 1, 44100, 16)}, {"data", Bytes(100)}}));
     rig.WriteLoopFile("mono.wav", 0, 10);
-    EXPECT_FALSE(rig.audio.LoadWaveTrack(rig.folder.Path("mono.wav"), 6));
+    EXPECT_FALSE(rig.audio.music().OpenWave(rig.folder.Path("mono.wav"), 6));
     EXPECT_EQ(rig.dialogs.shown.back().text, "WAVEファイルを開くのに失敗");
     EXPECT_EQ(rig.dialogs.shown.back().caption, "Error");
 }
@@ -111,18 +111,18 @@ TEST(LoopFileTest, AnOggLoopMustEndInsideTheStream) {
     const Bytes ogg = EncodeOgg(Sine(20000, 330.0, 0.3), 2, 44100);
     const std::u16string track = rig.Write("t.ogg", ogg);
     rig.WriteLoopFile("t.ogg", 10000, 10001);
-    EXPECT_FALSE(rig.audio.LoadOggTrack(track, 2));
+    EXPECT_FALSE(rig.audio.music().OpenOgg(track, 2));
     ASSERT_EQ(rig.dialogs.shown.size(), 1u);
     EXPECT_EQ(rig.dialogs.shown[0].text,
               rig.folder.Native("t.ogg.sli") + " ループ範囲が曲の長さを超えています");
     rig.WriteLoopFile("t.ogg", 10000, 10000);
-    EXPECT_TRUE(rig.audio.LoadOggTrack(track, 2));
+    EXPECT_TRUE(rig.audio.music().OpenOgg(track, 2));
     // Not an Ogg stream, or not stereo: refused before the loop file is read.
     rig.dialogs.shown.clear();
-    EXPECT_FALSE(rig.audio.LoadOggTrack(rig.Write("w.ogg", StereoWave(Ramp(10))), 3));
-    EXPECT_FALSE(rig.audio.LoadOggTrack(
+    EXPECT_FALSE(rig.audio.music().OpenOgg(rig.Write("w.ogg", StereoWave(Ramp(10))), 3));
+    EXPECT_FALSE(rig.audio.music().OpenOgg(
         rig.Write("m.ogg", EncodeOgg(std::vector<float>(20000, 0.1f), 1, 44100)), 3));
-    EXPECT_FALSE(rig.audio.LoadOggTrack(rig.folder.Path("missing.ogg"), 3));
+    EXPECT_FALSE(rig.audio.music().OpenOgg(rig.folder.Path("missing.ogg"), 3));
     EXPECT_TRUE(rig.dialogs.shown.empty());
 }
 

@@ -1,4 +1,3 @@
-// ctest-labels: audio
 // Music streaming on the loopback device: the real stream thread, paced by a
 // lockstep clock, feeds the music voice while the test mixes 100 ms between
 // its passes. Tracks are counting ramps, so every frame of the mix says which
@@ -37,7 +36,7 @@ void LoadRampTrack(AudioRig& rig, int track, uint32_t frames, uint32_t loopStart
     const std::string name = "track" + std::to_string(track) + ".wav";
     rig.Write(name, StereoWave(Ramp(frames, static_cast<uint32_t>(track))));
     rig.WriteLoopFile(name, loopStart, loopLength);
-    ASSERT_TRUE(rig.audio.LoadWaveTrack(rig.folder.Path(name), track));
+    ASSERT_TRUE(rig.audio.music().OpenWave(rig.folder.Path(name), track));
 }
 
 // Checks that the mix from `from` on plays the track's loop exactly, starting
@@ -63,7 +62,7 @@ TEST(MusicTest, AWholeTrackLoopsWithNoGapAndNoFrameRepeatedOrLost) {
     rig.StartMusic();
     const std::vector<RampFrame> mix = Read(rig.Steps(40));
     ExpectLoop(mix, 0, mix.size(), 5, 0, 0, frames);
-    EXPECT_EQ(rig.audio.underruns(), 0);
+    EXPECT_EQ(rig.audio.music().underruns(), 0);
 }
 
 TEST(MusicTest, ALoopStartInTheMiddleIsJumpedToExactly) {
@@ -102,7 +101,7 @@ TEST(MusicTest, AnOggTrackJumpsAtTheDecodeCallThatCrossesTheLoopEnd) {
     rig.Write("track3.ogg", file);
     rig.WriteLoopFile("track3.ogg", static_cast<uint32_t>(loopStart),
                       static_cast<uint32_t>(loopLength));
-    ASSERT_TRUE(rig.audio.LoadOggTrack(rig.folder.Path("track3.ogg"), 3));
+    ASSERT_TRUE(rig.audio.music().OpenOgg(rig.folder.Path("track3.ogg"), 3));
     rig.Select(3);
     rig.StartMusic();
     const std::vector<Frame> mix = rig.Steps(70);
@@ -132,7 +131,7 @@ TEST(MusicTest, AnOggTrackJumpsAtTheDecodeCallThatCrossesTheLoopEnd) {
         jump += n;
     }
     EXPECT_LT(jump, mix.size());
-    EXPECT_EQ(rig.audio.underruns(), 0);
+    EXPECT_EQ(rig.audio.music().underruns(), 0);
 }
 
 TEST(MusicTest, ATrackChangeCutsOverWithin300MsFromTheTracksStart) {
@@ -154,8 +153,8 @@ TEST(MusicTest, ATrackChangeCutsOverWithin300MsFromTheTracksStart) {
         const size_t at = sound.size();
         int track;
         if (change % 2 == 0) {
-            rig.audio.SelectTrackForScene(world);  // selector 0: the play music
-            track = Audio::kPlayTrack;
+            rig.audio.music().SelectForScene(world);  // selector 0: the play music
+            track = MusicStreamer::kPlayTrack;
             EXPECT_EQ(world.bgmSwitchRequest, 0);
             EXPECT_EQ(rig.system.music.bgmPreviousTrack, 1);
         } else {
@@ -176,20 +175,20 @@ TEST(MusicTest, ATrackChangeCutsOverWithin300MsFromTheTracksStart) {
         expectedTrack = track;
         world.bgmSwitchRequest = 1;
     }
-    EXPECT_EQ(rig.audio.underruns(), 0);
+    EXPECT_EQ(rig.audio.music().underruns(), 0);
 }
 
 TEST(MusicTest, RestartingTheSameTrackRewindsItAfterWhatIsQueued) {
     AudioRig rig(1);
-    LoadRampTrack(rig, Audio::kPlayTrack, 200000, 0, 200000);
+    LoadRampTrack(rig, MusicStreamer::kPlayTrack, 200000, 0, 200000);
     WorldState world;
-    rig.audio.SelectTrackForScene(world);
+    rig.audio.music().SelectForScene(world);
     EXPECT_EQ(rig.system.music.bgmRestart, 0);
     rig.StartMusic();
     std::vector<Frame> sound = rig.Steps(20);
     const size_t at = sound.size();
     rig.system.music.bgmRestart = 1;
-    rig.audio.SelectTrackForScene(world);
+    rig.audio.music().SelectForScene(world);
     const std::vector<Frame> more = rig.Steps(10);
     sound.insert(sound.end(), more.begin(), more.end());
     const std::vector<RampFrame> mix = Read(sound);
@@ -199,8 +198,8 @@ TEST(MusicTest, RestartingTheSameTrackRewindsItAfterWhatIsQueued) {
         ++restart;
     ASSERT_LT(restart, mix.size());
     EXPECT_LE(restart - at, 2 * kChunkFrames);
-    ExpectLoop(mix, 0, restart, Audio::kPlayTrack, 0, 0, 200000);
-    ExpectLoop(mix, restart, mix.size(), Audio::kPlayTrack, 0, 0, 200000);
+    ExpectLoop(mix, 0, restart, MusicStreamer::kPlayTrack, 0, 0, 200000);
+    ExpectLoop(mix, restart, mix.size(), MusicStreamer::kPlayTrack, 0, 0, 200000);
 }
 
 TEST(MusicTest, TrackZeroOrAnInactiveWindowLetsTheQueueDrain) {
@@ -247,7 +246,7 @@ TEST(MusicTest, TrackZeroOrAnInactiveWindowLetsTheQueueDrain) {
     ExpectLoop(mix, back, end, 4, static_cast<int64_t>(gap), 0, 300000);
     for (size_t i = end; i < mix.size(); ++i)
         ASSERT_EQ(mix[i].frame, -1) << i;
-    EXPECT_EQ(rig.audio.underruns(), 0);
+    EXPECT_EQ(rig.audio.music().underruns(), 0);
 }
 
 TEST(MusicTest, AnUnderrunIsRefilledAndTheMusicGoesOn) {
@@ -261,7 +260,7 @@ TEST(MusicTest, AnUnderrunIsRefilledAndTheMusicGoesOn) {
     sound.insert(sound.end(), stalled.begin(), stalled.end());
     const std::vector<Frame> more = rig.Steps(30);
     sound.insert(sound.end(), more.begin(), more.end());
-    EXPECT_EQ(rig.audio.underruns(), 1);
+    EXPECT_EQ(rig.audio.music().underruns(), 1);
 
     // A gap of silence, then the music again from the next frame.
     const std::vector<RampFrame> mix = Read(sound);
@@ -279,34 +278,34 @@ TEST(MusicTest, AnUnderrunIsRefilledAndTheMusicGoesOn) {
 
 TEST(MusicFadeTest, FadesStepTheMusicVoiceVolume) {
     AudioRig rig(2);
-    ASSERT_TRUE(rig.audio.CreateMusicVoice());
+    ASSERT_TRUE(rig.audio.music().CreateVoice());
     System& s = rig.system;
-    EXPECT_FLOAT_EQ(rig.audio.MusicVoiceVolume(), 1.0f);
-    rig.audio.SetMusicVolume(2500);
-    EXPECT_FLOAT_EQ(rig.audio.MusicVoiceVolume(), 0.25f);
-    rig.audio.SetMusicVolume();
-    EXPECT_FLOAT_EQ(rig.audio.MusicVoiceVolume(), 1.0f);
+    EXPECT_FLOAT_EQ(rig.audio.music().VoiceVolume(), 1.0f);
+    rig.audio.music().SetVolume(2500);
+    EXPECT_FLOAT_EQ(rig.audio.music().VoiceVolume(), 0.25f);
+    rig.audio.music().SetVolume();
+    EXPECT_FLOAT_EQ(rig.audio.music().VoiceVolume(), 1.0f);
 
     // From 10,000: 100 steps of 100 down to 100, then 0, and the request ends.
     s.sound.bgmFadeOutRequest = 1;
     for (int step = 0; step < 100; ++step) {
-        rig.audio.MusicFadeService();
-        ASSERT_FLOAT_EQ(rig.audio.MusicVoiceVolume(), (10000 - 100 * step) * 0.0001f) << step;
+        rig.audio.music().ServiceFade();
+        ASSERT_FLOAT_EQ(rig.audio.music().VoiceVolume(), (10000 - 100 * step) * 0.0001f) << step;
         ASSERT_EQ(s.sound.bgmFadeOutRequest, 1);
     }
-    rig.audio.MusicFadeService();
-    EXPECT_EQ(rig.audio.MusicVoiceVolume(), 0.0f);
+    rig.audio.music().ServiceFade();
+    EXPECT_EQ(rig.audio.music().VoiceVolume(), 0.0f);
     EXPECT_EQ(s.sound.bgmFadeOutRequest, 0);
     EXPECT_EQ(s.sound.bgmFadeCounter, 0);
 
     // Fading in: 0 up in 100 steps, then the volume itself.
     s.sound.bgmFadeInRequest = 1;
     for (int step = 0; step < 100; ++step) {
-        rig.audio.MusicFadeService();
-        ASSERT_FLOAT_EQ(rig.audio.MusicVoiceVolume(), 100 * step * 0.0001f) << step;
+        rig.audio.music().ServiceFade();
+        ASSERT_FLOAT_EQ(rig.audio.music().VoiceVolume(), 100 * step * 0.0001f) << step;
     }
-    rig.audio.MusicFadeService();
-    EXPECT_FLOAT_EQ(rig.audio.MusicVoiceVolume(), 1.0f);
+    rig.audio.music().ServiceFade();
+    EXPECT_FLOAT_EQ(rig.audio.music().VoiceVolume(), 1.0f);
     EXPECT_EQ(s.sound.bgmFadeInRequest, 0);
 
     // At volume 0 a fade-in ends at once; below 100 the step is 500, so a
@@ -314,20 +313,20 @@ TEST(MusicFadeTest, FadesStepTheMusicVoiceVolume) {
     for (int32_t volume : {0, 50}) {
         s.sound.bgmVolume = volume;
         s.sound.bgmFadeInRequest = 1;
-        rig.audio.MusicFadeService();
+        rig.audio.music().ServiceFade();
         EXPECT_EQ(s.sound.bgmFadeInRequest, 0) << volume;
-        EXPECT_FLOAT_EQ(rig.audio.MusicVoiceVolume(), volume * 0.0001f);
+        EXPECT_FLOAT_EQ(rig.audio.music().VoiceVolume(), volume * 0.0001f);
         s.sound.bgmFadeOutRequest = 1;
-        rig.audio.MusicFadeService();
+        rig.audio.music().ServiceFade();
         EXPECT_EQ(s.sound.bgmFadeOutRequest, 0) << volume;
-        EXPECT_EQ(rig.audio.MusicVoiceVolume(), 0.0f);
+        EXPECT_EQ(rig.audio.music().VoiceVolume(), 0.0f);
     }
     // An options-screen volume of 500: 100 steps of 5.
     s.sound.bgmVolume = 500;
     s.sound.bgmFadeOutRequest = 1;
     int steps = 0;
     while (s.sound.bgmFadeOutRequest != 0 && steps < 1000) {
-        rig.audio.MusicFadeService();
+        rig.audio.music().ServiceFade();
         ++steps;
     }
     EXPECT_EQ(steps, 101);

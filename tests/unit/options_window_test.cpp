@@ -234,8 +234,8 @@ TEST(OptionsApplyTest, OnAButtonRowPadButtonsAreTakenAtOnceTheLastOneWinning) {
 
 TEST(OptionsApplyTest, TheVolumeRowsSetTheVoicesPlayThePreviewAndNeverGoAboveFullVolume) {
     AudioRig audio(1);
-    ASSERT_TRUE(audio.audio.LoadWaveEffect(audio.Write("se.wav", StereoWave(Ramp(1000))), 0));
-    ASSERT_TRUE(audio.audio.CreateMusicVoice());
+    ASSERT_TRUE(audio.audio.effects().LoadWave(audio.Write("se.wav", StereoWave(Ramp(1000))), 0));
+    ASSERT_TRUE(audio.audio.music().CreateVoice());
     System& s = audio.system;
     s.settings.optionValues[4] = s.settings.optionValues[5] = 20;
     OptionsRig rig;
@@ -244,7 +244,7 @@ TEST(OptionsApplyTest, TheVolumeRowsSetTheVoicesPlayThePreviewAndNeverGoAboveFul
     // The music row: no preview sound.
     rig.Press(4, kLeft);
     EXPECT_EQ(s.sound.bgmVolume, 19 * 500);
-    EXPECT_FLOAT_EQ(audio.audio.MusicVoiceVolume(), 0.95f);
+    EXPECT_FLOAT_EQ(audio.audio.music().VoiceVolume(), 0.95f);
     auto silent = [](const std::vector<Frame>& v) {
         return std::all_of(v.begin(), v.end(), [](const Frame& f) { return f == Frame{}; });
     };
@@ -253,17 +253,17 @@ TEST(OptionsApplyTest, TheVolumeRowsSetTheVoicesPlayThePreviewAndNeverGoAboveFul
     // The effect row: the voices follow the value and effect 0 plays.
     rig.Press(5, kLeft);
     EXPECT_EQ(s.sound.seVolume, 19 * 500);
-    EXPECT_FLOAT_EQ(audio.audio.EffectVoiceVolume(0), 0.95f);
+    EXPECT_FLOAT_EQ(audio.audio.effects().VoiceVolume(0), 0.95f);
     EXPECT_FALSE(silent(audio.Mix(1500)));
     // Played out, re-armed by the frame loop's service: the next frame plays it again.
-    audio.audio.ServiceIdleVoices();
+    audio.audio.effects().RearmIdleVoices();
     rig.Frame(5, 0);
     EXPECT_FALSE(silent(audio.Mix(1500)));
     // Down to 0: every voice is silent.
     s.settings.optionValues[5] = 1;
     rig.Press(5, kLeft);
     EXPECT_EQ(s.sound.seVolume, 0);
-    EXPECT_FLOAT_EQ(audio.audio.EffectVoiceVolume(0), 0.0f);
+    EXPECT_FLOAT_EQ(audio.audio.effects().VoiceVolume(0), 0.0f);
 
     // Volumes above 10,000 from the settings file stay as loaded, play at
     // full volume and show full bars.
@@ -273,8 +273,8 @@ TEST(OptionsApplyTest, TheVolumeRowsSetTheVoicesPlayThePreviewAndNeverGoAboveFul
     rig.Frame(5, kRight);
     EXPECT_EQ(s.sound.bgmVolume, 127500);
     EXPECT_EQ(s.sound.seVolume, 127500);
-    EXPECT_FLOAT_EQ(audio.audio.MusicVoiceVolume(), 1.0f);
-    EXPECT_FLOAT_EQ(audio.audio.EffectVoiceVolume(0), 1.0f);
+    EXPECT_FLOAT_EQ(audio.audio.music().VoiceVolume(), 1.0f);
+    EXPECT_FLOAT_EQ(audio.audio.effects().VoiceVolume(0), 1.0f);
     EXPECT_EQ(TextAt(rig.sprites(), 366 + 190, 284, 0), Padded(u">"));
     s.sound.bgmVolume = -1000;
     rig.Frame(3);

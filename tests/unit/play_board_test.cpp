@@ -96,8 +96,8 @@ TEST_F(BoardTest, LineScoreAndLevelByRowsRemoved) {
         EXPECT_EQ(play.level, c.levelAfter);
         EXPECT_EQ(play.levelLines, c.levelLinesAfter);
         EXPECT_EQ(play.clearedLines, 0);
-        EXPECT_EQ(sound.effectRequests(14), c.effect == 14 ? 1u : 0u);
-        EXPECT_EQ(sound.effectRequests(11), c.effect == 11 ? 1u : 0u);
+        EXPECT_EQ(sound.effects().requests(14), c.effect == 14 ? 1u : 0u);
+        EXPECT_EQ(sound.effects().requests(11), c.effect == 11 ? 1u : 0u);
         for (int32_t r = 0; r < 28; ++r)
             EXPECT_EQ(Cell(r, 5), 0) << r;
     }

@@ -57,12 +57,12 @@ void ExpectLoaded(ResourceRig& rig, bool sound) {
     EXPECT_NEAR(rig.world().angleTable.cosine[128], -1.0, 1e-12);
     EXPECT_EQ(rig.system().music.bgmTrack, 0);
     EXPECT_EQ(rig.world().bgmSelector, 0);
-    EXPECT_EQ(rig.audio().streamThreadRunning(), sound);
-    for (int slot = 0; slot < Audio::kEffectVoices; ++slot)
-        EXPECT_EQ(rig.audio().effectBuffer(slot).data != nullptr, sound) << "effect " << slot;
+    EXPECT_EQ(rig.audio().music().threadRunning(), sound);
+    for (int slot = 0; slot < SoundEffects::kVoices; ++slot)
+        EXPECT_EQ(rig.audio().effects().buffer(slot).data != nullptr, sound) << "effect " << slot;
     if (sound) {
         // Entry k of the list reached track k: its loop file starts at frame k.
-        for (int track = 0; track < Audio::kTracks; ++track) {
+        for (int track = 0; track < MusicStreamer::kTracks; ++track) {
             EXPECT_EQ(rig.system().music.bgmLoopStart[track], track);
             EXPECT_EQ(rig.system().music.bgmLoopLength[track],
                       static_cast<int32_t>(testdata::kTrackLoopLength));
@@ -286,9 +286,9 @@ TEST(LoadResources, TheGeneratedDataFolderLoadsInBothSoundModes) {
         ResourceRig rig(mode, data);
         ASSERT_TRUE(rig.Load()) << FirstShown(rig.fake.dialogs);
         EXPECT_TRUE(rig.fake.dialogs.shown.empty()) << FirstShown(rig.fake.dialogs);
-        EXPECT_TRUE(rig.audio().streamThreadRunning());
-        for (int slot = 0; slot < Audio::kEffectVoices; ++slot)
-            EXPECT_NE(rig.audio().effectBuffer(slot).data, nullptr) << slot;
+        EXPECT_TRUE(rig.audio().music().threadRunning());
+        for (int slot = 0; slot < SoundEffects::kVoices; ++slot)
+            EXPECT_NE(rig.audio().effects().buffer(slot).data, nullptr) << slot;
         for (int slot = 0; slot < 8; ++slot) {
             const bool listed = base::WideView(rig.world().pictureNames[slot]) != u"null0000.png";
             EXPECT_EQ(rig.graphics().TextureSlotFilled(slot), listed) << slot;
@@ -299,7 +299,7 @@ TEST(LoadResources, TheGeneratedDataFolderLoadsInBothSoundModes) {
         EXPECT_EQ(rig.system().music.bgmTrack, 0);
         EXPECT_EQ(rig.world().bgmSelector, 0);
         // The play music loops somewhere.
-        EXPECT_GT(rig.system().music.bgmLoopLength[Audio::kPlayTrack], 0);
+        EXPECT_GT(rig.system().music.bgmLoopLength[MusicStreamer::kPlayTrack], 0);
     }
 }
 #endif

@@ -1,21 +1,21 @@
-// Audio: the music. Tracks and their loop files, the music voice, and the
-// stream thread that keeps the voice fed.
+#include "audio/MusicStreamer.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <string>
 #include <system_error>
 
-#include "audio/OggStreamDecoder.h"
-#include "audio/Audio.h"
+#include "audio/AudioLink.h"
 #include "audio/LoopFile.h"
+#include "audio/OggStreamDecoder.h"
 #include "audio/WaveReader.h"
 #include "base/WideText.h"
 #include "platform/AlVoice.h"
 #include "platform/Clock.h"
 #include "platform/Files.h"
+#include "world/MusicShared.h"
+#include "world/SoundSettings.h"
 #include "world/WorldState.h"
-#include "world/System.h"
 
 namespace {
 
@@ -49,14 +49,26 @@ bool ReadWholeFile(std::u16string_view path, std::vector<uint8_t>* bytes) {
 
 }  // namespace
 
+MusicStreamer::MusicStreamer(const AudioLink& link)
+    : link_(link), waveTracks_(new WaveReader[kTracks]), oggTracks_(new OggTrack[kTracks]) {}
+
+MusicStreamer::~MusicStreamer() {
+    if (thread_.joinable())
+        StopThread();
+    for (int k = 0; k < kTracks; ++k) {
+        CloseWave(k);
+        CloseOgg(k);
+    }
+}
+
 // --- Tracks ----------------------------------------------------------------
 
-void Audio::ClearOggOpenFlags() {
+void MusicStreamer::ClearOggTracks() {
     for (int k = 0; k < kTracks; ++k)
         oggTracks_[k].Close();
 }
 
-bool Audio::LoadWaveTrack(std::u16string_view path, int k) {
+bool MusicStreamer::OpenWave(std::u16string_view path, int k) {
     if (k < 0 || k >= kTracks)
         return false;
     WaveReader& wave = waveTracks_[k];
@@ -64,20 +76,21 @@ bool Audio::LoadWaveTrack(std::u16string_view path, int k) {
     // The bytes are streamed as they are, so only the music format will do.
     if (wave.OpenAndReset(file) != WaveReader::kOk || !IsMusicFormat(wave)) {
         wave.Close();
-        ShowMessage("WAVEファイルを開くのに失敗", "Error");
+        link_.ShowMessage("WAVEファイルを開くのに失敗", "Error");
         return false;
     }
     if (!ReadLoopFile(file + u".sli", k))
         return false;
     if (wave.ResetToData() != WaveReader::kOk)
         return false;
-    const uint64_t end = uint64_t{static_cast<uint32_t>(system_->music.bgmLoopStart[k])} +
-                         static_cast<uint32_t>(system_->music.bgmLoopLength[k]);
+    const MusicShared& music = *link_.music;
+    const uint64_t end = uint64_t{static_cast<uint32_t>(music.bgmLoopStart[k])} +
+                         static_cast<uint32_t>(music.bgmLoopLength[k]);
     wave.setRemainingBytes(static_cast<uint32_t>(end * kFrameBytes));
     return true;
 }
 
-bool Audio::LoadOggTrack(std::u16string_view path, int k) {
+bool MusicStreamer::OpenOgg(std::u16string_view path, int k) {
     if (k < 0 || k >= kTracks)
         return false;
     OggTrack& t = oggTracks_[k];
@@ -119,22 +132,23 @@ bool Audio::LoadOggTrack(std::u16string_view path, int k) {
     return true;
 }
 
-void Audio::CloseWaveTrack(int k) {
+void MusicStreamer::CloseWave(int k) {
     if (k >= 0 && k < kTracks)
         waveTracks_[k].Close();
 }
 
-void Audio::CloseOggTrack(int k) {
+void MusicStreamer::CloseOgg(int k) {
     if (k >= 0 && k < kTracks)
         oggTracks_[k].Close();
 }
 
-bool Audio::TrackLength(int k, uint64_t* frames) const {
-    if (system_->sound.soundMode == SoundMode::kWave && waveTracks_[k].IsOpen()) {
+bool MusicStreamer::TrackLength(int k, uint64_t* frames) const {
+    const SoundMode mode = link_.sound->soundMode;
+    if (mode == SoundMode::kWave && waveTracks_[k].IsOpen()) {
         *frames = waveTracks_[k].dataBytesInFile() / kFrameBytes;
         return true;
     }
-    if (system_->sound.soundMode == SoundMode::kOgg && oggTracks_[k].open) {
+    if (mode == SoundMode::kOgg && oggTracks_[k].open) {
         const ogg_int64_t total = ov_pcm_total(&oggTracks_[k].stream, -1);
         *frames = total > 0 ? static_cast<uint64_t>(total) : 0;
         return true;
@@ -142,13 +156,13 @@ bool Audio::TrackLength(int k, uint64_t* frames) const {
     return false;
 }
 
-bool Audio::ReadLoopFile(std::u16string_view path, int k) {
+bool MusicStreamer::ReadLoopFile(std::u16string_view path, int k) {
     if (k < 0 || k >= kTracks)
         return false;
     const std::u16string file = PathOf(path);
     std::vector<uint8_t> bytes;
     if (!ReadWholeFile(file, &bytes)) {
-        ShowMessage(base::ToUtf8(file) + " ファイルが見つかりません", "Message");
+        link_.ShowMessage(base::ToUtf8(file) + " ファイルが見つかりません", "Message");
         return false;
     }
     const LoopPoints loop = ParseLoopFile(bytes.data(), bytes.size());
@@ -157,132 +171,211 @@ bool Audio::ReadLoopFile(std::u16string_view path, int k) {
     uint64_t frames = 0;
     if (TrackLength(k, &frames) &&
         (loop.length == 0 || uint64_t{loop.start} + loop.length > frames)) {
-        ShowMessage(base::ToUtf8(file) + " ループ範囲が曲の長さを超えています", "Message");
+        link_.ShowMessage(base::ToUtf8(file) + " ループ範囲が曲の長さを超えています", "Message");
         return false;
     }
-    system_->music.bgmLoopStart[k] = static_cast<int32_t>(loop.start);
-    system_->music.bgmLoopLength[k] = static_cast<int32_t>(loop.length);
+    link_.music->bgmLoopStart[k] = static_cast<int32_t>(loop.start);
+    link_.music->bgmLoopLength[k] = static_cast<int32_t>(loop.length);
     return true;
 }
 
 // --- Voice and thread --------------------------------------------------------
 
-bool Audio::CreateMusicVoice() {
+bool MusicStreamer::CreateVoice() {
     auto voice = std::make_unique<platform::AlVoice>();
     if (!voice->Create(platform::VoiceFormat{2, kMusicRate, 16, false}))
         return false;
-    musicVoice_ = std::move(voice);
+    voice_ = std::move(voice);
     for (auto& data : streamData_)
-        data.assign(size_t{3} * streamChunkBytes_, 0);
-    musicVoice_->SetVolume(static_cast<float>(system_->sound.bgmVolume * 0.0001));
+        data.assign(size_t{3} * chunkBytes_, 0);
+    voice_->SetVolume(VolumeOf(link_.sound->bgmVolume));
     return true;
 }
 
-bool Audio::StartStreamThread() {
-    if (clock_ == nullptr || streamThread_.joinable())
+bool MusicStreamer::StartThread() {
+    if (link_.clock == nullptr || thread_.joinable())
         return false;
     try {
-        streamThread_ = std::thread([this] { StreamThread(); });
+        thread_ = std::thread([this] { RunThread(); });
     } catch (const std::system_error&) {
-        ShowMessage("スレッドの生成に失敗", "Error");
+        link_.ShowMessage("スレッドの生成に失敗", "Error");
         return false;
     }
     return true;
+}
+
+void MusicStreamer::StopThread() {
+    // The thread ends before anything it uses goes away.
+    if (link_.music != nullptr)
+        link_.music->stopStream = 1;
+    if (thread_.joinable())
+        thread_.join();
+}
+
+void MusicStreamer::Release() {
+    voice_.reset();
+    for (int k = 0; k < kTracks; ++k) {
+        streamData_[k] = {};
+        streamBuffer_[k] = VoiceBuffer{};
+    }
 }
 
 // --- Selection ----------------------------------------------------------------
 
-void Audio::RequestRewind(int k) {
+void MusicStreamer::RequestRewind(int k) {
     if (k >= 0 && k < kTracks)
         rewindRequest_[k] = 1;
 }
 
-void Audio::SelectTrackForScene(WorldState& world) {
-    System& s = *system_;
+void MusicStreamer::SelectForScene(WorldState& world) {
+    MusicShared& music = *link_.music;
     const int32_t track = world.bgmSelector == 0 ? kPlayTrack : 0;
-    const int32_t previous = s.music.bgmTrack;
-    s.music.bgmPreviousTrack = previous;
+    const int32_t previous = music.bgmTrack;
+    music.bgmPreviousTrack = previous;
     // The rewind is asked for before the new number is published, so the
     // stream thread never plays the chosen track from where it stood before.
-    if (track != previous || s.music.bgmRestart == 1)
+    if (track != previous || music.bgmRestart == 1)
         RequestRewind(track);
-    s.music.bgmTrack = track;
-    s.music.bgmRestart = 0;
+    music.bgmTrack = track;
+    music.bgmRestart = 0;
     world.bgmSwitchRequest = 0;
 }
 
-void Audio::RewindIfChanged(int k) {
-    System& s = *system_;
-    if (s.music.bgmTrack != s.music.bgmPreviousTrack || s.music.bgmRestart == 1)
+void MusicStreamer::RewindIfChanged(int k) {
+    MusicShared& music = *link_.music;
+    if (music.bgmTrack != music.bgmPreviousTrack || music.bgmRestart == 1)
         RequestRewind(k);
-    s.music.bgmRestart = 0;
+    music.bgmRestart = 0;
 }
 
-void Audio::RewindTrack(int k) {
-    if (system_->sound.soundMode == SoundMode::kWave) {
+void MusicStreamer::RewindTrack(int k) {
+    const MusicShared& music = *link_.music;
+    const SoundSettings& sound = *link_.sound;
+    if (sound.soundMode == SoundMode::kWave) {
         WaveReader& wave = waveTracks_[k];
         if (wave.ResetToData() != WaveReader::kOk)
             return;
-        const uint64_t end = uint64_t{static_cast<uint32_t>(system_->music.bgmLoopStart[k])} +
-                             static_cast<uint32_t>(system_->music.bgmLoopLength[k]);
+        const uint64_t end = uint64_t{static_cast<uint32_t>(music.bgmLoopStart[k])} +
+                             static_cast<uint32_t>(music.bgmLoopLength[k]);
         wave.setRemainingBytes(static_cast<uint32_t>(end * kFrameBytes));
-    } else if (system_->sound.soundMode == SoundMode::kOgg) {
+    } else if (sound.soundMode == SoundMode::kOgg) {
         oggTracks_[k].Rewind();
     }
 }
 
+// --- Volume and fade ------------------------------------------------------------
+
+void MusicStreamer::SetVolume() {
+    if (!link_.SoundOn())
+        return;
+    SetVolume(link_.sound->bgmVolume);
+}
+
+void MusicStreamer::SetVolume(int32_t volume) {
+    if (!link_.SoundOn() || !voice_)
+        return;
+    voice_->SetVolume(VolumeOf(volume));
+}
+
+void MusicStreamer::ServiceFade() {
+    if (!link_.SoundOn())
+        return;
+    SoundSettings& sound = *link_.sound;
+    const int32_t v = sound.bgmVolume;
+    const int32_t step = v < 100 ? 500 : v / 100;
+
+    // Fade out: from the volume down in steps, then silence.
+    if (sound.bgmFadeOutRequest != 0) {
+        if (!fadeOutRunning_) {
+            fadeOutRunning_ = true;
+            sound.bgmFadeCounter = v / step;
+        }
+        if (sound.bgmFadeCounter > 0) {
+            SetVolume(sound.bgmFadeCounter * step);
+            --sound.bgmFadeCounter;
+        } else {
+            sound.bgmFadeCounter = 0;
+            sound.bgmFadeOutRequest = 0;
+            SetVolume(0);
+            fadeOutRunning_ = false;
+        }
+    }
+    // Fade in, in the same frame: up in steps, then the volume itself.
+    if (sound.bgmFadeInRequest != 0) {
+        if (!fadeInRunning_) {
+            sound.bgmFadeCounter = 0;
+            fadeInRunning_ = true;
+        }
+        if (sound.bgmFadeCounter < v / step) {
+            SetVolume(sound.bgmFadeCounter * step);
+            ++sound.bgmFadeCounter;
+        } else {
+            sound.bgmFadeCounter = 0;
+            sound.bgmFadeInRequest = 0;
+            SetVolume(v);
+            fadeInRunning_ = false;
+        }
+    }
+}
+
+float MusicStreamer::VoiceVolume() const {
+    return voice_ ? voice_->GetVolume() : 0.0f;
+}
+
 // --- The stream thread -----------------------------------------------------------
 
-void Audio::StreamThread() {
+void MusicStreamer::RunThread() {
     std::fill(std::begin(ringIndex_), std::end(ringIndex_), 0);
     for (;;) {
-        const uint32_t passStart = clock_->Milliseconds();
+        const uint32_t passStart = link_.clock->Milliseconds();
         StreamPass();
         WaitForNextPass(passStart);
-        if (system_->music.stopStream != 0)
+        if (link_.music->stopStream != 0)
             return;
     }
 }
 
-void Audio::WaitForNextPass(uint32_t passStart) {
+void MusicStreamer::WaitForNextPass(uint32_t passStart) {
     // Sleeps rather than spinning: the thread has nothing to do until then.
+    platform::Clock& clock = *link_.clock;
     for (;;) {
-        const uint32_t elapsed = clock_->Milliseconds() - passStart;  // wraps modulo 2^32
+        const uint32_t elapsed = clock.Milliseconds() - passStart;  // wraps modulo 2^32
         if (elapsed >= kPassMs)
             break;
-        clock_->Sleep(kPassMs - elapsed);
+        clock.Sleep(kPassMs - elapsed);
     }
-    clock_->Yield();
+    clock.Yield();
 }
 
-void Audio::StreamPass() {
-    if (!musicVoice_)
+void MusicStreamer::StreamPass() {
+    if (!voice_)
         return;
-    platform::AlVoice& voice = *musicVoice_;
-    const uint32_t c = streamChunkBytes_;
+    platform::AlVoice& voice = *voice_;
+    const MusicShared& music = *link_.music;
+    const uint32_t c = chunkBytes_;
 
-    // 1-2. The track to play and what is still queued.
-    int32_t k = system_->music.bgmTrack;
+    // The track to play and what is still queued.
+    int32_t k = music.bgmTrack;
     if (k < 0 || k >= kTracks)
         k = 0;
     int32_t q = voice.QueuedBuffers();
 
-    // 3. A voice that ran dry while playing has underrun (the machine
-    //    stalled longer than the queue lasts): count it, and the refill below
-    //    starts it again.
-    if (q == 0 && musicPlaying_ != 0)
+    // A voice that ran dry while playing has underrun (the machine stalled
+    // longer than the queue lasts): count it, and the refill below starts it
+    // again.
+    if (q == 0 && playing_ != 0)
         underruns_.fetch_add(1);
 
-    // 4. Refill up to two chunks.
+    // Refill up to two chunks.
     if (q > 1)
         return;
     if (k == 0) {
-        musicPlaying_ = 0;
+        playing_ = 0;
         return;
     }
     while (q < kQueueDepth) {
-        if (system_->music.active == 0) {
-            musicPlaying_ = 0;
+        if (music.active == 0) {
+            playing_ = 0;
             break;
         }
         if (rewindRequest_[k].exchange(0) != 0)
@@ -306,29 +399,31 @@ void Audio::StreamPass() {
             voice.SubmitSourceBuffer(chunk, c);
             voice.Start();
         }
-        if (musicPlaying_ == 0) {
+        if (playing_ == 0) {
             voice.Start();
-            musicPlaying_ = 1;
+            playing_ = 1;
         }
         lastTrackQueued_ = k;
     }
 }
 
-void Audio::FillChunk(int k, uint8_t* chunk) {
-    if (system_->sound.soundMode == SoundMode::kWave) {
+void MusicStreamer::FillChunk(int k, uint8_t* chunk) {
+    const SoundMode mode = link_.sound->soundMode;
+    if (mode == SoundMode::kWave) {
         FillWaveChunk(k, chunk);
-    } else if (system_->sound.soundMode == SoundMode::kOgg) {
-        OggStreamDecoder(system_).Fill(oggTracks_[k], k, chunk, streamChunkBytes_);
+    } else if (mode == SoundMode::kOgg) {
+        OggStreamDecoder(link_.music).Fill(oggTracks_[k], k, chunk, chunkBytes_);
     }
 }
 
-void Audio::FillWaveChunk(int k, uint8_t* chunk) {
+void MusicStreamer::FillWaveChunk(int k, uint8_t* chunk) {
     WaveReader& wave = waveTracks_[k];
     if (!wave.IsOpen())
         return;
-    const uint32_t c = streamChunkBytes_;
-    const uint64_t loopStart = static_cast<uint32_t>(system_->music.bgmLoopStart[k]);
-    const uint64_t loopLength = static_cast<uint32_t>(system_->music.bgmLoopLength[k]);
+    const uint32_t c = chunkBytes_;
+    const MusicShared& music = *link_.music;
+    const uint64_t loopStart = static_cast<uint32_t>(music.bgmLoopStart[k]);
+    const uint64_t loopLength = static_cast<uint32_t>(music.bgmLoopLength[k]);
     uint32_t pos = 0;
     do {
         // Up to the loop end, copied through the reader's buffer.

@@ -1,0 +1,39 @@
+#pragma once
+// AudioLink: what the audio engine hands to the effects and the music: the
+// sound settings they follow, the values the music thread shares, the clock
+// that paces the stream thread, and the dialogs their load failures are
+// shown in.
+//
+// The engine fills it on the main thread (Link, then Open) before any sound
+// is loaded or the stream thread starts; after that it is only read.
+
+#include <cstdint>
+#include <string_view>
+
+struct MusicShared;
+struct SoundSettings;
+
+namespace platform {
+class Clock;
+class Dialogs;
+}  // namespace platform
+
+struct AudioLink {
+    SoundSettings* sound = nullptr;
+    MusicShared* music = nullptr;
+    platform::Clock* clock = nullptr;
+    platform::Dialogs* dialogs = nullptr;
+
+    // True when a sound set is chosen (WAVE or Ogg Vorbis) and the device
+    // opened. Every play, volume and fade call checks it first
+    // and does nothing otherwise.
+    bool SoundOn() const;
+    // Shows the message in a dialog, or on standard error before the
+    // dialogs are known.
+    void ShowMessage(std::string_view text, std::string_view caption) const;
+};
+
+// A voice volume for a setting of 0..10000.
+inline float VolumeOf(int32_t setting) {
+    return static_cast<float>(setting * 0.0001);
+}

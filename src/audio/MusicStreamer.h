@@ -1,0 +1,133 @@
+#pragma once
+// MusicStreamer: the 64 music tracks, their loop points, the music voice and
+// the stream thread that keeps the voice fed; also the music volume and fade.
+//
+// Each track is opened once at start-up and streamed as 16-bit stereo
+// 44.1 kHz, with a loop region read from the track's loop file: after the
+// first pass a track repeats only its loop region. The main thread picks the
+// track by writing MusicShared::bgmTrack; the stream thread wakes every 100 ms,
+// keeps two chunks of 32,768 bytes (186 ms each) queued on the music voice,
+// and cuts over to a new track at its next refill.
+//
+// Threads: the main thread opens the tracks and makes the voice before the
+// stream thread starts, and stops and joins it before releasing either.
+// While it runs, the stream thread alone touches the music voice's queue,
+// the stream buffers and the track state; the main thread only sets the
+// music volume, runs the fade and asks for rewinds through atomic flags.
+// The values both threads read are std::atomic.
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+#include "audio/VoiceBuffer.h"
+
+struct AudioLink;
+class WorldState;
+class WaveReader;
+struct OggTrack;
+
+namespace platform {
+class AlVoice;
+}  // namespace platform
+
+class MusicStreamer {
+public:
+    static constexpr int kTracks = 64;
+    // The track scenes play: selector 0 chooses the play music.
+    static constexpr int32_t kPlayTrack = 7;
+
+    explicit MusicStreamer(const AudioLink& link);
+    // Stops a stream thread still running and closes every track.
+    ~MusicStreamer();
+    MusicStreamer(const MusicStreamer&) = delete;
+    MusicStreamer& operator=(const MusicStreamer&) = delete;
+
+    // --- Tracks -------------------------------------------------------------
+    // Forgets every Ogg track (start-up, before any is opened).
+    void ClearOggTracks();
+    // Opens track k from a WAVE file (16-bit stereo 44.1 kHz PCM) and reads
+    // its loop file (path + ".sli"). Shows "WAVEファイルを開くのに失敗" when
+    // the file cannot be used.
+    bool OpenWave(std::u16string_view path, int track);
+    // Opens track k from an Ogg Vorbis file (stereo 44.1 kHz) and reads its
+    // loop file. Failures of the file go to standard error.
+    bool OpenOgg(std::u16string_view path, int track);
+    void CloseWave(int track);
+    void CloseOgg(int track);
+    // Reads a loop file into bgmLoopStart[k] and bgmLoopLength[k]. A missing
+    // file shows "<path> ファイルが見つかりません"; a loop that does not lie
+    // inside the open track is refused with its own message.
+    bool ReadLoopFile(std::u16string_view path, int track);
+
+    // --- Voice and thread -----------------------------------------------------
+    // Makes the music voice and the stream memory for all 64 tracks.
+    bool CreateVoice();
+    // Starts the stream thread; shows "スレッドの生成に失敗" when it cannot.
+    bool StartThread();
+    // Sets stopStream and waits for the stream thread to end.
+    void StopThread();
+    // Destroys the music voice, then the stream memory (engine shutdown,
+    // after StopThread).
+    void Release();
+    // One refill pass of the stream thread, without its wait.
+    void StreamPass();
+
+    // --- Selection ------------------------------------------------------------
+    // The play-scene selection: maps bgmSelector to a track, selects it, and
+    // clears bgmSwitchRequest.
+    void SelectForScene(WorldState& world);
+    // Rewinds the track when bgmTrack differs from bgmPreviousTrack or
+    // bgmRestart is 1; clears bgmRestart.
+    void RewindIfChanged(int track);
+
+    // --- Volume ---------------------------------------------------------------
+    void SetVolume();                // to bgmVolume × 0.0001
+    void SetVolume(int32_t volume);  // to volume × 0.0001
+    // One frame of the music fade (bgmFadeOutRequest, bgmFadeInRequest).
+    void ServiceFade();
+
+    // --- Inspection -----------------------------------------------------------
+    bool threadRunning() const { return thread_.joinable(); }
+    // Times the music voice was found run dry while playing, and refilled.
+    int64_t underruns() const { return underruns_.load(); }
+    // Chunks of music queued on the music voice so far.
+    int64_t chunksQueued() const { return chunksQueued_.load(); }
+    // The music voice's volume now (0 when there is no music voice).
+    float VoiceVolume() const;
+
+private:
+    void RunThread();
+    bool TrackLength(int track, uint64_t* frames) const;
+    void RequestRewind(int track);
+    void RewindTrack(int track);
+    void FillChunk(int track, uint8_t* chunk);
+    void FillWaveChunk(int track, uint8_t* chunk);
+    void WaitForNextPass(uint32_t passStart);
+
+    const AudioLink& link_;
+    std::unique_ptr<platform::AlVoice> voice_;
+    std::thread thread_;
+    uint32_t chunkBytes_ = 32768;
+    std::vector<uint8_t> streamData_[kTracks];
+    VoiceBuffer streamBuffer_[kTracks];
+
+    // Track state, one per track: WAVE readers (mode 1) or Ogg streams (mode 2).
+    std::unique_ptr<WaveReader[]> waveTracks_;
+    std::unique_ptr<OggTrack[]> oggTracks_;
+    int32_t ringIndex_[kTracks] = {};  // which of the two chunks a track used last
+    std::atomic<int32_t> rewindRequest_[kTracks] = {};
+
+    // Shared between the threads.
+    std::atomic<int32_t> playing_ = 0;          // started and not marked stopped
+    std::atomic<int32_t> lastTrackQueued_ = 0;  // the track of the chunk submitted last
+    std::atomic<int64_t> underruns_ = 0;
+    std::atomic<int64_t> chunksQueued_ = 0;
+
+    // The music fade in progress (main thread).
+    bool fadeOutRunning_ = false;
+    bool fadeInRunning_ = false;
+};

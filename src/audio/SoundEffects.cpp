@@ -1,0 +1,228 @@
+#include "audio/SoundEffects.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+
+#include "audio/AudioLink.h"
+#include "audio/OggFile.h"
+#include "audio/WaveReader.h"
+#include "platform/AlVoice.h"
+#include "platform/Files.h"
+#include "world/SoundSettings.h"
+
+namespace {
+
+// The voice format a WAVE file's samples are played in; false when a voice
+// cannot play them as they are.
+bool VoiceFormatOf(const WaveReader& wave, platform::VoiceFormat* format) {
+    const uint16_t tag = wave.sampleTag();
+    if (tag != WaveReader::kFormatPcm && tag != WaveReader::kFormatFloat)
+        return false;
+    format->channels = wave.channels();
+    format->sampleRate =
+        static_cast<int32_t>(std::min<uint32_t>(wave.samplesPerSecond(), INT32_MAX));
+    format->bitsPerSample = wave.bitsPerSample();
+    format->isFloat = tag == WaveReader::kFormatFloat;
+    // The frames must be laid out as the sample size says.
+    if (wave.blockAlign() != int64_t{format->channels} * format->bitsPerSample / 8)
+        return false;
+    return platform::AlVoice::Supports(*format);
+}
+
+}  // namespace
+
+SoundEffects::SoundEffects(const AudioLink& link) : link_(link) {}
+
+SoundEffects::~SoundEffects() = default;
+
+void SoundEffects::Release() {
+    for (int j = kVoices - 1; j >= 0; --j) {
+        voice_[j].reset();
+        data_[j] = {};
+        buffer_[j] = VoiceBuffer{};
+    }
+}
+
+bool SoundEffects::LoadWave(std::u16string_view path, int j) {
+    if (j < 0 || j >= kVoices)
+        return false;
+    // The format, then the start of the data. A block size of 0 would leave
+    // no frame to count, and a format no voice can play is no use: both are
+    // refused like a file that cannot be read.
+    WaveReader wave;
+    platform::VoiceFormat format;
+    if (wave.Open(path) != WaveReader::kOk || wave.ResetToData() != WaveReader::kOk ||
+        wave.blockAlign() == 0 || !VoiceFormatOf(wave, &format)) {
+        link_.ShowMessage("Waveファイルのオープンに失敗", "Error");
+        return false;
+    }
+    // The voice plays the file's own format.
+    buffer_[j] = VoiceBuffer{};  // the old sound goes with the old voice
+    auto voice = std::make_unique<platform::AlVoice>();
+    if (!voice->Create(format))
+        return false;
+    voice_[j] = std::move(voice);
+    frameBytes_[j] = wave.blockAlign();
+
+    // At most one second of sound: the average bytes per second, in whole
+    // multiples of 4, and no more than the file holds (its header may claim
+    // far more).
+    const uint32_t limit = wave.averageBytesPerSecond() & ~3u;
+    const auto want = static_cast<uint32_t>(std::min<uint64_t>(limit, wave.dataBytesInFile()));
+    std::vector<uint8_t>& data = data_[j];
+    data.assign(want, 0);
+    const uint32_t read = wave.ReadAvailable(want, data.data());
+    const uint32_t frames = read / wave.blockAlign();
+    if (read < 1 || frames == 0)
+        return false;
+    // A sound shorter than the limit is the whole stream.
+    VoiceBuffer& buffer = buffer_[j];
+    buffer = VoiceBuffer{};
+    buffer.flags = read < limit ? VoiceBuffer::kEndOfStream : 0;
+    buffer.audioBytes = read;
+    buffer.data = data.data();
+    buffer.playLength = frames;
+    // Queued and ready; the voice stays stopped until played.
+    if (!voice_[j]->SubmitSourceBuffer(buffer.data, frames * frameBytes_[j]))
+        return false;
+    voice_[j]->SetVolume(VolumeOf(link_.sound->seVolume));
+    return true;
+}
+
+bool SoundEffects::LoadOgg(std::u16string_view path, int j) {
+    if (j < 0 || j >= kVoices)
+        return false;
+    // The fixed format and room for three seconds.
+    buffer_[j] = VoiceBuffer{};  // the old sound goes with the old voice
+    auto voice = std::make_unique<platform::AlVoice>();
+    if (!voice->Create(platform::VoiceFormat{2, 44100, 16, false}))
+        return false;
+    voice_[j] = std::move(voice);
+    frameBytes_[j] = 4;
+    std::vector<uint8_t>& data = data_[j];
+    data.assign(kOggEffectBytes, 0);
+
+    FILE* file = platform::OpenFile(path, "rb");
+    if (file == nullptr)
+        return false;
+    OggVorbis_File stream;
+    if (OpenOggStream(file, &stream) != 0) {
+        std::fputs("Input does not appear to be an Ogg bitstream.\n", stderr);
+        std::fclose(file);
+        return false;
+    }
+    const vorbis_info* info = ov_info(&stream, -1);
+    if (info == nullptr) {
+        std::fputs("Get Info Error\n", stderr);
+        ov_clear(&stream);
+        std::fclose(file);
+        return false;
+    }
+    // The decoded samples are played as 16-bit stereo 44.1 kHz as they are.
+    if (info->channels != 2 || info->rate != 44100) {
+        std::fprintf(stderr,
+                     "%s: an effect must be stereo at 44100 Hz, not %d channels at %ld Hz\n",
+                     platform::NativePath(path).c_str(), info->channels, info->rate);
+        ov_clear(&stream);
+        std::fclose(file);
+        return false;
+    }
+
+    // Decode until the stream, its length or the buffer ends. (A broken
+    // stream can claim any length; no more than the buffer counts.)
+    const int64_t frames = std::min<int64_t>(ov_pcm_total(&stream, -1), kOggEffectBytes);
+    const int64_t total = int64_t{info->channels} * frames * 2;
+    int64_t decoded = 0;
+    int section = 0;
+    while (decoded < total && decoded < kOggEffectBytes) {
+        const long n =
+            ReadOggPcm(&stream, data.data() + decoded, kOggEffectBytes - decoded, &section);
+        if (n <= 0)
+            break;
+        const vorbis_info* link = ov_info(&stream, section);
+        if (link == nullptr || link->channels != 2)
+            break;  // a chained stream that changes its layout ends the effect
+        decoded += n;
+    }
+    ov_clear(&stream);
+    std::fclose(file);
+    decoded -= decoded % 4;
+    if (decoded == 0)
+        return false;
+
+    VoiceBuffer& buffer = buffer_[j];
+    buffer = VoiceBuffer{};
+    buffer.flags = decoded < kOggBytesPerSecond ? VoiceBuffer::kEndOfStream : 0;
+    buffer.audioBytes = static_cast<uint32_t>(decoded);
+    buffer.data = data.data();
+    buffer.playLength = static_cast<uint32_t>(decoded / 4);
+    if (!voice_[j]->SubmitSourceBuffer(buffer.data, buffer.audioBytes))
+        return false;
+    voice_[j]->SetVolume(VolumeOf(link_.sound->seVolume));
+    return true;
+}
+
+void SoundEffects::Submit(int j) {
+    const VoiceBuffer& b = buffer_[j];
+    if (b.data == nullptr)
+        return;
+    const uint32_t frameBytes = frameBytes_[j];
+    const uint32_t frames = b.playLength != 0 ? b.playLength : b.audioBytes / frameBytes;
+    voice_[j]->SubmitSourceBuffer(b.data + uint64_t{b.playBegin} * frameBytes, frames * frameBytes);
+}
+
+void SoundEffects::Play(int slot) {
+    if (slot >= 0 && slot < kVoices)
+        ++requests_[slot];
+    if (!link_.SoundOn() || slot < 0 || slot >= kVoices || !voice_[slot])
+        return;
+    platform::AlVoice& voice = *voice_[slot];
+    voice.Stop();
+    voice.FlushSourceBuffers();
+    Submit(slot);
+    voice.Start();
+}
+
+void SoundEffects::RestartSlot0() {
+    if (!link_.SoundOn() || !voice_[0])
+        return;
+    voice_[0]->Stop();
+    voice_[0]->Start();
+}
+
+void SoundEffects::SetVolume() {
+    if (!link_.SoundOn())
+        return;
+    SetVolume(link_.sound->seVolume);
+}
+
+void SoundEffects::SetVolume(int32_t volume) {
+    if (!link_.SoundOn())
+        return;
+    for (auto& voice : voice_) {
+        if (voice)
+            voice->SetVolume(VolumeOf(volume));
+    }
+}
+
+void SoundEffects::RearmIdleVoices() {
+    if (!link_.SoundOn())
+        return;
+    for (int i = 0; i < kVoices; ++i) {
+        if (!voice_[i])
+            continue;
+        platform::AlVoice& voice = *voice_[i];
+        if (voice.QueuedBuffers() == 0) {
+            voice.Stop();
+            voice.FlushSourceBuffers();
+            Submit(i);
+        }
+    }
+}
+
+float SoundEffects::VoiceVolume(int slot) const {
+    if (slot < 0 || slot >= kVoices || !voice_[slot])
+        return 0.0f;
+    return voice_[slot]->GetVolume();
+}
