@@ -30,12 +30,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     // The reader: slices of changing sizes, seeks, and the data found again.
     WaveReader reader;
-    if (reader.OpenAndReset(path) == WaveReader::kOk) {
+    if (reader.OpenAndReset(path)) {
         std::vector<uint8_t> slice(9000);
         uint32_t want = 1;
         for (int i = 0; i < 16 && reader.remainingBytes() > 0; ++i) {
             uint32_t delivered = 0;
-            if (reader.ReadSlice(want, slice.data(), &delivered) != WaveReader::kOk)
+            if (!reader.ReadSlice(want, slice.data(), &delivered))
                 break;
             want = (want * 5 + 3) % static_cast<uint32_t>(slice.size());
         }

@@ -74,14 +74,14 @@ bool MusicStreamer::OpenWave(std::u16string_view path, int k) {
     WaveReader& wave = waveTracks_[k];
     const std::u16string file = PathOf(path);
     // The bytes are streamed as they are, so only the music format will do.
-    if (wave.OpenAndReset(file) != WaveReader::kOk || !IsMusicFormat(wave)) {
+    if (!wave.OpenAndReset(file) || !IsMusicFormat(wave)) {
         wave.Close();
         link_.ShowMessage("WAVEファイルを開くのに失敗", "Error");
         return false;
     }
     if (!ReadLoopFile(file + u".sli", k))
         return false;
-    if (wave.ResetToData() != WaveReader::kOk)
+    if (!wave.ResetToData())
         return false;
     const MusicShared& music = *link_.music;
     const uint64_t end = uint64_t{static_cast<uint32_t>(music.bgmLoopStart[k])} +
@@ -253,7 +253,7 @@ void MusicStreamer::RewindTrack(int k) {
     const SoundSettings& sound = *link_.sound;
     if (sound.soundMode == SoundMode::kWave) {
         WaveReader& wave = waveTracks_[k];
-        if (wave.ResetToData() != WaveReader::kOk)
+        if (!wave.ResetToData())
             return;
         const uint64_t end = uint64_t{static_cast<uint32_t>(music.bgmLoopStart[k])} +
                              static_cast<uint32_t>(music.bgmLoopLength[k]);
@@ -428,7 +428,7 @@ void MusicStreamer::FillWaveChunk(int k, uint8_t* chunk) {
     do {
         // Up to the loop end, copied through the reader's buffer.
         uint32_t n = 0;
-        if (wave.ReadSlice(c - pos, chunk + pos, &n) != WaveReader::kOk)
+        if (!wave.ReadSlice(c - pos, chunk + pos, &n))
             return;  // the rest of the chunk keeps what it held
         if (wave.remainingBytes() == 0) {
             // The loop end: back to the loop start, exactly at this frame.

@@ -52,8 +52,8 @@ bool SoundEffects::LoadWave(std::u16string_view path, int j) {
     // refused like a file that cannot be read.
     WaveReader wave;
     platform::VoiceFormat format;
-    if (wave.Open(path) != WaveReader::kOk || wave.ResetToData() != WaveReader::kOk ||
-        wave.blockAlign() == 0 || !VoiceFormatOf(wave, &format)) {
+    if (!wave.Open(path) || !wave.ResetToData() || wave.blockAlign() == 0 ||
+        !VoiceFormatOf(wave, &format)) {
         link_.ShowMessage("Waveファイルのオープンに失敗", "Error");
         return false;
     }

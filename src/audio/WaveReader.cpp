@@ -63,82 +63,82 @@ bool WaveReader::FindChunk(uint32_t id, const Chunk& parent, Chunk* found) {
     }
 }
 
-int32_t WaveReader::Open(std::u16string_view path) {
+bool WaveReader::Open(std::u16string_view path) {
     Close();
     if (!file_.Open(path))
-        return kFail;
+        return false;
 
     uint8_t header[12];
     if (!ReadExactly(header, sizeof header)) {
         Close();
-        return kFail;
+        return false;
     }
     riff_ = Chunk{Le32(header), Le32(header + 4), Le32(header + 8), 8};
     Chunk fmt;
     if (riff_.id != kRiff || riff_.formType != kWave || !FindChunk(kFmt, riff_, &fmt) ||
         fmt.size < kPcmFormatBytes) {
         Close();
-        return kFail;
+        return false;
     }
 
     std::vector<uint8_t> record(kRecordBytes, 0);
     if (!ReadExactly(record.data(), kPcmFormatBytes)) {
         Close();
-        return kFail;
+        return false;
     }
     if (Le16(record.data()) != kFormatPcm && fmt.size >= kRecordBytes) {
         // Other formats carry an extension after its 2-byte size; it must lie
         // inside the format chunk.
         if (!ReadExactly(record.data() + kPcmFormatBytes, 2)) {
             Close();
-            return kFail;
+            return false;
         }
         const uint16_t extension = Le16(record.data() + kPcmFormatBytes);
         if (kRecordBytes + extension > fmt.size) {
             Close();
-            return kFail;
+            return false;
         }
         record.resize(kRecordBytes + extension);
         if (!ReadExactly(record.data() + kRecordBytes, extension)) {
             Close();
-            return kFail;
+            return false;
         }
     }
     format_ = std::move(record);
 
     // Out of "fmt "; a file that ends here has no data, which ResetToData finds.
     file_.Seek(std::min(fmt.dataOffset + fmt.size + (fmt.size & 1), file_.Size()));
-    return kOk;
+    return true;
 }
 
-int32_t WaveReader::ResetToData() {
+bool WaveReader::ResetToData() {
     if (!IsOpen() || !file_.Seek(riff_.dataOffset + 4))
-        return kFail;
+        return false;
     Chunk data;
     if (!FindChunk(kData, riff_, &data))
-        return kFail;
+        return false;
     data_ = data;
     const uint64_t available = file_.Size() > data.dataOffset ? file_.Size() - data.dataOffset : 0;
     dataBytesInFile_ = std::min<uint64_t>(data.size, available);
-    return kOk;
+    return true;
 }
 
-int32_t WaveReader::OpenAndReset(std::u16string_view path) {
-    if (Open(path) != kOk)
-        return kFail;
+bool WaveReader::OpenAndReset(std::u16string_view path) {
+    if (!Open(path))
+        return false;
     return ResetToData();
 }
 
-int32_t WaveReader::ReadSlice(uint32_t want, uint8_t* destination, uint32_t* delivered) {
+bool WaveReader::ReadSlice(uint32_t want, uint8_t* destination, uint32_t* delivered) {
     if (!IsOpen())
-        return kFail;
+        return false;
     const uint32_t n = std::min(data_.size, want);
     data_.size -= n;
     if (file_.Read(destination, n) != n)
-        return kFail;
+        return false;
     if (delivered != nullptr)
         *delivered = n;
-    return kOk;
+    return true;
 }
 
 uint32_t WaveReader::ReadAvailable(uint32_t want, uint8_t* destination) {
@@ -150,8 +150,8 @@ uint32_t WaveReader::ReadAvailable(uint32_t want, uint8_t* destination) {
     return got;
 }
 
-int32_t WaveReader::SeekTo(uint64_t offset) {
-    return file_.Seek(offset) ? kOk : kFail;
+bool WaveReader::SeekTo(uint64_t offset) {
+    return file_.Seek(offset);
 }
 
 void WaveReader::Close() {

@@ -13,7 +13,7 @@
 // Chunks are word-aligned and little-endian. The format record is 18 bytes
 // for PCM and 18 + the extension size for every other format tag.
 //
-// Every operation returns kOk or kFail and shows nothing: the callers say
+// Every operation returns true on success and shows nothing: the callers say
 // what went wrong in their own words.
 
 #include <cstdint>
@@ -24,8 +24,6 @@
 
 class WaveReader {
 public:
-    static constexpr int32_t kOk = 0;
-    static constexpr int32_t kFail = static_cast<int32_t>(0x80004005u);
     static constexpr uint16_t kFormatPcm = 1;
     static constexpr uint16_t kFormatFloat = 3;
     static constexpr uint16_t kFormatExtensible = 0xFFFE;
@@ -42,19 +40,19 @@ public:
     WaveReader& operator=(const WaveReader&) = delete;
 
     // Opens the file and reads its format chunk.
-    int32_t Open(std::u16string_view path);
+    bool Open(std::u16string_view path);
     // Finds "data" inside the RIFF chunk and moves to its first byte; the
     // budget becomes the chunk's size.
-    int32_t ResetToData();
-    int32_t OpenAndReset(std::u16string_view path);
+    bool ResetToData();
+    bool OpenAndReset(std::u16string_view path);
     // Reads min(budget, want) bytes into destination, taking them from the
     // budget; fails if the file ends first.
-    int32_t ReadSlice(uint32_t want, uint8_t* destination, uint32_t* delivered);
+    bool ReadSlice(uint32_t want, uint8_t* destination, uint32_t* delivered);
     // Reads min(budget, want) bytes, or as many as the file still holds, and
     // returns how many arrived.
     uint32_t ReadAvailable(uint32_t want, uint8_t* destination);
     // Moves to offset from the start of the file.
-    int32_t SeekTo(uint64_t offset);
+    bool SeekTo(uint64_t offset);
     // Closes the file and frees the format record.
     void Close();
 

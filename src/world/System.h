@@ -1,5 +1,8 @@
 #pragma once
-// System: the records of settings and system state, one per concern.
+// System: the game's records besides the world record, one per concern.
+// The root object owns one for the run; each subsystem links only the
+// records it reads and writes (the music thread sees only MusicShared and
+// what is fixed before it starts), and the settings file fills them all.
 
 #include "world/Display.h"
 #include "world/Folders.h"

@@ -82,7 +82,7 @@ std::vector<int16_t> Samples(const SoundSet& set, const std::string& name) {
     if (set.mode == 2)
         return DecodeOgg(ReadBytes(name));
     WaveReader wave;
-    EXPECT_EQ(wave.OpenAndReset(GamePath(name)), WaveReader::kOk) << name;
+    EXPECT_TRUE(wave.OpenAndReset(GamePath(name))) << name;
     EXPECT_EQ(wave.formatTag(), WaveReader::kFormatPcm);
     EXPECT_EQ(wave.channels(), 2);
     EXPECT_EQ(wave.samplesPerSecond(), kRate);

@@ -31,28 +31,26 @@ protected:
 
 TEST_F(WaveReaderTest, RefusesFilesThatAreNotWaveSound) {
     const Bytes fmt = FormatChunk(1, 2, 44100, 16);
-    EXPECT_EQ(reader.Open(folder.Path("missing.wav")), WaveReader::kFail);
+    EXPECT_FALSE(reader.Open(folder.Path("missing.wav")));
     // A RIFF file of another form type.
-    EXPECT_EQ(reader.Open(Write(RiffFile("AVI ", {{"fmt ", fmt}, {"data", Bytes(8)}}))),
-              WaveReader::kFail);
+    EXPECT_FALSE(reader.Open(Write(RiffFile("AVI ", {{"fmt ", fmt}, {"data", Bytes(8)}}))));
     EXPECT_FALSE(reader.IsOpen());
     // A first chunk that is not RIFF.
     Bytes rifx = RiffFile("WAVE", {{"fmt ", fmt}, {"data", Bytes(8)}});
     rifx[3] = 'X';
-    EXPECT_EQ(reader.Open(Write(rifx)), WaveReader::kFail);
+    EXPECT_FALSE(reader.Open(Write(rifx)));
     // The old 14-byte format without the bits field.
-    EXPECT_EQ(reader.Open(Write(RiffFile(
-                  "WAVE", {{"fmt ", Bytes(fmt.begin(), fmt.begin() + 14)}, {"data", Bytes(8)}}))),
-              WaveReader::kFail);
+    EXPECT_FALSE(reader.Open(Write(
+        RiffFile("WAVE", {{"fmt ", Bytes(fmt.begin(), fmt.begin() + 14)}, {"data", Bytes(8)}}))));
     // No format chunk, or no data chunk.
-    EXPECT_EQ(reader.Open(Write(RiffFile("WAVE", {{"data", Bytes(8)}}))), WaveReader::kFail);
-    ASSERT_EQ(reader.Open(Write(RiffFile("WAVE", {{"fmt ", fmt}}))), WaveReader::kOk);
-    EXPECT_EQ(reader.ResetToData(), WaveReader::kFail);
+    EXPECT_FALSE(reader.Open(Write(RiffFile("WAVE", {{"data", Bytes(8)}}))));
+    ASSERT_TRUE(reader.Open(Write(RiffFile("WAVE", {{"fmt ", fmt}}))));
+    EXPECT_FALSE(reader.ResetToData());
     // An extension that runs out of the format chunk.
     Bytes longExtension = FormatChunk(3, 2, 44100, 32, Bytes(22, 1));
     longExtension.resize(30);
-    EXPECT_EQ(reader.Open(Write(RiffFile("WAVE", {{"fmt ", longExtension}, {"data", Bytes(8)}}))),
-              WaveReader::kFail);
+    EXPECT_FALSE(
+        reader.Open(Write(RiffFile("WAVE", {{"fmt ", longExtension}, {"data", Bytes(8)}}))));
 }
 
 TEST_F(WaveReaderTest, EveryShortFileFailsCleanly) {
@@ -61,16 +59,14 @@ TEST_F(WaveReaderTest, EveryShortFileFailsCleanly) {
     ASSERT_EQ(whole.size(), 52u);
     for (size_t size = 0; size < whole.size(); ++size) {
         SCOPED_TRACE(size);
-        const int32_t opened =
-            reader.OpenAndReset(Write(Bytes(whole.begin(), whole.begin() + size)));
+        const bool opened = reader.OpenAndReset(Write(Bytes(whole.begin(), whole.begin() + size)));
         // Header and format take 36 bytes and the data chunk's header 8 more.
-        EXPECT_EQ(opened, size < 44 ? WaveReader::kFail : WaveReader::kOk);
-        if (opened == WaveReader::kOk) {
+        EXPECT_EQ(opened, size >= 44);
+        if (opened) {
             EXPECT_EQ(reader.dataBytesInFile(), size - 44);
             uint8_t out[8];
             uint32_t delivered = 99;
-            EXPECT_EQ(reader.ReadSlice(8, out, &delivered),
-                      WaveReader::kFail);  // runs past the end
+            EXPECT_FALSE(reader.ReadSlice(8, out, &delivered));  // runs past the end
             EXPECT_EQ(delivered, 99u);
         }
     }
@@ -80,8 +76,7 @@ TEST_F(WaveReaderTest, FormatRecordIsEighteenBytesPlusTheExtension) {
     // PCM: 18 bytes with an extension size of 0, whatever the chunk holds after 16 bytes.
     Bytes pcm = FormatChunk(1, 1, 22050, 8);
     pcm.insert(pcm.end(), {5, 0, 9, 9, 9, 9, 9});
-    ASSERT_EQ(reader.Open(Write(RiffFile("WAVE", {{"fmt ", pcm}, {"data", Bytes(4)}}))),
-              WaveReader::kOk);
+    ASSERT_TRUE(reader.Open(Write(RiffFile("WAVE", {{"fmt ", pcm}, {"data", Bytes(4)}}))));
     EXPECT_EQ(reader.format().size(), 18u);
     EXPECT_EQ(reader.extensionSize(), 0);
     EXPECT_EQ(reader.formatTag(), 1);
@@ -94,10 +89,8 @@ TEST_F(WaveReaderTest, FormatRecordIsEighteenBytesPlusTheExtension) {
     // Float (tag 3) with a 22-byte extension: a 40-byte record holding it.
     Bytes extension(22);
     std::iota(extension.begin(), extension.end(), uint8_t{100});
-    ASSERT_EQ(
-        reader.OpenAndReset(Write(RiffFile(
-            "WAVE", {{"fmt ", FormatChunk(3, 2, 48000, 32, extension)}, {"data", Bytes(8)}}))),
-        WaveReader::kOk);
+    ASSERT_TRUE(reader.OpenAndReset(Write(RiffFile(
+        "WAVE", {{"fmt ", FormatChunk(3, 2, 48000, 32, extension)}, {"data", Bytes(8)}}))));
     ASSERT_EQ(reader.format().size(), 40u);
     EXPECT_EQ(reader.extensionSize(), 22);
     EXPECT_EQ(Bytes(reader.format().begin() + 18, reader.format().end()), extension);
@@ -107,10 +100,8 @@ TEST_F(WaveReaderTest, FormatRecordIsEighteenBytesPlusTheExtension) {
     // Extensible: the samples are stored as its sub-format says.
     Bytes subFormat(22, 0);
     subFormat[6] = 1;  // the first two bytes of the sub-format GUID: PCM
-    ASSERT_EQ(
-        reader.Open(Write(RiffFile(
-            "WAVE", {{"fmt ", FormatChunk(0xFFFE, 2, 44100, 16, subFormat)}, {"data", Bytes(4)}}))),
-        WaveReader::kOk);
+    ASSERT_TRUE(reader.Open(Write(RiffFile(
+        "WAVE", {{"fmt ", FormatChunk(0xFFFE, 2, 44100, 16, subFormat)}, {"data", Bytes(4)}}))));
     EXPECT_EQ(reader.formatTag(), 0xFFFE);
     EXPECT_EQ(reader.sampleTag(), 1);
 }
@@ -123,7 +114,7 @@ TEST_F(WaveReaderTest, FindsTheDataPastOtherChunksAndReadsItAgainstTheBudget) {
                                          {"fact", Bytes(4, 0xCC)},
                                          {"data", data},
                                          {"smpl", Bytes(9, 0xBB)}});
-    ASSERT_EQ(reader.OpenAndReset(Write(file)), WaveReader::kOk);
+    ASSERT_TRUE(reader.OpenAndReset(Write(file)));
     EXPECT_EQ(reader.dataChunk().size, data.size());
     EXPECT_EQ(reader.dataChunk().dataOffset, 12u + 12 + 24 + 14 + 12 + 8);
 
@@ -134,7 +125,7 @@ TEST_F(WaveReaderTest, FindsTheDataPastOtherChunksAndReadsItAgainstTheBudget) {
         const uint32_t before = reader.remainingBytes();
         Bytes slice(want);
         uint32_t delivered = 0;
-        ASSERT_EQ(reader.ReadSlice(want, slice.data(), &delivered), WaveReader::kOk);
+        ASSERT_TRUE(reader.ReadSlice(want, slice.data(), &delivered));
         EXPECT_EQ(delivered, std::min(want, before));
         EXPECT_EQ(reader.remainingBytes(), before - delivered);
         got.insert(got.end(), slice.begin(), slice.begin() + delivered);
@@ -144,21 +135,21 @@ TEST_F(WaveReaderTest, FindsTheDataPastOtherChunksAndReadsItAgainstTheBudget) {
     // An empty budget delivers nothing and never reads into the next chunk.
     uint8_t byte = 0x55;
     uint32_t delivered = 7;
-    EXPECT_EQ(reader.ReadSlice(1, &byte, &delivered), WaveReader::kOk);
+    EXPECT_TRUE(reader.ReadSlice(1, &byte, &delivered));
     EXPECT_EQ(delivered, 0u);
     EXPECT_EQ(byte, 0x55);
 
     // Seeks inside and outside the buffered bytes, then the budget set anew.
     for (uint64_t at : {uint64_t{12345}, uint64_t{17}, uint64_t{19990}, uint64_t{0}}) {
-        ASSERT_EQ(reader.SeekTo(reader.dataChunk().dataOffset + at), WaveReader::kOk);
+        ASSERT_TRUE(reader.SeekTo(reader.dataChunk().dataOffset + at));
         reader.setRemainingBytes(11);
         uint8_t out[11];
-        ASSERT_EQ(reader.ReadSlice(100, out, &delivered), WaveReader::kOk);
+        ASSERT_TRUE(reader.ReadSlice(100, out, &delivered));
         EXPECT_EQ(delivered, 11u);
         EXPECT_EQ(Bytes(out, out + 11), Bytes(data.begin() + at, data.begin() + at + 11)) << at;
     }
     // Back to the data: the budget is the chunk's size again.
-    ASSERT_EQ(reader.ResetToData(), WaveReader::kOk);
+    ASSERT_TRUE(reader.ResetToData());
     EXPECT_EQ(reader.remainingBytes(), data.size());
     reader.Close();
     EXPECT_FALSE(reader.IsOpen());
