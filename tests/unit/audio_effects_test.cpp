@@ -1,3 +1,4 @@
+// ctest-labels: audio
 // The audio engine and its effects on OpenAL's loopback device: every test
 // sound is made here and every frame of the real mix is checked.
 

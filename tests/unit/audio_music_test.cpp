@@ -1,3 +1,4 @@
+// ctest-labels: audio
 // Music streaming on the loopback device: the real stream thread, paced by a
 // lockstep clock, feeds the music voice while the test mixes 100 ms between
 // its passes. Tracks are counting ramps, so every frame of the mix says which
