@@ -4,7 +4,7 @@
 // One pass is one frame. It handles at most one window message, samples the
 // clock, polls input, runs the current scene and presents while the window is
 // active, re-arms idle effect voices, serves the display-mode and device
-// requests, waits for the end of the frame as System::timerMode selects, and
+// requests, waits for the end of the frame as Display::timerMode selects, and
 // keeps the display awake. All clock arithmetic is unsigned 32-bit and wraps.
 
 #include <cstdint>

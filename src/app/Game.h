@@ -1,7 +1,9 @@
 #pragma once
-// Game: the root object. It owns the five long-lived objects, makes them in
-// member order and destroys them in the reverse order. One instance exists per
-// run, reached through the process-wide pointer TheGame().
+// Game: the root object. It owns the records (System's settings, display,
+// input, sound, music and folder records, then the world record) and the
+// three subsystems (graphics, input sampling, audio), makes them in member
+// order and destroys them in the reverse order. One instance exists per run,
+// reached through the process-wide pointer TheGame().
 
 #include <memory>
 

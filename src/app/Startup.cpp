@@ -77,26 +77,27 @@ int Program::Run(const SceneFrames& scenes) {
     if (!p_.instanceLock.TryAcquire())
         return 0;
 
-    // The Game object and its five members.
+    // The Game object: the records and the three subsystems.
     game_ = std::make_unique<Game>();
     SetTheGame(game_.get());
     System& system = *game_->system;
+    Folders& folders = system.folders;
     WorldState& world = *game_->world;
 
     // Program folder, with its trailing separator.
-    base::WideCopy(system.folders.programFolder, platform::FolderOf(p_.process.ExecutablePath()));
+    base::WideCopy(folders.programFolder, platform::FolderOf(p_.process.ExecutablePath()));
 
     // Settings; a missing file leaves the defaults.
-    SettingsFile(system, world.rankingTable).Load(Join(system.folders.programFolder, u"Game.ini"));
+    SettingsFile(system, world.rankingTable).Load(Join(folders.programFolder, u"Game.ini"));
 
     // Folder file: without it there is nothing to run.
-    if (!FolderFile(system.folders).Load(Join(system.folders.programFolder, u"dir.txt")))
+    if (!FolderFile(folders).Load(Join(folders.programFolder, u"dir.txt")))
         return SilentEarlyExit();
 
     // Slot files that exist are loaded; missing ones leave their slot zero.
     SlotFiles slotFiles(world, p_.dialogs);
     for (int slot = 0; slot < WorldState::kSlots; ++slot) {
-        const std::u16string path = Join(system.folders.programFolder, SlotFileName(slot));
+        const std::u16string path = Join(folders.programFolder, SlotFileName(slot));
         if (!FileOpens(path))
             continue;
         if (!slotFiles.Load(path, slot))
@@ -107,13 +108,11 @@ int Program::Run(const SceneFrames& scenes) {
     p_.screenSaver.Disable();
 
     // Resource folder.
-    if (system.folders.folderRelative != 0) {
-        base::WideCopy(system.folders.resourceFolder, base::WideView(system.folders.programFolder));
-        base::WideAppend(system.folders.resourceFolder,
-                         base::WideView(system.folders.folderTextCopy));
+    if (folders.folderRelative != 0) {
+        base::WideCopy(folders.resourceFolder, base::WideView(folders.programFolder));
+        base::WideAppend(folders.resourceFolder, base::WideView(folders.folderTextCopy));
     } else {
-        base::WideCopy(system.folders.resourceFolder,
-                       base::WideView(system.folders.folderTextCopy));
+        base::WideCopy(folders.resourceFolder, base::WideView(folders.folderTextCopy));
     }
 
     // The window, always windowed at first; a full-screen setting arrives
@@ -141,7 +140,7 @@ int Program::Run(const SceneFrames& scenes) {
     // The font is only checked: the glyphs the game draws come from its
     // glyph sheet, so a missing font is noted on the terminal and nothing more.
     if (system.settings.fontEnabled == 1) {
-        const std::u16string font = Join(system.folders.resourceFolder, kFontFile);
+        const std::u16string font = Join(folders.resourceFolder, kFontFile);
         if (!FileOpens(font))
             std::fprintf(stderr, "Tessary: font %s not found\n",
                          platform::NativePath(font).c_str());
