@@ -2,7 +2,7 @@
 // The main window's procedure and the switch between window and borderless
 // full screen.
 //
-// The procedure does very little: it keeps System::active up to date, turns
+// The procedure does very little: it keeps MusicShared::active up to date, turns
 // the two accelerator commands into a close or a display-mode request, keeps
 // the client area at 16:9 while the player drags a border, and ends the
 // message loop once the window is gone.

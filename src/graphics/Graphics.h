@@ -64,7 +64,7 @@ public:
     // Forgets every device object and texture slot without freeing them (after a loss).
     void ClearDevicePointers();
     // Draws the sprite list and presents it; returns the present's result. A
-    // lost device sets System::deviceLostRequest.
+    // lost device sets Display::deviceLostRequest.
     platform::DeviceStatus RenderFrame();
     // The drawing half of RenderFrame: clears the back buffer and draws the
     // list onto it, without presenting.

@@ -2,11 +2,11 @@
 
 #include "play/PlayScreen.h"
 #include "play/PlayState.h"
+#include "world/MusicShared.h"
 #include "world/Ranking.h"
-#include "world/System.h"
 #include "world/WorldState.h"
 
-void RunGameOverSequence(PlayState& play, System& system, WorldState& world,
+void RunGameOverSequence(PlayState& play, MusicShared& music, WorldState& world,
                          platform::Calendar& calendar, Graphics& sprites) {
     if (play.gameOverCounter > 0) {
         DrawGameOverBars(sprites, play.gameOverCounter);
@@ -22,15 +22,16 @@ void RunGameOverSequence(PlayState& play, System& system, WorldState& world,
         world.fadeOutRequest = 1;
         world.fadeInRequest = 0;
         if (world.fadeLevel == kFadeBlack)
-            FinishGame(play, system, world, calendar);
+            FinishGame(play, music, world, calendar);
     }
 }
 
-void FinishGame(PlayState& play, System& system, WorldState& world, platform::Calendar& calendar) {
+void FinishGame(PlayState& play, MusicShared& music, WorldState& world,
+                platform::Calendar& calendar) {
     // The music stops; the next game's first frame selects the play music again.
     world.bgmSwitchRequest = 1;
-    system.music.bgmTrack = 0;
-    system.music.bgmRestart = 0;
+    music.bgmTrack = 0;
+    music.bgmRestart = 0;
     world.bgmSelector = 0;
     play.gameOverCounter = 0;
     // The score enters the ranking with the calendar's date and rises to its

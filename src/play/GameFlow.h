@@ -9,7 +9,7 @@
 struct PlayState;
 class Graphics;
 class WorldState;
-struct System;
+struct MusicShared;
 
 namespace platform {
 class Calendar;
@@ -22,7 +22,8 @@ constexpr uint8_t kFadeBlack = 255;
 // One frame of the sequence, after the board has been drawn and only while the
 // pause is closed: bars for the frames so far, the counter, the picture, the
 // fade request and, once the screen is black, FinishGame.
-void RunGameOverSequence(PlayState& play, System& system, WorldState& world,
+void RunGameOverSequence(PlayState& play, MusicShared& music, WorldState& world,
                          platform::Calendar& calendar, Graphics& sprites);
 
-void FinishGame(PlayState& play, System& system, WorldState& world, platform::Calendar& calendar);
+void FinishGame(PlayState& play, MusicShared& music, WorldState& world,
+                platform::Calendar& calendar);

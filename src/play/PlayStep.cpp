@@ -52,5 +52,5 @@ void PlayStep::Run() {
     // The play screen, then the game-over sequence while the pause is closed.
     DrawPlayScreen(play_, paused, sprites);
     if (!paused)
-        RunGameOverSequence(play_, system_, world_, calendar_, sprites);
+        RunGameOverSequence(play_, system_.music, world_, calendar_, sprites);
 }

@@ -2,14 +2,14 @@
 // The resource loader: everything the game reads from its data folder before
 // the first frame.
 //
-// In order: the angle table; with sound on (soundDisabled 0, soundMode 1 or
-// 2), the sound list of the mode ("wav\wav_0000.txt" or "ogg\ogg_0000.txt",
+// In order: the angle table; with sound on (a sound set chosen and a device
+// opened), the sound list of the set ("wav\wav_0000.txt" or "ogg\ogg_0000.txt",
 // 960 names), the 32 effects of entries 64..95, the 64 music tracks of
 // entries 0..63 with their loop files, the music voice and the music thread;
 // then no music selected; last, the picture list ("grp\grp_0003.txt", 64
 // names) and the pictures of texture slots 0..7.
 //
-// Every path is System::resourceFolder followed by a name from a list, built
+// Every path is Folders::resourceFolder followed by a name from a list, built
 // in a buffer of Folders::kPathUnits units. A path that does not fit names no
 // file the game can reach and fails like a missing file of its kind.
 //

@@ -56,9 +56,9 @@ void ClosePause(MenuState& m) {
 
 }  // namespace
 
-void RunPauseControl(System& system, WorldState& world, Audio& audio) {
+void RunPauseControl(const InputState& input, WorldState& world, Audio& audio) {
     MenuState& m = world.menuState;
-    const bool held = (system.inputState.buttonBits & InputSampler::kPause) != 0;
+    const bool held = (input.buttonBits & InputSampler::kPause) != 0;
     const int32_t s = m.pauseState;
     if (held && s == kRunning) {
         audio.effects().Play(0);
@@ -82,7 +82,7 @@ int32_t RunPlaySceneFrame(const SceneLinks& links, PlayState& play, platform::Ca
 
     // A fresh sprite list, the pause, the music switch and both fades.
     sprites.ClearSpriteList();
-    RunPauseControl(system, world, audio);
+    RunPauseControl(system.inputState, world, audio);
     ServeMusicSwitch(world, audio);
     scene_overlays::StepScreenFade(world);
     audio.music().ServiceFade();
@@ -92,8 +92,8 @@ int32_t RunPlaySceneFrame(const SceneLinks& links, PlayState& play, platform::Ca
     PlayStep(system, world, audio, sprites, play, calendar).Run();
 
     // On top of everything: the fade, the border masks, the diagnostic line.
-    scene_overlays::DrawFadeOverlay(sprites, system, world);
-    scene_overlays::DrawBorderMasks(sprites, system);
-    scene_overlays::DrawDiagnosticLine(sprites, system, world);
+    scene_overlays::DrawFadeOverlay(sprites, system.display, world);
+    scene_overlays::DrawBorderMasks(sprites, system.display);
+    scene_overlays::DrawDiagnosticLine(sprites, system.display, world);
     return 1;
 }

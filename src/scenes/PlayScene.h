@@ -13,6 +13,7 @@
 
 struct SceneLinks;
 class WorldState;
+struct InputState;
 struct System;
 class Audio;
 struct PlayState;
@@ -30,4 +31,4 @@ int32_t RunPlaySceneFrame(const SceneLinks& links, PlayState& play, platform::Ca
 // 2); after a release (4) a second press closes it over nine frames (8, then
 // 16), unless the title or a window is busy; after a second release it is 0
 // again. `paused` is 1 from the first opening frame until closing starts.
-void RunPauseControl(System& system, WorldState& world, Audio& audio);
+void RunPauseControl(const InputState& input, WorldState& world, Audio& audio);

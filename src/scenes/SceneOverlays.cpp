@@ -4,8 +4,8 @@
 
 #include "graphics/Graphics.h"
 #include "graphics/Quads.h"
+#include "world/Display.h"
 #include "world/WorldState.h"
-#include "world/System.h"
 
 namespace scene_overlays {
 namespace {
@@ -40,21 +40,21 @@ void StepScreenFade(WorldState& world) {
     }
 }
 
-void DrawFadeOverlay(Graphics& sprites, const System& system, const WorldState& world) {
+void DrawFadeOverlay(Graphics& sprites, const Display& display, const WorldState& world) {
     const uint32_t color = static_cast<uint32_t>(world.fadeLevel) << 24 | 0xFFFFFFu;
-    sprites.SubmitSprite(MaskQuad(0, 0, system.display.screenWidth, system.display.screenHeight, color));
+    sprites.SubmitSprite(MaskQuad(0, 0, display.screenWidth, display.screenHeight, color));
 }
 
-void DrawBorderMasks(Graphics& sprites, const System& system) {
-    const int32_t w = system.display.layoutWidth;
-    const int32_t h = system.display.layoutHeight;
+void DrawBorderMasks(Graphics& sprites, const Display& display) {
+    const int32_t w = display.layoutWidth;
+    const int32_t h = display.layoutHeight;
     sprites.SubmitSprite(MaskQuad(-256, -256, w + 512, 256, kOpaqueWhite));    // top
     sprites.SubmitSprite(MaskQuad(-256, h, w + 512, 256, kOpaqueWhite));       // bottom
     sprites.SubmitSprite(MaskQuad(-240, -256, 256, h + 512, kOpaqueWhite));    // left
     sprites.SubmitSprite(MaskQuad(w + 16, -256, 256, h + 512, kOpaqueWhite));  // right
 }
 
-void DrawDiagnosticLine(Graphics& sprites, const System& system, const WorldState& world) {
+void DrawDiagnosticLine(Graphics& sprites, const Display& display, const WorldState& world) {
     // The fourth value is a world-record counter nothing ever writes.
     char text[kDiagnosticUnits] = {};
     std::snprintf(text, sizeof text, " %8d %8d %8d %8d", world.objectTable[0].member(3), 0,
@@ -62,7 +62,7 @@ void DrawDiagnosticLine(Graphics& sprites, const System& system, const WorldStat
     for (int k = 0; k < kDiagnosticGlyphs; ++k) {
         const int32_t c = static_cast<unsigned char>(text[k]);
         sprites.SubmitSprite(
-            quads::Glyph(static_cast<uint32_t>(c), 10 * k, system.display.layoutHeight, 16, 32));
+            quads::Glyph(static_cast<uint32_t>(c), 10 * k, display.layoutHeight, 16, 32));
     }
 }
 

@@ -9,7 +9,7 @@
 
 class Graphics;
 class WorldState;
-struct System;
+struct Display;
 
 namespace scene_overlays {
 
@@ -26,15 +26,15 @@ constexpr int kDiagnosticGlyphs = 36;
 void StepScreenFade(WorldState& world);
 
 // The full-screen black quad whose opacity is fadeLevel.
-void DrawFadeOverlay(Graphics& sprites, const System& system, const WorldState& world);
+void DrawFadeOverlay(Graphics& sprites, const Display& display, const WorldState& world);
 
 // Four black quads around the visible area (x 16 .. 16 + layoutWidth, y 0 ..
 // layoutHeight): top, bottom, left, right.
-void DrawBorderMasks(Graphics& sprites, const System& system);
+void DrawBorderMasks(Graphics& sprites, const Display& display);
 
 // " %8d %8d %8d %8d" of object record 0's member 3, 0, record 1's member 3
 // and 0, as 36 glyph quads at y = layoutHeight, 10 pixels apart; a longer
 // text is cut, a shorter one filled with the glyph of code 0.
-void DrawDiagnosticLine(Graphics& sprites, const System& system, const WorldState& world);
+void DrawDiagnosticLine(Graphics& sprites, const Display& display, const WorldState& world);
 
 }  // namespace scene_overlays

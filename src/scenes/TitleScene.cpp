@@ -5,6 +5,7 @@
 #include "menu/Menu.h"
 #include "scenes/SceneLinks.h"
 #include "scenes/SceneOverlays.h"
+#include "world/System.h"
 #include "world/WorldState.h"
 
 int32_t RunTitleSceneFrame(const SceneLinks& links) {
@@ -20,8 +21,8 @@ int32_t RunTitleSceneFrame(const SceneLinks& links) {
     scene_overlays::StepScreenFade(world);
     links.audio.music().ServiceFade();
 
-    scene_overlays::DrawFadeOverlay(sprites, links.system, world);
-    scene_overlays::DrawBorderMasks(sprites, links.system);
-    scene_overlays::DrawDiagnosticLine(sprites, links.system, world);
+    scene_overlays::DrawFadeOverlay(sprites, links.system.display, world);
+    scene_overlays::DrawBorderMasks(sprites, links.system.display);
+    scene_overlays::DrawDiagnosticLine(sprites, links.system.display, world);
     return 1;
 }

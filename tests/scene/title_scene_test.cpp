@@ -390,7 +390,7 @@ TEST_F(TitleSceneTest, TheRankingWindowShowsTheTableLineByLine) {
     PlayState play;
     play.score = 9372;
     world().sceneState = SceneState::kPlay;
-    FinishGame(play, sys(), world(), fake.calendar);
+    FinishGame(play, sys().music, world(), fake.calendar);
     ASSERT_EQ(world().sceneState, SceneState::kTitle);
     menu() = MenuState{};
     OpenItems();
