@@ -239,12 +239,7 @@ TEST(CullingOnTheDevice, TheOptionsWindowOverTheTitleKeepsEveryPixel) {
     game.LinkObjects(gpu, window);
     System& system = *game.system;
     base::WideCopy(system.folders.programFolder, kShaderFolder);
-    if (!game.graphics->CreateDevice()) {
-        if (gpu.failure() == platform::GlFailure::kNoContext)
-            GTEST_SKIP() << "no OpenGL 3.3 core context here";
-        FAIL() << "the graphics device could not be made";
-    }
-    KeepGlDriverLoaded();
+    CREATE_DEVICE_OR_SKIP(*game.graphics, gpu);
     system.sound.soundMode = SoundMode::kNone;
     base::WideCopy(system.folders.resourceFolder, base::FromUtf8(kDataFolder.string()));
     RecordingDialogs dialogs;

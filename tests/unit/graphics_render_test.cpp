@@ -64,12 +64,7 @@ protected:
         base::WideCopy(system->folders.programFolder, kShaderFolder);
         graphics->Link(&system->display, &system->settings, &system->folders, world.get(), &gpu,
                        &window);
-        if (!graphics->CreateDevice()) {
-            if (gpu.failure() == platform::GlFailure::kNoContext)
-                GTEST_SKIP() << "no OpenGL 3.3 core context here";
-            FAIL() << "the graphics device could not be made";
-        }
-        KeepGlDriverLoaded();
+        CREATE_DEVICE_OR_SKIP(*graphics, gpu);
         FillPictures();
     }
 

@@ -119,3 +119,16 @@ inline void KeepGlDriverLoaded() {
         },
         nullptr);
 }
+
+// Makes the graphics device on the GL device `gpu` and keeps its driver
+// loaded; skips the test where this system has no OpenGL 3.3 core context,
+// fails it on any other failure.
+#define CREATE_DEVICE_OR_SKIP(graphics, gpu)                                 \
+    do {                                                                     \
+        if (!(graphics).CreateDevice()) {                                    \
+            if ((gpu).failure() == platform::GlFailure::kNoContext)         \
+                GTEST_SKIP() << "no OpenGL 3.3 core context here";           \
+            FAIL() << "the graphics device could not be made";               \
+        }                                                                    \
+        KeepGlDriverLoaded();                                                \
+    } while (false)

@@ -324,12 +324,7 @@ TEST(GraphicsDeviceLoss, TheFrameLoopRebuildsTheDeviceAndItsTextures) {
         base::WideCopy(world.pictureNames[slot],
                        slot == 3 ? u"grp\\pic_0003.png" : u"null0000.png");
 
-    if (!game->graphics->CreateDevice()) {
-        if (gpu.failure() == platform::GlFailure::kNoContext)
-            GTEST_SKIP() << "no OpenGL 3.3 core context here";
-        FAIL() << "the graphics device could not be made";
-    }
-    KeepGlDriverLoaded();
+    CREATE_DEVICE_OR_SKIP(*game->graphics, gpu);
     ASSERT_TRUE(TextureReloader(game->graphics.get(), &system.folders, &world).RecreateTextures());
 
     // The scene: one quad of slot 3 over the top left corner.

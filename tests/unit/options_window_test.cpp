@@ -370,12 +370,7 @@ protected:
         base::WideCopy(system.folders.programFolder, kShaderFolder);
         game->graphics->Link(&system.display, &system.settings, &system.folders, &world, &gpu,
                              &window);
-        if (!game->graphics->CreateDevice()) {
-            if (gpu.failure() == platform::GlFailure::kNoContext)
-                GTEST_SKIP() << "no OpenGL 3.3 core context here";
-            FAIL() << "the graphics device could not be made";
-        }
-        KeepGlDriverLoaded();
+        CREATE_DEVICE_OR_SKIP(*game->graphics, gpu);
         const char16_t* names[8] = {u"grp\\tex_0000.png", u"null0000.png", u"grp\\tex_0002.png",
                                     u"grp\\tex_0003.png", u"null0000.png", u"grp\\tex_0005.png",
                                     u"grp\\tex_0006.png", u"null0000.png"};
