@@ -17,12 +17,7 @@
 #include "audio/MusicStreamer.h"
 #include "audio/SoundEffects.h"
 
-struct MusicShared;
-struct SoundSettings;
-
 namespace platform {
-class Clock;
-class Dialogs;
 class SoundDevice;
 }  // namespace platform
 

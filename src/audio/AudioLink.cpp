@@ -1,7 +1,5 @@
 #include "audio/AudioLink.h"
 
-#include <cstdio>
-
 #include "platform/Dialogs.h"
 #include "world/SoundSettings.h"
 
@@ -10,9 +8,5 @@ bool AudioLink::SoundOn() const {
 }
 
 void AudioLink::ShowMessage(std::string_view text, std::string_view caption) const {
-    if (dialogs != nullptr) {
-        dialogs->Show(text, caption);
-    } else {
-        std::fprintf(stderr, "%.*s\n", static_cast<int>(text.size()), text.data());
-    }
+    platform::ShowOrPrint(dialogs, text, caption);
 }

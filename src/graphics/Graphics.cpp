@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 #include <string_view>
 
@@ -134,11 +133,7 @@ void Graphics::Link(Display* display, const Settings* settings, const Folders* f
 }
 
 void Graphics::ShowMessage(std::string_view text, std::string_view caption) {
-    if (dialogs_ != nullptr) {
-        dialogs_->Show(text, caption);
-    } else {
-        std::fprintf(stderr, "%.*s\n", static_cast<int>(text.size()), text.data());
-    }
+    platform::ShowOrPrint(dialogs_, text, caption);
 }
 
 bool Graphics::CreateDevice() {
