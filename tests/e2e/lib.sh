@@ -4,6 +4,8 @@
 # from the game's own glyph sheet, Game.ini bytes, and recordings of the sound.
 # Usage from a test: source lib.sh; e2e_setup <build/game>; ...
 # Set E2E_KEEP=<folder> to keep a run's screenshots, recordings and logs.
+# With TESSARY_GL_DEBUG=1 (CTest sets it) the program validates its GL calls,
+# and a GL error fails the test.
 
 set -euo pipefail
 
@@ -25,6 +27,24 @@ e2e_cleanup() {
         chmod -R u+w "$E2E_ROOT" 2>/dev/null || true # a test may leave a folder read-only
         rm -rf "$E2E_ROOT"
     fi
+}
+
+# Checks a program's standard error for the GL validation's verdict: no GL
+# error reported, and, after a context was made and the program has ended on
+# its own, the summary line with 0 errors.
+check_gl_debug() {
+    local log=$1
+    [[ -n "${TESSARY_GL_DEBUG:-}" && "$TESSARY_GL_DEBUG" != 0 && -f "$log" ]] || return 0
+    # (A shader the compiler rejects is reported as an error too, but it is
+    # no failed call, and the program says so itself.)
+    local errors
+    errors=$(grep '^OpenGL debug message: error' "$log" | grep -v ', shader compiler,' || true)
+    [[ -z "$errors" ]] || e2e_fail "OpenGL reported errors: $(head -n 3 <<<"$errors")"
+    grep -q '^Tessary: OpenGL debug output is on' "$log" || return 0
+    local summary
+    summary=$(grep -E '^OpenGL debug: [0-9]+ errors, [0-9]+ warnings$' "$log" | tail -n 1 || true)
+    [[ -n "$summary" ]] || e2e_fail "no OpenGL debug summary at exit"
+    [[ "$summary" == "OpenGL debug: 0 errors,"* ]] || e2e_fail "$summary"
 }
 
 # Makes E2E_DIR a fresh copy of the program folder, without settings or slots.
@@ -100,6 +120,7 @@ wait_exit() {
         if ! kill -0 "$pid" 2>/dev/null || [[ $(ps -o stat= -p "$pid" 2>/dev/null) == Z* ]]; then
             EXIT_CODE=0
             wait "$pid" || EXIT_CODE=$?
+            [[ "$pid" == "${GAME_PID:-}" ]] && check_gl_debug "$E2E_DIR/stderr.log"
             return 0
         fi
         sleep 0.1
