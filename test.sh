@@ -2,7 +2,8 @@
 # Builds everything (installing any missing Debian packages first) and runs
 # every test: the unit and scene tests under AddressSanitizer and
 # UndefinedBehaviorSanitizer, the audio tests under ThreadSanitizer, then the
-# real program end to end under Xvfb.
+# real program end to end under Xvfb, as built for players and as built with
+# AddressSanitizer and UndefinedBehaviorSanitizer (leak checking on).
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/install-deps.sh test
@@ -16,7 +17,7 @@ cmake -S . -B build -DTESSARY_WERROR=$werror
 cmake --build build -j"$jobs"
 
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DTESSARY_SANITIZE=ON -DTESSARY_WERROR=$werror
-cmake --build build-asan -j"$jobs" --target tessary_tests
+cmake --build build-asan -j"$jobs" --target tessary_tests tessary
 
 ctest --test-dir build-asan -L unit --output-on-failure -j"$jobs"
 
@@ -33,3 +34,6 @@ TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$PWD/tests/ts
     "${fixed_layout[@]}" ctest --test-dir build-tsan -L audio --output-on-failure -j"$jobs"
 
 ctest --test-dir build -L e2e --output-on-failure
+# The same tests against the sanitized program (build-asan/game): a sanitizer
+# report from any program a test starts, a leak included, fails the test.
+ctest --test-dir build-asan -L e2e --output-on-failure

@@ -12,6 +12,8 @@
 # game keys turn pieces with Up, which confirms nothing on the title, so keys
 # sent after a game has ended open no window. Every options visit checks the
 # four values on the screen.
+# Now and then, on any screen, the driver switches to borderless full screen
+# and back with Alt+Enter, or gives the focus to another X client for a moment.
 # The program's own trace (TESSARY_TRACE) counts the frames: each round of the
 # driver taps S, a key no screen uses, and reads the frame that saw it. VmRSS
 # is sampled every 10 s. At the end Esc closes the program, which must exit
@@ -19,6 +21,10 @@
 # Fails on a crash, a non-zero exit, a changed pacing setting, a screen the
 # driver cannot leave, or RSS growing more than 10 % after the first minute.
 # Usage: bench/soak.sh [build/game] [frames=200000] [max-minutes=60]
+# A short run of the sanitized program (every sanitizer report fails it, as
+# in the end-to-end tests; its memory growth is shown, not judged, since the
+# sanitizer's own quarantine grows with use):
+#   TESSARY_GL_DEBUG=1 bench/soak.sh build-asan/game 1000000 5
 # SOAK_SEED=<n> repeats the driver's choices (the timing still varies);
 # E2E_KEEP=<folder> keeps the run's folder: the trace, the RSS samples, the
 # driver's log of what each screenshot showed, the last screenshot.
@@ -271,6 +277,37 @@ row_keys() {
 }
 
 games=0 games_over=0 ranking_visits=0 options_visits=0 pauses=0 ranking_refusals=0
+display_switches=0 focus_changes=0
+
+# Alt+Enter there and back: borderless full screen over the X screen, then the
+# same window as before (the screen readers need the window's own size).
+switch_display() {
+    tap alt+Return
+    wait_until 10 "Alt+Enter did not cover the screen" \
+        has_geometry "$window" "0 0 $(screen_size)"
+    tap alt+Return
+    wait_until 10 "the second Alt+Enter did not bring back $windowed" \
+        has_geometry "$window" "$windowed"
+    display_switches=$((display_switches + 1))
+}
+
+# Another X client takes the focus for half a second, then the game has it back.
+steal_focus() {
+    local other id
+    xmessage -geometry +0+0 "soak" &
+    other=$!
+    for _ in $(seq 50); do
+        id=$(xdotool search --pid "$other" 2>/dev/null | head -n 1 || true)
+        [[ -n "$id" ]] && break
+        sleep 0.1
+    done
+    [[ -n "$id" ]] && focus_window "$id"
+    sleep 0.5
+    focus_window "$window"
+    kill "$other" 2>/dev/null || true
+    wait "$other" 2>/dev/null || true
+    focus_changes=$((focus_changes + 1))
+}
 playing=0
 
 # Random game keys for 3 s. Up turns the piece: in play it is DECISION, like Z
@@ -427,6 +464,7 @@ clock_us
 started_us=$NOW_US
 start_game env TESSARY_TRACE=1
 window=$(wait_window)
+windowed=$(window_geometry "$window")
 
 # VmRSS every 10 s: "seconds kB" lines, until the program has gone.
 rss_log=$E2E_ROOT/rss.log
@@ -461,6 +499,12 @@ while true; do
         break
     fi
     update_rate
+    pick 100
+    if [[ $PICK -lt 8 ]]; then
+        switch_display
+    elif [[ $PICK -lt 16 ]]; then
+        steal_focus
+    fi
     if [[ $NOW_US -ge $next_report_us ]]; then
         echo "  $(((NOW_US - started_us) / 1000000)) s: $TRACE_FRAME frames ($FPS a second)," \
             "$games games, $ranking_visits ranking and $options_visits options visits"
@@ -538,13 +582,19 @@ printf '%-34s %s\n' "ranking window visits" "$ranking_visits"
 printf '%-34s %s\n' "options window visits" "$options_visits"
 printf '%-34s %s\n' "pauses" "$pauses"
 printf '%-34s %s\n' "ranking closes refused (pad row)" "$ranking_refusals"
+printf '%-34s %s\n' "display switches (there and back)" "$display_switches"
+printf '%-34s %s\n' "focus changes" "$focus_changes"
 printf '%-34s %s\n' "RSS at 1 minute (kB)" "$rss_first"
 printf '%-34s %s\n' "RSS at the end (kB)" "$rss_last"
 printf '%-34s %s\n' "RSS maximum (kB)" "$rss_max"
 printf '%-34s %s kB (%.2f %%)\n' "RSS growth after the first minute" "$growth" "$growth_pct"
 printf '%-34s %s\n' "exit code after Esc" "$EXIT_CODE"
 
-[[ $rss_minute == 1 ]] && holds "$growth_pct > 10" &&
-    e2e_fail "RSS grew by $growth_pct % after the first minute"
-[[ $rss_minute == 1 ]] || echo "(the run was shorter than a minute: the growth is not judged)"
+if [[ $E2E_SLOWDOWN != 1 ]]; then
+    echo "(a sanitized program: the growth is not judged)"
+elif [[ $rss_minute == 1 ]]; then
+    holds "$growth_pct > 10" && e2e_fail "RSS grew by $growth_pct % after the first minute"
+else
+    echo "(the run was shorter than a minute: the growth is not judged)"
+fi
 echo "PASS"

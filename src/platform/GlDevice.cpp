@@ -3,24 +3,137 @@
 #include <SDL.h>
 #include <epoxy/gl.h>
 
+#include <atomic>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 #include "platform/SdlWindow.h"
 
 namespace platform {
 namespace {
 
+// What the debug output has reported in this process, over every context.
+// The driver calls the callback on the thread that made the call, and several
+// devices may exist at once in the tests, so the counts are atomic.
+std::atomic<bool> debugOutputOn{false};
+std::atomic<uint64_t> debugErrors{0};
+std::atomic<uint64_t> debugWarnings{0};
+
+bool DebugOutputRequested() {
+    const char* value = std::getenv("TESSARY_GL_DEBUG");
+    return value != nullptr && value[0] != '\0' && std::strcmp(value, "0") != 0;
+}
+
+const char* SourceName(GLenum source) {
+    switch (source) {
+        case GL_DEBUG_SOURCE_API:
+            return "api";
+        case GL_DEBUG_SOURCE_WINDOW_SYSTEM:
+            return "window system";
+        case GL_DEBUG_SOURCE_SHADER_COMPILER:
+            return "shader compiler";
+        case GL_DEBUG_SOURCE_THIRD_PARTY:
+            return "third party";
+        case GL_DEBUG_SOURCE_APPLICATION:
+            return "application";
+        default:
+            return "other source";
+    }
+}
+
+const char* TypeName(GLenum type) {
+    switch (type) {
+        case GL_DEBUG_TYPE_ERROR:
+            return "error";
+        case GL_DEBUG_TYPE_DEPRECATED_BEHAVIOR:
+            return "deprecated behaviour";
+        case GL_DEBUG_TYPE_UNDEFINED_BEHAVIOR:
+            return "undefined behaviour";
+        case GL_DEBUG_TYPE_PORTABILITY:
+            return "portability";
+        case GL_DEBUG_TYPE_PERFORMANCE:
+            return "performance";
+        case GL_DEBUG_TYPE_MARKER:
+            return "marker";
+        default:
+            return "other";
+    }
+}
+
+const char* SeverityName(GLenum severity) {
+    switch (severity) {
+        case GL_DEBUG_SEVERITY_HIGH:
+            return "high";
+        case GL_DEBUG_SEVERITY_MEDIUM:
+            return "medium";
+        case GL_DEBUG_SEVERITY_LOW:
+            return "low";
+        default:
+            return "notification";
+    }
+}
+
+// Every message goes to standard error. Errors (the failed calls that
+// glGetError would report) and warnings (any other message above a
+// notification) are counted for the summary at exit. A shader that does not
+// compile is reported by the compiler as an error too, but it is no failed
+// call: its compile status says so, and the device reports it itself.
+void GLAPIENTRY OnDebugMessage(GLenum source, GLenum type, GLuint id, GLenum severity,
+                               GLsizei length, const GLchar* message, const void*) {
+    if (type == GL_DEBUG_TYPE_ERROR && source != GL_DEBUG_SOURCE_SHADER_COMPILER)
+        debugErrors.fetch_add(1, std::memory_order_relaxed);
+    else if (severity != GL_DEBUG_SEVERITY_NOTIFICATION)
+        debugWarnings.fetch_add(1, std::memory_order_relaxed);
+    const int shown =
+        length >= 0 ? static_cast<int>(length) : static_cast<int>(std::strlen(message));
+    std::fprintf(stderr, "OpenGL debug message: %s, %s, %s severity, id %u: %.*s\n", TypeName(type),
+                 SourceName(source), SeverityName(severity), id, shown, message);
+}
+
+// Turns on the debug output of the current context, every message enabled and
+// reported synchronously (on the calling thread, inside the failing call), so
+// that a message follows the call that caused it.
+void InstallDebugOutput() {
+    if (epoxy_gl_version() < 43 && !epoxy_has_gl_extension("GL_KHR_debug")) {
+        std::fprintf(stderr,
+                     "Tessary: TESSARY_GL_DEBUG is set, but this OpenGL has no debug "
+                     "output (KHR_debug)\n");
+        return;
+    }
+    GLint flags = 0;
+    glGetIntegerv(GL_CONTEXT_FLAGS, &flags);
+    glEnable(GL_DEBUG_OUTPUT);
+    glEnable(GL_DEBUG_OUTPUT_SYNCHRONOUS);
+    glDebugMessageControl(GL_DONT_CARE, GL_DONT_CARE, GL_DONT_CARE, 0, nullptr, GL_TRUE);
+    glDebugMessageCallback(OnDebugMessage, nullptr);
+    debugOutputOn.store(true);
+    const auto* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+    std::fprintf(stderr, "Tessary: OpenGL debug output is on (%s context, %s)\n",
+                 (flags & GL_CONTEXT_FLAG_DEBUG_BIT) != 0 ? "debug" : "ordinary",
+                 renderer != nullptr ? renderer : "unknown renderer");
+}
+
 // Makes a GL 3.3 core context; accelerated: 1 requires a hardware visual, -1 takes any.
-SDL_GLContext MakeContext(SDL_Window* window, int accelerated) {
+SDL_GLContext MakeContext(SDL_Window* window, int accelerated, bool debug) {
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     SDL_GL_SetAttribute(SDL_GL_ACCELERATED_VISUAL, accelerated);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_FLAGS, debug ? SDL_GL_CONTEXT_DEBUG_FLAG : 0);
     return SDL_GL_CreateContext(window);
 }
 
 }  // namespace
+
+bool GlDebugOutputOn() {
+    return debugOutputOn.load();
+}
+
+GlDebugCounts GlDebugMessageCounts() {
+    return {debugErrors.load(), debugWarnings.load()};
+}
 
 GlDevice::~GlDevice() {
     Release();
@@ -36,14 +149,18 @@ bool GlDevice::Create(Window& window, std::u16string_view shaderFolder) {
     Release();
     SDL_Window* handle = sdlWindow->Handle();
 
-    // The context: accelerated if the system has it, else any.
-    SDL_GLContext context = MakeContext(handle, 1);
+    // The context: accelerated if the system has it, else any; a debug
+    // context when TESSARY_GL_DEBUG asks for the driver's validation.
+    const bool debug = DebugOutputRequested();
+    SDL_GLContext context = MakeContext(handle, 1, debug);
     if (context == nullptr) {
         std::fprintf(stderr, "Tessary: no accelerated OpenGL 3.3 core context (%s); trying any\n",
                      SDL_GetError());
-        context = MakeContext(handle, -1);
+        context = MakeContext(handle, -1, debug);
     }
-    SDL_GL_SetAttribute(SDL_GL_ACCELERATED_VISUAL, -1);  // leave the default for later windows
+    // Leave the defaults for later windows.
+    SDL_GL_SetAttribute(SDL_GL_ACCELERATED_VISUAL, -1);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_FLAGS, 0);
     if (context == nullptr) {
         std::fprintf(stderr, "Tessary: SDL_GL_CreateContext (OpenGL 3.3 core) failed: %s\n",
                      SDL_GetError());
@@ -58,6 +175,8 @@ bool GlDevice::Create(Window& window, std::u16string_view shaderFolder) {
     context_ = context;
     swapInterval_ = -1;  // a new context starts with the system's own interval
     pendingLoss_ = DeviceStatus::kOk;
+    if (debug)
+        InstallDebugOutput();
 
     // The viewport, then the sprite pipeline. A failure there leaves the
     // context for Release to free.

@@ -10,6 +10,10 @@
 // GL has no routine device loss, so the loss paths of the frame loop are
 // reached through a test seam: ReportLossAtNextPresent makes the next present
 // answer as a lost device would.
+//
+// With TESSARY_GL_DEBUG=1 in the environment, each context is a debug context
+// whose KHR_debug output writes every message to standard error; the counts
+// over the whole process are kept for a summary at exit.
 
 #include <cstdint>
 #include <functional>
@@ -20,6 +24,17 @@
 namespace platform {
 
 class SdlWindow;
+
+// The debug output's messages so far, over every context of the process:
+// errors (failed calls, GL_DEBUG_TYPE_ERROR outside the shader compiler) and
+// warnings (the others above a notification).
+struct GlDebugCounts {
+    uint64_t errors = 0;
+    uint64_t warnings = 0;
+};
+// Whether a context of this process has had its debug output turned on.
+bool GlDebugOutputOn();
+GlDebugCounts GlDebugMessageCounts();
 
 class GlDevice final : public GpuDevice {
 public:

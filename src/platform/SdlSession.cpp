@@ -2,6 +2,10 @@
 
 #include <SDL.h>
 
+#include <cstdio>
+
+#include "platform/GlDevice.h"
+
 namespace platform {
 
 SdlSession::SdlSession() {
@@ -11,6 +15,13 @@ SdlSession::SdlSession() {
 }
 
 SdlSession::~SdlSession() {
+    // The summary of the GL debug output, when it was on.
+    if (GlDebugOutputOn()) {
+        const GlDebugCounts counts = GlDebugMessageCounts();
+        std::fprintf(stderr, "OpenGL debug: %llu errors, %llu warnings\n",
+                     static_cast<unsigned long long>(counts.errors),
+                     static_cast<unsigned long long>(counts.warnings));
+    }
     SDL_Quit();
 }
 

@@ -4,6 +4,11 @@
 # from the game's own glyph sheet, Game.ini bytes, and recordings of the sound.
 # Usage from a test: source lib.sh; e2e_setup <build/game>; ...
 # Set E2E_KEEP=<folder> to keep a run's screenshots, recordings and logs.
+#
+# The same tests run against the sanitized program (build-asan/game): every
+# report of AddressSanitizer, LeakSanitizer or UndefinedBehaviorSanitizer from
+# any program a test starts fails the test. With TESSARY_GL_DEBUG=1 (CTest sets
+# it) the program validates its GL calls, and a GL error fails the test too.
 
 set -euo pipefail
 
@@ -14,17 +19,69 @@ e2e_fail() {
 }
 
 e2e_cleanup() {
+    local status=$?
     [[ -n "${GAME_PID:-}" ]] && kill -9 "$GAME_PID" 2>/dev/null || true
     if [[ -n "${XVFB_PID:-}" ]]; then
         kill "$XVFB_PID" 2>/dev/null || true
         wait "$XVFB_PID" 2>/dev/null || true  # gone before the next run starts one
     fi
+    sanitizer_reports || status=1
     # E2E_KEEP=<folder> keeps the run's files (screenshots, recordings, logs).
     [[ -n "${E2E_KEEP:-}" && -n "${E2E_ROOT:-}" ]] && cp -a "$E2E_ROOT" "$E2E_KEEP"
     if [[ -n "${E2E_ROOT:-}" ]]; then
         chmod -R u+w "$E2E_ROOT" 2>/dev/null || true # a test may leave a folder read-only
         rm -rf "$E2E_ROOT"
     fi
+    exit "$status"
+}
+
+# ---- Sanitizers and GL validation --------------------------------------------------
+# The sanitizers write their reports to files of their own (one per process)
+# rather than to standard error, so that none is lost with a log a test
+# overwrites or throws away; the leak check runs when a program exits.
+# Programs preloaded with faketime load it ahead of the sanitizer's runtime,
+# which is allowed here. Leaks inside the system's libraries are listed in
+# tests/sanitizer/lsan.supp. The settings are harmless to the plain program.
+sanitizer_settings() {
+    E2E_REPORTS=$E2E_ROOT/sanitizer-reports
+    # Programs started as another user (nobody) write their reports here too.
+    mkdir -m 1777 "$E2E_REPORTS"
+    local suppressions
+    suppressions=$(cd "$(dirname "${BASH_SOURCE[0]}")/../sanitizer" && pwd)/lsan.supp
+    export ASAN_OPTIONS="detect_leaks=1:verify_asan_link_order=0:log_path=$E2E_REPORTS/asan${ASAN_OPTIONS:+:$ASAN_OPTIONS}"
+    export LSAN_OPTIONS="suppressions=$suppressions:print_suppressions=0${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
+    export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1:log_path=$E2E_REPORTS/ubsan${UBSAN_OPTIONS:+:$UBSAN_OPTIONS}"
+}
+
+# Prints every sanitizer report written so far and fails when there is one.
+sanitizer_reports() {
+    [[ -n "${E2E_REPORTS:-}" && -d "$E2E_REPORTS" ]] || return 0
+    local report found=0
+    for report in "$E2E_REPORTS"/*; do
+        [[ -s "$report" ]] || continue
+        found=1
+        echo "FAIL: sanitizer report $(basename "$report"):" >&2
+        sed 's/^/  /' "$report" | head -n 80 >&2
+    done
+    return $((found))
+}
+
+# Checks a program's standard error for the GL validation's verdict: no GL
+# error reported, and, after a context was made and the program has ended on
+# its own, the summary line with 0 errors.
+check_gl_debug() {
+    local log=$1
+    [[ -n "${TESSARY_GL_DEBUG:-}" && "$TESSARY_GL_DEBUG" != 0 && -f "$log" ]] || return 0
+    # (A shader the compiler rejects is reported as an error too, but it is
+    # no failed call, and the program says so itself.)
+    local errors
+    errors=$(grep '^OpenGL debug message: error' "$log" | grep -v ', shader compiler,' || true)
+    [[ -z "$errors" ]] || e2e_fail "OpenGL reported errors: $(head -n 3 <<<"$errors")"
+    grep -q '^Tessary: OpenGL debug output is on' "$log" || return 0
+    local summary
+    summary=$(grep -E '^OpenGL debug: [0-9]+ errors, [0-9]+ warnings$' "$log" | tail -n 1 || true)
+    [[ -n "$summary" ]] || e2e_fail "no OpenGL debug summary at exit"
+    [[ "$summary" == "OpenGL debug: 0 errors,"* ]] || e2e_fail "$summary"
 }
 
 # Makes E2E_DIR a fresh copy of the program folder, without settings or slots.
@@ -39,8 +96,19 @@ fresh_program_folder() {
 e2e_setup() {
     local source=$1
     [[ -x "$source/tessary" ]] || e2e_fail "no program at $source/tessary"
+    # A program built with the sanitizers runs several times slower; bounds on
+    # its speed are widened by E2E_SLOWDOWN.
+    E2E_SLOWDOWN=1
+    ldd "$source/tessary" 2>/dev/null | grep -q 'libasan' && E2E_SLOWDOWN=5
     E2E_ROOT=$(mktemp -d)
     trap e2e_cleanup EXIT
+    sanitizer_settings
+    # No session bus: the program under test must not reach the desktop's own
+    # (SDL would hold off the real screen saver through it), and each run
+    # meets the same system, with or without a desktop around it. (Where no
+    # bus is set, libdbus tries to start one, fails, and keeps 1 KiB it never
+    # frees, which the leak checker reports.)
+    export DBUS_SESSION_BUS_ADDRESS=unix:path=$E2E_ROOT/no-session-bus
     E2E_SOURCE=$source
     E2E_DIR=$E2E_ROOT/game
     fresh_program_folder
@@ -100,6 +168,7 @@ wait_exit() {
         if ! kill -0 "$pid" 2>/dev/null || [[ $(ps -o stat= -p "$pid" 2>/dev/null) == Z* ]]; then
             EXIT_CODE=0
             wait "$pid" || EXIT_CODE=$?
+            [[ "$pid" == "${GAME_PID:-}" ]] && check_gl_debug "$E2E_DIR/stderr.log"
             return 0
         fi
         sleep 0.1
