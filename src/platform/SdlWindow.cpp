@@ -381,7 +381,7 @@ void SdlWindow::SetBounds(const Rect& bounds) {
     RememberNormalBounds();
 }
 
-bool SdlWindow::PrimaryDisplayBounds(Rect* out) {
+bool SdlWindow::DisplayBounds(Rect* out) {
     SDL_Rect r{};
     if (SDL_GetDisplayBounds(0, &r) != 0)
         return false;

@@ -47,7 +47,7 @@ public:
     bool GetRect(Rect* out) override;
     bool GetPlacement(Placement* out) override;
     void SetPlacement(const Placement& placement) override;
-    bool PrimaryDisplayBounds(Rect* out) override;
+    bool DisplayBounds(Rect* out) override;
     void SetBordered(bool bordered) override;
     void SetBounds(const Rect& bounds) override;
     void ShowCursor() override;

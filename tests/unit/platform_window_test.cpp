@@ -231,7 +231,7 @@ TEST_F(SdlWindowTest, FullScreenAndBackRestoresThePlacement) {
     EXPECT_EQ(before, (platform::Placement{{50, 60, 1330, 780}, false}));
 
     Rect display{};
-    ASSERT_TRUE(window.PrimaryDisplayBounds(&display));
+    ASSERT_TRUE(window.DisplayBounds(&display));
     ASSERT_GT(display.right - display.left, 0);
     ASSERT_GT(display.bottom - display.top, 0);
 
