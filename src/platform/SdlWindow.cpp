@@ -382,8 +382,13 @@ void SdlWindow::SetBounds(const Rect& bounds) {
 }
 
 bool SdlWindow::DisplayBounds(Rect* out) {
+    // SDL names the display that holds the window's centre, or the nearest one
+    // when it lies off every display; without a window it is the first.
+    int display = window_ != nullptr ? SDL_GetWindowDisplayIndex(window_) : 0;
+    if (display < 0)
+        display = 0;
     SDL_Rect r{};
-    if (SDL_GetDisplayBounds(0, &r) != 0)
+    if (SDL_GetDisplayBounds(display, &r) != 0)
         return false;
     *out = MakeRect(r.x, r.y, r.w, r.h);
     return true;
