@@ -19,11 +19,22 @@ Rect MakeRect(int x, int y, int width, int height) {
     return Rect{x, y, x + width, y + height};
 }
 
-// The edge a resize moved, judged by which of the two sizes changed.
-int32_t EdgeFor(bool widthChanged, bool heightChanged) {
-    if (widthChanged && heightChanged)
-        return kEdgeBottomRight;
-    return widthChanged ? kEdgeRight : kEdgeBottom;
+// The edge or corner a resize dragged. A size that changed moved the far side
+// unless the window's position moved with it, which only dragging the left or
+// the top side does.
+int32_t DraggedEdge(const Rect& before, const Rect& after) {
+    const bool widthChanged = after.right - after.left != before.right - before.left;
+    const bool heightChanged = after.bottom - after.top != before.bottom - before.top;
+    const bool left = widthChanged && after.left != before.left;
+    const bool top = heightChanged && after.top != before.top;
+    if (widthChanged && heightChanged) {
+        if (top)
+            return left ? kEdgeTopLeft : kEdgeTopRight;
+        return left ? kEdgeBottomLeft : kEdgeBottomRight;
+    }
+    if (widthChanged)
+        return left ? kEdgeLeft : kEdgeRight;
+    return top ? kEdgeTop : kEdgeBottom;
 }
 
 }  // namespace
@@ -87,11 +98,16 @@ bool SdlWindow::Create(const char* title, int32_t clientWidth, int32_t clientHei
         SDL_SetEventFilter(nullptr, nullptr);
         return false;
     }
+    int x = 0;
+    int y = 0;
     int width = 0;
     int height = 0;
+    SDL_GetWindowPosition(window_, &x, &y);
     SDL_GetWindowSize(window_, &width, &height);
     {
         std::lock_guard lock(mutex_);
+        knownX_ = x;
+        knownY_ = y;
         knownWidth_ = width;
         knownHeight_ = height;
     }
@@ -265,21 +281,24 @@ void SdlWindow::FlushPlayerSizing() {
     std::lock_guard lock(mutex_);
     const bool stateChanged = stateChangedSincePump_;
     stateChangedSincePump_ = false;
+    // The window as it stood at the previous pump; a move alone updates it.
+    const Rect before = MakeRect(knownX_, knownY_, knownWidth_, knownHeight_);
+    knownX_ = x;
+    knownY_ = y;
     if (!sizePending_)
         return;
     sizePending_ = false;
-    const bool widthChanged = pendingWidth_ != knownWidth_;
-    const bool heightChanged = pendingHeight_ != knownHeight_;
+    const Rect after = MakeRect(x, y, pendingWidth_, pendingHeight_);
     knownWidth_ = pendingWidth_;
     knownHeight_ = pendingHeight_;
     // Maximizing, minimizing and restoring are not a border drag: they keep
     // whatever size they give, as they do on systems that report drags apart.
     if (stateChanged || (flags & kStateFlags) != 0)
         return;
-    if (!widthChanged && !heightChanged)
+    if (after.right - after.left == before.right - before.left &&
+        after.bottom - after.top == before.bottom - before.top)
         return;
-    Enqueue(Message{MessageId::kSizing, EdgeFor(widthChanged, heightChanged),
-                    MakeRect(x, y, pendingWidth_, pendingHeight_)});
+    Enqueue(Message{MessageId::kSizing, DraggedEdge(before, after), after});
 }
 
 // ---- Program-made moves and sizes --------------------------------------------

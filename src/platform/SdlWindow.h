@@ -94,6 +94,8 @@ private:
     int count_ = 0;
     int32_t knownWidth_ = 0;  // the size the last size event reported
     int32_t knownHeight_ = 0;
+    int32_t knownX_ = 0;  // the position at the last pump, or where the program put it
+    int32_t knownY_ = 0;
     int programSizing_ = 0;  // > 0 while SetBounds or SetPlacement is running
     std::array<ExpectedSize, kExpectedSizes> expected_{};
     bool sizePending_ = false;  // a player's size change waits for the end of the pump
