@@ -203,11 +203,14 @@ void SdlWindow::TranslateKeyDown(const SDL_Event& event) {
     }
     if (event.key.repeat != 0)
         return;
-    const bool alt = (key.mod & KMOD_ALT) != 0;
+    // An accelerator takes exactly its own Shift, Ctrl and Alt: Esc with none
+    // of them, Enter with Alt alone. Lock keys and the logo key do not count.
+    const int held = key.mod & (KMOD_SHIFT | KMOD_CTRL | KMOD_ALT);
+    const bool altAlone = (held & KMOD_ALT) != 0 && (held & (KMOD_SHIFT | KMOD_CTRL)) == 0;
     int32_t command = 0;
-    if (key.sym == SDLK_ESCAPE && !alt) {
+    if (key.sym == SDLK_ESCAPE && held == 0) {
         command = kCommandClose;
-    } else if ((key.sym == SDLK_RETURN || key.sym == SDLK_KP_ENTER) && alt) {
+    } else if ((key.sym == SDLK_RETURN || key.sym == SDLK_KP_ENTER) && altAlone) {
         command = kCommandToggleFullScreen;
     }
     if (command == 0)
