@@ -190,7 +190,11 @@ void SdlWindow::Translate(const SDL_Event& event) {
                 TranslateWindowEvent(event);
             }
             break;
-        default:  // key releases, text, mouse, pads and the rest carry no message
+        case SDL_JOYDEVICEADDED:
+        case SDL_JOYDEVICEREMOVED:
+            padChanges_.fetch_add(1, std::memory_order_release);
+            break;
+        default:  // key releases, text, mouse, pad input and the rest carry no message
             break;
     }
 }

@@ -7,7 +7,8 @@
 // messages, and drops every event from SDL's own queue, so nothing piles up
 // there while the frame loop takes one message per pass. Key presses are also
 // recorded as "pressed since the last poll" flags, so that input sampling sees
-// a tap that was released before the frame polled the keyboard.
+// a tap that was released before the frame polled the keyboard, and game pads
+// coming and going are counted, so that the pads know when to look again.
 //
 // Only one SdlWindow may exist at a time: the event filter is process-wide.
 
@@ -59,6 +60,9 @@ public:
     // until the key goes down again.
     bool TakePressed(int scancode);
 
+    // Moves each time SDL reports a joystick attached or detached.
+    uint32_t PadChanges() const { return padChanges_.load(std::memory_order_acquire); }
+
     SDL_Window* Handle() const { return window_; }
 
 private:
@@ -107,6 +111,7 @@ private:
     bool haveNormalBounds_ = false;
 
     std::array<std::atomic<bool>, kScancodeCount> pressed_{};
+    std::atomic<uint32_t> padChanges_{0};
 };
 
 }  // namespace platform
