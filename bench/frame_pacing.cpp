@@ -54,7 +54,7 @@ public:
     bool GetRect(platform::Rect*) override { return false; }
     bool GetPlacement(platform::Placement*) override { return false; }
     void SetPlacement(const platform::Placement&) override {}
-    bool PrimaryDisplayBounds(platform::Rect*) override { return false; }
+    bool DisplayBounds(platform::Rect*) override { return false; }
     void SetBordered(bool) override {}
     void SetBounds(const platform::Rect&) override {}
     void ShowCursor() override {}

@@ -127,7 +127,7 @@ void WindowEvents::SwitchDisplayMode() {
     system.display.screenMode = system.display.screenMode == 0 ? 1 : 0;
     if (system.display.screenMode == 1) {
         platform::Rect display;
-        if (window_.GetPlacement(&savedPlacement_) && window_.PrimaryDisplayBounds(&display)) {
+        if (window_.GetPlacement(&savedPlacement_) && window_.DisplayBounds(&display)) {
             window_.SetBordered(false);
             window_.SetBounds(display);
         }

@@ -25,7 +25,7 @@ public:
 
     void Handle(const platform::Message& message);
 
-    // Flips between window and borderless full screen over the primary display,
+    // Flips between window and borderless full screen over the window's display,
     // remembering the windowed placement on the way out. Clears the request.
     void SwitchDisplayMode();
 

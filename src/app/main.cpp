@@ -26,7 +26,7 @@ int main() {
     platform::LinuxProcess process;
     platform::AlDefaultDevice sound;  // fails to open on a machine without sound
     platform::SdlKeyboard keyboard(window);
-    platform::SdlGamePads pads;
+    platform::SdlGamePads pads(window);
 
     // For the benchmarks and soak runs: when the player first sees a frame,
     // and when frames and key presses reach the screen (see RunTrace).

@@ -43,11 +43,10 @@ uint16_t InputSampler::PadButtonMask(uint8_t index) {
 }
 
 void InputSampler::ReadPad(int index) {
-    PadSlot& slot = pads[index];
-    if (!slot.connected || pads_ == nullptr)
+    if (pads_ == nullptr)
         return;
-    if (!pads_->GetState(index, &slot.state))
-        slot.connected = false;
+    PadSlot& slot = pads[index];
+    slot.connected = pads_->GetState(index, &slot.state);
 }
 
 void InputSampler::PollAllPads() {
@@ -79,9 +78,7 @@ void InputSampler::PollInput() {
     uint16_t padButtons = 0;
     if (mode == 1) {
         ReadPad(0);
-        // A pad that has gone keeps the state its last read left, as released
-        // as the platform reported it.
-        padButtons = pads[0].state.buttons;
+        padButtons = pads[0].state.buttons;  // all released when no pad answered
     }
 
     int32_t dirBits = 0;

@@ -8,9 +8,10 @@
 // and released between two polls still shows as held for one frame, because
 // the keyboard reports presses since its previous call.
 //
-// Pads: four slots for user indexes 0..3. A slot's connected flag only ever
-// goes from true to false: a pad that reports "not connected" once is never
-// asked again for the rest of the run.
+// Pads: four slots for user indexes 0..3. Every read asks the pad again, so a
+// pad plugged in during the run is used from the next frame on; a slot's
+// connected flag says whether its pad answered the last read, and a pad that
+// has gone reads as all released.
 
 #include <cstdint>
 
@@ -70,8 +71,8 @@ public:
     // buttonBits; any other mode leaves the two bit sets as they are. Without
     // linked records or an attached keyboard nothing changes.
     void PollInput();
-    // Reads every pad slot that is still connected (the options screen's
-    // button assignment watches all four).
+    // Reads all four pad slots (the options screen's button assignment
+    // watches every pad).
     void PollAllPads();
 
     // The wButtons mask of pad button index n (0 A, 1 B, 2 X, 3 Y); 0 for any

@@ -189,6 +189,11 @@ bool SdlKeyboard::AsyncKeyState(uint8_t virtualKey) {
 
 // ---- Game pads ---------------------------------------------------------------
 
+SdlGamePads::SdlGamePads(SdlWindow& window) : window_(window) {
+    // Hints may be given before SDL starts; a value from the environment wins.
+    SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
+}
+
 SdlGamePads::~SdlGamePads() {
     for (SDL_GameController*& controller : controllers_) {
         if (controller != nullptr)
@@ -202,7 +207,7 @@ SdlGamePads::~SdlGamePads() {
 bool SdlGamePads::Start() {
     if (unavailable_)
         return false;
-    if (SDL_WasInit(SDL_INIT_GAMECONTROLLER) != 0)
+    if (started_ || SDL_WasInit(SDL_INIT_GAMECONTROLLER) != 0)
         return true;
     if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0) {
         std::fprintf(stderr,
@@ -225,7 +230,6 @@ void SdlGamePads::Rescan() {
         }
     }
     const int count = SDL_NumJoysticks();
-    joystickCount_ = count;
     for (int device = 0; device < count; ++device) {
         if (!SDL_IsGameController(device))
             continue;
@@ -254,14 +258,14 @@ bool SdlGamePads::GetState(int index, PadState* out) {
     if (index < 0 || index >= kMaxPads || !Start())
         return false;
 
-    // Look at the devices again only when something changed.
-    bool changed = SDL_NumJoysticks() != joystickCount_;
-    for (SDL_GameController* controller : controllers_) {
-        if (controller != nullptr && !SDL_GameControllerGetAttached(controller))
-            changed = true;
-    }
-    if (changed)
+    // Look at the devices again only when one came or went. The count is read
+    // first: a change during the rescan brings another one on the next call.
+    const uint32_t changes = window_.PadChanges();
+    if (!scanned_ || changes != seenChanges_) {
+        scanned_ = true;
+        seenChanges_ = changes;
         Rescan();
+    }
 
     SDL_GameController* controller = controllers_[index];
     if (controller == nullptr)

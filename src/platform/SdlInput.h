@@ -39,11 +39,16 @@ private:
 };
 
 // Pads 0..3 are the first four SDL game controllers, opened when first asked
-// for. The set of controllers is looked at again only when the number of
-// joysticks changes or an open controller goes away.
+// for. The set of controllers is looked at again whenever SDL reports a
+// joystick attached or detached (the window's event filter counts them), so a
+// pad plugged in during the run takes the lowest free place, and a pad pulled
+// out frees its place and reads as not connected.
+//
+// Pads are read whether or not the window has the focus, as the classic pad
+// interface reads them; SDL would otherwise drop their input in the background.
 class SdlGamePads final : public GamePads {
 public:
-    SdlGamePads() = default;
+    explicit SdlGamePads(SdlWindow& window);
     ~SdlGamePads() override;
     SdlGamePads(const SdlGamePads&) = delete;
     SdlGamePads& operator=(const SdlGamePads&) = delete;
@@ -56,9 +61,11 @@ private:
     // Closes controllers that went away and opens new ones into free places.
     void Rescan();
 
+    SdlWindow& window_;
     _SDL_GameController* controllers_[kMaxPads] = {};
     PadState last_[kMaxPads] = {};  // the state each pad reported last
-    int joystickCount_ = -1;        // SDL's count at the last rescan
+    uint32_t seenChanges_ = 0;      // the window's count of pad changes at the last rescan
+    bool scanned_ = false;          // the controllers have been looked at once
     bool started_ = false;          // this object started SDL's game-controller subsystem
     bool unavailable_ = false;      // the subsystem failed to start: no pads this run
 };

@@ -19,11 +19,22 @@ Rect MakeRect(int x, int y, int width, int height) {
     return Rect{x, y, x + width, y + height};
 }
 
-// The edge a resize moved, judged by which of the two sizes changed.
-int32_t EdgeFor(bool widthChanged, bool heightChanged) {
-    if (widthChanged && heightChanged)
-        return kEdgeBottomRight;
-    return widthChanged ? kEdgeRight : kEdgeBottom;
+// The edge or corner a resize dragged. A size that changed moved the far side
+// unless the window's position moved with it, which only dragging the left or
+// the top side does.
+int32_t DraggedEdge(const Rect& before, const Rect& after) {
+    const bool widthChanged = after.right - after.left != before.right - before.left;
+    const bool heightChanged = after.bottom - after.top != before.bottom - before.top;
+    const bool left = widthChanged && after.left != before.left;
+    const bool top = heightChanged && after.top != before.top;
+    if (widthChanged && heightChanged) {
+        if (top)
+            return left ? kEdgeTopLeft : kEdgeTopRight;
+        return left ? kEdgeBottomLeft : kEdgeBottomRight;
+    }
+    if (widthChanged)
+        return left ? kEdgeLeft : kEdgeRight;
+    return top ? kEdgeTop : kEdgeBottom;
 }
 
 }  // namespace
@@ -87,11 +98,16 @@ bool SdlWindow::Create(const char* title, int32_t clientWidth, int32_t clientHei
         SDL_SetEventFilter(nullptr, nullptr);
         return false;
     }
+    int x = 0;
+    int y = 0;
     int width = 0;
     int height = 0;
+    SDL_GetWindowPosition(window_, &x, &y);
     SDL_GetWindowSize(window_, &width, &height);
     {
         std::lock_guard lock(mutex_);
+        knownX_ = x;
+        knownY_ = y;
         knownWidth_ = width;
         knownHeight_ = height;
     }
@@ -174,7 +190,11 @@ void SdlWindow::Translate(const SDL_Event& event) {
                 TranslateWindowEvent(event);
             }
             break;
-        default:  // key releases, text, mouse, pads and the rest carry no message
+        case SDL_JOYDEVICEADDED:
+        case SDL_JOYDEVICEREMOVED:
+            padChanges_.fetch_add(1, std::memory_order_release);
+            break;
+        default:  // key releases, text, mouse, pad input and the rest carry no message
             break;
     }
 }
@@ -187,11 +207,14 @@ void SdlWindow::TranslateKeyDown(const SDL_Event& event) {
     }
     if (event.key.repeat != 0)
         return;
-    const bool alt = (key.mod & KMOD_ALT) != 0;
+    // An accelerator takes exactly its own Shift, Ctrl and Alt: Esc with none
+    // of them, Enter with Alt alone. Lock keys and the logo key do not count.
+    const int held = key.mod & (KMOD_SHIFT | KMOD_CTRL | KMOD_ALT);
+    const bool altAlone = (held & KMOD_ALT) != 0 && (held & (KMOD_SHIFT | KMOD_CTRL)) == 0;
     int32_t command = 0;
-    if (key.sym == SDLK_ESCAPE && !alt) {
+    if (key.sym == SDLK_ESCAPE && held == 0) {
         command = kCommandClose;
-    } else if ((key.sym == SDLK_RETURN || key.sym == SDLK_KP_ENTER) && alt) {
+    } else if ((key.sym == SDLK_RETURN || key.sym == SDLK_KP_ENTER) && altAlone) {
         command = kCommandToggleFullScreen;
     }
     if (command == 0)
@@ -265,21 +288,24 @@ void SdlWindow::FlushPlayerSizing() {
     std::lock_guard lock(mutex_);
     const bool stateChanged = stateChangedSincePump_;
     stateChangedSincePump_ = false;
+    // The window as it stood at the previous pump; a move alone updates it.
+    const Rect before = MakeRect(knownX_, knownY_, knownWidth_, knownHeight_);
+    knownX_ = x;
+    knownY_ = y;
     if (!sizePending_)
         return;
     sizePending_ = false;
-    const bool widthChanged = pendingWidth_ != knownWidth_;
-    const bool heightChanged = pendingHeight_ != knownHeight_;
+    const Rect after = MakeRect(x, y, pendingWidth_, pendingHeight_);
     knownWidth_ = pendingWidth_;
     knownHeight_ = pendingHeight_;
     // Maximizing, minimizing and restoring are not a border drag: they keep
     // whatever size they give, as they do on systems that report drags apart.
     if (stateChanged || (flags & kStateFlags) != 0)
         return;
-    if (!widthChanged && !heightChanged)
+    if (after.right - after.left == before.right - before.left &&
+        after.bottom - after.top == before.bottom - before.top)
         return;
-    Enqueue(Message{MessageId::kSizing, EdgeFor(widthChanged, heightChanged),
-                    MakeRect(x, y, pendingWidth_, pendingHeight_)});
+    Enqueue(Message{MessageId::kSizing, DraggedEdge(before, after), after});
 }
 
 // ---- Program-made moves and sizes --------------------------------------------
@@ -381,9 +407,14 @@ void SdlWindow::SetBounds(const Rect& bounds) {
     RememberNormalBounds();
 }
 
-bool SdlWindow::PrimaryDisplayBounds(Rect* out) {
+bool SdlWindow::DisplayBounds(Rect* out) {
+    // SDL names the display that holds the window's centre, or the nearest one
+    // when it lies off every display; without a window it is the first.
+    int display = window_ != nullptr ? SDL_GetWindowDisplayIndex(window_) : 0;
+    if (display < 0)
+        display = 0;
     SDL_Rect r{};
-    if (SDL_GetDisplayBounds(0, &r) != 0)
+    if (SDL_GetDisplayBounds(display, &r) != 0)
         return false;
     *out = MakeRect(r.x, r.y, r.w, r.h);
     return true;

@@ -7,7 +7,8 @@
 // messages, and drops every event from SDL's own queue, so nothing piles up
 // there while the frame loop takes one message per pass. Key presses are also
 // recorded as "pressed since the last poll" flags, so that input sampling sees
-// a tap that was released before the frame polled the keyboard.
+// a tap that was released before the frame polled the keyboard, and game pads
+// coming and going are counted, so that the pads know when to look again.
 //
 // Only one SdlWindow may exist at a time: the event filter is process-wide.
 
@@ -47,7 +48,7 @@ public:
     bool GetRect(Rect* out) override;
     bool GetPlacement(Placement* out) override;
     void SetPlacement(const Placement& placement) override;
-    bool PrimaryDisplayBounds(Rect* out) override;
+    bool DisplayBounds(Rect* out) override;
     void SetBordered(bool bordered) override;
     void SetBounds(const Rect& bounds) override;
     void ShowCursor() override;
@@ -58,6 +59,9 @@ public:
     // WasPressed for one key, forgetting that press: the next call is false
     // until the key goes down again.
     bool TakePressed(int scancode);
+
+    // Moves each time SDL reports a joystick attached or detached.
+    uint32_t PadChanges() const { return padChanges_.load(std::memory_order_acquire); }
 
     SDL_Window* Handle() const { return window_; }
 
@@ -94,6 +98,8 @@ private:
     int count_ = 0;
     int32_t knownWidth_ = 0;  // the size the last size event reported
     int32_t knownHeight_ = 0;
+    int32_t knownX_ = 0;  // the position at the last pump, or where the program put it
+    int32_t knownY_ = 0;
     int programSizing_ = 0;  // > 0 while SetBounds or SetPlacement is running
     std::array<ExpectedSize, kExpectedSizes> expected_{};
     bool sizePending_ = false;  // a player's size change waits for the end of the pump
@@ -105,6 +111,7 @@ private:
     bool haveNormalBounds_ = false;
 
     std::array<std::atomic<bool>, kScancodeCount> pressed_{};
+    std::atomic<uint32_t> padChanges_{0};
 };
 
 }  // namespace platform

@@ -76,7 +76,9 @@ public:
     virtual bool GetRect(Rect* out) = 0;
     virtual bool GetPlacement(Placement* out) = 0;
     virtual void SetPlacement(const Placement& placement) = 0;
-    virtual bool PrimaryDisplayBounds(Rect* out) = 0;
+    // Bounds of the display the window is on (the first display when that
+    // cannot be told), in screen coordinates.
+    virtual bool DisplayBounds(Rect* out) = 0;
     virtual void SetBordered(bool bordered) = 0;
     // Moves and sizes the window; this never produces a sizing message.
     virtual void SetBounds(const Rect& bounds) = 0;

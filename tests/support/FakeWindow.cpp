@@ -57,7 +57,7 @@ void FakeWindow::SetPlacement(const platform::Placement& newPlacement) {
         placement = newPlacement;
 }
 
-bool FakeWindow::PrimaryDisplayBounds(platform::Rect* out) {
+bool FakeWindow::DisplayBounds(platform::Rect* out) {
     if (!displayBoundsResult)
         return false;
     *out = displayBounds;

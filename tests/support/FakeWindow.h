@@ -55,7 +55,7 @@ public:
     bool GetRect(platform::Rect* out) override;
     bool GetPlacement(platform::Placement* out) override;
     void SetPlacement(const platform::Placement& newPlacement) override;
-    bool PrimaryDisplayBounds(platform::Rect* out) override;
+    bool DisplayBounds(platform::Rect* out) override;
     void SetBordered(bool isBordered) override;
     void SetBounds(const platform::Rect& bounds) override;
     void ShowCursor() override {

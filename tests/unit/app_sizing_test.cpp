@@ -1,8 +1,12 @@
 // The 16:9 sizing rule applied while the player drags a window border.
 
+#include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "app/WindowEvents.h"
+#include "platform/SdlWindow.h"
 
 namespace {
 
@@ -93,6 +97,50 @@ TEST(SizingRule, DegenerateRectanglesAreSafe) {
     EXPECT_EQ(Sized(0, tiny), tiny);
     EXPECT_EQ(Sized(9, tiny), tiny);
     EXPECT_EQ(ApplySizingRule(platform::kEdgeRight, {0, 0, 1280, 1}, 0, 0, 0).bottom, 720);
+}
+
+// A corner drag on the real window keeps the corner opposite the dragged one:
+// the window's message names the corner from how its position moved with its
+// size, and the rule shortens the side that is too long from that corner.
+TEST(SizingRule, ACornerDragOfTheRealWindowKeepsTheOppositeCorner) {
+    setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    struct Case {
+        const char* corner;
+        Rect dragged;  // the player's drag of the window at (200, 100, 1480, 820)
+        Rect fitted;
+    };
+    const Case cases[] = {
+        // To a client of 800 x 600, too narrow: the dragged side gives way.
+        {"top left", {680, 220, 1480, 820}, {414, 220, 1480, 820}},
+        {"top right", {200, 220, 1000, 820}, {200, 220, 1266, 820}},
+        {"bottom left", {680, 100, 1480, 700}, {414, 100, 1480, 700}},
+        {"bottom right", {200, 100, 1000, 700}, {200, 100, 1266, 700}},
+        // To 1600 x 600, too wide: the dragged top or bottom gives way.
+        {"top left", {-120, 220, 1480, 820}, {-120, -80, 1480, 820}},
+        {"top right", {200, 220, 1800, 820}, {200, -80, 1800, 820}},
+        {"bottom left", {-120, 100, 1480, 700}, {-120, 100, 1480, 1000}},
+        {"bottom right", {200, 100, 1800, 700}, {200, 100, 1800, 1000}},
+    };
+    platform::SdlWindow window;
+    ASSERT_TRUE(window.Create("Tessary", 1280, 720));
+    for (const Case& c : cases) {
+        window.SetBounds({200, 100, 1480, 820});
+        window.PumpEvents();
+        platform::Message m;
+        while (window.TakeMessage(&m)) {
+        }
+        // The drag as a window manager makes it: a new origin and a new size.
+        SDL_SetWindowPosition(window.Handle(), c.dragged.left, c.dragged.top);
+        SDL_SetWindowSize(window.Handle(), c.dragged.right - c.dragged.left,
+                          c.dragged.bottom - c.dragged.top);
+        window.PumpEvents();
+        ASSERT_TRUE(window.TakeMessage(&m)) << c.corner;
+        ASSERT_EQ(m.id, platform::MessageId::kSizing) << c.corner;
+        EXPECT_EQ(m.rect, c.dragged) << c.corner;
+        const Rect out = ApplySizingRule(m.wParam, m.rect, 0, 0, 0);
+        EXPECT_EQ(out, c.fitted) << c.corner << " gave " << out.left << "," << out.top << ","
+                                 << out.right << "," << out.bottom;
+    }
 }
 
 }  // namespace

@@ -137,35 +137,39 @@ TEST_F(InputTest, AnotherModeLeavesTheBitsWhileTheSnapshotChanges) {
     EXPECT_EQ(system.inputState.keyState[kVkDown], 0);
 }
 
-TEST_F(InputTest, AMissingPadIsAskedOnceAndTheKeyboardGoesOn) {
+TEST_F(InputTest, APadIsAskedEveryFrameSoOnePluggedInLaterWorks) {
     system.inputState.inputMode = 1;
     keyboard.Hold('A');
     EXPECT_EQ(Poll().second, InputSampler::kPause);
     EXPECT_FALSE(input.pads[0].connected);
-    EXPECT_EQ(Poll().second, InputSampler::kPause);
-    EXPECT_EQ(pads.calls[0], 1);
     EXPECT_EQ(pads.calls[1] + pads.calls[2] + pads.calls[3], 0);  // only pad 0 in play
 
-    // A pad attached later is not looked for.
+    std::memcpy(system.settings.buttonMap, "\x00\x01\x02\x03", 4);
     pads.attached[0] = true;
     pads.states[0].buttons = kPadA;
     keyboard.ReleaseAll();
-    EXPECT_EQ(Poll().second, 0);
-    EXPECT_EQ(pads.calls[0], 1);
+    EXPECT_EQ(Poll().second, InputSampler::kDecision);
+    EXPECT_TRUE(input.pads[0].connected);
+
+    // Pulled out while A is held: released, and the keyboard goes on.
+    pads.attached[0] = false;
+    keyboard.Hold('X');
+    EXPECT_EQ(Poll().second, InputSampler::kCancellation);
+    EXPECT_FALSE(input.pads[0].connected);
+    EXPECT_EQ(input.pads[0].state.buttons, 0);
+    EXPECT_EQ(pads.calls[0], 3);
 }
 
-TEST_F(InputTest, PollAllPadsAsksOnlyConnectedPads) {
+TEST_F(InputTest, PollAllPadsAsksEveryPad) {
     pads.attached = {true, false, true, false};
+    pads.states[2].buttons = kPadB;
     input.PollAllPads();
-    EXPECT_EQ(pads.calls, (std::array<int, 4>{1, 1, 1, 1}));
+    input.PollAllPads();
+    EXPECT_EQ(pads.calls, (std::array<int, 4>{2, 2, 2, 2}));
     EXPECT_TRUE(input.pads[0].connected);
     EXPECT_FALSE(input.pads[1].connected);
     EXPECT_TRUE(input.pads[2].connected);
     EXPECT_FALSE(input.pads[3].connected);
-
-    pads.states[2].buttons = kPadB;
-    input.PollAllPads();
-    EXPECT_EQ(pads.calls, (std::array<int, 4>{2, 1, 2, 1}));
     EXPECT_EQ(input.pads[2].state.buttons, kPadB);
 }
 

@@ -86,8 +86,8 @@ TEST(SdlKeyTable, CodesNameTheKeysInTheirPlaces) {
     }
 }
 
-TEST(SdlGamePads, WithoutAControllerEveryPadIsNotConnectedAndReleased) {
-    platform::SdlGamePads pads;
+TEST_F(SdlKeyboardTest, WithoutAControllerEveryPadIsNotConnectedAndReleased) {
+    platform::SdlGamePads pads(window);
     platform::PadState probe;
     pads.GetState(0, &probe);  // starts SDL's controller support
     if (SDL_NumJoysticks() > 0)

@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "platform/SdlWindow.h"
@@ -93,15 +94,11 @@ void ExpectMessages(const std::vector<Message>& got, const std::vector<Message>&
 }
 
 TEST_F(SdlWindowTest, EventsBecomeTheGamesMessagesInOrder) {
-    Key(SDLK_ESCAPE, SDL_SCANCODE_ESCAPE);                   // command 40
-    Key(SDLK_ESCAPE, SDL_SCANCODE_ESCAPE, KMOD_NONE, true);  // repeat: nothing
+    Key(SDLK_ESCAPE, SDL_SCANCODE_ESCAPE);  // command 40
     Key(SDLK_ESCAPE, SDL_SCANCODE_ESCAPE, KMOD_NONE, false, SDL_KEYUP);
-    Key(SDLK_ESCAPE, SDL_SCANCODE_ESCAPE, KMOD_LALT);        // Alt+Esc: nothing
-    Key(SDLK_RETURN, SDL_SCANCODE_RETURN);                   // Enter alone: nothing
-    Key(SDLK_RETURN, SDL_SCANCODE_RETURN, KMOD_LALT);        // command 50
-    Key(SDLK_RETURN, SDL_SCANCODE_RETURN, KMOD_LALT, true);  // repeat: nothing
-    Key(SDLK_KP_ENTER, SDL_SCANCODE_KP_ENTER, KMOD_RALT);    // command 50
-    Key(SDLK_z, SDL_SCANCODE_Z);                             // input only
+    Key(SDLK_RETURN, SDL_SCANCODE_RETURN, KMOD_LALT);      // command 50
+    Key(SDLK_KP_ENTER, SDL_SCANCODE_KP_ENTER, KMOD_RALT);  // command 50
+    Key(SDLK_z, SDL_SCANCODE_Z);                           // input only
     SDL_Event text{};
     text.type = SDL_TEXTINPUT;
     std::strcpy(text.text.text, "z");
@@ -139,6 +136,46 @@ TEST_F(SdlWindowTest, EventsBecomeTheGamesMessagesInOrder) {
     EXPECT_FALSE(window.WasPressed(platform::SdlWindow::kScancodeCount));
     window.ClearPressed();
     EXPECT_FALSE(window.WasPressed(SDL_SCANCODE_Z));
+}
+
+TEST_F(SdlWindowTest, AcceleratorsTakeOnlyTheirOwnModifiersAndNoRepeats) {
+    struct Case {
+        SDL_Keycode sym;
+        Uint16 mod;
+        bool repeat;
+        int32_t command;  // 0: none
+    };
+    constexpr int32_t kClose = platform::kCommandClose;
+    constexpr int32_t kSwitch = platform::kCommandToggleFullScreen;
+    const Case cases[] = {
+        {SDLK_ESCAPE, KMOD_NONE, false, kClose},
+        {SDLK_ESCAPE, KMOD_CAPS | KMOD_NUM, false, kClose},
+        {SDLK_ESCAPE, KMOD_NONE, true, 0},
+        {SDLK_ESCAPE, KMOD_LSHIFT, false, 0},
+        {SDLK_ESCAPE, KMOD_RCTRL, false, 0},
+        {SDLK_ESCAPE, KMOD_LALT, false, 0},
+        {SDLK_RETURN, KMOD_NONE, false, 0},
+        {SDLK_RETURN, KMOD_LALT, false, kSwitch},
+        {SDLK_RETURN, KMOD_RALT | KMOD_NUM, false, kSwitch},
+        {SDLK_KP_ENTER, KMOD_LALT, false, kSwitch},
+        {SDLK_RETURN, KMOD_LALT, true, 0},
+        {SDLK_RETURN, KMOD_LALT | KMOD_LSHIFT, false, 0},
+        {SDLK_RETURN, KMOD_RALT | KMOD_LCTRL, false, 0},
+        {SDLK_KP_ENTER, KMOD_LALT | KMOD_RSHIFT, false, 0},
+    };
+    for (const Case& c : cases) {
+        Key(c.sym, SDL_GetScancodeFromKey(c.sym), c.mod, c.repeat);
+        window.PumpEvents();
+        const std::vector<Message> got = Drain();
+        const std::string what = std::string(SDL_GetKeyName(c.sym)) + " mod " +
+                                 std::to_string(c.mod) + (c.repeat ? " repeat" : "");
+        if (c.command == 0) {
+            EXPECT_TRUE(got.empty()) << what;
+        } else {
+            ASSERT_EQ(got.size(), 1u) << what;
+            EXPECT_TRUE(Same(got[0], {MessageId::kCommand, c.command})) << what;
+        }
+    }
 }
 
 TEST_F(SdlWindowTest, TheQueueKeepsOrderAcrossTheWrapAndDropsWhatDoesNotFit) {
@@ -231,7 +268,7 @@ TEST_F(SdlWindowTest, FullScreenAndBackRestoresThePlacement) {
     EXPECT_EQ(before, (platform::Placement{{50, 60, 1330, 780}, false}));
 
     Rect display{};
-    ASSERT_TRUE(window.PrimaryDisplayBounds(&display));
+    ASSERT_TRUE(window.DisplayBounds(&display));
     ASSERT_GT(display.right - display.left, 0);
     ASSERT_GT(display.bottom - display.top, 0);
 
