@@ -343,12 +343,12 @@ bool GlSpriteRenderer::UploadTexture(int32_t slot, const uint16_t* texels) {
         return false;
     }
     // The texels widened to 8 bits a channel, B, G, R, A: a 5-bit value v
-    // becomes v << 3 | v >> 2, which is what the 1-5-5-5 format reads back
-    // as, so every blend gives the same pixels; 8-bit texels are sampled
-    // faster by a software rasterizer.
+    // reads as v / 31, whose nearest 8-bit value is (255 v + 15) / 31. (Copying
+    // the top bits down, v << 3 | v >> 2, is off by one at levels 3, 7, 24
+    // and 28.) 8-bit texels are sampled faster by a software rasterizer.
     constexpr size_t kTexels = size_t{kTextureSize} * kTextureSize;
     std::vector<uint8_t> wide(kTexels * 4);
-    auto widen = [](uint16_t v) { return static_cast<uint8_t>((v & 31) << 3 | (v & 31) >> 2); };
+    auto widen = [](uint16_t v) { return static_cast<uint8_t>(((v & 31) * 255 + 15) / 31); };
     for (size_t i = 0; i < kTexels; ++i) {
         const uint16_t t = texels[i];
         wide[4 * i + 0] = widen(t);
