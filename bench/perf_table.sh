@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# The program's performance figures in one table: start-up, resident memory,
-# CPU per frame, frame pacing, input latency and music underruns under load.
+# The program's performance figures in one table: start-up, resident memory
+# beside that of the bare stack it stands on, CPU per frame, frame pacing, the
+# program's CPU in each timer mode, input latency and music underruns under load.
 # Progress goes to standard error, the table (markdown) to standard output.
 #
 #   bench/perf_table.sh [build]     (default: build/, a RelWithDebInfo build
@@ -11,11 +12,12 @@
 #   PERF_SETTLE=3            seconds a screen runs before its memory is read
 #   PERF_REPETITIONS=10      repetitions of each frame benchmark (medians)
 #   PERF_PACING_FRAMES=600   frames per timer mode of the pacing harness
+#   PERF_CPU_SECONDS=15      seconds the program's CPU is measured per timer mode and screen
 #   PERF_PRESSES=50          key presses per timer mode for the latency
 #   PERF_LATENCY_MODES="0 1 2 3"   timer modes the latency is measured in
 #   PERF_AUDIO_SECONDS=600   seconds of music streamed with the other core busy
 #
-# A default run takes about 15 minutes, ten of them the music stream.
+# A default run takes about 18 minutes, ten of them the music stream.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "${1:-$here/../build}" && pwd)
@@ -23,6 +25,7 @@ startup_runs=${PERF_STARTUP_RUNS:-7}
 settle=${PERF_SETTLE:-3}
 repetitions=${PERF_REPETITIONS:-10}
 pacing_frames=${PERF_PACING_FRAMES:-600}
+cpu_seconds=${PERF_CPU_SECONDS:-15}
 presses=${PERF_PRESSES:-50}
 latency_modes=${PERF_LATENCY_MODES:-0 1 2 3}
 audio_seconds=${PERF_AUDIO_SECONDS:-600}
@@ -33,8 +36,8 @@ die() {
     exit 1
 }
 
-for value in "$startup_runs" "$settle" "$repetitions" "$pacing_frames" "$presses" \
-    "$audio_seconds"; do
+for value in "$startup_runs" "$settle" "$repetitions" "$pacing_frames" "$cpu_seconds" \
+    "$presses" "$audio_seconds"; do
     [[ "$value" =~ ^[1-9][0-9]*$ ]] || die "the PERF_ settings take whole numbers above 0, not \"$value\""
 done
 for mode in $latency_modes; do
@@ -42,12 +45,12 @@ for mode in $latency_modes; do
 done
 missing=()
 for file in game/tessary bench/frame_pacing bench/audio_figures bench/bench_screens \
-    bench/xkey_sender; do
+    bench/xkey_sender bench/baseline_stack; do
     [[ -x "$build/$file" ]] || missing+=("$file")
 done
 [[ ${#missing[@]} -eq 0 ]] ||
     die "not built in $build: ${missing[*]} (cmake --build $build --target tessary frame_pacing" \
-        "audio_figures bench_screens xkey_sender; xkey_sender needs libxtst-dev," \
+        "audio_figures bench_screens xkey_sender baseline_stack; xkey_sender needs libxtst-dev," \
         "bench_screens libbenchmark-dev)"
 
 rows=()
@@ -169,6 +172,23 @@ in_play() {
         shows_region "$1" "$SCREENS/play.png" 90x40+812+132 # NEXT
 }
 
+# The bare stack under the same X server and sound driver: what any program
+# with this window, context, sound device and texture array holds; and the
+# same drawing one textured quad, which brings in llvmpipe's shader compiler.
+note "resident memory of the bare stack (baseline_stack)"
+baseline_rss() {
+    local out rss
+    out=$("$build/bench/baseline_stack" "$@" 120) || die "baseline_stack $* failed"
+    rss=$(sed -nE 's/^baseline: VmRSS ([0-9]+) kB.*/\1/p' <<<"$out")
+    [[ -n "$rss" ]] || die "no figure from baseline_stack: $out"
+    echo "$rss"
+}
+base_rss=$(baseline_rss)
+draw_rss=$(baseline_rss --draw)
+row "Resident memory, the bare stack" \
+    "$(awk -v k="$base_rss" -v d="$draw_rss" 'BEGIN { printf "VmRSS %.1f MiB; %.1f MiB drawing one textured quad", k / 1024, d / 1024 }')" "" \
+    "baseline_stack [--draw]: SDL2 window, GL 3.3 core context, OpenAL device, 8-layer 512 × 512 texture array, 120 frames, same X server and sound driver"
+
 LAUNCH=()
 for sound in 1 2; do
     name=$([[ $sound == 1 ]] && echo "Ogg Vorbis" || echo WAVE)
@@ -176,6 +196,11 @@ for sound in 1 2; do
     start_on_title 21=$sound
     sleep "$settle"
     memory_row title "$name"
+    read -r rss _ < <(memory)
+    limit=$([[ $sound == 1 ]] && echo 30 || echo 20)
+    row "Resident memory over the bare stack, title ($name)" \
+        "$(awk -v g="$rss" -v k="$base_rss" -v d="$draw_rss" 'BEGIN { printf "%.1f MiB (%.1f MiB over the drawing one)", g - k / 1024, g - d / 1024 }')" \
+        "≤ $limit MB" "the two rows above, same run"
     tap_keys "$WINDOW" Down Down z
     wait_until 10 "the options window did not open" screen_shows "$WINDOW" options_open
     sleep "$settle"
@@ -189,10 +214,38 @@ for sound in 1 2; do
     stop_game
 done
 
+# The program's CPU in each timer mode, on the title and in play: the wait
+# at the end of each frame is what differs between the modes.
+clock_ticks=$(getconf CLK_TCK)
+# Prints the CPU (user + system) of a process in clock ticks.
+cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
+cpu_percent() {
+    local before after
+    before=$(cpu_ticks "$GAME_PID")
+    sleep "$cpu_seconds"
+    after=$(cpu_ticks "$GAME_PID")
+    awk -v a="$before" -v b="$after" -v t="$clock_ticks" -v s="$cpu_seconds" \
+        'BEGIN { printf "%.0f", 100 * (b - a) / t / s }'
+}
+mode_names=("timeGetTime" "PerformanceCounter" "Sleep" "No Wait")
+for mode in 0 1 2 3; do
+    note "CPU in timer mode $mode: $cpu_seconds s on the title, $cpu_seconds s in play"
+    start_on_title 18=$mode
+    sleep 1
+    title_cpu=$(cpu_percent)
+    tap_keys "$WINDOW" z
+    wait_until 10 "the play screen did not appear" screen_shows "$WINDOW" in_play
+    play_cpu=$(cpu_percent)
+    stop_game
+    row "Program CPU, timer mode $mode (${mode_names[mode]})" \
+        "title $title_cpu %, play $play_cpu % of a core" \
+        "$([[ $mode == [01] ]] && echo "title ≤ timer mode 2's + 10 points")" \
+        "/proc/PID/stat of the real program under Xvfb (Ogg Vorbis), $cpu_seconds s on each screen"
+done
+
 # Input latency: Down presses on the title at random moments; each moves the
 # cursor, and the frame whose input read sees it draws the move.
 LAUNCH=(env TESSARY_TRACE=1)
-mode_names=("timeGetTime" "PerformanceCounter" "Sleep" "No Wait")
 for mode in $latency_modes; do
     note "input latency in timer mode $mode: $presses presses at random gaps of 150-400 ms"
     start_on_title 18=$mode

@@ -1,5 +1,8 @@
 #include "app/FrameLoop.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include "app/Game.h"
 #include "app/WindowEvents.h"
 #include "audio/Audio.h"
@@ -17,6 +20,18 @@ constexpr uint32_t kWrapGuard = 0xFFFFFFF0u;
 constexpr uint32_t kHalfRange = 0x80000000u;
 
 }  // namespace
+
+WakeMargin::WakeMargin() {
+    std::fill(std::begin(lateness_), std::end(lateness_), kStartUs - kGuardUs);
+}
+
+void WakeMargin::Record(int32_t latenessUs) {
+    if (latenessUs < 0)
+        return;  // no sleep, nothing learnt
+    lateness_[next_] = std::min(static_cast<uint32_t>(latenessUs), kMaxUs - kGuardUs);
+    next_ = (next_ + 1) % kWindow;
+    marginUs_ = *std::max_element(std::begin(lateness_), std::end(lateness_)) + kGuardUs;
+}
 
 FrameLoop::FrameLoop(Game& game, const platform::Platform& platform, WindowEvents& windowProc,
                      SceneFrames scenes)
@@ -188,6 +203,9 @@ void FrameLoop::WaitForFrameEnd(TimerMode mode, bool active) {
         case TimerMode::kMillisecondClock: {
             const uint32_t addend = kFrameMs + kExtraMs[cycleIndex_];
             const uint32_t target = frameStart_ + addend;
+            // Sleep through most of the wait; the poll below still decides
+            // where the frame ends.
+            margin_.Record(clock.SleepBeforeMilliseconds(target, margin_.Us()));
             if (target < addend && clock.Milliseconds() > kWrapGuard) {
                 while (clock.Milliseconds() > kWrapGuard)
                     clock.Yield();
@@ -198,6 +216,7 @@ void FrameLoop::WaitForFrameEnd(TimerMode mode, bool active) {
             break;
         }
         case TimerMode::kPerformanceCounter:
+            margin_.Record(clock.SleepBeforeCounter(frameStart_ + period_, margin_.Us()));
             clock.Yield();
             while (clock.CounterLow() - frameStart_ < period_) {
             }

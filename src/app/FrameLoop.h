@@ -23,6 +23,29 @@ struct SceneFrames {
     std::function<int(Game&)> play;   // state 4
 };
 
+// How long before a frame boundary the clock waits of modes 0 and 1 stop
+// sleeping and start polling: the largest wake-up lateness of the last
+// kWindow sleeps plus a guard, so that a sleep nearly always wakes before the
+// boundary and the poll, not the sleep, ends the frame. It follows the
+// machine: a busy machine wakes sleepers later and gets a wider margin.
+class WakeMargin {
+public:
+    static constexpr int kWindow = 64;
+    static constexpr uint32_t kGuardUs = 100;
+    static constexpr uint32_t kStartUs = 2000;  // before anything is measured
+    static constexpr uint32_t kMaxUs = 4000;
+
+    WakeMargin();
+    uint32_t Us() const { return marginUs_; }
+    // Takes what a sleep reported: its lateness, or -1 when it did not sleep.
+    void Record(int32_t latenessUs);
+
+private:
+    uint32_t lateness_[kWindow];
+    int next_ = 0;
+    uint32_t marginUs_ = kStartUs;
+};
+
 class FrameLoop {
 public:
     enum class Outcome {
@@ -47,6 +70,7 @@ public:
     uint32_t frameStart() const { return frameStart_; }
     uint32_t cycleIndex() const { return cycleIndex_; }
     bool skipPresent() const { return skipPresent_; }
+    uint32_t wakeMarginUs() const { return margin_.Us(); }
 
 private:
     void RunScene(SceneState state);
@@ -64,4 +88,5 @@ private:
     uint32_t period_ = 0;  // performance-counter ticks per frame
     bool skipPresent_ = false;
     uint32_t cycleIndex_ = 0;
+    WakeMargin margin_;
 };

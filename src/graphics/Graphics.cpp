@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string_view>
 
@@ -118,6 +120,17 @@ bool SampledTexels(const platform::SpriteVertex* v, TexelBox* box) {
 
 }  // namespace
 
+Graphics::Graphics() : lists_(static_cast<Lists*>(std::calloc(1, sizeof(Lists)))) {
+    if (!lists_) {
+        std::fprintf(stderr, "Tessary: no memory for the sprite list\n");
+        std::abort();
+    }
+}
+
+void Graphics::FreeLists::operator()(Lists* lists) const {
+    std::free(lists);
+}
+
 Graphics::~Graphics() {
     ReleaseDevice();
 }
@@ -170,38 +183,39 @@ void Graphics::DrawFrame() {
     uint32_t kept = 0;
     bool packed = false;
     for (uint32_t quad = 0; quad < count_; ++quad) {
-        const platform::BlendState state = ChooseBlendState(blendModes_[quad], colors_[quad]);
-        states_[quad] = state;
+        const platform::BlendState state =
+            ChooseBlendState(lists_->blendModes[quad], lists_->colors[quad]);
+        lists_->states[quad] = state;
         if (culling_ && CannotChangeAPixel(quad, state))
             continue;
         if (kept != quad) {
             if (!packed) {
-                std::copy_n(vertices_, kept * 4, drawnVertices_);
-                std::copy_n(textures_, kept, drawnTextures_);
-                std::copy_n(states_, kept, drawnStates_);
+                std::copy_n(lists_->vertices, kept * 4, lists_->drawnVertices);
+                std::copy_n(lists_->textures, kept, lists_->drawnTextures);
+                std::copy_n(lists_->states, kept, lists_->drawnStates);
                 packed = true;
             }
-            std::copy_n(&vertices_[quad * 4], 4, &drawnVertices_[kept * 4]);
-            drawnTextures_[kept] = textures_[quad];
-            drawnStates_[kept] = state;
+            std::copy_n(&lists_->vertices[quad * 4], 4, &lists_->drawnVertices[kept * 4]);
+            lists_->drawnTextures[kept] = lists_->textures[quad];
+            lists_->drawnStates[kept] = state;
         }
         ++kept;
     }
     drawn_ = kept;
     if (packed) {
-        gpu_->DrawSprites(drawnVertices_, drawnTextures_, drawnStates_, kept);
+        gpu_->DrawSprites(lists_->drawnVertices, lists_->drawnTextures, lists_->drawnStates, kept);
     } else {
-        gpu_->DrawSprites(vertices_, textures_, states_, kept);
+        gpu_->DrawSprites(lists_->vertices, lists_->textures, lists_->states, kept);
     }
 }
 
 bool Graphics::CannotChangeAPixel(uint32_t quad, platform::BlendState state) const {
-    const platform::SpriteVertex* corners = &vertices_[quad * 4];
+    const platform::SpriteVertex* corners = &lists_->vertices[quad * 4];
     if (OutsideTheTarget(corners))
         return true;
-    const int32_t texture = textures_[quad];
+    const int32_t texture = lists_->textures[quad];
     const bool textured = TextureSlotFilled(texture);
-    if (BlendKeepsTarget(state, colors_[quad], textured))
+    if (BlendKeepsTarget(state, lists_->colors[quad], textured))
         return true;
     // Every texel it can sample is discarded by the pixel shader.
     TexelBox box;
@@ -256,9 +270,9 @@ bool Graphics::TextureSlotFilled(int32_t slot) const {
 void Graphics::ClearSpriteList() {
     // Entries past those written since the last clear are zero already.
     count_ = 0;
-    std::memset(textures_, 0, written_ * sizeof textures_[0]);
-    std::memset(colors_, 0, written_ * sizeof colors_[0]);
-    std::memset(vertices_, 0, written_ * 4 * sizeof vertices_[0]);
+    std::memset(lists_->textures, 0, written_ * sizeof lists_->textures[0]);
+    std::memset(lists_->colors, 0, written_ * sizeof lists_->colors[0]);
+    std::memset(lists_->vertices, 0, written_ * 4 * sizeof lists_->vertices[0]);
     written_ = 0;
 }
 
@@ -280,9 +294,9 @@ void Graphics::SubmitSprite(const SpriteRequest& request) {
         observer_->OnSubmit(request);
     // The quad's own values, then the count, which stops at 14,969.
     const uint32_t n = count_;
-    textures_[n] = request.texture;
-    colors_[n] = request.color;
-    blendModes_[n] = request.blendMode;
+    lists_->textures[n] = request.texture;
+    lists_->colors[n] = request.color;
+    lists_->blendModes[n] = request.blendMode;
     if (count_ < kMaxVisible)
         ++count_;
     written_ = std::max(written_, n + 1);
@@ -373,7 +387,7 @@ void Graphics::SubmitSprite(const SpriteRequest& request) {
     const float green = static_cast<float>((c >> 8) & 0xFF) * kColorScale;
     const float blue = static_cast<float>(c & 0xFF) * kColorScale;
     const float alpha = static_cast<float>(c >> 24) * kColorScale;
-    platform::SpriteVertex* out = &vertices_[n * 4];
+    platform::SpriteVertex* out = &lists_->vertices[n * 4];
     for (int i = 0; i < 4; ++i) {
         const float x = px[i] + pivotScreenX;
         const float y = py[i] + pivotScreenY;

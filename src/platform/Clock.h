@@ -20,6 +20,25 @@ public:
     virtual void Sleep(uint32_t ms) = 0;
     // Gives up the rest of the time slice (Sleep(0)).
     virtual void Yield() = 0;
+
+    // Sleeps until earlyUs microseconds before the millisecond reading (or the
+    // counter's low 32 bits) reaches target, and returns how many microseconds
+    // after that moment it woke. Returns -1 at once, without sleeping, when
+    // the moment is already past; a target more than 2^31 ticks ahead counts
+    // as past. The frame
+    // loop polls for the rest, so waking late costs precision, never a
+    // missed boundary. This base version does not sleep: a clock that cannot
+    // sleep to the microsecond leaves the whole wait to polling.
+    virtual int32_t SleepBeforeMilliseconds(uint32_t target, uint32_t earlyUs) {
+        (void)target;
+        (void)earlyUs;
+        return -1;
+    }
+    virtual int32_t SleepBeforeCounter(uint32_t target, uint32_t earlyUs) {
+        (void)target;
+        (void)earlyUs;
+        return -1;
+    }
 };
 
 // Broken-down local time with the nine fields of the C library's calendar time.
@@ -53,6 +72,8 @@ public:
     uint64_t CounterFrequency() override;
     void Sleep(uint32_t ms) override;
     void Yield() override;
+    int32_t SleepBeforeMilliseconds(uint32_t target, uint32_t earlyUs) override;
+    int32_t SleepBeforeCounter(uint32_t target, uint32_t earlyUs) override;
     // The monotonic clock itself in nanoseconds, the same in every process:
     // what traces compare with times taken outside the program.
     static uint64_t MonotonicNanoseconds();

@@ -234,10 +234,12 @@ GlFailure GlSpriteRenderer::Create(std::u16string_view shaderFolder) {
     glBufferData(GL_ARRAY_BUFFER, kMaxQuads * 4 * sizeof(uint32_t), nullptr, GL_STREAM_DRAW);
     glEnableVertexAttribArray(3);
     glVertexAttribIPointer(3, 1, GL_UNSIGNED_INT, sizeof(uint32_t), reinterpret_cast<void*>(0));
+    // Written for the quads of each frame before they are read; left
+    // uninitialised, only the pages frames use become resident.
     if (!quadWords_)
-        quadWords_ = std::make_unique<uint32_t[]>(kMaxQuads * 4);
+        quadWords_ = std::make_unique_for_overwrite<uint32_t[]>(kMaxQuads * 4);
     if (!runBlends_)
-        runBlends_ = std::make_unique<uint8_t[]>(kMaxQuads);
+        runBlends_ = std::make_unique_for_overwrite<uint8_t[]>(kMaxQuads);
 
     // Index buffer: quad i is the two triangles of the strip 4i..4i+3, in
     // the strip's own corner order (0 1 2, then 2 1 3), so that a run of quads
@@ -343,23 +345,29 @@ bool GlSpriteRenderer::UploadTexture(int32_t slot, const uint16_t* texels) {
         return false;
     }
     // The texels widened to 8 bits a channel, B, G, R, A: a 5-bit value v
-    // becomes v << 3 | v >> 2, which is what the 1-5-5-5 format reads back
-    // as, so every blend gives the same pixels; 8-bit texels are sampled
-    // faster by a software rasterizer.
-    constexpr size_t kTexels = size_t{kTextureSize} * kTextureSize;
-    std::vector<uint8_t> wide(kTexels * 4);
-    auto widen = [](uint16_t v) { return static_cast<uint8_t>((v & 31) << 3 | (v & 31) >> 2); };
-    for (size_t i = 0; i < kTexels; ++i) {
-        const uint16_t t = texels[i];
-        wide[4 * i + 0] = widen(t);
-        wide[4 * i + 1] = widen(t >> 5);
-        wide[4 * i + 2] = widen(t >> 10);
-        wide[4 * i + 3] = (t & 0x8000) != 0 ? 255 : 0;
-    }
+    // reads as v / 31, whose nearest 8-bit value is (255 v + 15) / 31. (Copying
+    // the top bits down, v << 3 | v >> 2, is off by one at levels 3, 7, 24
+    // and 28.) 8-bit texels are sampled faster by a software rasterizer. They
+    // go up a band of rows at a time, so the widened copy never holds more
+    // than a band.
+    constexpr int32_t kBandRows = 32;
+    constexpr size_t kBandTexels = size_t{kBandRows} * kTextureSize;
+    std::vector<uint8_t> wide(kBandTexels * 4);
+    auto widen = [](uint16_t v) { return static_cast<uint8_t>(((v & 31) * 255 + 15) / 31); };
     glBindTexture(GL_TEXTURE_2D_ARRAY, textureArray_);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-    glTexSubImage3D(GL_TEXTURE_2D_ARRAY, 0, 0, 0, slot, kTextureSize, kTextureSize, 1, GL_BGRA,
-                    GL_UNSIGNED_BYTE, wide.data());
+    for (int32_t row = 0; row < kTextureSize; row += kBandRows) {
+        const uint16_t* band = texels + size_t(row) * kTextureSize;
+        for (size_t i = 0; i < kBandTexels; ++i) {
+            const uint16_t t = band[i];
+            wide[4 * i + 0] = widen(t);
+            wide[4 * i + 1] = widen(t >> 5);
+            wide[4 * i + 2] = widen(t >> 10);
+            wide[4 * i + 3] = (t & 0x8000) != 0 ? 255 : 0;
+        }
+        glTexSubImage3D(GL_TEXTURE_2D_ARRAY, 0, 0, row, slot, kTextureSize, kBandRows, 1, GL_BGRA,
+                        GL_UNSIGNED_BYTE, wide.data());
+    }
     const GLenum error = glGetError();
     if (error != GL_NO_ERROR) {
         std::fprintf(stderr, "Tessary: filling texture slot %d failed (GL error 0x%04X)\n", slot,

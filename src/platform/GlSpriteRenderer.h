@@ -6,8 +6,8 @@
 // with the layers of the first kFirstLayers slots, which are all the game
 // fills, and grows when a higher slot is filled: every layer costs 1 MiB,
 // which a software rasterizer keeps in memory whether it is used or not.
-// The game's 1-5-5-5 texels are stored widened to 8 bits a channel, exactly the values
-// the 1-5-5-5 format reads back as.
+// The game's 1-5-5-5 texels are stored widened to 8 bits a channel: a 5-bit
+// level v becomes the 8-bit value nearest to v / 31, what the 1-5-5-5 format reads as.
 //
 // Quads can be drawn two ways that give the same pixels:
 // - batched (the normal path): each quad's blend factor comes from its vertex

@@ -93,6 +93,55 @@ TEST_F(FrameLoopTest, TimeGetTimeModeFollowsThePacingCycle) {
     EXPECT_EQ(std::accumulate(cycle.begin(), cycle.end(), 0u), 450u);  // 27 frames
 }
 
+TEST_F(FrameLoopTest, ClockWaitsSleepMostOfTheFrameAndPollTheRest) {
+    // Mode 0 at 16 ms frames, mode 1 at its counter period: the boundaries
+    // stay where polling alone puts them, but after the margin has learnt
+    // that wakes come on time each frame polls for no more than the margin.
+    for (int mode : {0, 1}) {
+        SCOPED_TRACE(mode);
+        sys().display.timerMode = static_cast<TimerMode>(mode);
+        sys().display.framePacing = 0;
+        loop.reset();
+        sceneStarts.clear();
+        RunFrames(WakeMargin::kWindow + 1);
+        EXPECT_EQ(Loop().wakeMarginUs(), WakeMargin::kGuardUs);
+        const int wakes = clock.wakes;
+        const int yields = clock.yields;
+        const auto starts = RunFrames(10);
+        EXPECT_EQ(clock.wakes - wakes, 10);
+        if (mode == 0) {
+            EXPECT_EQ(Periods(starts), std::vector<uint32_t>(9, 16u));
+            EXPECT_LE(clock.yields - yields, 10 * (1 + 1000 / 50 + 1));  // keep-awake + poll
+        } else {
+            // The period, then the keep-awake yield before the next frame start.
+            for (size_t i = sceneStarts.size() - 9; i < sceneStarts.size(); ++i)
+                EXPECT_NEAR(double(sceneStarts[i] - sceneStarts[i - 1]), 16667 + 50, 2);
+        }
+    }
+}
+
+TEST_F(FrameLoopTest, AClockThatJumpsPastTheTargetEndsTheFrameAtOnce) {
+    sys().display.timerMode = TimerMode::kMillisecondClock;
+    sys().display.framePacing = 0;
+    sys().display.frameSkip = 1;
+    // Frame 1's sleep wakes 5 ms late, 3 ms past its boundary: the frame
+    // ends at once, and the margin widens. Frame 3's scene overruns: no
+    // sleep at all, and the next present is skipped.
+    clock.wakeLateUs = {0, 5000};
+    workUs = {0, 0, 0, 20'000, 0};
+    RunFrames(1);
+    const int yields = clock.yields;
+    const uint32_t lateStart = RunFrames(1)[0];
+    EXPECT_EQ(clock.yields - yields, 2);  // one poll, one keep-awake
+    EXPECT_EQ(RunFrames(1)[0] - lateStart, 19u);
+    EXPECT_EQ(Loop().wakeMarginUs(), WakeMargin::kMaxUs);
+    EXPECT_FALSE(Loop().skipPresent());
+    const int wakes = clock.wakes;
+    RunFrames(1);
+    EXPECT_EQ(clock.wakes, wakes);
+    EXPECT_TRUE(Loop().skipPresent());
+}
+
 TEST_F(FrameLoopTest, SleepModeSleepsAndKeepsSixtyFramesASecond) {
     sys().display.timerMode = TimerMode::kSleep;
     sys().display.framePacing = 2;

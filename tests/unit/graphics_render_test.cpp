@@ -341,6 +341,27 @@ TEST_F(GraphicsRenderTest, HighSlotsGrowTheTextureArrayAndKeepTheFilledOnes) {
         ExpectNear(At(40 * (i + 1) + 16, 16), want[i], 0, "slot " + std::to_string(slots[i]));
 }
 
+TEST_F(GraphicsRenderTest, EveryFiveBitLevelReadsAsItsShareOfThirtyOne) {
+    // Slot 2: column block v (16 texels) holds red v, green 31 - v, blue v.
+    std::vector<uint16_t> levels(512 * 512, kClear);
+    for (int y = 0; y < 16; ++y) {
+        for (int x = 0; x < 512; ++x)
+            levels[y * 512 + x] = Texel(x / 16, 31 - x / 16, x / 16);
+    }
+    ASSERT_TRUE(graphics->FillTextureSlot(2, levels.data()));
+    SpriteRequest r = Sprite(0, 0, 512, 16, kWhite);
+    r.srcX = 0;
+    r.srcWidth = 512;
+    r.texture = 2;
+    graphics->ClearSpriteList();
+    graphics->SubmitSprite(r);
+    graphics->DrawFrame();
+    for (int v = 0; v < 32; ++v) {
+        const int want = (v * 255 * 2 + 31) / 62;  // v / 31 of 255, to the nearest
+        ExpectNear(At(v * 16 + 8, 8), Rgb{want, 255 - want, want}, 0, "level " + std::to_string(v));
+    }
+}
+
 TEST_F(GraphicsRenderTest, AnEmptyListShowsTheClearedFrame) {
     graphics->ClearSpriteList();
     graphics->SubmitSprite(Sprite(0, 0, 1280, 720, kWhite));
