@@ -88,9 +88,12 @@ uint8_t VolumeSteps(int32_t volume) {
 
 }  // namespace
 
+SettingsFile::SettingsFile(System& system, RankingTable& ranking)
+    : SettingsFile(system, ranking, platform::SystemFiles()) {}
+
 bool SettingsFile::Load(std::u16string_view path) {
     uint8_t bytes[kSize] = {};
-    if (!platform::ReadFilePrefix(path, bytes, sizeof bytes)) {
+    if (!platform::ReadFilePrefix(path, bytes, sizeof bytes, nullptr, nullptr, files_)) {
         // No file: the derivations still run, on the values the records were
         // made with, so a fresh install gets the same settings as a saved one.
         Encode(bytes);
@@ -103,7 +106,8 @@ bool SettingsFile::Load(std::u16string_view path) {
 bool SettingsFile::Save(std::u16string_view path) {
     uint8_t bytes[kSize] = {};
     Encode(bytes);
-    return platform::ReplaceFile(path, bytes, sizeof bytes);
+    failure_.clear();
+    return platform::ReplaceFile(path, bytes, sizeof bytes, &failure_, files_);
 }
 
 void SettingsFile::Decode(const uint8_t (&bytes)[kSize]) {

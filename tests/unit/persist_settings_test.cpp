@@ -257,10 +257,12 @@ TEST_F(SettingsFileTest, FailedSaveReportsFalseAndKeepsTheOldFile) {
     old[34] = 12;
     old[36] = 77;
     folder_.Write("Game.ini", old);
-    ASSERT_EQ(mkdir(folder_.Native("Game.ini.new").c_str(), 0755), 0);
+    ASSERT_EQ(chmod(folder_.Native("Game.ini").c_str(), 0444), 0);
     system_->sound.bgmVolume = 500;
     EXPECT_FALSE(file_->Save(folder_.Path("Game.ini")));
     EXPECT_EQ(folder_.Read("Game.ini"), old);
+    EXPECT_EQ(file_->failure(),
+              "could not write " + folder_.Native("Game.ini") + ": the file is read-only");
 
     EXPECT_FALSE(file_->Save(folder_.Path("no_such_folder/Game.ini")));
 }
