@@ -80,6 +80,27 @@ TEST_F(SettingsFileTest, MissingFileGivesTheFreshInstallSettings) {
     EXPECT_FALSE(std::filesystem::exists(folder_.Native("Game.ini")));
 }
 
+// A pad on a fresh install: each function on a button of its own (A decision,
+// B cancellation, X pause, Y shift), saved as such; a file that stores zeros
+// still puts them all on A.
+TEST_F(SettingsFileTest, FreshInstallPadButtonsAreAbxyAndStoredZerosMeanA) {
+    ASSERT_TRUE(file_->Load(folder_.Path("Game.ini")));
+    const uint8_t abxy[Settings::kButtonMapSize] = {0, 1, 2, 3};
+    EXPECT_TRUE(std::equal(std::begin(abxy), std::end(abxy), system_->settings.buttonMap));
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(system_->settings.optionValues[6 + i], i);
+    EXPECT_EQ(system_->settings.padSetting, 1);
+    const Bytes saved = Encoded();
+    EXPECT_EQ(Bytes(saved.begin() + 24, saved.begin() + 34),
+              Bytes(std::begin(abxy), std::end(abxy)));
+
+    Bytes zeros = Record();
+    zeros[17] = 1;
+    LoadBytes(zeros);
+    for (int i = 0; i < Settings::kButtonMapSize; ++i)
+        EXPECT_EQ(system_->settings.buttonMap[i], 0) << i;
+}
+
 TEST_F(SettingsFileTest, SavedFileReadsBackToTheSameBytes) {
     ASSERT_TRUE(file_->Load(folder_.Path("Game.ini")));
     system_->display.vsync = 0;
