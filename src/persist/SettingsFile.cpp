@@ -1,6 +1,7 @@
 #include "persist/SettingsFile.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "base/ByteOrder.h"
@@ -30,6 +31,7 @@ constexpr size_t kDatesOffset = 76;
 constexpr size_t kDateSize = 27;
 constexpr int kStoredRanks = 10;
 constexpr int32_t kVolumeStep = 500;
+constexpr float kOneTexel = 1.0f / 512.0f;  // of the 512-texel textures, the finest
 
 static_assert(kDatesOffset + kDateSize * kStoredRanks == 346, "ranking ends at byte 346");
 
@@ -129,7 +131,14 @@ void SettingsFile::Decode(const uint8_t (&bytes)[kSize]) {
             break;
     }
     s.display.vsync = bytes[kVsyncByte] != 0 ? 1 : 0;
-    s.settings.texelOffset = base::LoadLEFloat(bytes + kTexelOffsetByte);
+    // The texel offset nudges every texture coordinate. One that is not a
+    // number, or a whole texel or more, would move every picture off its
+    // cell (a damaged byte can blank the screen), so drawing takes the
+    // default instead; the stored bytes still go back as they were read.
+    const float texelOffset = base::LoadLEFloat(bytes + kTexelOffsetByte);
+    s.settings.texelOffset = std::isfinite(texelOffset) && std::fabs(texelOffset) < kOneTexel
+                                 ? texelOffset
+                                 : Settings::kDefaultTexelOffset;
     if (bytes[kFolderRelativeByte] != 0)
         s.folders.folderRelative = 1;
     s.settings.padSetting = bytes[kPadSettingByte] == 1 ? 1 : 0;

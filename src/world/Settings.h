@@ -9,6 +9,7 @@ struct Settings {
     static constexpr int kStoredByteCount = 24;
     static constexpr int kOptionRows = 11;
     static constexpr int kButtonMapSize = 10;
+    static constexpr float kDefaultTexelOffset = 1.0e-6f;
 
     Settings();
 
@@ -21,6 +22,6 @@ struct Settings {
     // file the four used functions (decision, cancellation, pause, shift) get
     // a button each; a file that stores zeros puts them all on A.
     uint8_t buttonMap[kButtonMapSize] = {0, 1, 2, 3};
-    float texelOffset = 1.0e-6f;  // added to every texture coordinate
-    int32_t fontEnabled = 0;      // 1: the font file is checked at start-up
+    float texelOffset = kDefaultTexelOffset;  // added to every texture coordinate
+    int32_t fontEnabled = 0;                  // 1: the font file is checked at start-up
 };
