@@ -31,7 +31,7 @@ namespace bench {
 
 class PrintingDialogs final : public platform::Dialogs {
 public:
-    void Show(std::string_view text, std::string_view caption) override {
+    void Show(std::string_view text, std::string_view caption, std::string_view) override {
         std::fprintf(stderr, "[%.*s] %.*s\n", static_cast<int>(caption.size()), caption.data(),
                      static_cast<int>(text.size()), text.data());
     }

@@ -44,7 +44,7 @@ constexpr int32_t kRate = 44100;
 
 class PrintingDialogs final : public platform::Dialogs {
 public:
-    void Show(std::string_view text, std::string_view caption) override {
+    void Show(std::string_view text, std::string_view caption, std::string_view) override {
         std::fprintf(stderr, "[%.*s] %.*s\n", static_cast<int>(caption.size()), caption.data(),
                      static_cast<int>(text.size()), text.data());
     }

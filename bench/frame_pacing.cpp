@@ -77,7 +77,7 @@ public:
 
 class NoDialogs final : public platform::Dialogs {
 public:
-    void Show(std::string_view, std::string_view) override {}
+    void Show(std::string_view, std::string_view, std::string_view) override {}
 };
 class NoScreenSaver final : public platform::ScreenSaver {
 public:

@@ -22,7 +22,7 @@ namespace fuzz {
 
 class QuietDialogs final : public platform::Dialogs {
 public:
-    void Show(std::string_view, std::string_view) override {}
+    void Show(std::string_view, std::string_view, std::string_view) override {}
 };
 
 // Writes the bytes to a file of the folder and returns the game's path for it.

@@ -146,7 +146,7 @@ void FrameLoop::CheckDeviceHealth() {
         game_.graphics->ReleaseDevice();
         game_.graphics->CreateDevice();
     }
-    platform_.dialogs.Show("失敗しました。", "Message");
+    platform_.dialogs.Show("失敗しました。", "Message", "the graphics device stopped working");
 }
 
 FrameLoop::Outcome FrameLoop::RebuildLostDevice() {
@@ -156,7 +156,9 @@ FrameLoop::Outcome FrameLoop::RebuildLostDevice() {
     game_.graphics->ReleaseDevice();
     game_.graphics->ClearDevicePointers();
     if (!game_.graphics->CreateDevice()) {
-        platform_.dialogs.Show("DirectGraphicsの初期化に失敗しました。", "Message");
+        platform_.dialogs.Show(
+            "DirectGraphicsの初期化に失敗しました。", "Message",
+            "could not start OpenGL 3.3 again: " + platform_.gpu.FailureReason());
         return Outcome::kFailureExit;
     }
     TextureReloader textures(game_.graphics.get(), &system.folders, &world);

@@ -39,18 +39,11 @@ std::u16string SlotFileName(int slot) {
     return base::FromUtf8(name);
 }
 
-bool FileOpens(std::u16string_view path) {
-    FILE* file = platform::OpenFile(path, "rb");
-    if (file == nullptr)
-        return false;
-    std::fclose(file);
-    return true;
-}
-
 // One run of the program, from the single-instance check to the last exit step.
 class Program {
 public:
-    explicit Program(const platform::Platform& platform) : p_(platform) {}
+    Program(const platform::Platform& platform, platform::FileSystem& files)
+        : p_(platform), files_(files) {}
     ~Program() {
         if (game_ != nullptr) {
             game_.reset();
@@ -69,13 +62,14 @@ private:
     void Shutdown();
 
     const platform::Platform& p_;
+    platform::FileSystem& files_;
     std::unique_ptr<Game> game_;
 };
 
 int Program::Run(const SceneFrames& scenes) {
     // Single instance: a second copy ends at once.
     if (!p_.instanceLock.TryAcquire())
-        return 0;
+        return kExitSuccess;
 
     // The Game object: the records and the three subsystems.
     game_ = std::make_unique<Game>();
@@ -88,17 +82,19 @@ int Program::Run(const SceneFrames& scenes) {
     base::WideCopy(folders.programFolder, platform::FolderOf(p_.process.ExecutablePath()));
 
     // Settings; a missing file leaves the defaults.
-    SettingsFile(system, world.rankingTable).Load(Join(folders.programFolder, u"Game.ini"));
+    SettingsFile(system, world.rankingTable, files_).Load(Join(folders.programFolder, u"Game.ini"));
 
     // Folder file: without it there is nothing to run.
-    if (!FolderFile(folders).Load(Join(folders.programFolder, u"dir.txt")))
+    if (!FolderFile(folders, files_).Load(Join(folders.programFolder, u"dir.txt")))
         return SilentEarlyExit();
 
-    // Slot files that exist are loaded; missing ones leave their slot zero.
-    SlotFiles slotFiles(world, p_.dialogs);
+    // Slot files that can be read are loaded; missing ones (and folders or
+    // files the system will not read) leave their slot zero. Only a file
+    // that goes away between the look and the read ends the start.
+    SlotFiles slotFiles(world, p_.dialogs, files_);
     for (int slot = 0; slot < WorldState::kSlots; ++slot) {
         const std::u16string path = Join(folders.programFolder, SlotFileName(slot));
-        if (!FileOpens(path))
+        if (!slotFiles.Present(path))
             continue;
         if (!slotFiles.Load(path, slot))
             return SilentEarlyExit();
@@ -120,7 +116,8 @@ int Program::Run(const SceneFrames& scenes) {
     system.display.screenWidth = 1280;
     system.display.screenHeight = 720;
     if (!p_.window.Create("Tessary", system.display.screenWidth, system.display.screenHeight)) {
-        p_.dialogs.Show("失敗", "Message");
+        p_.dialogs.Show("失敗", "Message",
+                        "could not create the window: " + p_.window.FailureReason());
         return SilentEarlyExit();
     }
 
@@ -141,9 +138,10 @@ int Program::Run(const SceneFrames& scenes) {
     // glyph sheet, so a missing font is noted on the terminal and nothing more.
     if (system.settings.fontEnabled == 1) {
         const std::u16string font = Join(folders.resourceFolder, kFontFile);
-        if (!FileOpens(font))
-            std::fprintf(stderr, "Tessary: font %s not found\n",
-                         platform::NativePath(font).c_str());
+        std::string why;
+        uint8_t first = 0;
+        if (!platform::ReadFilePrefix(font, &first, 1, nullptr, &why))
+            std::fprintf(stderr, "Tessary: font: %s\n", why.c_str());
     }
 
     // No Ogg music track is open yet.
@@ -152,7 +150,8 @@ int Program::Run(const SceneFrames& scenes) {
 
     // Graphics device.
     if (!game_->graphics->CreateDevice()) {
-        p_.dialogs.Show("DirectGraphicsの初期化に失敗しました。", "Message");
+        p_.dialogs.Show("DirectGraphicsの初期化に失敗しました。", "Message",
+                        "could not start OpenGL 3.3: " + p_.gpu.FailureReason());
         return FailureExit();
     }
 
@@ -163,16 +162,18 @@ int Program::Run(const SceneFrames& scenes) {
     // (soundDisabled); a device whose mixing context fails ends the start-up.
     if (system.sound.soundMode == SoundMode::kWave || system.sound.soundMode == SoundMode::kOgg) {
         if (!game_->audio->Open(p_.sound, p_.streamClock, p_.dialogs)) {
-            p_.dialogs.Show("XAudio2の初期化に失敗しました。", "Message");
+            p_.dialogs.Show("XAudio2の初期化に失敗しました。", "Message",
+                            "could not open a sound device: " + p_.sound.FailureReason());
             return FailureExit();
         }
     }
 
     // Pictures, effects, music and the music thread. A failure after the
     // thread has started still ends cleanly: the shutdown stops it first.
-    if (!LoadResources(*game_->system, *game_->world, *game_->graphics, *game_->audio,
-                       p_.dialogs)) {
-        p_.dialogs.Show("ゲームの初期化に失敗しました。", "Message");
+    std::string loadFailure;
+    if (!LoadResources(*game_->system, *game_->world, *game_->graphics, *game_->audio, p_.dialogs,
+                       &loadFailure)) {
+        p_.dialogs.Show("ゲームの初期化に失敗しました。", "Message", loadFailure);
         return FailureExit();
     }
 
@@ -188,27 +189,34 @@ int Program::Run(const SceneFrames& scenes) {
         case FrameLoop::Outcome::kContinue:
             break;
     }
-    return 0;
+    // The textures could not be made again after a lost device: the run ends
+    // at once.
+    return kExitFailure;
 }
 
 int Program::OrderlyExit() {
     System& system = *game_->system;
-    SettingsFile settings(system, game_->world->rankingTable);
+    SettingsFile settings(system, game_->world->rankingTable, files_);
     if (!settings.Save(Join(system.folders.programFolder, u"Game.ini"))) {
-        p_.dialogs.Show("ini書き込みに失敗しました。", "Error");
+        p_.dialogs.Show("ini書き込みに失敗しました。", "Error", settings.failure());
         return FailureExit();
     }
-    FolderFile(system.folders)
-        .Save(Join(system.folders.programFolder, u"dir.txt"));  // a failure is not reported
+    // A dir.txt that cannot be written is said in the same words: the next
+    // start may not find its resources.
+    FolderFile folderFile(system.folders, files_);
+    if (!folderFile.Save(Join(system.folders.programFolder, u"dir.txt"))) {
+        p_.dialogs.Show("ini書き込みに失敗しました。", "Error", folderFile.failure());
+        return FailureExit();
+    }
     Shutdown();
-    return 0;
+    return kExitSuccess;
 }
 
 int Program::FailureExit() {
     p_.window.ShowCursor();
     p_.window.Destroy();
     Shutdown();
-    return 0;
+    return kExitFailure;
 }
 
 int Program::SilentEarlyExit() {
@@ -237,7 +245,8 @@ void Program::Shutdown() {
 
 }  // namespace
 
-int RunGame(const platform::Platform& platform, const SceneFrames& scenes) {
-    Program program(platform);
+int RunGame(const platform::Platform& platform, const SceneFrames& scenes,
+            platform::FileSystem& files) {
+    Program program(platform, files);
     return program.Run(scenes);
 }

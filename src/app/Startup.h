@@ -1,13 +1,20 @@
 #pragma once
 // Start-up and shutdown: everything before the first frame and after the last.
 //
-// There are three ways out, and every one returns exit code 0: the orderly
-// exit after the quit message (settings and dir.txt are written), the failure
-// exit (a message first, then the shutdown sequence), and the silent early
-// exit before any window exists.
+// There are three ways out: the orderly exit after the quit message (settings
+// and dir.txt are written; exit status 0), the failure exit (a message first,
+// then the shutdown sequence; status 1), and the silent early exit before any
+// window exists (status 1). A second copy that finds the first running ends at
+// once with status 0.
 
 #include "app/FrameLoop.h"
+#include "platform/Files.h"
 #include "platform/Platform.h"
 
-// Runs the whole program on the given platform and returns its exit code.
-int RunGame(const platform::Platform& platform, const SceneFrames& scenes);
+inline constexpr int kExitSuccess = 0;
+inline constexpr int kExitFailure = 1;
+
+// Runs the whole program on the given platform and returns its exit status.
+// The settings, folder and slot files are read and written through files.
+int RunGame(const platform::Platform& platform, const SceneFrames& scenes,
+            platform::FileSystem& files = platform::SystemFiles());

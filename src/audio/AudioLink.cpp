@@ -7,6 +7,7 @@ bool AudioLink::SoundOn() const {
     return sound != nullptr && sound->Playing();
 }
 
-void AudioLink::ShowMessage(std::string_view text, std::string_view caption) const {
-    platform::ShowOrPrint(dialogs, text, caption);
+void AudioLink::ShowMessage(std::string_view text, std::string_view caption,
+                            std::string_view detail) const {
+    platform::ShowOrPrint(dialogs, text, caption, detail);
 }

@@ -30,7 +30,8 @@ struct AudioLink {
     bool SoundOn() const;
     // Shows the message in a dialog, or on standard error before the
     // dialogs are known.
-    void ShowMessage(std::string_view text, std::string_view caption) const;
+    void ShowMessage(std::string_view text, std::string_view caption,
+                     std::string_view detail = {}) const;
 };
 
 // A voice volume for a setting of 0..10000.

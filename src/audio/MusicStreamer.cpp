@@ -76,7 +76,10 @@ bool MusicStreamer::OpenWave(std::u16string_view path, int k) {
     // The bytes are streamed as they are, so only the music format will do.
     if (!wave.OpenAndReset(file) || !IsMusicFormat(wave)) {
         wave.Close();
-        link_.ShowMessage("WAVEファイルを開くのに失敗", "Error");
+        link_.ShowMessage(
+            "WAVEファイルを開くのに失敗", "Error",
+            platform::DescribeFileFailure(
+                file, "not 16-bit stereo 44.1 kHz WAVE music (damaged or cut short)"));
         return false;
     }
     if (!ReadLoopFile(file + u".sli", k))
@@ -162,7 +165,8 @@ bool MusicStreamer::ReadLoopFile(std::u16string_view path, int k) {
     const std::u16string file = PathOf(path);
     std::vector<uint8_t> bytes;
     if (!ReadWholeFile(file, &bytes)) {
-        link_.ShowMessage(base::ToUtf8(file) + " ファイルが見つかりません", "Message");
+        link_.ShowMessage(base::ToUtf8(file) + " ファイルが見つかりません", "Message",
+                          platform::DescribeFileFailure(file, "it cannot be read"));
         return false;
     }
     const LoopPoints loop = ParseLoopFile(bytes.data(), bytes.size());
@@ -171,7 +175,9 @@ bool MusicStreamer::ReadLoopFile(std::u16string_view path, int k) {
     uint64_t frames = 0;
     if (TrackLength(k, &frames) &&
         (loop.length == 0 || uint64_t{loop.start} + loop.length > frames)) {
-        link_.ShowMessage(base::ToUtf8(file) + " ループ範囲が曲の長さを超えています", "Message");
+        link_.ShowMessage(
+            base::ToUtf8(file) + " ループ範囲が曲の長さを超えています", "Message",
+            "the loop points in " + platform::NativePath(file) + " lie outside the track");
         return false;
     }
     link_.music->bgmLoopStart[k] = static_cast<int32_t>(loop.start);
@@ -198,7 +204,7 @@ bool MusicStreamer::StartThread() {
     try {
         thread_ = std::thread([this] { RunThread(); });
     } catch (const std::system_error&) {
-        link_.ShowMessage("スレッドの生成に失敗", "Error");
+        link_.ShowMessage("スレッドの生成に失敗", "Error", "could not start the music thread");
         return false;
     }
     return true;

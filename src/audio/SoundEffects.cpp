@@ -54,7 +54,9 @@ bool SoundEffects::LoadWave(std::u16string_view path, int j) {
     platform::VoiceFormat format;
     if (!wave.Open(path) || !wave.ResetToData() || wave.blockAlign() == 0 ||
         !VoiceFormatOf(wave, &format)) {
-        link_.ShowMessage("Waveファイルのオープンに失敗", "Error");
+        link_.ShowMessage("Waveファイルのオープンに失敗", "Error",
+                          platform::DescribeFileFailure(
+                              path, "not a WAVE sound the game can play (damaged or cut short)"));
         return false;
     }
     // The voice plays the file's own format.

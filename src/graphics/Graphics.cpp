@@ -145,8 +145,9 @@ void Graphics::Link(Display* display, const Settings* settings, const Folders* f
     window_ = window;
 }
 
-void Graphics::ShowMessage(std::string_view text, std::string_view caption) {
-    platform::ShowOrPrint(dialogs_, text, caption);
+void Graphics::ShowMessage(std::string_view text, std::string_view caption,
+                           std::string_view detail) {
+    platform::ShowOrPrint(dialogs_, text, caption, detail);
 }
 
 bool Graphics::CreateDevice() {

@@ -54,7 +54,7 @@ public:
     // Where texture loading shows its messages; without a link they go to
     // standard error.
     void LinkDialogs(platform::Dialogs* dialogs) { dialogs_ = dialogs; }
-    void ShowMessage(std::string_view text, std::string_view caption);
+    void ShowMessage(std::string_view text, std::string_view caption, std::string_view detail = {});
 
     // ---- Device ----
     // Makes the device on the main window, with the shader files from the

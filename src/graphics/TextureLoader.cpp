@@ -32,7 +32,8 @@ bool TextureLoader::LoadPicture(int32_t slot, std::u16string_view path) {
     // The file.
     FILE* file = OpenPicture(path);
     if (file == nullptr)
-        return Fail(path, "ファイルが見つかりません");
+        return Fail(path, "ファイルが見つかりません",
+                    platform::DescribeFileFailure(path, "it is a folder, not a picture"));
 
     // The picture, checked whole before anything is kept.
     Picture picture;
@@ -42,7 +43,11 @@ bool TextureLoader::LoadPicture(int32_t slot, std::u16string_view path) {
     if (error != PictureError::kNone) {
         if (libpngText[0] != '\0')
             std::fprintf(stderr, "Tessary: libpng: %s\n", libpngText);
-        return Fail(path, PictureErrorText(error));
+        std::string detail = "could not load " + platform::NativePath(path) +
+                             ": not a 512 x 512 palette PNG the game can read";
+        if (libpngText[0] != '\0')
+            detail += std::string(" (libpng: ") + libpngText + ")";
+        return Fail(path, PictureErrorText(error), detail);
     }
 
     // The texels, then the slot. A slot the device cannot fill stays empty.
@@ -55,13 +60,13 @@ bool TextureLoader::LoadPicture(int32_t slot, std::u16string_view path) {
     return true;
 }
 
-bool TextureLoader::Fail(std::u16string_view path, const char* message) {
+bool TextureLoader::Fail(std::u16string_view path, const char* message, const std::string& detail) {
     std::string text = base::ToUtf8(path.substr(0, base::WideLength(path.data(), path.size())));
     text += ' ';
     text += message;
     if (graphics_ != nullptr)
-        graphics_->ShowMessage(text, "Message");
+        graphics_->ShowMessage(text, "Message", detail);
     else
-        std::fprintf(stderr, "Tessary: Message: %s\n", text.c_str());
+        std::fprintf(stderr, "Tessary: Message: %s\nTessary: %s\n", text.c_str(), detail.c_str());
     return false;
 }

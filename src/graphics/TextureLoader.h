@@ -7,13 +7,15 @@
 // went wrong, joined by one space, with the caption "Message".
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 class Graphics;
 
 class TextureLoader {
 public:
-    TextureLoader(Graphics* graphics, int32_t texelBits) : graphics_(graphics), texelBits_(texelBits) {}
+    TextureLoader(Graphics* graphics, int32_t texelBits)
+        : graphics_(graphics), texelBits_(texelBits) {}
     virtual ~TextureLoader() = default;
 
     // Decodes the PNG at path into texture slot `slot`. False, after the
@@ -24,7 +26,7 @@ public:
     int32_t texelBits() const { return texelBits_; }
 
 private:
-    bool Fail(std::u16string_view path, const char* message);
+    bool Fail(std::u16string_view path, const char* message, const std::string& detail);
 
     Graphics* graphics_;
     int32_t texelBits_;  // 16: the 1-5-5-5 texel form, the only one the game makes

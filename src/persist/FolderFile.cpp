@@ -1,7 +1,6 @@
 #include "persist/FolderFile.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -10,23 +9,15 @@
 #include "platform/Files.h"
 #include "world/Folders.h"
 
-namespace {
-
-std::string ErrnoText(int error) {
-    return error != 0 ? std::strerror(error) : "not a usable path";
-}
-
-}  // namespace
+FolderFile::FolderFile(Folders& folders) : FolderFile(folders, platform::SystemFiles()) {}
 
 bool FolderFile::Load(std::u16string_view path) {
     uint8_t bytes[2 + kTextBytes] = {};
     size_t size = 0;
-    errno = 0;
-    if (!platform::ReadFilePrefix(path, bytes, sizeof bytes, &size)) {
-        const int error = errno;
+    std::string why;
+    if (!platform::ReadFilePrefix(path, bytes, sizeof bytes, &size, &why, files_)) {
         // Start-up ends quietly without this file; the terminal line says why.
-        std::fprintf(stderr, "Tessary: cannot read %s: %s\n", platform::NativePath(path).c_str(),
-                     ErrnoText(error).c_str());
+        std::fprintf(stderr, "Tessary: %s\n", why.c_str());
         return false;
     }
     Decode(bytes, size);
@@ -43,7 +34,8 @@ bool FolderFile::Save(std::u16string_view path) {
         bytes += static_cast<char>(unit & 0xFF);
         bytes += static_cast<char>(unit >> 8);
     }
-    return platform::ReplaceFile(path, bytes.data(), bytes.size());
+    failure_.clear();
+    return platform::ReplaceFile(path, bytes.data(), bytes.size(), &failure_, files_);
 }
 
 void FolderFile::Decode(const uint8_t* bytes, size_t size) {

@@ -4,25 +4,34 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 struct Folders;
+
+namespace platform {
+class FileSystem;
+}
 
 class FolderFile {
 public:
     static constexpr size_t kTextBytes = 160;  // at most 80 units of text are read
 
-    explicit FolderFile(Folders& folders) : folders_(folders) {}
+    explicit FolderFile(Folders& folders);
+    FolderFile(Folders& folders, platform::FileSystem& files) : folders_(folders), files_(files) {}
 
     // Reads dir.txt into folderText and folderTextCopy; false when it cannot be
     // opened (the reason goes to standard error).
     bool Load(std::u16string_view path);
-    // Writes dir.txt whole or not at all.
+    // Writes dir.txt whole or not at all; on failure failure() says what failed.
     bool Save(std::u16string_view path);
+    const std::string& failure() const { return failure_; }
 
     // The text part of the file's bytes, after a two-byte byte-order mark.
     void Decode(const uint8_t* bytes, size_t size);
 
 private:
     Folders& folders_;
+    platform::FileSystem& files_;
+    std::string failure_;
 };

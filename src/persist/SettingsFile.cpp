@@ -1,6 +1,7 @@
 #include "persist/SettingsFile.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "base/ByteOrder.h"
@@ -30,6 +31,7 @@ constexpr size_t kDatesOffset = 76;
 constexpr size_t kDateSize = 27;
 constexpr int kStoredRanks = 10;
 constexpr int32_t kVolumeStep = 500;
+constexpr float kOneTexel = 1.0f / 512.0f;  // of the 512-texel textures, the finest
 
 static_assert(kDatesOffset + kDateSize * kStoredRanks == 346, "ranking ends at byte 346");
 
@@ -88,9 +90,12 @@ uint8_t VolumeSteps(int32_t volume) {
 
 }  // namespace
 
+SettingsFile::SettingsFile(System& system, RankingTable& ranking)
+    : SettingsFile(system, ranking, platform::SystemFiles()) {}
+
 bool SettingsFile::Load(std::u16string_view path) {
     uint8_t bytes[kSize] = {};
-    if (!platform::ReadFilePrefix(path, bytes, sizeof bytes)) {
+    if (!platform::ReadFilePrefix(path, bytes, sizeof bytes, nullptr, nullptr, files_)) {
         // No file: the derivations still run, on the values the records were
         // made with, so a fresh install gets the same settings as a saved one.
         Encode(bytes);
@@ -103,7 +108,8 @@ bool SettingsFile::Load(std::u16string_view path) {
 bool SettingsFile::Save(std::u16string_view path) {
     uint8_t bytes[kSize] = {};
     Encode(bytes);
-    return platform::ReplaceFile(path, bytes, sizeof bytes);
+    failure_.clear();
+    return platform::ReplaceFile(path, bytes, sizeof bytes, &failure_, files_);
 }
 
 void SettingsFile::Decode(const uint8_t (&bytes)[kSize]) {
@@ -125,7 +131,14 @@ void SettingsFile::Decode(const uint8_t (&bytes)[kSize]) {
             break;
     }
     s.display.vsync = bytes[kVsyncByte] != 0 ? 1 : 0;
-    s.settings.texelOffset = base::LoadLEFloat(bytes + kTexelOffsetByte);
+    // The texel offset nudges every texture coordinate. One that is not a
+    // number, or a whole texel or more, would move every picture off its
+    // cell (a damaged byte can blank the screen), so drawing takes the
+    // default instead; the stored bytes still go back as they were read.
+    const float texelOffset = base::LoadLEFloat(bytes + kTexelOffsetByte);
+    s.settings.texelOffset = std::isfinite(texelOffset) && std::fabs(texelOffset) < kOneTexel
+                                 ? texelOffset
+                                 : Settings::kDefaultTexelOffset;
     if (bytes[kFolderRelativeByte] != 0)
         s.folders.folderRelative = 1;
     s.settings.padSetting = bytes[kPadSettingByte] == 1 ? 1 : 0;

@@ -9,21 +9,30 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 struct System;
 struct RankingTable;
 
+namespace platform {
+class FileSystem;
+}
+
 class SettingsFile {
 public:
     static constexpr size_t kSize = 512;
 
-    SettingsFile(System& system, RankingTable& ranking) : system_(system), ranking_(ranking) {}
+    SettingsFile(System& system, RankingTable& ranking);
+    SettingsFile(System& system, RankingTable& ranking, platform::FileSystem& files)
+        : system_(system), ranking_(ranking), files_(files) {}
 
     // Reads Game.ini; a missing file keeps the defaults. Always true.
     bool Load(std::u16string_view path);
-    // Writes Game.ini whole or not at all; false when it could not be written.
+    // Writes Game.ini whole or not at all; false when it could not be written,
+    // with what failed in failure().
     bool Save(std::u16string_view path);
+    const std::string& failure() const { return failure_; }
 
     // The same conversions on bytes in memory.
     void Decode(const uint8_t (&bytes)[kSize]);
@@ -32,4 +41,6 @@ public:
 private:
     System& system_;
     RankingTable& ranking_;
+    platform::FileSystem& files_;
+    std::string failure_;
 };

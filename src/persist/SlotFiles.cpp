@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <memory>
+#include <string>
 
 #include "base/ByteOrder.h"
 #include "base/WideText.h"
@@ -49,15 +50,23 @@ struct SlotFileBuffer {
 
 }  // namespace
 
+SlotFiles::SlotFiles(WorldState& world, platform::Dialogs& dialogs)
+    : SlotFiles(world, dialogs, platform::SystemFiles()) {}
+
+bool SlotFiles::Present(std::u16string_view path) const {
+    return platform::FileReadable(path, files_);
+}
+
 bool SlotFiles::Load(std::u16string_view path, int slot) {
     if (slot < 0 || slot >= WorldState::kSlots)
         return false;
     auto buffer = std::make_unique<SlotFileBuffer>();
-    if (!platform::ReadFilePrefix(path, buffer->bytes, kBufferSize)) {
+    std::string why;
+    if (!platform::ReadFilePrefix(path, buffer->bytes, kBufferSize, nullptr, &why, files_)) {
         // The dialog also writes its text to standard error.
         const std::u16string_view shown =
             path.substr(0, base::WideLength(path.data(), path.size()));
-        dialogs_.Show(base::ToUtf8(shown) + " ファイルが見つかりません", "Message");
+        dialogs_.Show(base::ToUtf8(shown) + " ファイルが見つかりません", "Message", why);
         return false;
     }
     Decode(buffer->bytes, world_.saveSlots[slot]);

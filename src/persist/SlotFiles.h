@@ -11,16 +11,23 @@ struct SaveSlot;
 
 namespace platform {
 class Dialogs;
-}
+class FileSystem;
+}  // namespace platform
 
 class SlotFiles {
 public:
     static constexpr size_t kBufferSize = 65536;
 
-    SlotFiles(WorldState& world, platform::Dialogs& dialogs) : world_(world), dialogs_(dialogs) {}
+    SlotFiles(WorldState& world, platform::Dialogs& dialogs);
+    SlotFiles(WorldState& world, platform::Dialogs& dialogs, platform::FileSystem& files)
+        : world_(world), dialogs_(dialogs), files_(files) {}
 
-    // Reads one slot file into saveSlots[slot]. When the file cannot be opened
-    // it shows "<path> ファイルが見つかりません" and returns false.
+    // True when the slot's file is there to be read: a missing file, a folder
+    // of that name or a file the system will not read is passed over.
+    bool Present(std::u16string_view path) const;
+    // Reads one slot file into saveSlots[slot]. When the file cannot be read
+    // (it went away after Present) it shows "<path> ファイルが見つかりません"
+    // and returns false.
     bool Load(std::u16string_view path, int slot);
 
     // The same on bytes in memory; bytes beyond the file are zero.
@@ -29,4 +36,5 @@ public:
 private:
     WorldState& world_;
     platform::Dialogs& dialogs_;
+    platform::FileSystem& files_;
 };

@@ -29,13 +29,13 @@ bool AlDeviceBase::CreateContext() {
         return true;
     ALCcontext* context = alcCreateContext(AsDevice(device_), ContextAttributes());
     if (context == nullptr) {
-        std::fprintf(stderr, "alcCreateContext failed: %s\n",
-                     alcGetString(AsDevice(device_), alcGetError(AsDevice(device_))));
+        reason_ = alcGetString(AsDevice(device_), alcGetError(AsDevice(device_)));
+        std::fprintf(stderr, "alcCreateContext failed: %s\n", reason_.c_str());
         return false;
     }
     if (alcMakeContextCurrent(context) != ALC_TRUE) {
-        std::fprintf(stderr, "alcMakeContextCurrent failed: %s\n",
-                     alcGetString(AsDevice(device_), alcGetError(AsDevice(device_))));
+        reason_ = alcGetString(AsDevice(device_), alcGetError(AsDevice(device_)));
+        std::fprintf(stderr, "alcMakeContextCurrent failed: %s\n", reason_.c_str());
         alcDestroyContext(context);
         return false;
     }
@@ -63,6 +63,8 @@ void AlDeviceBase::CloseDevice() {
 bool AlDefaultDevice::OpenDevice() {
     if (device_ == nullptr)
         device_ = alcOpenDevice(nullptr);
+    if (device_ == nullptr)
+        reason_ = alcGetString(nullptr, alcGetError(nullptr));
     return device_ != nullptr;
 }
 

@@ -9,6 +9,7 @@
 // as it went in, with no delay, and every run gives the same bytes.
 
 #include <cstdint>
+#include <string>
 
 #include "platform/SoundDevice.h"
 
@@ -25,6 +26,7 @@ public:
     bool CreateContext() override;
     void DestroyContext() override;
     void CloseDevice() override;
+    std::string FailureReason() const override { return reason_; }
     bool IsOpen() const { return device_ != nullptr; }
     bool HasContext() const { return context_ != nullptr; }
 
@@ -34,6 +36,7 @@ protected:
 
     void* device_ = nullptr;   // ALCdevice
     void* context_ = nullptr;  // ALCcontext
+    std::string reason_;
 };
 
 // The system's default output (alcOpenDevice(NULL)).

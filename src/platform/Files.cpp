@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -13,17 +14,49 @@
 namespace platform {
 namespace {
 
-// Writes all of data to fd, retrying after interruptions and short writes.
-bool WriteAll(int fd, const uint8_t* data, size_t size) {
+std::string Reason(int error) {
+    return std::strerror(error);
+}
+
+bool Fail(std::string* why, std::string text) {
+    if (why != nullptr)
+        *why = std::move(text);
+    return false;
+}
+
+// Writes all of data to fd, retrying after interruptions and short writes. A
+// write that makes no progress is a full disk.
+bool WriteAll(FileSystem& files, int fd, const uint8_t* data, size_t size) {
     while (size > 0) {
-        const ssize_t n = write(fd, data, size);
+        const ssize_t n = files.Write(fd, data, size);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
             return false;
         }
+        if (n == 0) {
+            errno = ENOSPC;
+            return false;
+        }
         data += n;
         size -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+// Reads until capacity bytes have arrived or the file ends.
+bool ReadAll(FileSystem& files, int fd, uint8_t* buffer, size_t capacity, size_t* got) {
+    *got = 0;
+    while (*got < capacity) {
+        const ssize_t n = files.Read(fd, buffer + *got, capacity - *got);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        if (n == 0)
+            break;
+        *got += static_cast<size_t>(n);
     }
     return true;
 }
@@ -37,7 +70,94 @@ std::string ParentFolder(const std::string& path) {
     return path.substr(0, slash);
 }
 
+// The file a chain of symbolic links ends at (the path itself when it is no
+// link); it need not exist yet.
+bool FollowLinks(std::string* path) {
+    for (int hop = 0; hop < 40; ++hop) {
+        struct stat st;
+        if (lstat(path->c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+            return true;
+        std::vector<char> target(static_cast<size_t>(st.st_size > 0 ? st.st_size : 255) + 1);
+        const ssize_t n = readlink(path->c_str(), target.data(), target.size());
+        if (n < 0 || static_cast<size_t>(n) >= target.size())
+            return false;
+        const std::string next(target.data(), static_cast<size_t>(n));
+        *path = next[0] == '/' ? next : ParentFolder(*path) + "/" + next;
+    }
+    errno = ELOOP;
+    return false;
+}
+
+// Rewrites target in place, for a folder that takes no new files. Should the
+// write fail, the old bytes go back.
+bool RewriteInPlace(FileSystem& files, const std::string& target, const uint8_t* data, size_t size,
+                    off_t oldSize, std::string* why) {
+    std::vector<uint8_t> old(static_cast<size_t>(oldSize));
+    size_t oldGot = 0;
+    const int in = files.Open(target, O_RDONLY | O_CLOEXEC, 0);
+    if (in < 0 || !ReadAll(files, in, old.data(), old.size(), &oldGot)) {
+        const int error = errno;
+        if (in >= 0)
+            files.Close(in);
+        return Fail(why, "could not read " + target + ": " + Reason(error));
+    }
+    files.Close(in);
+    old.resize(oldGot);
+
+    const auto put = [&](const uint8_t* bytes, size_t n) {
+        const int fd = files.Open(target, O_WRONLY | O_CLOEXEC, 0);
+        if (fd < 0)
+            return false;
+        bool ok = WriteAll(files, fd, bytes, n) && ftruncate(fd, static_cast<off_t>(n)) == 0 &&
+                  files.Fsync(fd) == 0;
+        const int error = errno;
+        ok = files.Close(fd) == 0 && ok;
+        if (!ok && errno == 0)
+            errno = error;
+        return ok;
+    };
+    errno = 0;
+    if (put(data, size))
+        return true;
+    const int error = errno;
+    put(old.data(), old.size());
+    return Fail(why, "could not write " + target + ": " + Reason(error));
+}
+
 }  // namespace
+
+int FileSystem::Open(const std::string& path, int flags, mode_t mode) {
+    return open(path.c_str(), flags, mode);
+}
+
+ssize_t FileSystem::Read(int fd, void* buffer, size_t size) {
+    return read(fd, buffer, size);
+}
+
+ssize_t FileSystem::Write(int fd, const void* data, size_t size) {
+    return write(fd, data, size);
+}
+
+int FileSystem::Fsync(int fd) {
+    return fsync(fd);
+}
+
+int FileSystem::Close(int fd) {
+    return close(fd);
+}
+
+int FileSystem::Rename(const std::string& from, const std::string& to) {
+    return rename(from.c_str(), to.c_str());
+}
+
+int FileSystem::Remove(const std::string& path) {
+    return remove(path.c_str());
+}
+
+FileSystem& SystemFiles() {
+    static FileSystem files;  // no state: the system's calls as they are
+    return files;
+}
 
 std::string NativePath(std::u16string_view path) {
     std::string native = base::ToUtf8(path.substr(0, base::WideLength(path.data(), path.size())));
@@ -55,42 +175,121 @@ FILE* OpenFile(std::u16string_view path, const char* mode) {
     return std::fopen(native.c_str(), mode);
 }
 
-bool ReadFilePrefix(std::u16string_view path, void* buffer, size_t capacity, size_t* bytesRead) {
+bool ReadFilePrefix(std::u16string_view path, void* buffer, size_t capacity, size_t* bytesRead,
+                    std::string* why, FileSystem& files) {
     if (bytesRead != nullptr)
         *bytesRead = 0;
-    FILE* file = OpenFile(path, "rb");
-    if (file == nullptr)
-        return false;
-    const size_t n = std::fread(buffer, 1, capacity, file);
+    const std::string native = NativePath(path);
+    const int fd =
+        native.empty() ? (errno = ENOENT, -1) : files.Open(native, O_RDONLY | O_CLOEXEC, 0);
+    if (fd < 0)
+        return Fail(why, "could not open " + native + ": " + Reason(errno));
+    size_t got = 0;
     // A folder opens like a file but cannot be read: that is no file at all.
-    const bool failed = std::ferror(file) != 0;
-    std::fclose(file);
+    const bool ok = ReadAll(files, fd, static_cast<uint8_t*>(buffer), capacity, &got);
+    const int error = errno;
+    files.Close(fd);
     if (bytesRead != nullptr)
-        *bytesRead = n;
-    return !failed;
+        *bytesRead = got;
+    if (!ok)
+        return Fail(why, "could not read " + native + ": " + Reason(error));
+    return true;
 }
 
-bool ReplaceFile(std::u16string_view path, const void* data, size_t size) {
-    const std::string target = NativePath(path);
+bool FileReadable(std::u16string_view path, FileSystem& files) {
+    uint8_t first = 0;
+    return ReadFilePrefix(path, &first, 1, nullptr, nullptr, files);
+}
+
+std::string DescribeFileFailure(std::u16string_view path, std::string_view problem) {
+    std::string why;
+    uint8_t first = 0;
+    if (!ReadFilePrefix(path, &first, 1, nullptr, &why))
+        return why;
+    return "could not load " + NativePath(path) + ": " + std::string(problem);
+}
+
+bool ReplaceFile(std::u16string_view path, const void* data, size_t size, std::string* why,
+                 FileSystem& files) {
+    const auto* bytes = static_cast<const uint8_t*>(data);
+    std::string target = NativePath(path);
     if (target.empty())
-        return false;
-    const std::string temp = target + ".new";
-    const int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0)
-        return false;
-    bool ok = WriteAll(fd, static_cast<const uint8_t*>(data), size) && fsync(fd) == 0;
-    ok = (close(fd) == 0) && ok;
-    if (ok)
-        ok = rename(temp.c_str(), target.c_str()) == 0;
-    if (!ok) {
-        unlink(temp.c_str());
-        return false;
+        return Fail(why, "could not write a file with an empty name");
+    if (!FollowLinks(&target))
+        return Fail(why, "could not follow the link " + NativePath(path) + ": " + Reason(errno));
+
+    // The file as it stands: its permission bits and owner pass to the
+    // replacement, and a file nobody may write stays as it is (even for root,
+    // whom the system would let through).
+    struct stat old;
+    const bool exists = stat(target.c_str(), &old) == 0;
+    if (!exists && errno != ENOENT)
+        return Fail(why, "could not write " + target + ": " + Reason(errno));
+    if (exists) {
+        if (S_ISDIR(old.st_mode))
+            return Fail(why, "could not write " + target + ": " + Reason(EISDIR));
+        if ((old.st_mode & 0222) == 0)
+            return Fail(why, "could not write " + target + ": the file is read-only");
+        if (access(target.c_str(), W_OK) != 0)
+            return Fail(why, "could not write " + target + ": " + Reason(errno));
     }
-    // Make the rename itself durable; the data is already on disk either way.
-    const int dir = open(ParentFolder(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+
+    // The new file beside it. What an earlier run left at its name is cleared
+    // away; if that cannot be done, a name of our own is taken.
+    std::string temp = target + ".new";
+    files.Remove(temp);
+    int fd = files.Open(temp, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0 && errno == EEXIST) {
+        temp = target + ".new." + std::to_string(getpid());
+        files.Remove(temp);
+        fd = files.Open(temp, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    }
+    if (fd < 0) {
+        const int error = errno;
+        if (exists && (error == EACCES || error == EPERM))
+            return RewriteInPlace(files, target, bytes, size, old.st_size, why);
+        return Fail(why, "could not write " + target + ": " + Reason(error));
+    }
+    if (exists) {
+        fchmod(fd, old.st_mode & 07777);
+        if (fchown(fd, old.st_uid, old.st_gid) != 0) {
+            // Only root may give a file away; anyone else's copy becomes theirs.
+        }
+    }
+
+    bool ok = WriteAll(files, fd, bytes, size);
+    const char* step = "write";
+    if (ok) {
+        ok = files.Fsync(fd) == 0;
+        step = "flush";
+    }
+    int error = errno;
+    if (files.Close(fd) != 0 && ok) {
+        ok = false;
+        step = "write";
+        error = errno;
+    }
+    if (ok && files.Rename(temp, target) != 0) {
+        ok = false;
+        step = "replace";
+        error = errno;
+    }
+    if (!ok) {
+        files.Remove(temp);
+        return Fail(why, std::string("could not ") + step + " " + target + ": " + Reason(error));
+    }
+
+    // Make the rename itself durable. A folder that cannot be opened for
+    // this, or a file system without the call, has nothing to flush.
+    const std::string folder = ParentFolder(target);
+    const int dir = files.Open(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
     if (dir >= 0) {
-        fsync(dir);
-        close(dir);
+        const bool flushed = files.Fsync(dir) == 0 || errno == EINVAL;
+        error = errno;
+        files.Close(dir);
+        if (!flushed)
+            return Fail(why, "could not flush " + target + " to disk (its folder " + folder +
+                                 "): " + Reason(error));
     }
     return true;
 }

@@ -4,6 +4,12 @@
 // The game builds paths by plain concatenation with backslashes ("data\" +
 // "grp\grp_0003.txt"); this is the one place they become native paths: UTF-8,
 // with every backslash turned into a slash.
+//
+// Reading the small records and replacing a file go through FileSystem, the
+// handful of system calls a save makes, so that a test can make any one of
+// them fail the way a failing disk does.
+
+#include <sys/types.h>
 
 #include <cstddef>
 #include <cstdio>
@@ -17,16 +23,57 @@ std::string NativePath(std::u16string_view path);
 // fopen on the native form of path; nullptr when it cannot be opened.
 FILE* OpenFile(std::u16string_view path, const char* mode);
 
+// The system calls behind ReadFilePrefix and ReplaceFile. Each one behaves as
+// the POSIX call of the same name: -1 and errno on failure.
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+    virtual int Open(const std::string& path, int flags, mode_t mode);
+    virtual ssize_t Read(int fd, void* buffer, size_t size);
+    virtual ssize_t Write(int fd, const void* data, size_t size);
+    virtual int Fsync(int fd);
+    virtual int Close(int fd);
+    virtual int Rename(const std::string& from, const std::string& to);
+    // unlink, or rmdir for a folder.
+    virtual int Remove(const std::string& path);
+};
+
+// The system's own file calls.
+FileSystem& SystemFiles();
+
 // Reads up to capacity bytes of the file into buffer. Returns false when the
 // file cannot be opened or read (a folder, say); *bytesRead (if given) tells
-// how many bytes arrived.
+// how many bytes arrived, and *why (if given) says what failed, in a line a
+// player can act on ("could not read /path: Is a directory").
 bool ReadFilePrefix(std::u16string_view path, void* buffer, size_t capacity,
-                    size_t* bytesRead = nullptr);
+                    size_t* bytesRead = nullptr, std::string* why = nullptr,
+                    FileSystem& files = SystemFiles());
 
-// Replaces the file with exactly these bytes, or leaves the old file whole:
-// the bytes go to a temporary file in the same folder, are flushed to disk,
-// and the temporary file is renamed over the old one.
-bool ReplaceFile(std::u16string_view path, const void* data, size_t size);
+// True when the file opens and its first byte can be read (an empty file
+// counts); a folder or a file the system refuses to read does not.
+bool FileReadable(std::u16string_view path, FileSystem& files = SystemFiles());
+
+// The English line for a file the game could not use: the system's reason
+// when it cannot be read ("could not open /x/a.ogg: No such file or
+// directory"), else "could not load /x/a.ogg: " + problem.
+std::string DescribeFileFailure(std::u16string_view path, std::string_view problem);
+
+// Replaces the file with exactly these bytes, or leaves the old file whole.
+//  - The bytes go to path + ".new" in the same folder, are flushed to disk,
+//    and that file is renamed over the old one; then the folder is flushed.
+//  - A symbolic link is followed: the file it names is replaced, the link stays.
+//  - The replacement keeps the old file's permission bits (and owner, where
+//    the system allows).
+//  - A file without any write permission bit, or one the system does not let
+//    us write, is not replaced.
+//  - A stale ".new" file or empty folder is cleared away first; one that
+//    cannot be removed is passed over for a name of our own.
+//  - When the folder cannot take a new file but the old file is writable, the
+//    file is rewritten in place and flushed; should that fail, its old bytes
+//    are put back.
+// On failure *why (if given) names the file and the system's reason.
+bool ReplaceFile(std::u16string_view path, const void* data, size_t size,
+                 std::string* why = nullptr, FileSystem& files = SystemFiles());
 
 // The folder of a program file with its trailing separator, lexically
 // normalised: "." and ".." segments and doubled separators are resolved.

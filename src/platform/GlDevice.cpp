@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/Files.h"
 #include "platform/SdlWindow.h"
 
 namespace platform {
@@ -141,10 +142,11 @@ GlDevice::~GlDevice() {
 
 bool GlDevice::Create(Window& window, std::u16string_view shaderFolder) {
     failure_ = GlFailure::kNone;
+    reason_.clear();
     auto* sdlWindow = dynamic_cast<SdlWindow*>(&window);
     if (sdlWindow == nullptr || sdlWindow->Handle() == nullptr) {
         std::fprintf(stderr, "Tessary: the GL device needs an open SDL window\n");
-        return Fail(GlFailure::kNotSdlWindow);
+        return Fail(GlFailure::kNotSdlWindow, "there is no window to draw in");
     }
     Release();
     SDL_Window* handle = sdlWindow->Handle();
@@ -164,12 +166,13 @@ bool GlDevice::Create(Window& window, std::u16string_view shaderFolder) {
     if (context == nullptr) {
         std::fprintf(stderr, "Tessary: SDL_GL_CreateContext (OpenGL 3.3 core) failed: %s\n",
                      SDL_GetError());
-        return Fail(GlFailure::kNoContext);
+        return Fail(GlFailure::kNoContext, SDL_GetError());
     }
     if (SDL_GL_MakeCurrent(handle, context) != 0) {
         std::fprintf(stderr, "Tessary: SDL_GL_MakeCurrent failed: %s\n", SDL_GetError());
+        std::string reason = SDL_GetError();
         SDL_GL_DeleteContext(context);
-        return Fail(GlFailure::kMakeCurrent);
+        return Fail(GlFailure::kMakeCurrent, std::move(reason));
     }
     window_ = sdlWindow;
     context_ = context;
@@ -182,7 +185,20 @@ bool GlDevice::Create(Window& window, std::u16string_view shaderFolder) {
     // context for Release to free.
     FitViewport();
     failure_ = renderer_.Create(shaderFolder);
-    return failure_ == GlFailure::kNone;
+    switch (failure_) {
+        case GlFailure::kNone:
+            return true;
+        case GlFailure::kShaderFile:
+            reason_ = "cannot read SampleVS.glsl and SamplePS.glsl in " + NativePath(shaderFolder);
+            break;
+        case GlFailure::kShader:
+            reason_ = "SampleVS.glsl and SamplePS.glsl do not compile and link";
+            break;
+        default:
+            reason_ = "the sprite pipeline could not be made";
+            break;
+    }
+    return false;
 }
 
 void GlDevice::Release() {

@@ -17,6 +17,8 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
+#include <utility>
 
 #include "platform/GlSpriteRenderer.h"
 #include "platform/GpuDevice.h"
@@ -46,6 +48,7 @@ public:
     bool Create(Window& window, std::u16string_view shaderFolder) override;
     // Why the last Create failed (kNone after a success).
     GlFailure failure() const { return failure_; }
+    std::string FailureReason() const override { return reason_; }
     void Release() override;
     void Forget() override;
     bool IsCreated() const override { return context_ != nullptr; }
@@ -73,8 +76,9 @@ public:
 
 private:
     void FitViewport();
-    bool Fail(GlFailure failure) {
+    bool Fail(GlFailure failure, std::string reason) {
         failure_ = failure;
+        reason_ = std::move(reason);
         return false;
     }
 
@@ -83,6 +87,7 @@ private:
     int swapInterval_ = -1;    // the interval last asked for; -1 before the first present
     DeviceStatus pendingLoss_ = DeviceStatus::kOk;
     GlFailure failure_ = GlFailure::kNone;
+    std::string reason_;
     GlSpriteRenderer renderer_;
     std::function<void()> presented_;
 };

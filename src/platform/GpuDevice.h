@@ -7,6 +7,7 @@
 // them out, in the order given.
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace platform {
@@ -52,6 +53,8 @@ public:
     // text ending in a separator). False on failure, after a line on standard
     // error that names the call; whatever was made before it stays until Release.
     virtual bool Create(Window& window, std::u16string_view shaderFolder) = 0;
+    // Why the last Create failed, in the system's words where it gave any.
+    virtual std::string FailureReason() const { return {}; }
     // Frees everything Create made, the texture slots included; harmless when nothing was made.
     virtual void Release() = 0;
     // Forgets every handle without freeing it (after a loss, the old ones are gone).

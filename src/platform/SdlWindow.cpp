@@ -52,6 +52,7 @@ bool SdlWindow::Create(const char* title, int32_t clientWidth, int32_t clientHei
         if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
             std::fprintf(stderr, "Tessary: SDL_InitSubSystem(SDL_INIT_VIDEO) failed: %s\n",
                          SDL_GetError());
+            reason_ = SDL_GetError();
             return false;
         }
         videoStarted_ = true;
@@ -64,6 +65,7 @@ bool SdlWindow::Create(const char* title, int32_t clientWidth, int32_t clientHei
     if (driver != nullptr && (asked == nullptr || asked[0] == '\0') &&
         (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0)) {
         std::fprintf(stderr, "Tessary: no display to open a window on (is DISPLAY set?)\n");
+        reason_ = "no display to open a window on (is DISPLAY set?)";
         if (videoStarted_) {
             SDL_QuitSubSystem(SDL_INIT_VIDEO);
             videoStarted_ = false;
@@ -95,6 +97,7 @@ bool SdlWindow::Create(const char* title, int32_t clientWidth, int32_t clientHei
                                SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE | SDL_WINDOW_HIDDEN);
     if (window_ == nullptr) {
         std::fprintf(stderr, "Tessary: SDL_CreateWindow failed: %s\n", SDL_GetError());
+        reason_ = SDL_GetError();
         SDL_SetEventFilter(nullptr, nullptr);
         return false;
     }

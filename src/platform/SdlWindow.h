@@ -16,6 +16,7 @@
 #include <atomic>
 #include <cstdint>
 #include <mutex>
+#include <string>
 
 #include "platform/Window.h"
 
@@ -35,6 +36,7 @@ public:
     SdlWindow& operator=(const SdlWindow&) = delete;
 
     bool Create(const char* title, int32_t clientWidth, int32_t clientHeight) override;
+    std::string FailureReason() const override { return reason_; }
     void Show() override;
     // Destroys the window and removes the event filter; queued messages stay.
     void Destroy() override;
@@ -91,6 +93,7 @@ private:
     SDL_Window* window_ = nullptr;
     std::atomic<uint32_t> windowId_{0};
     bool videoStarted_ = false;  // this object started SDL's video subsystem
+    std::string reason_;         // why the last Create failed
 
     std::mutex mutex_;  // guards everything below up to the pressed flags
     std::array<Message, kQueueCapacity> queue_{};

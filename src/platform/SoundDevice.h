@@ -7,6 +7,8 @@
 // and mix into memory. A machine without a sound card cannot open a device,
 // and the game then runs silently.
 
+#include <string>
+
 namespace platform {
 
 class SoundDevice {
@@ -16,6 +18,8 @@ public:
     virtual bool OpenDevice() = 0;
     // Makes a mixing context on the open device, current for every thread.
     virtual bool CreateContext() = 0;
+    // Why the last OpenDevice or CreateContext failed, in the sound library's words.
+    virtual std::string FailureReason() const { return {}; }
     // Destroys the context; the voices must be gone by then.
     virtual void DestroyContext() = 0;
     // Closes the device (destroying the context first if it still exists).

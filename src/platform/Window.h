@@ -7,6 +7,7 @@
 // Alt+Enter, which arrive as commands 40 and 50.
 
 #include <cstdint>
+#include <string>
 
 namespace platform {
 
@@ -61,6 +62,8 @@ public:
 
     // Makes the main window, hidden, with a client area of the given size.
     virtual bool Create(const char* title, int32_t clientWidth, int32_t clientHeight) = 0;
+    // Why the last Create failed, in the system's words where it gave any.
+    virtual std::string FailureReason() const { return {}; }
     virtual void Show() = 0;
     // Destroys the window; nothing happens when there is none.
     virtual void Destroy() = 0;

@@ -31,6 +31,11 @@ static_assert(MusicStreamer::kTracks <= kFirstEffectEntry);
 
 using PathBuffer = char16_t[Folders::kPathUnits];
 
+// Whether a line from Loader::Describe says the file could not even be read.
+bool Unreadable(const std::string& line) {
+    return line.rfind("could not load ", 0) != 0;
+}
+
 class Loader {
 public:
     Loader(System& system, WorldState& world, Graphics& graphics, Audio& audio,
@@ -43,6 +48,8 @@ public:
           folder_(base::WideView(system_.folders.resourceFolder)) {}
 
     bool Run();
+    // What failed first, in English, for the message that ends the start.
+    const std::string& failure() const { return failure_; }
 
 private:
     bool LoadSound();
@@ -54,8 +61,14 @@ private:
     // when the whole does not fit the buffer.
     bool BuildPath(PathBuffer& path, std::u16string_view name,
                    std::u16string_view suffix = {}) const;
-    // "<folder><name><suffix> ファイルが見つかりません" (caption "Message").
+    // "<folder><name><suffix> ファイルが見つかりません" (caption "Message"),
+    // with the system's reason below it.
     void ShowNotFound(std::u16string_view name, std::u16string_view suffix = {});
+    // Keeps the first failure's English line; returns false.
+    bool Fail(std::string line);
+    // The line for a file of the folder that could not be used.
+    std::string Describe(std::u16string_view name, std::string_view problem,
+                         std::u16string_view suffix = {}) const;
 
     System& system_;
     WorldState& world_;
@@ -63,7 +76,24 @@ private:
     Audio& audio_;
     platform::Dialogs& dialogs_;
     std::u16string_view folder_;
+    std::string failure_;
 };
+
+bool Loader::Fail(std::string line) {
+    if (failure_.empty())
+        failure_ = std::move(line);
+    return false;
+}
+
+std::string Loader::Describe(std::u16string_view name, std::string_view problem,
+                             std::u16string_view suffix) const {
+    std::u16string path(folder_);
+    path += name;
+    path += suffix;
+    if (folder_.size() + name.size() + suffix.size() >= Folders::kPathUnits)
+        return "could not open " + platform::NativePath(path) + ": File name too long";
+    return platform::DescribeFileFailure(path, problem);
+}
 
 bool Loader::BuildPath(PathBuffer& path, std::u16string_view name,
                        std::u16string_view suffix) const {
@@ -80,7 +110,9 @@ void Loader::ShowNotFound(std::u16string_view name, std::u16string_view suffix) 
     std::u16string path(folder_);
     path += name;
     path += suffix;
-    dialogs_.Show(base::ToUtf8(path) + " " + kNotFound, "Message");
+    const std::string line = Describe(name, "it cannot be used", suffix);
+    Fail(line);
+    dialogs_.Show(base::ToUtf8(path) + " " + kNotFound, "Message", line);
 }
 
 bool Loader::Run() {
@@ -125,9 +157,11 @@ bool Loader::LoadSound() {
 
     // The music voice.
     if (!audio_.music().CreateVoice())
-        return false;
+        return Fail("could not make the music voice on the sound device");
     // The music thread (its failure message comes from the audio object).
-    return audio_.music().StartThread();
+    if (!audio_.music().StartThread())
+        return Fail("could not start the music thread");
+    return true;
 }
 
 bool Loader::LoadEffects() {
@@ -139,12 +173,14 @@ bool Loader::LoadEffects() {
         if (!BuildPath(path, name)) {
             // As for a file that cannot be opened: WAVE effects say so, Ogg
             // effects fail quietly.
+            Fail(Describe(name, ""));
             if (system_.sound.soundMode == SoundMode::kWave)
-                dialogs_.Show("Waveファイルのオープンに失敗", "Error");
+                dialogs_.Show("Waveファイルのオープンに失敗", "Error", failure_);
             return false;
         }
         if (!loader.LoadEffect(base::WideView(path), slot))
-            return false;
+            return Fail(
+                Describe(name, "not a sound effect the game can play (damaged or cut short)"));
     }
     return true;
 }
@@ -154,8 +190,9 @@ bool Loader::LoadTrack(int track) {
     PathBuffer path;
     if (!BuildPath(path, name)) {
         // As for a track file that cannot be opened.
+        Fail(Describe(name, ""));
         if (system_.sound.soundMode == SoundMode::kWave) {
-            dialogs_.Show("WAVEファイルを開くのに失敗", "Error");
+            dialogs_.Show("WAVEファイルを開くのに失敗", "Error", failure_);
         } else {
             std::u16string full(folder_);
             full += name;
@@ -171,9 +208,19 @@ bool Loader::LoadTrack(int track) {
     }
     // The audio object opens the track, reads its loop file and positions
     // the track at its start, showing its own messages.
-    if (system_.sound.soundMode == SoundMode::kWave)
-        return audio_.music().OpenWave(base::WideView(path), track);
-    return audio_.music().OpenOgg(base::WideView(path), track);
+    const bool opened = system_.sound.soundMode == SoundMode::kWave
+                            ? audio_.music().OpenWave(base::WideView(path), track)
+                            : audio_.music().OpenOgg(base::WideView(path), track);
+    if (opened)
+        return true;
+    // Say which of the two files let the track down.
+    std::string line = Describe(name, "");
+    if (!Unreadable(line)) {
+        line = Describe(name, "", kLoopFileSuffix);
+        if (!Unreadable(line))
+            line = Describe(name, "not music the game can play, or its loop points lie outside it");
+    }
+    return Fail(std::move(line));
 }
 
 bool Loader::LoadPictures() {
@@ -183,7 +230,7 @@ bool Loader::LoadPictures() {
         !resources::ReadListFile(base::WideView(path), world_.pictureNames,
                                  WorldState::kPictureNames)) {
         ShowNotFound(kPictureList);
-        dialogs_.Show("失敗しました。1", "Error");
+        dialogs_.Show("失敗しました。1", "Error", failure_);
         return false;
     }
 
@@ -194,13 +241,27 @@ bool Loader::LoadPictures() {
         PathBuffer picture;
         if (name != kNoPicture && !BuildPath(picture, name)) {
             ShowNotFound(name);
-            dialogs_.Show("失敗しました。4", "Error");
+            dialogs_.Show("失敗しました。4", "Error", failure_);
             return false;
         }
     }
     TextureReloader textures(&graphics_, &system_.folders, &world_);
     if (!textures.RecreateTextures()) {
-        dialogs_.Show("失敗しました。4", "Error");
+        // The first picture that cannot be read is the one; else one of them
+        // is damaged.
+        for (int slot = 0; slot < TextureReloader::kSlots && failure_.empty(); ++slot) {
+            const std::u16string_view name = base::WideView(world_.pictureNames[slot]);
+            if (name == kNoPicture)
+                continue;
+            const std::string line = Describe(name, "");
+            if (Unreadable(line))
+                Fail(line);
+        }
+        std::u16string list(folder_);
+        list += kPictureList;
+        Fail("could not load a picture listed in " + platform::NativePath(list) +
+             ": one is damaged or not a 512 x 512 palette PNG");
+        dialogs_.Show("失敗しました。4", "Error", failure_);
         return false;
     }
     return true;
@@ -209,7 +270,10 @@ bool Loader::LoadPictures() {
 }  // namespace
 
 bool LoadResources(System& system, WorldState& world, Graphics& graphics, Audio& audio,
-                   platform::Dialogs& dialogs) {
+                   platform::Dialogs& dialogs, std::string* failure) {
     Loader loader(system, world, graphics, audio, dialogs);
-    return loader.Run();
+    const bool ok = loader.Run();
+    if (!ok && failure != nullptr)
+        *failure = loader.failure();
+    return ok;
 }

@@ -15,7 +15,10 @@
 //
 // Each failure shows its own message (some come from the audio and texture
 // loaders) and returns false; whatever was opened or started stays so until
-// shutdown, which also stops the music thread.
+// shutdown, which also stops the music thread. *failure (if given) then says
+// in English which file could not be used and why.
+
+#include <string>
 
 class Audio;
 class Graphics;
@@ -28,4 +31,4 @@ class Dialogs;
 
 // Runs once at start-up, after the graphics device and the sound engine exist.
 bool LoadResources(System& system, WorldState& world, Graphics& graphics, Audio& audio,
-                   platform::Dialogs& dialogs);
+                   platform::Dialogs& dialogs, std::string* failure = nullptr);

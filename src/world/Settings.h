@@ -9,6 +9,7 @@ struct Settings {
     static constexpr int kStoredByteCount = 24;
     static constexpr int kOptionRows = 11;
     static constexpr int kButtonMapSize = 10;
+    static constexpr float kDefaultTexelOffset = 1.0e-6f;
 
     Settings();
 
@@ -17,7 +18,10 @@ struct Settings {
     uint8_t storedBytes[kStoredByteCount];
     int32_t optionValues[kOptionRows] = {};  // the options rows; [0] mirrors the display mode
     int32_t padSetting = 0;                  // 1: read pad 0 as well as the keyboard
-    uint8_t buttonMap[kButtonMapSize] = {};  // pad button of each function (0 A, 1 B, 2 X, 3 Y)
-    float texelOffset = 1.0e-6f;             // added to every texture coordinate
-    int32_t fontEnabled = 0;                 // 1: the font file is checked at start-up
+    // Pad button of each function (0 A, 1 B, 2 X, 3 Y). Without a settings
+    // file the four used functions (decision, cancellation, pause, shift) get
+    // a button each; a file that stores zeros puts them all on A.
+    uint8_t buttonMap[kButtonMapSize] = {0, 1, 2, 3};
+    float texelOffset = kDefaultTexelOffset;  // added to every texture coordinate
+    int32_t fontEnabled = 0;                  // 1: the font file is checked at start-up
 };

@@ -250,12 +250,13 @@ screen_size() { xdpyinfo | awk '/dimensions:/ { sub("x", " ", $2); print $2; exi
 # skip 0, sound set 1 (Ogg), font 1, 1. The rest of the 512 bytes is zero.
 SETTINGS_HEAD='\x00\x01\x00\x01\x01\xbd\x37\x86\x35\x00\x00\x00\x00\x01\x00\x00\x01\x01\x00\x01\x00\x01\x01\x01'
 
-# Writes a Game.ini with the fresh-install bytes, then each OFFSET=VALUE byte.
+# Writes a Game.ini with the fresh-install bytes (the pad's four functions on
+# A, B, X and Y: bytes 24..27 = 0, 1, 2, 3), then each OFFSET=VALUE byte.
 write_settings() {
     local file=$1
     shift
     { printf '%b' "$SETTINGS_HEAD"; head -c 488 /dev/zero; } >"$file"
-    patch_bytes "$file" "$@"
+    patch_bytes "$file" 25=1 26=2 27=3 "$@"
 }
 
 # Sets single bytes of a file in place: OFFSET=VALUE ...

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # With no display to reach, the program says so on standard error and ends
-# with exit code 0 instead of running invisibly.
+# with the failure status 1 instead of running invisibly.
 source "$(dirname "$0")/lib.sh"
 e2e_setup "$1"
 
@@ -9,7 +9,8 @@ e2e_setup "$1"
 GAME_PID=$!
 wait_exit "$GAME_PID" 10
 GAME_PID=
-[[ "$EXIT_CODE" == 0 ]] || e2e_fail "exit code $EXIT_CODE"
-grep -q "no display" "$E2E_DIR/stderr.log" || e2e_fail "no line about the missing display"
-grep -q "失敗" "$E2E_DIR/stderr.log" || e2e_fail "the failure message was not given"
+[[ "$EXIT_CODE" == 1 ]] || e2e_fail "exit code $EXIT_CODE"
+grep -qxF "Tessary: Message: 失敗" "$E2E_DIR/stderr.log" || e2e_fail "the failure message was not given"
+grep -qxF "Tessary: could not create the window: no display to open a window on (is DISPLAY set?)" \
+    "$E2E_DIR/stderr.log" || e2e_fail "no line saying why"
 echo "PASS"

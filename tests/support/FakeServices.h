@@ -14,10 +14,12 @@ public:
     struct Shown {
         std::string text;
         std::string caption;
+        std::string detail;
     };
     std::vector<Shown> shown;
-    void Show(std::string_view text, std::string_view caption) override {
-        shown.push_back({std::string(text), std::string(caption)});
+    void Show(std::string_view text, std::string_view caption,
+              std::string_view detail = {}) override {
+        shown.push_back({std::string(text), std::string(caption), std::string(detail)});
     }
 };
 

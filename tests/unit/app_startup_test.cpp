@@ -1,13 +1,15 @@
 // ctest-labels: audio
 // Start-up and shutdown on a real program folder with the platform doubled:
-// the orderly exit writes the files, every failure shows its exact message and
-// takes its exit, and every path ends with exit code 0.
+// the orderly exit writes the files, every failure shows its exact message
+// with a line saying what failed, and takes its exit with status 1; a normal
+// close and a second copy end with 0.
 
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -17,6 +19,7 @@
 #include "audio/Audio.h"
 #include "base/WideText.h"
 #include "support/DataFolder.h"
+#include "support/FailingFiles.h"
 #include "support/FakePlatform.h"
 #include "support/TempFolder.h"
 #include "world/ProcessIds.h"
@@ -116,7 +119,7 @@ TEST_F(StartupTest, ASecondInstanceEndsAtOnce) {
 
 TEST_F(StartupTest, MissingFolderFileEndsSilentlyBeforeAnyWindow) {
     fs::remove(folder.Native("dir.txt"));
-    EXPECT_EQ(Run(), 0);
+    EXPECT_EQ(Run(), kExitFailure);
     EXPECT_EQ(window.creates, 0);
     EXPECT_TRUE(dialogs.shown.empty());
     EXPECT_FALSE(folder.Exists("Game.ini"));
@@ -141,9 +144,10 @@ TEST_F(StartupTest, SlotFilesThatExistAreLoaded) {
 
 TEST_F(StartupTest, AWindowThatCannotBeMadeShowsFailure) {
     window.createOk = false;
-    EXPECT_EQ(Run(), 0);
+    EXPECT_EQ(Run(), kExitFailure);
     ASSERT_EQ(dialogs.shown.size(), 1u);
     EXPECT_EQ(dialogs.shown[0].text, "失敗");
+    EXPECT_EQ(dialogs.shown[0].detail.rfind("could not create the window", 0), 0u);
     EXPECT_EQ(dialogs.shown[0].caption, "Message");
     EXPECT_EQ(frames, 0);
     EXPECT_FALSE(folder.Exists("Game.ini"));
@@ -151,9 +155,10 @@ TEST_F(StartupTest, AWindowThatCannotBeMadeShowsFailure) {
 
 TEST_F(StartupTest, ADeviceThatCannotBeMadeTakesTheFailureExit) {
     gpu.createSucceeds = false;
-    EXPECT_EQ(Run(), 0);
+    EXPECT_EQ(Run(), kExitFailure);
     ASSERT_EQ(dialogs.shown.size(), 1u);
     EXPECT_EQ(dialogs.shown[0].text, "DirectGraphicsの初期化に失敗しました。");
+    EXPECT_EQ(dialogs.shown[0].detail.rfind("could not start OpenGL 3.3", 0), 0u);
     EXPECT_EQ(dialogs.shown[0].caption, "Message");
     EXPECT_EQ(frames, 0);
     EXPECT_FALSE(window.Exists());
@@ -193,9 +198,10 @@ TEST_F(StartupTest, WithoutASoundDeviceTheGameRunsSilently) {
 
 TEST_F(StartupTest, AMasteringVoiceThatCannotBeMadeTakesTheFailureExit) {
     sound.contextOk = false;
-    EXPECT_EQ(Run(), 0);
+    EXPECT_EQ(Run(), kExitFailure);
     ASSERT_EQ(dialogs.shown.size(), 1u);
     EXPECT_EQ(dialogs.shown[0].text, "XAudio2の初期化に失敗しました。");
+    EXPECT_EQ(dialogs.shown[0].detail.rfind("could not open a sound device", 0), 0u);
     EXPECT_EQ(dialogs.shown[0].caption, "Message");
     EXPECT_EQ(frames, 0);
     EXPECT_FALSE(window.Exists());
@@ -214,20 +220,152 @@ TEST_F(StartupTest, WithSoundOffNoSoundDeviceIsOpened) {
     EXPECT_TRUE(dialogs.shown.empty());
 }
 
-TEST_F(StartupTest, SettingsThatCannotBeWrittenLeaveTheOldFilesWhole) {
-    std::vector<uint8_t> old(512, 0);
-    old[3] = 1;
-    old[16] = 1;  // the data folder lies beside the program
-    old[34] = 7;  // a music volume the run keeps
-    folder.Write("Game.ini", old);
-    fs::create_directory(folder.Native("Game.ini.new"));  // the new file cannot be made
-    EXPECT_EQ(Run(), 0);
-    ASSERT_EQ(dialogs.shown.size(), 1u);
-    EXPECT_EQ(dialogs.shown[0].text, "ini書き込みに失敗しました。");
-    EXPECT_EQ(dialogs.shown[0].caption, "Error");
-    EXPECT_EQ(folder.Read("Game.ini"), old);
-    EXPECT_EQ(folder.Read("dir.txt"), kDirTxt);  // not written on this path
-    EXPECT_TRUE(screenSaver.on);
+// One program folder and platform of doubles, for the tables below: Esc on
+// the first frame.
+struct Install {
+    Install() {
+        folder.Write("dir.txt", kDirTxt);
+        testdata::WriteDataFolder(folder);
+        fake.process.executable = folder.Path("tessary");
+        fake.window.messages.push_back({MessageId::kCommand, platform::kCommandClose});
+        scenes.title = [](Game&) { return 1; };
+    }
+    int Run(platform::FileSystem& files = platform::SystemFiles()) {
+        return RunGame(fake.platform, scenes, files);
+    }
+    TempFolder folder;
+    FakePlatform fake;
+    SceneFrames scenes;
+};
+
+TEST(StartupExit, EveryFailureEndsWithStatusOneAndOnlyThose) {
+    const struct {
+        const char* name;
+        std::function<void(Install&)> arrange;
+        int status;
+    } cases[] = {
+        {"orderly close", [](Install&) {}, kExitSuccess},
+        {"second copy", [](Install& i) { i.fake.lock.available = false; }, kExitSuccess},
+        {"no dir.txt", [](Install& i) { fs::remove(i.folder.Native("dir.txt")); }, kExitFailure},
+        {"no window", [](Install& i) { i.fake.window.createOk = false; }, kExitFailure},
+        {"no device", [](Install& i) { i.fake.gpu.createSucceeds = false; }, kExitFailure},
+        {"no mixing context", [](Install& i) { i.fake.sound.contextOk = false; }, kExitFailure},
+        {"no pictures", [](Install& i) { fs::remove(i.folder.Native("data/grp/grp_0003.txt")); },
+         kExitFailure},
+        {"Game.ini not written",
+         [](Install& i) { fs::create_directory(i.folder.Native("Game.ini")); }, kExitFailure},
+        {"device not made again",
+         [](Install& i) {
+             i.fake.window.messages.clear();
+             i.scenes.title = [&i](Game&) {
+                 i.fake.gpu.presentResults.push_back(platform::DeviceStatus::kRemoved);
+                 i.fake.gpu.createSucceeds = false;
+                 return 1;
+             };
+         },
+         kExitFailure},
+        {"textures not made again",
+         [](Install& i) {
+             i.fake.window.messages.clear();
+             i.scenes.title = [&i](Game&) {
+                 i.fake.gpu.presentResults.push_back(platform::DeviceStatus::kRemoved);
+                 fs::remove_all(i.folder.Native("data/grp"));
+                 return 1;
+             };
+         },
+         kExitFailure},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Install install;
+        c.arrange(install);
+        EXPECT_EQ(install.Run(), c.status);
+    }
+}
+
+// A slot file is passed over when it is a folder or cannot be read; only one
+// that goes away between the look and the read ends the start.
+TEST(StartupSlots, EntriesThatCannotBeReadArePassedOver) {
+    const struct {
+        const char* name;
+        std::function<void(const std::string&)> make;
+        bool vanishes;
+    } cases[] = {
+        {"folder", [](const std::string& p) { fs::create_directory(p); }, false},
+        {"unreadable", [](const std::string& p) { fs::create_symlink("/proc/self/mem", p); },
+         false},
+        {"vanished", [](const std::string& p) { std::ofstream(p) << "slot"; }, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Install install;
+        const std::string path = install.folder.Native("save0005.dat");
+        c.make(path);
+        FailingFiles files;
+        if (c.vanishes)
+            files.vanishing = path;
+        EXPECT_EQ(install.Run(files), c.vanishes ? kExitFailure : kExitSuccess);
+        const auto& shown = install.fake.dialogs.shown;
+        if (c.vanishes) {
+            ASSERT_EQ(shown.size(), 1u);
+            EXPECT_EQ(shown[0].text, path + " ファイルが見つかりません");
+            EXPECT_EQ(shown[0].detail, "could not open " + path + ": No such file or directory");
+            EXPECT_EQ(install.fake.window.creates, 0);
+        } else {
+            EXPECT_TRUE(shown.empty());
+            EXPECT_TRUE(install.folder.Exists("Game.ini"));
+        }
+    }
+}
+
+// Saving at exit on a disk that fails at each step: the old file stays whole
+// and readable (after the rename, the new one does), the player is told, the
+// status is 1, and nothing is left beside it.
+TEST(StartupSave, AFailingDiskAtEachStepIsReportedAndLosesNothing) {
+    using Step = FailingFiles::Step;
+    const Step steps[] = {Step::kCreate,  Step::kShortWrite, Step::kWriteNoSpace,
+                          Step::kWriteIo, Step::kFsync,      Step::kClose,
+                          Step::kRename,  Step::kFolderFlush};
+    std::vector<uint8_t> oldIni(512, 0);
+    oldIni[3] = 1;
+    oldIni[16] = 1;  // the data folder lies beside the program
+    oldIni[34] = 7;
+    for (const char* file : {"Game.ini", "dir.txt"}) {
+        for (Step step : steps) {
+            SCOPED_TRACE(std::string(file) + " step " + std::to_string(static_cast<int>(step)));
+            Install install;
+            install.folder.Write("Game.ini", oldIni);
+            install.scenes.title = [](Game& game) {
+                game.system->sound.seVolume = 2500;  // the run changes a setting
+                return 1;
+            };
+            const Bytes old = install.folder.Read(file);
+            FailingFiles files;
+            files.suffix = file;
+            files.failing = step;
+            EXPECT_EQ(install.Run(files), kExitFailure);
+            const auto& shown = install.fake.dialogs.shown;
+            ASSERT_EQ(shown.size(), 1u);
+            EXPECT_EQ(shown[0].text, "ini書き込みに失敗しました。");
+            EXPECT_EQ(shown[0].caption, "Error");
+            EXPECT_NE(shown[0].detail.find(install.folder.Native(file)), std::string::npos)
+                << shown[0].detail;
+            const bool ini = std::string(file) == "Game.ini";
+            const Bytes now = install.folder.Read(file);
+            if (step != Step::kFolderFlush) {
+                EXPECT_EQ(now, old);
+            } else if (ini) {
+                ASSERT_EQ(now.size(), 512u);  // the new file, whole
+                EXPECT_EQ(now[35], 5);
+            } else {
+                EXPECT_EQ(now, kDirTxtRewritten);
+            }
+            if (ini) {
+                EXPECT_EQ(install.folder.Read("dir.txt"), kDirTxt);  // not written after
+            }
+            EXPECT_FALSE(install.folder.Exists(std::string(file) + ".new"));
+        }
+    }
 }
 
 TEST_F(StartupTest, AFullScreenSettingOpensWindowedThenSwitchesOnTheFirstFrame) {

@@ -80,6 +80,55 @@ TEST_F(SettingsFileTest, MissingFileGivesTheFreshInstallSettings) {
     EXPECT_FALSE(std::filesystem::exists(folder_.Native("Game.ini")));
 }
 
+// A pad on a fresh install: each function on a button of its own (A decision,
+// B cancellation, X pause, Y shift), saved as such; a file that stores zeros
+// still puts them all on A.
+TEST_F(SettingsFileTest, FreshInstallPadButtonsAreAbxyAndStoredZerosMeanA) {
+    ASSERT_TRUE(file_->Load(folder_.Path("Game.ini")));
+    const uint8_t abxy[Settings::kButtonMapSize] = {0, 1, 2, 3};
+    EXPECT_TRUE(std::equal(std::begin(abxy), std::end(abxy), system_->settings.buttonMap));
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(system_->settings.optionValues[6 + i], i);
+    EXPECT_EQ(system_->settings.padSetting, 1);
+    const Bytes saved = Encoded();
+    EXPECT_EQ(Bytes(saved.begin() + 24, saved.begin() + 34),
+              Bytes(std::begin(abxy), std::end(abxy)));
+
+    Bytes zeros = Record();
+    zeros[17] = 1;
+    LoadBytes(zeros);
+    for (int i = 0; i < Settings::kButtonMapSize; ++i)
+        EXPECT_EQ(system_->settings.buttonMap[i], 0) << i;
+}
+
+// A texel offset that would move pictures off their cells is drawn with the
+// default, and its bytes are written back as they were read.
+TEST_F(SettingsFileTest, ADamagedTexelOffsetIsDrawnWithTheDefault) {
+    const struct {
+        uint32_t bits;
+        float drawn;
+    } cases[] = {
+        {0x358637BDu, 1.0e-6f},         // the default itself
+        {0xB8D1B717u, -1.0e-4f},        // small and negative: kept
+        {0x00000000u, 0.0f},            // none: kept
+        {0x3AFFFFFFu, 0.00195312488f},  // just under a texel: kept
+        {0x3B000000u, 1.0e-6f},         // one texel (1/512)
+        {0xBB000000u, 1.0e-6f},         // minus one texel
+        {0x3F000000u, 1.0e-6f},         // half the texture
+        {0x7F800000u, 1.0e-6f},         // infinity
+        {0x7FC00000u, 1.0e-6f},         // not a number
+        {0xC2A00000u, 1.0e-6f},         // -80
+    };
+    for (const auto& c : cases) {
+        Bytes b = Record();
+        b[22] = 1;
+        base::StoreLE32(&b[5], c.bits);
+        LoadBytes(b);
+        EXPECT_EQ(system_->settings.texelOffset, c.drawn) << std::hex << c.bits;
+        EXPECT_EQ(Encoded(), b) << std::hex << c.bits;
+    }
+}
+
 TEST_F(SettingsFileTest, SavedFileReadsBackToTheSameBytes) {
     ASSERT_TRUE(file_->Load(folder_.Path("Game.ini")));
     system_->display.vsync = 0;
@@ -195,7 +244,7 @@ TEST_F(SettingsFileTest, VolumesButtonsTexelOffsetAndDaylightFlag) {
     b[35] = 255;
     for (int i = 0; i < 10; ++i)
         b[24 + i] = static_cast<uint8_t>(10 + i);
-    base::StoreLE32(&b[5], 0x3F000000u);  // 0.5f
+    base::StoreLE32(&b[5], 0x3A800000u);  // 1/1024: half a texel
     b[76 + 26] = 0xFF;                    // entry 0 daylight: FF FF FF
     b[76 + 25] = 0xFF;
     b[76 + 24] = 0xFF;
@@ -210,7 +259,7 @@ TEST_F(SettingsFileTest, VolumesButtonsTexelOffsetAndDaylightFlag) {
     EXPECT_EQ(system_->settings.optionValues[9], 13);
     EXPECT_EQ(system_->settings.buttonMap[9], 19);
     EXPECT_EQ(system_->settings.optionValues[10], 0);
-    EXPECT_FLOAT_EQ(system_->settings.texelOffset, 0.5f);
+    EXPECT_FLOAT_EQ(system_->settings.texelOffset, 1.0f / 1024);
     EXPECT_EQ(map_->rankingTable.dates[0].daylight, -1);
     EXPECT_EQ(map_->rankingTable.dates[0].second, 0);
     EXPECT_EQ(map_->rankingTable.dates[1].year, 124);
@@ -257,10 +306,12 @@ TEST_F(SettingsFileTest, FailedSaveReportsFalseAndKeepsTheOldFile) {
     old[34] = 12;
     old[36] = 77;
     folder_.Write("Game.ini", old);
-    ASSERT_EQ(mkdir(folder_.Native("Game.ini.new").c_str(), 0755), 0);
+    ASSERT_EQ(chmod(folder_.Native("Game.ini").c_str(), 0444), 0);
     system_->sound.bgmVolume = 500;
     EXPECT_FALSE(file_->Save(folder_.Path("Game.ini")));
     EXPECT_EQ(folder_.Read("Game.ini"), old);
+    EXPECT_EQ(file_->failure(),
+              "could not write " + folder_.Native("Game.ini") + ": the file is read-only");
 
     EXPECT_FALSE(file_->Save(folder_.Path("no_such_folder/Game.ini")));
 }

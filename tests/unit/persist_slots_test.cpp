@@ -1,5 +1,5 @@
-// Slot files: where each field comes from, short and long files, and the
-// message when a file has gone.
+// Slot files: where each field comes from, short and long files, which
+// entries are passed over, and the message when a file has gone.
 
 #include <gtest/gtest.h>
 
@@ -15,6 +15,7 @@
 #include "base/WideText.h"
 #include "persist/SlotFiles.h"
 #include "platform/Dialogs.h"
+#include "support/FailingFiles.h"
 #include "support/FakeServices.h"
 #include "support/TempFolder.h"
 #include "world/System.h"
@@ -151,11 +152,40 @@ TEST_F(SlotFileTest, ShortFileLeavesTheRestZero) {
     EXPECT_EQ(again.blocks[0].first[0], 0);
 }
 
-TEST_F(SlotFileTest, MissingFileShowsItsPathAndFails) {
-    EXPECT_FALSE(file_->Load(folder_.Path("save0005.dat"), 4));
+// What start-up passes over, and what ends it: only a file that was there
+// when it looked and is gone when it reads.
+TEST_F(SlotFileTest, EntriesThatCannotBeReadArePassedOverAndAVanishedOneFails) {
+    const std::string path = folder_.Native("save0005.dat");
+    const struct {
+        const char* name;
+        void (*make)(const std::string& path);
+        bool present;
+    } cases[] = {
+        {"missing", [](const std::string&) {}, false},
+        {"folder", [](const std::string& p) { std::filesystem::create_directory(p); }, false},
+        // Opens, but its first read fails (EIO), whoever asks.
+        {"unreadable",
+         [](const std::string& p) { std::filesystem::create_symlink("/proc/self/mem", p); }, false},
+        {"empty file", [](const std::string& p) { std::ofstream{p}; }, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::remove(path);
+        c.make(path);
+        EXPECT_EQ(file_->Present(folder_.Path("save0005.dat")), c.present);
+    }
+
+    // Present when looked at, gone when read.
+    folder_.Write("save0005.dat", Bytes(10, 1));
+    FailingFiles files;
+    files.vanishing = path;
+    SlotFiles slots(*map_, dialogs_, files);
+    ASSERT_TRUE(slots.Present(folder_.Path("save0005.dat")));
+    EXPECT_FALSE(slots.Load(folder_.Path("save0005.dat"), 4));
     ASSERT_EQ(dialogs_.shown.size(), 1u);
-    EXPECT_EQ(dialogs_.shown[0].text, folder_.Native("save0005.dat") + " ファイルが見つかりません");
+    EXPECT_EQ(dialogs_.shown[0].text, path + " ファイルが見つかりません");
     EXPECT_EQ(dialogs_.shown[0].caption, "Message");
+    EXPECT_EQ(dialogs_.shown[0].detail, "could not open " + path + ": No such file or directory");
     EXPECT_EQ(map_->saveSlots[4].blocks[0].flag, 0);
 }
 

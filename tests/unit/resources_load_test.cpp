@@ -223,7 +223,7 @@ TEST_F(ResourceStartupTest, EveryFailureShowsItsMessagesAndEndsTheStartUp) {
         testdata::WriteDataFolder(folder);
         c.spoil();
 
-        EXPECT_EQ(Run(c.mode), 0);
+        EXPECT_EQ(Run(c.mode), kExitFailure);
         std::vector<Shown> expected = c.expected;
         expected.push_back({kInitFailed, "Message"});
         EXPECT_EQ(ShownBy(fake.dialogs), expected);
