@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/Game.h"
+#include "app/ProgramLayout.h"
 #include "app/WindowEvents.h"
 #include "audio/Audio.h"
 #include "base/WideText.h"
@@ -31,6 +32,15 @@ std::u16string Join(const char16_t* folder, size_t cap, std::u16string_view name
 template <size_t N>
 std::u16string Join(const char16_t (&folder)[N], std::u16string_view name) {
     return Join(folder, N, name);
+}
+
+// A file of the player's folder; no path at all when there is no such folder
+// (an installed game run by a user without a home), so nothing is read from or
+// written to the working folder by mistake.
+std::u16string PlayerFile(const Folders& folders, std::u16string_view name) {
+    if (folders.userFolder[0] == u'\0')
+        return {};
+    return Join(folders.userFolder, name);
 }
 
 std::u16string SlotFileName(int slot) {
@@ -84,11 +94,12 @@ int Program::Run(const SceneFrames& scenes) {
     Folders& folders = system.folders;
     WorldState& world = *game_->world;
 
-    // Program folder, with its trailing separator.
-    base::WideCopy(folders.programFolder, platform::FolderOf(p_.process.ExecutablePath()));
+    // Program folder and the player's folder, each with its trailing separator:
+    // the same folder for a portable copy, apart for an installed game.
+    ApplyLayout(FindLayout(p_.process.ExecutablePath(), p_.process.UserDataFolder()), folders);
 
     // Settings; a missing file leaves the defaults.
-    SettingsFile(system, world.rankingTable).Load(Join(folders.programFolder, u"Game.ini"));
+    SettingsFile(system, world.rankingTable).Load(PlayerFile(folders, u"Game.ini"));
 
     // Folder file: without it there is nothing to run.
     if (!FolderFile(folders).Load(Join(folders.programFolder, u"dir.txt")))
@@ -97,7 +108,7 @@ int Program::Run(const SceneFrames& scenes) {
     // Slot files that exist are loaded; missing ones leave their slot zero.
     SlotFiles slotFiles(world, p_.dialogs);
     for (int slot = 0; slot < WorldState::kSlots; ++slot) {
-        const std::u16string path = Join(folders.programFolder, SlotFileName(slot));
+        const std::u16string path = PlayerFile(folders, SlotFileName(slot));
         if (!FileOpens(path))
             continue;
         if (!slotFiles.Load(path, slot))
@@ -108,12 +119,7 @@ int Program::Run(const SceneFrames& scenes) {
     p_.screenSaver.Disable();
 
     // Resource folder.
-    if (folders.folderRelative != 0) {
-        base::WideCopy(folders.resourceFolder, base::WideView(folders.programFolder));
-        base::WideAppend(folders.resourceFolder, base::WideView(folders.folderTextCopy));
-    } else {
-        base::WideCopy(folders.resourceFolder, base::WideView(folders.folderTextCopy));
-    }
+    folders.SetResourceFolder();
 
     // The window, always windowed at first; a full-screen setting arrives
     // as a request that the first frame carries out.
@@ -193,13 +199,20 @@ int Program::Run(const SceneFrames& scenes) {
 
 int Program::OrderlyExit() {
     System& system = *game_->system;
+    const Folders& folders = system.folders;
     SettingsFile settings(system, game_->world->rankingTable);
-    if (!settings.Save(Join(system.folders.programFolder, u"Game.ini"))) {
+    // An installed game makes the player's folder on its first save.
+    const bool folderReady = folders.layout == FolderLayout::kPortable ||
+                             platform::MakeFolders(base::WideView(folders.userFolder));
+    if (!folderReady || !settings.Save(PlayerFile(folders, u"Game.ini"))) {
         p_.dialogs.Show("ini書き込みに失敗しました。", "Error");
         return FailureExit();
     }
-    FolderFile(system.folders)
-        .Save(Join(system.folders.programFolder, u"dir.txt"));  // a failure is not reported
+    // The shared files of an installed game are never written.
+    if (folders.layout == FolderLayout::kPortable) {
+        FolderFile(system.folders)
+            .Save(Join(folders.programFolder, u"dir.txt"));  // a failure is not reported
+    }
     Shutdown();
     return 0;
 }

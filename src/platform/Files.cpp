@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -130,6 +131,36 @@ std::u16string FolderOf(std::u16string_view programFile) {
     if (folder.empty())
         folder = u"./";
     return folder;
+}
+
+bool FolderWritable(std::u16string_view folder) {
+    const std::string native = NativePath(folder);
+    return !native.empty() && access(native.c_str(), W_OK | X_OK) == 0;
+}
+
+bool MakeFolders(std::u16string_view folder) {
+    std::string native = NativePath(folder);
+    while (native.size() > 1 && native.back() == '/')
+        native.pop_back();
+    if (native.empty())
+        return false;
+    // Each folder from the top down; one that exists already is no error.
+    for (size_t slash = native.find('/', 1);; slash = native.find('/', slash + 1)) {
+        const std::string part = native.substr(0, slash);
+        if (mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) {
+            std::fprintf(stderr, "Tessary: cannot make the folder %s: %s\n", part.c_str(),
+                         std::strerror(errno));
+            return false;
+        }
+        if (slash == std::string::npos)
+            break;
+    }
+    struct stat info {};
+    if (stat(native.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
+        std::fprintf(stderr, "Tessary: %s is not a folder\n", native.c_str());
+        return false;
+    }
+    return true;
 }
 
 }  // namespace platform
