@@ -22,6 +22,7 @@
 namespace {
 
 constexpr char16_t kFontFile[] = u"VLGothic\\VL-Gothic-Regular.ttf";
+constexpr char16_t kWindowIconFile[] = u"icons\\tessary-64.png";
 
 std::u16string Join(const char16_t* folder, size_t cap, std::u16string_view name) {
     std::u16string path(folder, base::WideLength(folder, cap));
@@ -129,6 +130,9 @@ int Program::Run(const SceneFrames& scenes) {
         p_.dialogs.Show("失敗", "Message");
         return SilentEarlyExit();
     }
+    // The badge from the data folder as the window's icon; without it the
+    // window manager shows its own.
+    p_.window.SetIcon(Join(folders.resourceFolder, kWindowIconFile));
 
     // The ids the piece generator seeds from.
     system.processIds = {p_.process.ThreadId(), p_.process.ProcessId()};

@@ -51,6 +51,7 @@ public:
     void SetBordered(bool bordered) override;
     void SetBounds(const Rect& bounds) override;
     void ShowCursor() override;
+    bool SetIcon(std::u16string_view pngFile) override;
 
     // True when the key with this SDL scancode went down since ClearPressed.
     bool WasPressed(int scancode) const;
