@@ -88,6 +88,7 @@ int main(int argc, char** argv) {
             if (startupTrace && firstPresent) {
                 std::fprintf(stderr, "tessary: first frame presented %u ms after start\n",
                              clock.Milliseconds());
+                std::fprintf(stderr, "tessary: video driver %s\n", window.VideoDriver());
             }
             firstPresent = false;
             if (runTrace)

@@ -15,6 +15,13 @@ SdlSession::SdlSession() {
     // user set is kept.
     SDL_setenv("SDL_VIDEO_X11_WMCLASS", kApplicationId, 0);
     SDL_setenv("SDL_VIDEO_WAYLAND_WMCLASS", kApplicationId, 0);
+    // On a Wayland desktop the game talks to the compositor itself, and falls
+    // back to X11 (XWayland) when that fails; SDL 2 would try X11 first. A
+    // driver the user names in SDL_VIDEODRIVER still decides.
+    const char* asked = SDL_getenv("SDL_VIDEODRIVER");
+    const char* wayland = SDL_getenv("WAYLAND_DISPLAY");
+    if ((asked == nullptr || asked[0] == '\0') && wayland != nullptr && wayland[0] != '\0')
+        SDL_SetHint(SDL_HINT_VIDEODRIVER, "wayland,x11");
 }
 
 SdlSession::~SdlSession() {

@@ -1,6 +1,7 @@
 #pragma once
 // Holds the SDL library for the life of the program and shuts it down last.
-// Making it also gives the program its application id on the desktop.
+// Making it also settles how the program meets the desktop: its application
+// id, and the video driver it prefers.
 
 namespace platform {
 

@@ -408,6 +408,11 @@ void SdlWindow::ShowCursor() {
         SDL_ShowCursor(SDL_ENABLE);
 }
 
+const char* SdlWindow::VideoDriver() const {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    return driver != nullptr ? driver : "none";
+}
+
 bool SdlWindow::SetIcon(std::u16string_view pngFile) {
     if (window_ == nullptr)
         return false;

@@ -61,6 +61,8 @@ public:
     bool TakePressed(int scancode);
 
     SDL_Window* Handle() const { return window_; }
+    // The name of SDL's video driver in use ("x11", "wayland", ...), or "none".
+    const char* VideoDriver() const;
 
 private:
     // A size the program asked for, whose size event is not a player's resize.
