@@ -4,5 +4,6 @@ set -euo pipefail
 cd "$(dirname "$0")"
 scripts/install-deps.sh play
 cmake -S . -B build
-cmake --build build -j"$(nproc)"
+# Only what playing needs: the program and its folder (the data folder with it).
+cmake --build build -j"$(nproc)" --target tessary
 exec build/game/tessary

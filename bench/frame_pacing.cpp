@@ -92,6 +92,7 @@ public:
 class NoProcess final : public platform::Process {
 public:
     std::u16string ExecutablePath() override { return u"/tessary"; }
+    std::u16string UserDataFolder() override { return u"/tessary-user/"; }
     uint32_t ThreadId() override { return 0; }
     uint32_t ProcessId() override { return 0; }
 };

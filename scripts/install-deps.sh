@@ -10,7 +10,9 @@ packages=(cmake make g++ pkg-config
 if [[ "${1:-play}" == test ]]; then
     packages+=(googletest libgtest-dev libbenchmark-dev
                xvfb xauth xdotool x11-utils imagemagick xfonts-base sox faketime procps
-               libxtst-dev)
+               libxtst-dev
+               lintian desktop-file-utils appstream dpkg-dev file
+               sway wtype grim)
 fi
 
 missing=()

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/Game.h"
+#include "app/ProgramLayout.h"
 #include "app/WindowEvents.h"
 #include "audio/Audio.h"
 #include "base/WideText.h"
@@ -21,6 +22,7 @@
 namespace {
 
 constexpr char16_t kFontFile[] = u"VLGothic\\VL-Gothic-Regular.ttf";
+constexpr char16_t kWindowIconFile[] = u"icons\\tessary-64.png";
 
 std::u16string Join(const char16_t* folder, size_t cap, std::u16string_view name) {
     std::u16string path(folder, base::WideLength(folder, cap));
@@ -31,6 +33,15 @@ std::u16string Join(const char16_t* folder, size_t cap, std::u16string_view name
 template <size_t N>
 std::u16string Join(const char16_t (&folder)[N], std::u16string_view name) {
     return Join(folder, N, name);
+}
+
+// A file of the player's folder; no path at all when there is no such folder
+// (an installed game run by a user without a home), so nothing is read from or
+// written to the working folder by mistake.
+std::u16string PlayerFile(const Folders& folders, std::u16string_view name) {
+    if (folders.userFolder[0] == u'\0')
+        return {};
+    return Join(folders.userFolder, name);
 }
 
 std::u16string SlotFileName(int slot) {
@@ -78,11 +89,12 @@ int Program::Run(const SceneFrames& scenes) {
     Folders& folders = system.folders;
     WorldState& world = *game_->world;
 
-    // Program folder, with its trailing separator.
-    base::WideCopy(folders.programFolder, platform::FolderOf(p_.process.ExecutablePath()));
+    // Program folder and the player's folder, each with its trailing separator:
+    // the same folder for a portable copy, apart for an installed game.
+    ApplyLayout(FindLayout(p_.process.ExecutablePath(), p_.process.UserDataFolder()), folders);
 
     // Settings; a missing file leaves the defaults.
-    SettingsFile(system, world.rankingTable, files_).Load(Join(folders.programFolder, u"Game.ini"));
+    SettingsFile(system, world.rankingTable, files_).Load(PlayerFile(folders, u"Game.ini"));
 
     // Folder file: without it there is nothing to run.
     if (!FolderFile(folders, files_).Load(Join(folders.programFolder, u"dir.txt")))
@@ -93,7 +105,7 @@ int Program::Run(const SceneFrames& scenes) {
     // that goes away between the look and the read ends the start.
     SlotFiles slotFiles(world, p_.dialogs, files_);
     for (int slot = 0; slot < WorldState::kSlots; ++slot) {
-        const std::u16string path = Join(folders.programFolder, SlotFileName(slot));
+        const std::u16string path = PlayerFile(folders, SlotFileName(slot));
         if (!slotFiles.Present(path))
             continue;
         if (!slotFiles.Load(path, slot))
@@ -104,12 +116,7 @@ int Program::Run(const SceneFrames& scenes) {
     p_.screenSaver.Disable();
 
     // Resource folder.
-    if (folders.folderRelative != 0) {
-        base::WideCopy(folders.resourceFolder, base::WideView(folders.programFolder));
-        base::WideAppend(folders.resourceFolder, base::WideView(folders.folderTextCopy));
-    } else {
-        base::WideCopy(folders.resourceFolder, base::WideView(folders.folderTextCopy));
-    }
+    folders.SetResourceFolder();
 
     // The window, always windowed at first; a full-screen setting arrives
     // as a request that the first frame carries out.
@@ -120,6 +127,9 @@ int Program::Run(const SceneFrames& scenes) {
                         "could not create the window: " + p_.window.FailureReason());
         return SilentEarlyExit();
     }
+    // The badge from the data folder as the window's icon; without it the
+    // window manager shows its own.
+    p_.window.SetIcon(Join(folders.resourceFolder, kWindowIconFile));
 
     // The ids the piece generator seeds from.
     system.processIds = {p_.process.ThreadId(), p_.process.ProcessId()};
@@ -196,17 +206,28 @@ int Program::Run(const SceneFrames& scenes) {
 
 int Program::OrderlyExit() {
     System& system = *game_->system;
+    const Folders& folders = system.folders;
+    // An installed game makes the player's folder on its first save.
+    std::string folderFailure;
+    if (folders.layout != FolderLayout::kPortable &&
+        !platform::MakeFolders(base::WideView(folders.userFolder), &folderFailure)) {
+        p_.dialogs.Show("ini書き込みに失敗しました。", "Error", folderFailure);
+        return FailureExit();
+    }
     SettingsFile settings(system, game_->world->rankingTable, files_);
-    if (!settings.Save(Join(system.folders.programFolder, u"Game.ini"))) {
+    if (!settings.Save(PlayerFile(folders, u"Game.ini"))) {
         p_.dialogs.Show("ini書き込みに失敗しました。", "Error", settings.failure());
         return FailureExit();
     }
-    // A dir.txt that cannot be written is said in the same words: the next
+    // The shared files of an installed game are never written. A portable
+    // dir.txt that cannot be written is said in the same words: the next
     // start may not find its resources.
-    FolderFile folderFile(system.folders, files_);
-    if (!folderFile.Save(Join(system.folders.programFolder, u"dir.txt"))) {
-        p_.dialogs.Show("ini書き込みに失敗しました。", "Error", folderFile.failure());
-        return FailureExit();
+    if (folders.layout == FolderLayout::kPortable) {
+        FolderFile folderFile(system.folders, files_);
+        if (!folderFile.Save(Join(folders.programFolder, u"dir.txt"))) {
+            p_.dialogs.Show("ini書き込みに失敗しました。", "Error", folderFile.failure());
+            return FailureExit();
+        }
     }
     Shutdown();
     return kExitSuccess;

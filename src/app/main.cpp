@@ -1,20 +1,68 @@
-// Tessary: the program entry point. It builds the real platform pieces and
-// hands them to the game.
+// Tessary: the program entry point. It answers --help and --version, or
+// builds the real platform pieces and hands them to the game.
 
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
+#include <string>
 
+#include "app/CommandLine.h"
+#include "app/ProgramLayout.h"
 #include "app/RunTrace.h"
 #include "app/Scenes.h"
 #include "app/Startup.h"
+#include "base/WideText.h"
+#include "persist/FolderFile.h"
+#include "persist/SettingsFile.h"
 #include "platform/AlDevice.h"
 #include "platform/GlDevice.h"
 #include "platform/Platform.h"
 #include "platform/SdlInput.h"
 #include "platform/SdlSession.h"
 #include "platform/SdlWindow.h"
+#include "world/System.h"
+#include "world/WorldState.h"
 
-int main() {
+#ifndef TESSARY_VERSION
+#define TESSARY_VERSION "unknown"
+#endif
+
+namespace {
+
+// Prints where this copy of the game finds and keeps its files, worked out as
+// start-up works them out, without changing any file.
+int PrintHelp() {
+    platform::LinuxProcess process;
+    const ProgramLayout layout = FindLayout(process.ExecutablePath(), process.UserDataFolder());
+    auto system = std::make_unique<System>();
+    RankingTable ranking;
+    ApplyLayout(layout, system->folders);
+    if (!layout.userFolder.empty())
+        SettingsFile(*system, ranking).Load(layout.userFolder + u"Game.ini");
+    std::u16string resources;
+    if (FolderFile(system->folders).Load(layout.programFolder + u"dir.txt")) {
+        system->folders.SetResourceFolder();
+        resources = base::WideView(system->folders.resourceFolder);
+    }
+    const std::string text =
+        HelpText(TESSARY_VERSION, layout, resources, platform::FileInstanceLock::DefaultPath());
+    std::fputs(text.c_str(), stdout);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    switch (ReadCommandLine(argc, argv)) {
+        case CommandLineRequest::kHelp:
+            return PrintHelp();
+        case CommandLineRequest::kVersion:
+            std::printf("Tessary %s\n", TESSARY_VERSION);
+            return 0;
+        case CommandLineRequest::kPlay:
+            break;
+    }
+
     platform::SdlSession sdl;
     platform::SystemClock clock;
     platform::SystemCalendar calendar;
@@ -40,6 +88,7 @@ int main() {
             if (startupTrace && firstPresent) {
                 std::fprintf(stderr, "tessary: first frame presented %u ms after start\n",
                              clock.Milliseconds());
+                std::fprintf(stderr, "tessary: video driver %s\n", window.VideoDriver());
             }
             firstPresent = false;
             if (runTrace)

@@ -331,4 +331,38 @@ std::u16string FolderOf(std::u16string_view programFile) {
     return folder;
 }
 
+bool FolderWritable(std::u16string_view folder) {
+    const std::string native = NativePath(folder);
+    return !native.empty() && access(native.c_str(), W_OK | X_OK) == 0;
+}
+
+bool MakeFolders(std::u16string_view folder, std::string* why) {
+    std::string native = NativePath(folder);
+    while (native.size() > 1 && native.back() == '/')
+        native.pop_back();
+    if (native.empty()) {
+        if (why != nullptr)
+            *why = "no folder to keep the player's files in (neither XDG_DATA_HOME nor HOME)";
+        return false;
+    }
+    // Each folder from the top down; one that exists already is no error.
+    for (size_t slash = native.find('/', 1);; slash = native.find('/', slash + 1)) {
+        const std::string part = native.substr(0, slash);
+        if (mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) {
+            if (why != nullptr)
+                *why = "could not make the folder " + part + ": " + Reason(errno);
+            return false;
+        }
+        if (slash == std::string::npos)
+            break;
+    }
+    struct stat info {};
+    if (stat(native.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
+        if (why != nullptr)
+            *why = "could not make the folder " + native + ": it is not a folder";
+        return false;
+    }
+    return true;
+}
+
 }  // namespace platform

@@ -79,4 +79,12 @@ bool ReplaceFile(std::u16string_view path, const void* data, size_t size,
 // normalised: "." and ".." segments and doubled separators are resolved.
 std::u16string FolderOf(std::u16string_view programFile);
 
+// True when this process may create files in the folder.
+bool FolderWritable(std::u16string_view folder);
+
+// Makes the folder and any missing folder above it, each readable by its
+// owner alone (mode 0700); folders that exist are left as they are. False,
+// with the reason in *why when given, when the folder cannot be made.
+bool MakeFolders(std::u16string_view folder, std::string* why = nullptr);
+
 }  // namespace platform

@@ -1,9 +1,14 @@
 #include "platform/SdlWindow.h"
 
 #include <SDL.h>
+#include <png.h>
 
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <vector>
+
+#include "platform/Files.h"
 
 namespace platform {
 namespace {
@@ -435,6 +440,51 @@ void SdlWindow::SetBordered(bool bordered) {
 void SdlWindow::ShowCursor() {
     if (SDL_WasInit(SDL_INIT_VIDEO) != 0)
         SDL_ShowCursor(SDL_ENABLE);
+}
+
+const char* SdlWindow::VideoDriver() const {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    return driver != nullptr ? driver : "none";
+}
+
+bool SdlWindow::SetIcon(std::u16string_view pngFile) {
+    if (window_ == nullptr)
+        return false;
+    const std::string path = NativePath(pngFile);
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    if (png_image_begin_read_from_file(&image, path.c_str()) == 0) {
+        std::fprintf(stderr, "Tessary: no window icon from %s: %s\n", path.c_str(), image.message);
+        png_image_free(&image);
+        return false;
+    }
+    // An icon is small; anything larger is not one of ours.
+    constexpr png_uint_32 kLargestIcon = 512;
+    if (image.width > kLargestIcon || image.height > kLargestIcon) {
+        std::fprintf(stderr, "Tessary: no window icon from %s: %u x %u is too large\n",
+                     path.c_str(), image.width, image.height);
+        png_image_free(&image);
+        return false;
+    }
+    image.format = PNG_FORMAT_RGBA;
+    std::vector<uint8_t> pixels(PNG_IMAGE_SIZE(image));
+    if (png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr) == 0) {
+        std::fprintf(stderr, "Tessary: no window icon from %s: %s\n", path.c_str(), image.message);
+        png_image_free(&image);
+        return false;
+    }
+    const int width = static_cast<int>(image.width);
+    const int height = static_cast<int>(image.height);
+    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(pixels.data(), width, height, 32,
+                                                              width * 4, SDL_PIXELFORMAT_RGBA32);
+    if (surface == nullptr) {
+        std::fprintf(stderr, "Tessary: SDL_CreateRGBSurfaceWithFormatFrom failed: %s\n",
+                     SDL_GetError());
+        return false;
+    }
+    SDL_SetWindowIcon(window_, surface);  // SDL copies the pixels
+    SDL_FreeSurface(surface);
+    return true;
 }
 
 // ---- Keys pressed since the last poll ----------------------------------------

@@ -54,6 +54,7 @@ public:
     void SetBordered(bool bordered) override;
     void SetBounds(const Rect& bounds) override;
     void ShowCursor() override;
+    bool SetIcon(std::u16string_view pngFile) override;
 
     // True when the key with this SDL scancode went down since ClearPressed.
     bool WasPressed(int scancode) const;
@@ -66,6 +67,8 @@ public:
     uint32_t PadChanges() const { return padChanges_.load(std::memory_order_acquire); }
 
     SDL_Window* Handle() const { return window_; }
+    // The name of SDL's video driver in use ("x11", "wayland", ...), or "none".
+    const char* VideoDriver() const;
 
 private:
     // A size the program asked for, whose size event is not a player's resize.

@@ -2,6 +2,7 @@
 
 #include <SDL.h>
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/file.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -95,6 +96,23 @@ std::u16string LinuxProcess::ExecutablePath() {
         }
         buffer.resize(buffer.size() * 2);  // the path may have been cut short
     }
+}
+
+std::u16string LinuxProcess::UserDataFolder() {
+    // The XDG base directory rules: only an absolute XDG_DATA_HOME counts.
+    const char* dataHome = std::getenv("XDG_DATA_HOME");
+    if (dataHome != nullptr && dataHome[0] == '/')
+        return base::FromUtf8(std::string(dataHome) + "/tessary/");
+    std::string home;
+    if (const char* env = std::getenv("HOME"); env != nullptr && env[0] == '/') {
+        home = env;
+    } else if (const passwd* user = getpwuid(getuid());
+               user != nullptr && user->pw_dir != nullptr) {
+        home = user->pw_dir;
+    }
+    if (home.empty())
+        return {};
+    return base::FromUtf8(home + "/.local/share/tessary/");
 }
 
 uint32_t LinuxProcess::ThreadId() {

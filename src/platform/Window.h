@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace platform {
 
@@ -86,6 +87,9 @@ public:
     // Moves and sizes the window; this never produces a sizing message.
     virtual void SetBounds(const Rect& bounds) = 0;
     virtual void ShowCursor() = 0;
+    // Gives the window the picture of a PNG file as its icon; false (with the
+    // reason on standard error) when the file cannot be used.
+    virtual bool SetIcon(std::u16string_view /*pngFile*/) { return false; }
 
     // Frame metrics around the client area: 0 where the window manager draws the frame.
     virtual int32_t FrameWidth() const { return 0; }

@@ -120,9 +120,10 @@ failing_start loop-file 2 'rm wav/bgm_0007.wav.sli' \
 mask=$E2E_ROOT/title-mask.png
 make_title_mask "$mask"
 
-# A read-only program folder: the game runs; at exit Game.ini cannot be
-# written, which is said, and dir.txt is left alone. (root writes anywhere, so
-# root runs the program as nobody.)
+# A read-only program folder is read where it lies and keeps the player's
+# files in the player's data folder; with that folder read-only too, Game.ini
+# cannot be written at exit, which is said, and dir.txt is left alone. (root
+# writes anywhere, so root runs the program as nobody.)
 fresh_program_folder
 as_user=()
 if [[ $(id -u) == 0 ]]; then
@@ -132,18 +133,20 @@ if [[ $(id -u) == 0 ]]; then
     chown 65534:65534 "$E2E_ROOT/nobody"
     chmod 755 "$E2E_ROOT"
 fi
+mkdir -m 555 "$E2E_ROOT/read-only-data"
 chmod -R a-w "$E2E_DIR"
-start_game "${as_user[@]}"
+start_game "${as_user[@]}" env XDG_DATA_HOME="$E2E_ROOT/read-only-data"
 window=$(wait_window)
 wait_until 10 "read-only: no title" screen_shows "$window" shows_title "$mask"
 press_key "$window" Escape
 answer_boxes read-only \
-    "Error|ini書き込みに失敗しました。|could not write $(realpath "$E2E_DIR")/Game.ini: Permission denied"
+    "Error|ini書き込みに失敗しました。|could not make the folder $E2E_ROOT/read-only-data/tessary: Permission denied"
 wait_exit "$GAME_PID" 10
 GAME_PID=
 chmod -R u+w "$E2E_DIR"
 [[ "$EXIT_CODE" == 1 ]] || e2e_fail "read-only: exit code $EXIT_CODE"
-[[ ! -e "$E2E_DIR/Game.ini" ]] || e2e_fail "read-only: Game.ini was written"
+[[ ! -e "$E2E_DIR/Game.ini" && ! -e "$E2E_ROOT/read-only-data/tessary" ]] ||
+    e2e_fail "read-only: Game.ini was written"
 cmp "$E2E_SOURCE/dir.txt" "$E2E_DIR/dir.txt" || e2e_fail "read-only: dir.txt changed"
 echo "read-only: the message at exit, exit code 1"
 

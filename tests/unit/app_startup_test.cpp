@@ -5,6 +5,7 @@
 // close and a second copy end with 0.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -107,6 +108,57 @@ TEST_F(StartupTest, TheProgramFolderAndResourceFolderComeFromTheProgramPath) {
     const std::u16string expected = base::FromUtf8(folder.path() + "/");
     EXPECT_EQ(programFolder, expected);
     EXPECT_EQ(resourceFolder, expected + u"data\\");
+}
+
+TEST_F(StartupTest, AnInstalledGameKeepsThePlayersFilesInTheirOwnFolder) {
+    // <prefix>/games/tessary with its files in <prefix>/share/tessary/.
+    fs::create_directories(folder.Native("usr/share/tessary"));
+    fs::create_directories(folder.Native("usr/games"));
+    fs::rename(folder.Native("dir.txt"), folder.Native("usr/share/tessary/dir.txt"));
+    fs::rename(folder.Native("data"), folder.Native("usr/share/tessary/data"));
+    process.executable = folder.Path("usr/games/tessary");
+    process.userDataFolder = folder.Path("home/.local/share/tessary/");
+    std::u16string resourceFolder;
+    scenes.title = [&](Game& game) {
+        resourceFolder = base::WideView(game.system->folders.resourceFolder);
+        return 1;
+    };
+    const auto listing = [&] {
+        std::vector<std::string> files;
+        for (const auto& entry : fs::recursive_directory_iterator(folder.Native("usr")))
+            files.push_back(entry.path().string() + " " +
+                            std::to_string(fs::is_regular_file(entry) ? fs::file_size(entry) : 0));
+        return files;
+    };
+    const std::vector<std::string> before = listing();
+
+    EXPECT_EQ(Run(), 0);
+    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_EQ(resourceFolder, folder.Path("usr/share/tessary/data\\"));
+    EXPECT_EQ(folder.Read("home/.local/share/tessary/Game.ini").size(), 512u);
+    struct stat info {};
+    ASSERT_EQ(stat(folder.Native("home/.local/share/tessary").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0700u);
+    EXPECT_EQ(listing(), before);  // dir.txt is not rewritten, nothing is added
+
+    // The next start reads the player's settings and slot files from there.
+    std::vector<uint8_t> ini = folder.Read("home/.local/share/tessary/Game.ini");
+    ini[34] = 7;
+    folder.Write("home/.local/share/tessary/Game.ini", ini);
+    std::vector<uint8_t> slot(38971, 0);
+    slot[0] = 0x5A;
+    folder.Write("home/.local/share/tessary/save0001.dat", slot);
+    int32_t bgmVolume = 0;
+    uint8_t flag = 0;
+    scenes.title = [&](Game& game) {
+        bgmVolume = game.system->sound.bgmVolume;
+        flag = game.world->saveSlots[0].blocks[0].flag;
+        return 1;
+    };
+    window.messages.push_back({MessageId::kCommand, platform::kCommandClose});
+    EXPECT_EQ(Run(), 0);
+    EXPECT_EQ(bgmVolume, 7 * 500);
+    EXPECT_EQ(flag, 0x5A);
 }
 
 TEST_F(StartupTest, ASecondInstanceEndsAtOnce) {

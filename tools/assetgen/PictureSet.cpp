@@ -58,4 +58,14 @@ void WritePictureSet(const std::filesystem::path& dataFolder,
     WriteListFile(folder / "grp_0003.txt", names);
 }
 
+void WriteIcons(const std::filesystem::path& dataFolder) {
+    const std::filesystem::path folder = dataFolder / "icons";
+    std::filesystem::create_directories(folder);
+    for (const int size : kIconSizes) {
+        const std::string file = "tessary-" + std::to_string(size) + ".png";
+        WriteRgbaPng(folder / file, MakeIcon(size));
+        std::printf("assetgen: icons/%s\n", file.c_str());
+    }
+}
+
 }  // namespace assetgen

@@ -2,9 +2,12 @@
 
 #include <png.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace assetgen {
 namespace {
@@ -50,6 +53,34 @@ void WritePalettePng(const std::filesystem::path& path, const IndexedPicture& pi
     png_destroy_write_struct(&png, &info);
     if (std::fclose(file) != 0 || !written)
         throw std::runtime_error("cannot write " + path.string());
+}
+
+void WriteRgbaPng(const std::filesystem::path& path, const Canvas& canvas) {
+    const auto byte = [](float v) {
+        return static_cast<png_byte>(std::lround(std::clamp(v, 0.0f, 1.0f) * 255.0f));
+    };
+    std::vector<png_byte> rgba;
+    rgba.reserve(static_cast<size_t>(canvas.Width()) * canvas.Height() * 4);
+    for (int y = 0; y < canvas.Height(); ++y) {
+        for (int x = 0; x < canvas.Width(); ++x) {
+            const Pixel& p = canvas.At(x, y);
+            const bool clear = byte(p.alpha) == 0;  // no colour where nothing shows
+            rgba.push_back(clear ? 0 : byte(p.color.r));
+            rgba.push_back(clear ? 0 : byte(p.color.g));
+            rgba.push_back(clear ? 0 : byte(p.color.b));
+            rgba.push_back(byte(p.alpha));
+        }
+    }
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    image.width = static_cast<png_uint_32>(canvas.Width());
+    image.height = static_cast<png_uint_32>(canvas.Height());
+    image.format = PNG_FORMAT_RGBA;
+    if (png_image_write_to_file(&image, path.string().c_str(), 0, rgba.data(), 0, nullptr) == 0) {
+        const std::string reason = image.message;
+        png_image_free(&image);
+        throw std::runtime_error("cannot write " + path.string() + ": " + reason);
+    }
 }
 
 }  // namespace assetgen

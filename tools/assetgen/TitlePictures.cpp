@@ -104,15 +104,17 @@ Canvas DrawTitleSky() {
 // ---- Slot 2 pieces ----
 
 // The emblem: a round badge holding four bevelled blocks set as a diamond.
-void DrawEmblem(Canvas& canvas, float cx, float cy, float radius) {
-    canvas.FillCircle(cx, cy, radius + 1.5f, kInk);
+// line is the width of its rings, bevels and gaps in pixels: 1 on the title,
+// more where the badge is drawn large (the program's icon).
+void DrawEmblem(Canvas& canvas, float cx, float cy, float radius, float line = 1.0f) {
+    canvas.FillCircle(cx, cy, radius + 1.5f * line, kInk);
     canvas.FillCircle(cx, cy, radius, kGold);
-    canvas.FillCircle(cx, cy, radius - 1.5f, kAmber);
+    canvas.FillCircle(cx, cy, radius - 1.5f * line, kAmber);
     canvas.SetDither(true);
     canvas.FillShape(
         cx - radius, cy - radius, cx + radius, cy + radius,
         [=](float x, float y) {
-            const float r = radius - 2.5f;
+            const float r = radius - 2.5f * line;
             return (x - cx) * (x - cx) + (y - cy) * (y - cy) <= r * r;
         },
         [=](float, float y) {
@@ -122,7 +124,7 @@ void DrawEmblem(Canvas& canvas, float cx, float cy, float radius) {
 
     const Color colors[4] = {kPieceColors[7], kPieceColors[6], kPieceColors[1], kPieceColors[3]};
     const float half = radius * 0.74f;  // half the diagonal of the diamond
-    const float gap = 1.0f;
+    const float gap = line;
     canvas.FillShape(
         cx - half, cy - half, cx + half, cy + half,
         [=](float x, float y) {
@@ -144,12 +146,12 @@ void DrawEmblem(Canvas& canvas, float cx, float cy, float radius) {
             const float vLow = v > 0 ? gap : -s, vHigh = v > 0 ? s : -gap;
             const float lit = std::min(u - uLow, v - vLow);
             const float shade = std::min(uHigh - u, vHigh - v);
-            if (std::min(lit, shade) < 1.4f)
+            if (std::min(lit, shade) < 1.4f * line)
                 return lit < shade ? Lighten(base, 0.45f) : Scale(base, 0.55f);
             return Mix(Lighten(base, 0.15f), Scale(base, 0.85f), (y - cy + half) / (2 * half));
         });
     // A glint.
-    canvas.FillCircle(cx - radius * 0.45f, cy - radius * 0.5f, 1.2f, Hex(0xFFFFFF));
+    canvas.FillCircle(cx - radius * 0.45f, cy - radius * 0.5f, 1.2f * line, Hex(0xFFFFFF));
 }
 
 void DrawLogo(Canvas& canvas, Font& font) {
@@ -264,6 +266,14 @@ Canvas MakeTitleBackground() {
     canvas.CopyFrom(sky, 0, 0, kPictureSize, kPeriod, 0, 0);
     // Rows 240..255 repeat the top, so the two copies the title draws join.
     canvas.CopyFrom(sky, 0, 0, kPictureSize, 256 - kPeriod, 0, kPeriod);
+    return canvas;
+}
+
+Canvas MakeIcon(int size) {
+    Canvas canvas(size, size);
+    const float half = static_cast<float>(size) * 0.5f;
+    const float line = static_cast<float>(size) / 40.0f;  // the title's badge is 40 texels high
+    DrawEmblem(canvas, half, half, half - 1.5f * line - static_cast<float>(size) / 48.0f, line);
     return canvas;
 }
 

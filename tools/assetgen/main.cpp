@@ -2,10 +2,10 @@
 //
 //   assetgen <data folder> <VL-Gothic-Regular.ttf>
 //
-// Writes the pictures and the picture list (grp/), the sound sets (wav/ and
-// ogg/, with their lists and loop files) and a copy of the font
-// (VLGothic/VL-Gothic-Regular.ttf). Everything is made from code; the font is
-// the only file taken from outside, and the glyph sheet is drawn from it.
+// Writes the pictures and the picture list (grp/), the program's icon at the
+// desktop's sizes (icons/), the sound sets (wav/ and ogg/, with their lists and
+// loop files) and a copy of the font (VLGothic/VL-Gothic-Regular.ttf). Everything is made from
+// code; the font is the only file taken from outside, and the glyph sheet is drawn from it.
 
 #include <chrono>
 #include <cstdio>
@@ -34,8 +34,9 @@ int main(int argc, char** argv) {
         const auto start = std::chrono::steady_clock::now();
         std::filesystem::create_directories(data);
 
-        // 1. Pictures and their list.
+        // 1. Pictures and their list, and the icon.
         assetgen::WritePictureSet(data, font);
+        assetgen::WriteIcons(data);
         const double pictures = SecondsSince(start);
 
         // 2. The font the game registers at start-up.

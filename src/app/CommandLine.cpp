@@ -1,0 +1,69 @@
+#include "app/CommandLine.h"
+
+#include <cstring>
+
+#include "platform/Files.h"
+
+namespace {
+
+// A file's path on one line and what it is below it.
+void AddFileLine(std::string& text, const std::string& path, std::string_view what) {
+    text += "  ";
+    text += path;
+    text += "\n      ";
+    text += what;
+    text += '\n';
+}
+
+}  // namespace
+
+CommandLineRequest ReadCommandLine(int argc, const char* const* argv) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0)
+            return CommandLineRequest::kHelp;
+        if (std::strcmp(argv[i], "--version") == 0)
+            return CommandLineRequest::kVersion;
+    }
+    return CommandLineRequest::kPlay;
+}
+
+std::string HelpText(std::string_view version, const ProgramLayout& layout,
+                     std::u16string_view resourceFolder, std::string_view lockFile) {
+    const std::string program = platform::NativePath(layout.programFolder);
+    const std::string user = platform::NativePath(layout.userFolder);
+    const bool portable = layout.kind == FolderLayout::kPortable;
+
+    std::string text = "Tessary " + std::string(version) + ", a falling-block puzzle game.\n";
+    text += "Usage: tessary [--help | --version]\n\n";
+    if (portable) {
+        text += "Layout: portable. Everything is kept in the program folder " + program + "\n";
+    } else {
+        text += "Layout: installed. The game's own files are read from " + program +
+                "\nand this user's files are kept in " +
+                (user.empty() ? "(no home folder)" : user) + "\n";
+    }
+
+    text += "\nReads:\n";
+    AddFileLine(text, program + "dir.txt", "names the data folder; required");
+    AddFileLine(text, program + "SampleVS.glsl", "vertex shader");
+    AddFileLine(text, program + "SamplePS.glsl", "pixel shader");
+    if (resourceFolder.empty()) {
+        AddFileLine(text, "(no dir.txt)", "the data folder: the game cannot start");
+    } else {
+        AddFileLine(text, platform::NativePath(resourceFolder),
+                    "data folder: pictures, sounds, music, font, icon");
+    }
+    AddFileLine(text, user + "Game.ini", "settings and ranking (defaults when missing)");
+    AddFileLine(text, user + "save0001.dat ... save0016.dat", "slot files, when present");
+
+    text += "\nWrites:\n";
+    AddFileLine(text, user + "Game.ini",
+                portable ? "when the program closes"
+                         : "when the program closes; the folder is "
+                           "made if missing");
+    AddFileLine(text, user + "Game.ini.new", "while Game.ini is replaced");
+    if (portable)
+        AddFileLine(text, program + "dir.txt", "rewritten when the program closes");
+    AddFileLine(text, std::string(lockFile), "held while the game runs: one copy at a time");
+    return text;
+}
