@@ -94,23 +94,46 @@ void AlVoice::Destroy() {
     alDeleteSources(1, &source_);
     if (!buffers_.empty())
         alDeleteBuffers(static_cast<ALsizei>(buffers_.size()), buffers_.data());
+    if (kept_ != 0)
+        alDeleteBuffers(1, &kept_);
     buffers_.clear();
     free_.clear();
+    kept_ = 0;
     source_ = 0;
     started_ = false;
+}
+
+void AlVoice::Unqueue(int32_t count) {
+    while (count > 0) {
+        ALuint ids[16];
+        const ALsizei n = count < 16 ? count : 16;
+        alSourceUnqueueBuffers(source_, n, ids);
+        for (ALsizei i = 0; i < n; ++i) {
+            if (ids[i] != kept_)
+                free_.push_back(ids[i]);
+        }
+        count -= n;
+    }
+}
+
+bool AlVoice::Upload(uint32_t buffer, const void* data, uint32_t bytes) {
+    bytes -= bytes % frameBytes_;
+    if (bytes == 0)
+        return false;
+    alBufferData(buffer, alFormat_, data, static_cast<ALsizei>(bytes), sampleRate_);
+    return true;
+}
+
+void AlVoice::Queue(uint32_t buffer) {
+    alSourceQueueBuffers(source_, 1, &buffer);
+    if (started_)
+        Resume();
 }
 
 void AlVoice::ReclaimPlayed() {
     for (;;) {
         const ALint state = SourceInt(source_, AL_SOURCE_STATE);
-        ALint processed = SourceInt(source_, AL_BUFFERS_PROCESSED);
-        while (processed > 0) {
-            ALuint ids[16];
-            const ALsizei n = processed < 16 ? processed : 16;
-            alSourceUnqueueBuffers(source_, n, ids);
-            free_.insert(free_.end(), ids, ids + n);
-            processed -= n;
-        }
+        Unqueue(SourceInt(source_, AL_BUFFERS_PROCESSED));
         if (state != AL_STOPPED) {
             // It may have run out while the buffers were taken back: look again.
             if (SourceInt(source_, AL_SOURCE_STATE) == AL_STOPPED)
@@ -126,8 +149,7 @@ bool AlVoice::SubmitSourceBuffer(const void* data, uint32_t bytes) {
     if (source_ == 0 || data == nullptr)
         return false;
     Count();
-    bytes -= bytes % frameBytes_;
-    if (bytes == 0)
+    if (bytes < frameBytes_)
         return false;
     ReclaimPlayed();
     ALuint buffer = 0;
@@ -140,10 +162,40 @@ bool AlVoice::SubmitSourceBuffer(const void* data, uint32_t bytes) {
             return false;
         buffers_.push_back(buffer);
     }
-    alBufferData(buffer, alFormat_, data, static_cast<ALsizei>(bytes), sampleRate_);
-    alSourceQueueBuffers(source_, 1, &buffer);
-    if (started_)
-        Resume();
+    Upload(buffer, data, bytes);
+    Queue(buffer);
+    return true;
+}
+
+bool AlVoice::KeepSound(const void* data, uint32_t bytes) {
+    if (source_ == 0 || data == nullptr)
+        return false;
+    Count();
+    if (bytes < frameBytes_)
+        return false;
+    // A buffer still on the queue cannot take new data: the old one goes.
+    alSourceStop(source_);
+    alSourcei(source_, AL_BUFFER, 0);
+    alSourceRewind(source_);
+    free_ = buffers_;
+    if (kept_ != 0)
+        alDeleteBuffers(1, &kept_);
+    kept_ = 0;
+    ALuint buffer = 0;
+    alGenBuffers(1, &buffer);
+    if (buffer == 0)
+        return false;
+    kept_ = buffer;
+    Upload(buffer, data, bytes);
+    return true;
+}
+
+bool AlVoice::SubmitKeptSound() {
+    if (source_ == 0 || kept_ == 0)
+        return false;
+    Count();
+    ReclaimPlayed();
+    Queue(kept_);
     return true;
 }
 
@@ -154,14 +206,7 @@ void AlVoice::Resume() {
     if (state == AL_STOPPED) {
         // The queue ran out just as the new buffer went in: everything before
         // it has been played.
-        ALint played = SourceInt(source_, AL_BUFFERS_QUEUED) - 1;
-        while (played > 0) {
-            ALuint ids[16];
-            const ALsizei n = played < 16 ? played : 16;
-            alSourceUnqueueBuffers(source_, n, ids);
-            free_.insert(free_.end(), ids, ids + n);
-            played -= n;
-        }
+        Unqueue(SourceInt(source_, AL_BUFFERS_QUEUED) - 1);
         alSourceRewind(source_);
     }
     alSourcePlay(source_);
