@@ -66,6 +66,11 @@ bool AlDefaultDevice::OpenDevice() {
     return device_ != nullptr;
 }
 
+const int* AlDefaultDevice::ContextAttributes() const {
+    static const int attributes[] = {ALC_HRTF_SOFT, ALC_FALSE, 0};
+    return attributes;
+}
+
 AlLoopbackDevice::AlLoopbackDevice(int32_t sampleRate) : sampleRate_(sampleRate) {
     // Float output: no dithering and no clipping, so the mix can be checked
     // sample for sample. The limiter would reshape loud mixes; it stays off.

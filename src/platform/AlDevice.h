@@ -36,10 +36,15 @@ protected:
     void* context_ = nullptr;  // ALCcontext
 };
 
-// The system's default output (alcOpenDevice(NULL)).
+// The system's default output (alcOpenDevice(NULL)). The game's voices go
+// straight to its speakers: no HRTF filtering, whatever the user's OpenAL
+// configuration asks for.
 class AlDefaultDevice final : public AlDeviceBase {
 public:
     bool OpenDevice() override;
+
+protected:
+    const int* ContextAttributes() const override;
 };
 
 // OpenAL's loopback device (ALC_SOFT_loopback): mixes only when asked.

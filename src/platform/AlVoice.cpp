@@ -5,6 +5,7 @@
 #include <AL/alext.h>
 
 #include <cstdio>
+#include <cstring>
 
 namespace platform {
 namespace {
@@ -13,21 +14,22 @@ namespace {
 constexpr int32_t kMinSampleRate = 1000;
 constexpr int32_t kMaxSampleRate = 200000;
 
+// The stereo OpenAL format a voice's sound goes to OpenAL in (a mono sound
+// is handed over with each sample twice); 0 when there is none.
 ALenum AlFormatOf(const VoiceFormat& f) {
     if (f.sampleRate < kMinSampleRate || f.sampleRate > kMaxSampleRate)
         return 0;
     if (f.channels != 1 && f.channels != 2)
         return 0;
-    const bool stereo = f.channels == 2;
     if (f.isFloat) {
         if (f.bitsPerSample != 32 || alIsExtensionPresent("AL_EXT_FLOAT32") != AL_TRUE)
             return 0;
-        return stereo ? AL_FORMAT_STEREO_FLOAT32 : AL_FORMAT_MONO_FLOAT32;
+        return AL_FORMAT_STEREO_FLOAT32;
     }
     if (f.bitsPerSample == 8)
-        return stereo ? AL_FORMAT_STEREO8 : AL_FORMAT_MONO8;
+        return AL_FORMAT_STEREO8;
     if (f.bitsPerSample == 16)
-        return stereo ? AL_FORMAT_STEREO16 : AL_FORMAT_MONO16;
+        return AL_FORMAT_STEREO16;
     return 0;
 }
 
@@ -69,18 +71,19 @@ bool AlVoice::Create(const VoiceFormat& format) {
         std::fprintf(stderr, "alGenSources failed: %s\n", alGetString(error));
         return false;
     }
-    // The sound plays at the listener, unattenuated; stereo channels go
+    // The sound plays at the listener, unattenuated; its two channels go
     // straight to the left and right outputs, as XAudio2 maps them.
     alSourcei(source, AL_SOURCE_RELATIVE, AL_TRUE);
     alSource3f(source, AL_POSITION, 0.0f, 0.0f, 0.0f);
     alSourcef(source, AL_ROLLOFF_FACTOR, 0.0f);
-    if (format.channels == 2 && alIsExtensionPresent("AL_SOFT_direct_channels") == AL_TRUE)
+    if (alIsExtensionPresent("AL_SOFT_direct_channels") == AL_TRUE)
         alSourcei(source, AL_DIRECT_CHANNELS_SOFT, AL_TRUE);
 
     source_ = source;
     alFormat_ = alFormat;
     sampleRate_ = format.sampleRate;
     frameBytes_ = static_cast<uint32_t>(format.channels * format.bitsPerSample / 8);
+    mono_ = format.channels == 1;
     started_ = false;
     return true;
 }
@@ -99,6 +102,7 @@ void AlVoice::Destroy() {
     buffers_.clear();
     free_.clear();
     kept_ = 0;
+    stereo_ = {};
     source_ = 0;
     started_ = false;
 }
@@ -120,7 +124,21 @@ bool AlVoice::Upload(uint32_t buffer, const void* data, uint32_t bytes) {
     bytes -= bytes % frameBytes_;
     if (bytes == 0)
         return false;
-    alBufferData(buffer, alFormat_, data, static_cast<ALsizei>(bytes), sampleRate_);
+    if (!mono_) {
+        alBufferData(buffer, alFormat_, data, static_cast<ALsizei>(bytes), sampleRate_);
+        return true;
+    }
+    // Each sample twice, left and right.
+    const auto* in = static_cast<const uint8_t*>(data);
+    stereo_.resize(size_t{bytes} * 2);
+    uint8_t* out = stereo_.data();
+    for (uint32_t at = 0; at < bytes; at += frameBytes_) {
+        std::memcpy(out, in + at, frameBytes_);
+        std::memcpy(out + frameBytes_, in + at, frameBytes_);
+        out += 2 * frameBytes_;
+    }
+    alBufferData(buffer, alFormat_, stereo_.data(), static_cast<ALsizei>(stereo_.size()),
+                 sampleRate_);
     return true;
 }
 
@@ -187,6 +205,7 @@ bool AlVoice::KeepSound(const void* data, uint32_t bytes) {
         return false;
     kept_ = buffer;
     Upload(buffer, data, bytes);
+    stereo_ = {};  // the sound is OpenAL's now
     return true;
 }
 
