@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <system_error>
 
@@ -185,9 +186,13 @@ bool MusicStreamer::CreateVoice() {
     auto voice = std::make_unique<platform::AlVoice>();
     if (!voice->Create(platform::VoiceFormat{2, kMusicRate, 16, false}))
         return false;
+    // calloc, not a filled vector: the system's fresh zeroed pages stay
+    // unused until a track plays.
+    auto* memory = static_cast<uint8_t*>(std::calloc(size_t{kTracks} * 3, chunkBytes_));
+    if (memory == nullptr)
+        return false;
+    streamData_.reset(memory);
     voice_ = std::move(voice);
-    for (auto& data : streamData_)
-        data.assign(size_t{3} * chunkBytes_, 0);
     voice_->SetVolume(VolumeOf(link_.sound->bgmVolume));
     return true;
 }
@@ -214,10 +219,17 @@ void MusicStreamer::StopThread() {
 
 void MusicStreamer::Release() {
     voice_.reset();
-    for (int k = 0; k < kTracks; ++k) {
-        streamData_[k] = {};
-        streamBuffer_[k] = VoiceBuffer{};
-    }
+    streamData_.reset();
+    for (auto& buffer : streamBuffer_)
+        buffer = VoiceBuffer{};
+}
+
+void MusicStreamer::FreeMemory::operator()(uint8_t* p) const {
+    std::free(p);
+}
+
+uint8_t* MusicStreamer::TrackChunks(int k) const {
+    return streamData_.get() + size_t{static_cast<uint32_t>(k)} * 3 * chunkBytes_;
 }
 
 // --- Selection ----------------------------------------------------------------
@@ -381,7 +393,7 @@ void MusicStreamer::StreamPass() {
         if (rewindRequest_[k].exchange(0) != 0)
             RewindTrack(k);
         ringIndex_[k] ^= 1;
-        uint8_t* chunk = streamData_[k].data() + size_t{static_cast<uint32_t>(ringIndex_[k])} * c;
+        uint8_t* chunk = TrackChunks(k) + size_t{static_cast<uint32_t>(ringIndex_[k])} * c;
         FillChunk(k, chunk);
 
         VoiceBuffer& buffer = streamBuffer_[k];

@@ -111,8 +111,16 @@ private:
     const AudioLink& link_;
     std::unique_ptr<platform::AlVoice> voice_;
     std::thread thread_;
+    // The chunks of a track. The stream memory of all 64 tracks is one
+    // zeroed block made with the voice; only the chunks of tracks that
+    // play are ever touched, so the others cost no memory.
+    uint8_t* TrackChunks(int track) const;
+
     uint32_t chunkBytes_ = 32768;
-    std::vector<uint8_t> streamData_[kTracks];
+    struct FreeMemory {
+        void operator()(uint8_t* p) const;
+    };
+    std::unique_ptr<uint8_t[], FreeMemory> streamData_;  // 3 chunks per track
     VoiceBuffer streamBuffer_[kTracks];
 
     // Track state, one per track: WAVE readers (mode 1) or Ogg streams (mode 2).
