@@ -51,7 +51,7 @@ bool ReadWholeFile(std::u16string_view path, std::vector<uint8_t>* bytes) {
 }  // namespace
 
 MusicStreamer::MusicStreamer(const AudioLink& link)
-    : link_(link), waveTracks_(new WaveReader[kTracks]), oggTracks_(new OggTrack[kTracks]) {}
+    : link_(link), oggTracks_(new OggTrack[kTracks]) {}
 
 MusicStreamer::~MusicStreamer() {
     if (thread_.joinable())
@@ -72,14 +72,26 @@ void MusicStreamer::ClearOggTracks() {
 bool MusicStreamer::OpenWave(std::u16string_view path, int k) {
     if (k < 0 || k >= kTracks)
         return false;
-    WaveReader& wave = waveTracks_[k];
+    CloseWave(k);
     const std::u16string file = PathOf(path);
-    // The bytes are streamed as they are, so only the music format will do.
-    if (!wave.OpenAndReset(file) || !IsMusicFormat(wave)) {
-        wave.Close();
-        link_.ShowMessage("WAVEファイルを開くのに失敗", "Error");
-        return false;
+    // A file an earlier track opened is already known to be good music;
+    // tracks that name one file share its reader (only the track that plays
+    // reads, and a track chosen after another is always rewound).
+    for (int j = 0; j < kTracks && !waveTracks_[k]; ++j) {
+        if (j != k && waveTracks_[j] && wavePaths_[j] == file)
+            waveTracks_[k] = waveTracks_[j];
     }
+    if (!waveTracks_[k]) {
+        auto reader = std::make_shared<WaveReader>();
+        // The bytes are streamed as they are, so only the music format will do.
+        if (!reader->OpenAndReset(file) || !IsMusicFormat(*reader)) {
+            link_.ShowMessage("WAVEファイルを開くのに失敗", "Error");
+            return false;
+        }
+        waveTracks_[k] = std::move(reader);
+    }
+    wavePaths_[k] = file;
+    WaveReader& wave = *waveTracks_[k];
     if (!ReadLoopFile(file + u".sli", k))
         return false;
     if (!wave.ResetToData())
@@ -97,35 +109,17 @@ bool MusicStreamer::OpenOgg(std::u16string_view path, int k) {
     OggTrack& t = oggTracks_[k];
     t.Close();
     const std::u16string file = PathOf(path);
-    t.file = platform::OpenFile(file, "rb");
-    if (t.file == nullptr) {
-        std::fprintf(stderr, "Open Error : %s\n", platform::NativePath(file).c_str());
-        return false;
-    }
-    if (OpenOggStream(t.file, &t.stream) != 0) {
-        std::fputs("Input does not appear to be an Ogg bitstream.\n", stderr);
-        std::fclose(t.file);
-        t.file = nullptr;
-        return false;
-    }
-    t.open = true;
-    // Every part of the stream must be stereo 44.1 kHz: the samples are
-    // played as they are decoded.
-    for (long i = 0; i < ov_streams(&t.stream); ++i) {
-        const vorbis_info* part = ov_info(&t.stream, static_cast<int>(i));
-        if (part == nullptr || part->channels != 2 || part->rate != kMusicRate) {
-            std::fprintf(stderr, "%s: music must be stereo at 44100 Hz\n",
-                         platform::NativePath(file).c_str());
-            t.Close();
-            return false;
+    // A file an earlier track opened is already known to be good music.
+    for (int j = 0; j < kTracks && !t.open; ++j) {
+        const OggTrack& other = oggTracks_[j];
+        if (j != k && other.open && other.source->path == file) {
+            t.source = other.source;
+            t.info = other.info;
+            t.open = true;
         }
     }
-    t.info = ov_info(&t.stream, -1);
-    if (t.info == nullptr) {
-        std::fputs("Get Info Error\n", stderr);
-        t.Close();
+    if (!t.open && !OpenOggSource(file, t))
         return false;
-    }
     t.Rewind();
     if (!ReadLoopFile(file + u".sli", k))
         return false;
@@ -133,9 +127,45 @@ bool MusicStreamer::OpenOgg(std::u16string_view path, int k) {
     return true;
 }
 
+bool MusicStreamer::OpenOggSource(const std::u16string& file, OggTrack& t) {
+    auto source = std::make_shared<OggSource>();
+    source->path = file;
+    source->file = platform::OpenFile(file, "rb");
+    if (source->file == nullptr) {
+        std::fprintf(stderr, "Open Error : %s\n", platform::NativePath(file).c_str());
+        return false;
+    }
+    if (OpenOggStream(source->file, &source->stream) != 0) {
+        std::fputs("Input does not appear to be an Ogg bitstream.\n", stderr);
+        return false;
+    }
+    source->streamOpen = true;
+    // Every part of the stream must be stereo 44.1 kHz: the samples are
+    // played as they are decoded.
+    for (long i = 0; i < ov_streams(&source->stream); ++i) {
+        const vorbis_info* part = ov_info(&source->stream, static_cast<int>(i));
+        if (part == nullptr || part->channels != 2 || part->rate != kMusicRate) {
+            std::fprintf(stderr, "%s: music must be stereo at 44100 Hz\n",
+                         platform::NativePath(file).c_str());
+            return false;
+        }
+    }
+    vorbis_info* info = ov_info(&source->stream, -1);
+    if (info == nullptr) {
+        std::fputs("Get Info Error\n", stderr);
+        return false;
+    }
+    t.source = std::move(source);
+    t.info = info;
+    t.open = true;
+    return true;
+}
+
 void MusicStreamer::CloseWave(int k) {
-    if (k >= 0 && k < kTracks)
-        waveTracks_[k].Close();
+    if (k >= 0 && k < kTracks) {
+        waveTracks_[k].reset();  // the file closes with the last track that reads it
+        wavePaths_[k].clear();
+    }
 }
 
 void MusicStreamer::CloseOgg(int k) {
@@ -145,12 +175,12 @@ void MusicStreamer::CloseOgg(int k) {
 
 bool MusicStreamer::TrackLength(int k, uint64_t* frames) const {
     const SoundMode mode = link_.sound->soundMode;
-    if (mode == SoundMode::kWave && waveTracks_[k].IsOpen()) {
-        *frames = waveTracks_[k].dataBytesInFile() / kFrameBytes;
+    if (mode == SoundMode::kWave && waveTracks_[k]) {
+        *frames = waveTracks_[k]->dataBytesInFile() / kFrameBytes;
         return true;
     }
     if (mode == SoundMode::kOgg && oggTracks_[k].open) {
-        const ogg_int64_t total = ov_pcm_total(&oggTracks_[k].stream, -1);
+        const ogg_int64_t total = ov_pcm_total(oggTracks_[k].stream(), -1);
         *frames = total > 0 ? static_cast<uint64_t>(total) : 0;
         return true;
     }
@@ -264,7 +294,9 @@ void MusicStreamer::RewindTrack(int k) {
     const MusicShared& music = *link_.music;
     const SoundSettings& sound = *link_.sound;
     if (sound.soundMode == SoundMode::kWave) {
-        WaveReader& wave = waveTracks_[k];
+        if (!waveTracks_[k])
+            return;
+        WaveReader& wave = *waveTracks_[k];
         if (!wave.ResetToData())
             return;
         const uint64_t end = uint64_t{static_cast<uint32_t>(music.bgmLoopStart[k])} +
@@ -429,9 +461,9 @@ void MusicStreamer::FillChunk(int k, uint8_t* chunk) {
 }
 
 void MusicStreamer::FillWaveChunk(int k, uint8_t* chunk) {
-    WaveReader& wave = waveTracks_[k];
-    if (!wave.IsOpen())
+    if (!waveTracks_[k])
         return;
+    WaveReader& wave = *waveTracks_[k];
     const uint32_t c = chunkBytes_;
     const MusicShared& music = *link_.music;
     const uint64_t loopStart = static_cast<uint32_t>(music.bgmLoopStart[k]);

@@ -19,6 +19,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <string_view>
 #include <thread>
 #include <vector>
@@ -54,7 +55,8 @@ public:
     // the file cannot be used.
     bool OpenWave(std::u16string_view path, int track);
     // Opens track k from an Ogg Vorbis file (stereo 44.1 kHz) and reads its
-    // loop file. Failures of the file go to standard error.
+    // loop file. Failures of the file go to standard error. Tracks that name
+    // the same file share its decoder (see OggSource).
     bool OpenOgg(std::u16string_view path, int track);
     void CloseWave(int track);
     void CloseOgg(int track);
@@ -100,6 +102,8 @@ public:
     float VoiceVolume() const;
 
 private:
+    // Opens the file and its decoder for track t.
+    bool OpenOggSource(const std::u16string& file, OggTrack& t);
     void RunThread();
     bool TrackLength(int track, uint64_t* frames) const;
     void RequestRewind(int track);
@@ -123,8 +127,10 @@ private:
     std::unique_ptr<uint8_t[], FreeMemory> streamData_;  // 3 chunks per track
     VoiceBuffer streamBuffer_[kTracks];
 
-    // Track state, one per track: WAVE readers (mode 1) or Ogg streams (mode 2).
-    std::unique_ptr<WaveReader[]> waveTracks_;
+    // Track state, one per track: WAVE readers (mode 1) or Ogg streams
+    // (mode 2); tracks that name the same file share its reader or decoder.
+    std::shared_ptr<WaveReader> waveTracks_[kTracks];
+    std::u16string wavePaths_[kTracks];
     std::unique_ptr<OggTrack[]> oggTracks_;
     int32_t ringIndex_[kTracks] = {};  // which of the two chunks a track used last
     std::atomic<int32_t> rewindRequest_[kTracks] = {};
