@@ -64,7 +64,7 @@ protected:
 
 private:
     int32_t sampleRate_;
-    int attributes_[11] = {};
+    int attributes_[13] = {};
 };
 
 }  // namespace platform
