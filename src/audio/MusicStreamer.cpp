@@ -1,8 +1,10 @@
 #include "audio/MusicStreamer.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <system_error>
 
@@ -414,35 +416,57 @@ void MusicStreamer::StreamPass() {
     if (q > 1)
         return;
     if (k == 0) {
+        FadeOutAfterQueue(q);
         playing_ = 0;
         return;
     }
     while (q < kQueueDepth) {
         if (music.active == 0) {
+            FadeOutAfterQueue(q);
             playing_ = 0;
             break;
         }
-        if (rewindRequest_[k].exchange(0) != 0)
+        const bool newTrack = k != lastTrackQueued_;
+        const bool rewind = rewindRequest_[k].exchange(0) != 0;
+        // Music that is playing never stops mid-waveform: where a new track
+        // or a rewound one cuts in, the old sound goes on under it for a
+        // few milliseconds, fading out. What would follow the queue is
+        // decoded first, before the new start moves a decoder the two
+        // tracks may share.
+        const bool fade = (newTrack || rewind) && q > 0;
+        if (fade)
+            DecodeAfterQueue();
+        if (rewind)
             RewindTrack(k);
         ringIndex_[k] ^= 1;
         uint8_t* chunk = TrackChunks(k) + size_t{static_cast<uint32_t>(ringIndex_[k])} * c;
-        FillChunk(k, chunk);
+        FillChunk(k, chunk, c);
 
         VoiceBuffer& buffer = streamBuffer_[k];
         buffer = VoiceBuffer{};
         buffer.audioBytes = c;
         buffer.data = chunk;
         buffer.playLength = c / kFrameBytes;
-        voice.SubmitSourceBuffer(chunk, c);
-        chunksQueued_.fetch_add(1);
-        ++q;
-        // A new track: drop what is queued of the old one and start at once.
-        if (k != lastTrackQueued_) {
+        if (newTrack) {
+            // A new track: drop what is queued of the old one and start at
+            // once, the old one fading out from where it stopped.
             voice.Stop();
+            if (fade)
+                MixFadeOut(chunk, voice.PendingFrames());
             voice.FlushSourceBuffers();
             voice.SubmitSourceBuffer(chunk, c);
             voice.Start();
+        } else {
+            // The same track: what is queued plays out, and the fade follows it.
+            if (fade)
+                MixFadeOut(chunk, 0);
+            voice.SubmitSourceBuffer(chunk, c);
         }
+        lastSubmitted_ = chunk;
+        lastSubmittedFrames_ = c / kFrameBytes;
+        lastWasFade_ = false;
+        chunksQueued_.fetch_add(1);
+        ++q;
         if (playing_ == 0) {
             voice.Start();
             playing_ = 1;
@@ -451,20 +475,72 @@ void MusicStreamer::StreamPass() {
     }
 }
 
-void MusicStreamer::FillChunk(int k, uint8_t* chunk) {
-    const SoundMode mode = link_.sound->soundMode;
-    if (mode == SoundMode::kWave) {
-        FillWaveChunk(k, chunk);
-    } else if (mode == SoundMode::kOgg) {
-        OggStreamDecoder(link_.music).Fill(oggTracks_[k], k, chunk, chunkBytes_);
+void MusicStreamer::DecodeAfterQueue() {
+    // After a fade there is only silence to go on with.
+    std::fill(std::begin(after_), std::end(after_), int16_t{0});
+    if (!lastWasFade_ && lastTrackQueued_ > 0 && lastTrackQueued_ < kTracks)
+        FillChunk(lastTrackQueued_, reinterpret_cast<uint8_t*>(after_), sizeof after_);
+}
+
+void MusicStreamer::FadeOutAfterQueue(int32_t queued) {
+    // Only music that is still sounding needs to fade; a voice that ran dry
+    // is silent already.
+    if (playing_ == 0 || queued == 0 || lastWasFade_)
+        return;
+    DecodeAfterQueue();
+    std::fill(std::begin(fade_), std::end(fade_), int16_t{0});
+    MixFadeOut(reinterpret_cast<uint8_t*>(fade_), 0);
+    voice_->SubmitSourceBuffer(fade_, sizeof fade_);
+    lastSubmitted_ = reinterpret_cast<uint8_t*>(fade_);
+    lastSubmittedFrames_ = kFadeFrames;
+    lastWasFade_ = true;
+}
+
+void MusicStreamer::MixFadeOut(uint8_t* chunk, int64_t pending) {
+    // The sound that goes on: the rest of what was submitted last, from
+    // where the voice stands, then what follows the queue.
+    pending = std::clamp<int64_t>(pending, 0, lastSubmitted_ ? lastSubmittedFrames_ : 0);
+    int16_t tail[kFadeFrames * 2];
+    for (uint32_t i = 0; i < kFadeFrames; ++i) {
+        for (int ch = 0; ch < 2; ++ch) {
+            int16_t v = 0;
+            if (i < pending) {
+                const uint8_t* at =
+                    lastSubmitted_ + (lastSubmittedFrames_ - pending + i) * kFrameBytes + ch * 2;
+                std::memcpy(&v, at, sizeof v);
+            } else {
+                v = after_[2 * (i - pending) + ch];
+            }
+            tail[2 * i + ch] = v;
+        }
+    }
+    // Faded out along half a cosine (no corner where the fade begins or
+    // ends) and added to the sound that takes over.
+    for (uint32_t i = 0; i < kFadeFrames; ++i) {
+        const double gain = 0.5 * (1.0 + std::cos(M_PI * (i + 0.5) / kFadeFrames));
+        for (int ch = 0; ch < 2; ++ch) {
+            int16_t v = 0;
+            std::memcpy(&v, chunk + i * kFrameBytes + ch * 2, sizeof v);
+            const long mixed = v + std::lround(tail[2 * i + ch] * gain);
+            v = static_cast<int16_t>(std::clamp<long>(mixed, INT16_MIN, INT16_MAX));
+            std::memcpy(chunk + i * kFrameBytes + ch * 2, &v, sizeof v);
+        }
     }
 }
 
-void MusicStreamer::FillWaveChunk(int k, uint8_t* chunk) {
+void MusicStreamer::FillChunk(int k, uint8_t* chunk, uint32_t bytes) {
+    const SoundMode mode = link_.sound->soundMode;
+    if (mode == SoundMode::kWave) {
+        FillWaveChunk(k, chunk, bytes);
+    } else if (mode == SoundMode::kOgg) {
+        OggStreamDecoder(link_.music).Fill(oggTracks_[k], k, chunk, bytes);
+    }
+}
+
+void MusicStreamer::FillWaveChunk(int k, uint8_t* chunk, uint32_t c) {
     if (!waveTracks_[k])
         return;
     WaveReader& wave = *waveTracks_[k];
-    const uint32_t c = chunkBytes_;
     const MusicShared& music = *link_.music;
     const uint64_t loopStart = static_cast<uint32_t>(music.bgmLoopStart[k]);
     const uint64_t loopLength = static_cast<uint32_t>(music.bgmLoopLength[k]);

@@ -4,6 +4,7 @@
 #include <AL/alc.h>
 #include <AL/alext.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -265,6 +266,30 @@ int32_t AlVoice::QueuedBuffers() {
         return 0;
     Count();
     return SourceInt(source_, AL_BUFFERS_QUEUED) - SourceInt(source_, AL_BUFFERS_PROCESSED);
+}
+
+int64_t AlVoice::PendingFrames() {
+    if (source_ == 0)
+        return 0;
+    Count();
+    ReclaimPlayed();
+    // The queue holds the copies that are not free (the kept sound is for
+    // voices that never stop halfway). Its position counts from its head.
+    int64_t frames = 0;
+    for (const ALuint buffer : buffers_) {
+        if (std::find(free_.begin(), free_.end(), buffer) != free_.end())
+            continue;
+        ALint bytes = 0;
+        ALint channels = 0;
+        ALint bits = 0;
+        alGetBufferi(buffer, AL_SIZE, &bytes);
+        alGetBufferi(buffer, AL_CHANNELS, &channels);
+        alGetBufferi(buffer, AL_BITS, &bits);
+        if (channels > 0 && bits > 0)
+            frames += bytes / (channels * bits / 8);
+    }
+    const int64_t played = SourceInt(source_, AL_SAMPLE_OFFSET);
+    return frames > played ? frames - played : 0;
 }
 
 void AlVoice::SetVolume(float volume) {

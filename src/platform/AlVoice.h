@@ -75,6 +75,9 @@ public:
     void FlushSourceBuffers();
     // Buffers queued and not yet played through.
     int32_t QueuedBuffers();
+    // Frames queued and not yet played, from where the voice stands. Meant
+    // for a stopped voice, which stays where it is.
+    int64_t PendingFrames();
     void SetVolume(float volume);
     float GetVolume();
 
