@@ -1,7 +1,10 @@
 #include "audio/MusicStreamer.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <string>
 #include <system_error>
 
@@ -50,7 +53,7 @@ bool ReadWholeFile(std::u16string_view path, std::vector<uint8_t>* bytes) {
 }  // namespace
 
 MusicStreamer::MusicStreamer(const AudioLink& link)
-    : link_(link), waveTracks_(new WaveReader[kTracks]), oggTracks_(new OggTrack[kTracks]) {}
+    : link_(link), oggTracks_(new OggTrack[kTracks]) {}
 
 MusicStreamer::~MusicStreamer() {
     if (thread_.joinable())
@@ -71,17 +74,29 @@ void MusicStreamer::ClearOggTracks() {
 bool MusicStreamer::OpenWave(std::u16string_view path, int k) {
     if (k < 0 || k >= kTracks)
         return false;
-    WaveReader& wave = waveTracks_[k];
+    CloseWave(k);
     const std::u16string file = PathOf(path);
-    // The bytes are streamed as they are, so only the music format will do.
-    if (!wave.OpenAndReset(file) || !IsMusicFormat(wave)) {
-        wave.Close();
-        link_.ShowMessage(
-            "WAVEファイルを開くのに失敗", "Error",
-            platform::DescribeFileFailure(
-                file, "not 16-bit stereo 44.1 kHz WAVE music (damaged or cut short)"));
-        return false;
+    // A file an earlier track opened is already known to be good music;
+    // tracks that name one file share its reader (only the track that plays
+    // reads, and a track chosen after another is always rewound).
+    for (int j = 0; j < kTracks && !waveTracks_[k]; ++j) {
+        if (j != k && waveTracks_[j] && wavePaths_[j] == file)
+            waveTracks_[k] = waveTracks_[j];
     }
+    if (!waveTracks_[k]) {
+        auto reader = std::make_shared<WaveReader>();
+        // The bytes are streamed as they are, so only the music format will do.
+        if (!reader->OpenAndReset(file) || !IsMusicFormat(*reader)) {
+            link_.ShowMessage(
+                "WAVEファイルを開くのに失敗", "Error",
+                platform::DescribeFileFailure(
+                    file, "not 16-bit stereo 44.1 kHz WAVE music (damaged or cut short)"));
+            return false;
+        }
+        waveTracks_[k] = std::move(reader);
+    }
+    wavePaths_[k] = file;
+    WaveReader& wave = *waveTracks_[k];
     if (!ReadLoopFile(file + u".sli", k))
         return false;
     if (!wave.ResetToData())
@@ -99,35 +114,17 @@ bool MusicStreamer::OpenOgg(std::u16string_view path, int k) {
     OggTrack& t = oggTracks_[k];
     t.Close();
     const std::u16string file = PathOf(path);
-    t.file = platform::OpenFile(file, "rb");
-    if (t.file == nullptr) {
-        std::fprintf(stderr, "Open Error : %s\n", platform::NativePath(file).c_str());
-        return false;
-    }
-    if (OpenOggStream(t.file, &t.stream) != 0) {
-        std::fputs("Input does not appear to be an Ogg bitstream.\n", stderr);
-        std::fclose(t.file);
-        t.file = nullptr;
-        return false;
-    }
-    t.open = true;
-    // Every part of the stream must be stereo 44.1 kHz: the samples are
-    // played as they are decoded.
-    for (long i = 0; i < ov_streams(&t.stream); ++i) {
-        const vorbis_info* part = ov_info(&t.stream, static_cast<int>(i));
-        if (part == nullptr || part->channels != 2 || part->rate != kMusicRate) {
-            std::fprintf(stderr, "%s: music must be stereo at 44100 Hz\n",
-                         platform::NativePath(file).c_str());
-            t.Close();
-            return false;
+    // A file an earlier track opened is already known to be good music.
+    for (int j = 0; j < kTracks && !t.open; ++j) {
+        const OggTrack& other = oggTracks_[j];
+        if (j != k && other.open && other.source->path == file) {
+            t.source = other.source;
+            t.info = other.info;
+            t.open = true;
         }
     }
-    t.info = ov_info(&t.stream, -1);
-    if (t.info == nullptr) {
-        std::fputs("Get Info Error\n", stderr);
-        t.Close();
+    if (!t.open && !OpenOggSource(file, t))
         return false;
-    }
     t.Rewind();
     if (!ReadLoopFile(file + u".sli", k))
         return false;
@@ -135,9 +132,45 @@ bool MusicStreamer::OpenOgg(std::u16string_view path, int k) {
     return true;
 }
 
+bool MusicStreamer::OpenOggSource(const std::u16string& file, OggTrack& t) {
+    auto source = std::make_shared<OggSource>();
+    source->path = file;
+    source->file = platform::OpenFile(file, "rb");
+    if (source->file == nullptr) {
+        std::fprintf(stderr, "Open Error : %s\n", platform::NativePath(file).c_str());
+        return false;
+    }
+    if (OpenOggStream(source->file, &source->stream) != 0) {
+        std::fputs("Input does not appear to be an Ogg bitstream.\n", stderr);
+        return false;
+    }
+    source->streamOpen = true;
+    // Every part of the stream must be stereo 44.1 kHz: the samples are
+    // played as they are decoded.
+    for (long i = 0; i < ov_streams(&source->stream); ++i) {
+        const vorbis_info* part = ov_info(&source->stream, static_cast<int>(i));
+        if (part == nullptr || part->channels != 2 || part->rate != kMusicRate) {
+            std::fprintf(stderr, "%s: music must be stereo at 44100 Hz\n",
+                         platform::NativePath(file).c_str());
+            return false;
+        }
+    }
+    vorbis_info* info = ov_info(&source->stream, -1);
+    if (info == nullptr) {
+        std::fputs("Get Info Error\n", stderr);
+        return false;
+    }
+    t.source = std::move(source);
+    t.info = info;
+    t.open = true;
+    return true;
+}
+
 void MusicStreamer::CloseWave(int k) {
-    if (k >= 0 && k < kTracks)
-        waveTracks_[k].Close();
+    if (k >= 0 && k < kTracks) {
+        waveTracks_[k].reset();  // the file closes with the last track that reads it
+        wavePaths_[k].clear();
+    }
 }
 
 void MusicStreamer::CloseOgg(int k) {
@@ -147,12 +180,12 @@ void MusicStreamer::CloseOgg(int k) {
 
 bool MusicStreamer::TrackLength(int k, uint64_t* frames) const {
     const SoundMode mode = link_.sound->soundMode;
-    if (mode == SoundMode::kWave && waveTracks_[k].IsOpen()) {
-        *frames = waveTracks_[k].dataBytesInFile() / kFrameBytes;
+    if (mode == SoundMode::kWave && waveTracks_[k]) {
+        *frames = waveTracks_[k]->dataBytesInFile() / kFrameBytes;
         return true;
     }
     if (mode == SoundMode::kOgg && oggTracks_[k].open) {
-        const ogg_int64_t total = ov_pcm_total(&oggTracks_[k].stream, -1);
+        const ogg_int64_t total = ov_pcm_total(oggTracks_[k].stream(), -1);
         *frames = total > 0 ? static_cast<uint64_t>(total) : 0;
         return true;
     }
@@ -191,9 +224,13 @@ bool MusicStreamer::CreateVoice() {
     auto voice = std::make_unique<platform::AlVoice>();
     if (!voice->Create(platform::VoiceFormat{2, kMusicRate, 16, false}))
         return false;
+    // calloc, not a filled vector: the system's fresh zeroed pages stay
+    // unused until a track plays.
+    auto* memory = static_cast<uint8_t*>(std::calloc(size_t{kTracks} * 3, chunkBytes_));
+    if (memory == nullptr)
+        return false;
+    streamData_.reset(memory);
     voice_ = std::move(voice);
-    for (auto& data : streamData_)
-        data.assign(size_t{3} * chunkBytes_, 0);
     voice_->SetVolume(VolumeOf(link_.sound->bgmVolume));
     return true;
 }
@@ -220,10 +257,17 @@ void MusicStreamer::StopThread() {
 
 void MusicStreamer::Release() {
     voice_.reset();
-    for (int k = 0; k < kTracks; ++k) {
-        streamData_[k] = {};
-        streamBuffer_[k] = VoiceBuffer{};
-    }
+    streamData_.reset();
+    for (auto& buffer : streamBuffer_)
+        buffer = VoiceBuffer{};
+}
+
+void MusicStreamer::FreeMemory::operator()(uint8_t* p) const {
+    std::free(p);
+}
+
+uint8_t* MusicStreamer::TrackChunks(int k) const {
+    return streamData_.get() + size_t{static_cast<uint32_t>(k)} * 3 * chunkBytes_;
 }
 
 // --- Selection ----------------------------------------------------------------
@@ -258,7 +302,9 @@ void MusicStreamer::RewindTrack(int k) {
     const MusicShared& music = *link_.music;
     const SoundSettings& sound = *link_.sound;
     if (sound.soundMode == SoundMode::kWave) {
-        WaveReader& wave = waveTracks_[k];
+        if (!waveTracks_[k])
+            return;
+        WaveReader& wave = *waveTracks_[k];
         if (!wave.ResetToData())
             return;
         const uint64_t end = uint64_t{static_cast<uint32_t>(music.bgmLoopStart[k])} +
@@ -376,35 +422,57 @@ void MusicStreamer::StreamPass() {
     if (q > 1)
         return;
     if (k == 0) {
+        FadeOutAfterQueue(q);
         playing_ = 0;
         return;
     }
     while (q < kQueueDepth) {
         if (music.active == 0) {
+            FadeOutAfterQueue(q);
             playing_ = 0;
             break;
         }
-        if (rewindRequest_[k].exchange(0) != 0)
+        const bool newTrack = k != lastTrackQueued_;
+        const bool rewind = rewindRequest_[k].exchange(0) != 0;
+        // Music that is playing never stops mid-waveform: where a new track
+        // or a rewound one cuts in, the old sound goes on under it for a
+        // few milliseconds, fading out. What would follow the queue is
+        // decoded first, before the new start moves a decoder the two
+        // tracks may share.
+        const bool fade = (newTrack || rewind) && q > 0;
+        if (fade)
+            DecodeAfterQueue();
+        if (rewind)
             RewindTrack(k);
         ringIndex_[k] ^= 1;
-        uint8_t* chunk = streamData_[k].data() + size_t{static_cast<uint32_t>(ringIndex_[k])} * c;
-        FillChunk(k, chunk);
+        uint8_t* chunk = TrackChunks(k) + size_t{static_cast<uint32_t>(ringIndex_[k])} * c;
+        FillChunk(k, chunk, c);
 
         VoiceBuffer& buffer = streamBuffer_[k];
         buffer = VoiceBuffer{};
         buffer.audioBytes = c;
         buffer.data = chunk;
         buffer.playLength = c / kFrameBytes;
-        voice.SubmitSourceBuffer(chunk, c);
-        chunksQueued_.fetch_add(1);
-        ++q;
-        // A new track: drop what is queued of the old one and start at once.
-        if (k != lastTrackQueued_) {
+        if (newTrack) {
+            // A new track: drop what is queued of the old one and start at
+            // once, the old one fading out from where it stopped.
             voice.Stop();
+            if (fade)
+                MixFadeOut(chunk, voice.PendingFrames());
             voice.FlushSourceBuffers();
             voice.SubmitSourceBuffer(chunk, c);
             voice.Start();
+        } else {
+            // The same track: what is queued plays out, and the fade follows it.
+            if (fade)
+                MixFadeOut(chunk, 0);
+            voice.SubmitSourceBuffer(chunk, c);
         }
+        lastSubmitted_ = chunk;
+        lastSubmittedFrames_ = c / kFrameBytes;
+        lastWasFade_ = false;
+        chunksQueued_.fetch_add(1);
+        ++q;
         if (playing_ == 0) {
             voice.Start();
             playing_ = 1;
@@ -413,20 +481,72 @@ void MusicStreamer::StreamPass() {
     }
 }
 
-void MusicStreamer::FillChunk(int k, uint8_t* chunk) {
-    const SoundMode mode = link_.sound->soundMode;
-    if (mode == SoundMode::kWave) {
-        FillWaveChunk(k, chunk);
-    } else if (mode == SoundMode::kOgg) {
-        OggStreamDecoder(link_.music).Fill(oggTracks_[k], k, chunk, chunkBytes_);
+void MusicStreamer::DecodeAfterQueue() {
+    // After a fade there is only silence to go on with.
+    std::fill(std::begin(after_), std::end(after_), int16_t{0});
+    if (!lastWasFade_ && lastTrackQueued_ > 0 && lastTrackQueued_ < kTracks)
+        FillChunk(lastTrackQueued_, reinterpret_cast<uint8_t*>(after_), sizeof after_);
+}
+
+void MusicStreamer::FadeOutAfterQueue(int32_t queued) {
+    // Only music that is still sounding needs to fade; a voice that ran dry
+    // is silent already.
+    if (playing_ == 0 || queued == 0 || lastWasFade_)
+        return;
+    DecodeAfterQueue();
+    std::fill(std::begin(fade_), std::end(fade_), int16_t{0});
+    MixFadeOut(reinterpret_cast<uint8_t*>(fade_), 0);
+    voice_->SubmitSourceBuffer(fade_, sizeof fade_);
+    lastSubmitted_ = reinterpret_cast<uint8_t*>(fade_);
+    lastSubmittedFrames_ = kFadeFrames;
+    lastWasFade_ = true;
+}
+
+void MusicStreamer::MixFadeOut(uint8_t* chunk, int64_t pending) {
+    // The sound that goes on: the rest of what was submitted last, from
+    // where the voice stands, then what follows the queue.
+    pending = std::clamp<int64_t>(pending, 0, lastSubmitted_ ? lastSubmittedFrames_ : 0);
+    int16_t tail[kFadeFrames * 2];
+    for (uint32_t i = 0; i < kFadeFrames; ++i) {
+        for (int ch = 0; ch < 2; ++ch) {
+            int16_t v = 0;
+            if (i < pending) {
+                const uint8_t* at =
+                    lastSubmitted_ + (lastSubmittedFrames_ - pending + i) * kFrameBytes + ch * 2;
+                std::memcpy(&v, at, sizeof v);
+            } else {
+                v = after_[2 * (i - pending) + ch];
+            }
+            tail[2 * i + ch] = v;
+        }
+    }
+    // Faded out along half a cosine (no corner where the fade begins or
+    // ends) and added to the sound that takes over.
+    for (uint32_t i = 0; i < kFadeFrames; ++i) {
+        const double gain = 0.5 * (1.0 + std::cos(M_PI * (i + 0.5) / kFadeFrames));
+        for (int ch = 0; ch < 2; ++ch) {
+            int16_t v = 0;
+            std::memcpy(&v, chunk + i * kFrameBytes + ch * 2, sizeof v);
+            const long mixed = v + std::lround(tail[2 * i + ch] * gain);
+            v = static_cast<int16_t>(std::clamp<long>(mixed, INT16_MIN, INT16_MAX));
+            std::memcpy(chunk + i * kFrameBytes + ch * 2, &v, sizeof v);
+        }
     }
 }
 
-void MusicStreamer::FillWaveChunk(int k, uint8_t* chunk) {
-    WaveReader& wave = waveTracks_[k];
-    if (!wave.IsOpen())
+void MusicStreamer::FillChunk(int k, uint8_t* chunk, uint32_t bytes) {
+    const SoundMode mode = link_.sound->soundMode;
+    if (mode == SoundMode::kWave) {
+        FillWaveChunk(k, chunk, bytes);
+    } else if (mode == SoundMode::kOgg) {
+        OggStreamDecoder(link_.music).Fill(oggTracks_[k], k, chunk, bytes);
+    }
+}
+
+void MusicStreamer::FillWaveChunk(int k, uint8_t* chunk, uint32_t c) {
+    if (!waveTracks_[k])
         return;
-    const uint32_t c = chunkBytes_;
+    WaveReader& wave = *waveTracks_[k];
     const MusicShared& music = *link_.music;
     const uint64_t loopStart = static_cast<uint32_t>(music.bgmLoopStart[k]);
     const uint64_t loopLength = static_cast<uint32_t>(music.bgmLoopLength[k]);

@@ -7,7 +7,9 @@
 // first pass a track repeats only its loop region. The main thread picks the
 // track by writing MusicShared::bgmTrack; the stream thread wakes every 100 ms,
 // keeps two chunks of 32,768 bytes (186 ms each) queued on the music voice,
-// and cuts over to a new track at its next refill.
+// and cuts over to a new track at its next refill. Music never stops
+// mid-waveform: when it stops, or a new start cuts it off, it fades out over
+// 8 ms from the moment it would have stopped.
 //
 // Threads: the main thread opens the tracks and makes the voice before the
 // stream thread starts, and stops and joins it before releasing either.
@@ -19,6 +21,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <string_view>
 #include <thread>
 #include <vector>
@@ -37,6 +40,8 @@ class AlVoice;
 class MusicStreamer {
 public:
     static constexpr int kTracks = 64;
+    // Music that stops or is cut off fades out over these frames (8 ms).
+    static constexpr uint32_t kFadeFrames = 352;
     // The track scenes play: selector 0 chooses the play music.
     static constexpr int32_t kPlayTrack = 7;
 
@@ -54,7 +59,8 @@ public:
     // the file cannot be used.
     bool OpenWave(std::u16string_view path, int track);
     // Opens track k from an Ogg Vorbis file (stereo 44.1 kHz) and reads its
-    // loop file. Failures of the file go to standard error.
+    // loop file. Failures of the file go to standard error. Tracks that name
+    // the same file share its decoder (see OggSource).
     bool OpenOgg(std::u16string_view path, int track);
     void CloseWave(int track);
     void CloseOgg(int track);
@@ -100,26 +106,58 @@ public:
     float VoiceVolume() const;
 
 private:
+    // Opens the file and its decoder for track t.
+    bool OpenOggSource(const std::u16string& file, OggTrack& t);
     void RunThread();
     bool TrackLength(int track, uint64_t* frames) const;
     void RequestRewind(int track);
     void RewindTrack(int track);
-    void FillChunk(int track, uint8_t* chunk);
-    void FillWaveChunk(int track, uint8_t* chunk);
+    // Fills bytes of chunk with what the track plays next.
+    void FillChunk(int track, uint8_t* chunk, uint32_t bytes);
+    void FillWaveChunk(int track, uint8_t* chunk, uint32_t bytes);
+    // Decodes into after_ what would follow the queue: the next frames of
+    // the track queued last, or silence when a fade was queued last.
+    void DecodeAfterQueue();
+    // Music that stops (track 0, an inactive window) fades out: a short
+    // buffer that carries on from the queue, fading to silence, goes last.
+    void FadeOutAfterQueue(int32_t queued);
+    // Adds to the first kFadeFrames of chunk the sound that is being cut
+    // off, fading out: the last `pending` frames of the buffer submitted
+    // last, then after_.
+    void MixFadeOut(uint8_t* chunk, int64_t pending);
     void WaitForNextPass(uint32_t passStart);
 
     const AudioLink& link_;
     std::unique_ptr<platform::AlVoice> voice_;
     std::thread thread_;
+    // The chunks of a track. The stream memory of all 64 tracks is one
+    // zeroed block made with the voice; only the chunks of tracks that
+    // play are ever touched, so the others cost no memory.
+    uint8_t* TrackChunks(int track) const;
+
     uint32_t chunkBytes_ = 32768;
-    std::vector<uint8_t> streamData_[kTracks];
+    struct FreeMemory {
+        void operator()(uint8_t* p) const;
+    };
+    std::unique_ptr<uint8_t[], FreeMemory> streamData_;  // 3 chunks per track
     VoiceBuffer streamBuffer_[kTracks];
 
-    // Track state, one per track: WAVE readers (mode 1) or Ogg streams (mode 2).
-    std::unique_ptr<WaveReader[]> waveTracks_;
+    // Track state, one per track: WAVE readers (mode 1) or Ogg streams
+    // (mode 2); tracks that name the same file share its reader or decoder.
+    std::shared_ptr<WaveReader> waveTracks_[kTracks];
+    std::u16string wavePaths_[kTracks];
     std::unique_ptr<OggTrack[]> oggTracks_;
     int32_t ringIndex_[kTracks] = {};  // which of the two chunks a track used last
     std::atomic<int32_t> rewindRequest_[kTracks] = {};
+
+    // The stream thread's record of the fade: the buffer submitted last
+    // (a chunk or the fade itself), what would follow the queue, and the
+    // fade buffer.
+    const uint8_t* lastSubmitted_ = nullptr;
+    uint32_t lastSubmittedFrames_ = 0;
+    bool lastWasFade_ = false;
+    int16_t after_[kFadeFrames * 2] = {};
+    int16_t fade_[kFadeFrames * 2] = {};
 
     // Shared between the threads.
     std::atomic<int32_t> playing_ = 0;          // started and not marked stopped

@@ -6,22 +6,24 @@ namespace {
 constexpr int64_t kFrameBytes = 4;  // 16-bit stereo
 }  // namespace
 
+OggSource::~OggSource() {
+    if (streamOpen)
+        ov_clear(&stream);
+    if (file != nullptr)
+        std::fclose(file);
+}
+
 void OggTrack::Rewind() {
     gotBytes = 0;
     loopHit = 0;
     playedBytes = 0;
     loopCorrection = 0;
     if (open)
-        ov_pcm_seek(&stream, 0);
+        ov_pcm_seek(stream(), 0);
 }
 
 void OggTrack::Close() {
-    if (!open)
-        return;
-    ov_clear(&stream);
-    if (file != nullptr)
-        std::fclose(file);
-    file = nullptr;
+    source.reset();
     info = nullptr;
     open = false;
 }
@@ -37,7 +39,7 @@ void OggStreamDecoder::Fill(OggTrack& t, int k, uint8_t* chunk, int64_t c) {
     t.wantBytes = c;
     t.gotBytes = 0;
     while (t.gotBytes < t.wantBytes) {
-        const long n = ReadOggPcm(&t.stream, chunk + t.gotBytes,
+        const long n = ReadOggPcm(t.stream(), chunk + t.gotBytes,
                                   static_cast<long>(t.wantBytes - t.gotBytes), &t.currentStream);
         if (n == 0) {
             // The stream ended before the loop end: jump here rather than
@@ -58,12 +60,12 @@ void OggStreamDecoder::Fill(OggTrack& t, int k, uint8_t* chunk, int64_t c) {
         return;
 
     // Back to the loop start, and the rest of the chunk from there.
-    ov_pcm_seek(&t.stream, loopStart);
+    ov_pcm_seek(t.stream(), loopStart);
     t.wantBytes = c - t.gotBytes;
     t.playedBytes = 0;
     int64_t taken = 0;
     while (taken < t.wantBytes) {
-        const long n = ReadOggPcm(&t.stream, chunk + t.gotBytes,
+        const long n = ReadOggPcm(t.stream(), chunk + t.gotBytes,
                                   static_cast<long>(t.wantBytes - taken), &t.currentStream);
         if (n < 1)
             break;

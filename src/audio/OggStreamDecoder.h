@@ -11,17 +11,35 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
+#include <string>
 
 #include "audio/OggFile.h"
 
 struct MusicShared;
 
+// One open Ogg Vorbis file and its decoder. Music tracks that name the same
+// file share one: its codebooks and decode buffers take far more memory than
+// the file itself. Sharing is safe because only the track that plays
+// decodes, and a track is always rewound when it is chosen after another, so
+// no track needs to keep a position of its own while another plays.
+struct OggSource {
+    OggSource() = default;
+    ~OggSource();  // ov_clear, then closes the file
+    OggSource(const OggSource&) = delete;
+    OggSource& operator=(const OggSource&) = delete;
+
+    OggVorbis_File stream{};
+    FILE* file = nullptr;
+    bool streamOpen = false;  // ov_open succeeded
+    std::u16string path;
+};
+
 // The state of one Ogg music track, kept for the whole run.
 struct OggTrack {
-    OggVorbis_File stream{};
+    std::shared_ptr<OggSource> source;
     vorbis_info* info = nullptr;
     int currentStream = 0;  // the logical stream the last decode came from
-    FILE* file = nullptr;
     int64_t gotBytes = 0;   // produced in this fill
     int64_t wantBytes = 0;  // asked for
     int32_t loopHit = 0;
@@ -29,9 +47,10 @@ struct OggTrack {
     int64_t loopCorrection = 0;  // 0 before the first jump, then loop start × 4
     bool open = false;
 
+    OggVorbis_File* stream() const { return &source->stream; }
     // Back to the first frame with the counters cleared.
     void Rewind();
-    // ov_clear and close the file, if open.
+    // Lets go of the file (closed with the last track that shares it).
     void Close();
 };
 

@@ -39,7 +39,6 @@ SoundEffects::~SoundEffects() = default;
 void SoundEffects::Release() {
     for (int j = kVoices - 1; j >= 0; --j) {
         voice_[j].reset();
-        data_[j] = {};
         buffer_[j] = VoiceBuffer{};
     }
 }
@@ -72,38 +71,29 @@ bool SoundEffects::LoadWave(std::u16string_view path, int j) {
     // far more).
     const uint32_t limit = wave.averageBytesPerSecond() & ~3u;
     const auto want = static_cast<uint32_t>(std::min<uint64_t>(limit, wave.dataBytesInFile()));
-    std::vector<uint8_t>& data = data_[j];
-    data.assign(want, 0);
+    std::vector<uint8_t> data(want);
     const uint32_t read = wave.ReadAvailable(want, data.data());
     const uint32_t frames = read / wave.blockAlign();
     if (read < 1 || frames == 0)
         return false;
     // A sound shorter than the limit is the whole stream.
-    VoiceBuffer& buffer = buffer_[j];
-    buffer = VoiceBuffer{};
+    VoiceBuffer buffer;
     buffer.flags = read < limit ? VoiceBuffer::kEndOfStream : 0;
     buffer.audioBytes = read;
-    buffer.data = data.data();
     buffer.playLength = frames;
-    // Queued and ready; the voice stays stopped until played.
-    if (!voice_[j]->SubmitSourceBuffer(buffer.data, frames * frameBytes_[j]))
-        return false;
-    voice_[j]->SetVolume(VolumeOf(link_.sound->seVolume));
-    return true;
+    return Keep(j, buffer, data.data());
 }
 
 bool SoundEffects::LoadOgg(std::u16string_view path, int j) {
     if (j < 0 || j >= kVoices)
         return false;
-    // The fixed format and room for three seconds.
+    // The fixed format.
     buffer_[j] = VoiceBuffer{};  // the old sound goes with the old voice
     auto voice = std::make_unique<platform::AlVoice>();
     if (!voice->Create(platform::VoiceFormat{2, 44100, 16, false}))
         return false;
     voice_[j] = std::move(voice);
     frameBytes_[j] = 4;
-    std::vector<uint8_t>& data = data_[j];
-    data.assign(kOggEffectBytes, 0);
 
     FILE* file = platform::OpenFile(path, "rb");
     if (file == nullptr)
@@ -131,15 +121,17 @@ bool SoundEffects::LoadOgg(std::u16string_view path, int j) {
         return false;
     }
 
-    // Decode until the stream, its length or the buffer ends. (A broken
-    // stream can claim any length; no more than the buffer counts.)
+    // Decode until the stream, its length or three seconds end. (A broken
+    // stream can claim any length; no more than three seconds count.) The
+    // room is what the stream says it holds, not three seconds for every
+    // effect.
     const int64_t frames = std::min<int64_t>(ov_pcm_total(&stream, -1), kOggEffectBytes);
-    const int64_t total = int64_t{info->channels} * frames * 2;
+    const int64_t total = std::min<int64_t>(int64_t{info->channels} * frames * 2, kOggEffectBytes);
+    std::vector<uint8_t> data(static_cast<size_t>(std::max<int64_t>(total, 0)));
     int64_t decoded = 0;
     int section = 0;
-    while (decoded < total && decoded < kOggEffectBytes) {
-        const long n =
-            ReadOggPcm(&stream, data.data() + decoded, kOggEffectBytes - decoded, &section);
+    while (decoded < total) {
+        const long n = ReadOggPcm(&stream, data.data() + decoded, total - decoded, &section);
         if (n <= 0)
             break;
         const vorbis_info* link = ov_info(&stream, section);
@@ -153,25 +145,27 @@ bool SoundEffects::LoadOgg(std::u16string_view path, int j) {
     if (decoded == 0)
         return false;
 
-    VoiceBuffer& buffer = buffer_[j];
-    buffer = VoiceBuffer{};
+    VoiceBuffer buffer;
     buffer.flags = decoded < kOggBytesPerSecond ? VoiceBuffer::kEndOfStream : 0;
     buffer.audioBytes = static_cast<uint32_t>(decoded);
-    buffer.data = data.data();
     buffer.playLength = static_cast<uint32_t>(decoded / 4);
-    if (!voice_[j]->SubmitSourceBuffer(buffer.data, buffer.audioBytes))
+    return Keep(j, buffer, data.data());
+}
+
+bool SoundEffects::Keep(int j, const VoiceBuffer& buffer, const uint8_t* samples) {
+    // The voice keeps the sound (queued, the voice stopped until played);
+    // the samples need no other home.
+    if (!voice_[j]->KeepSound(samples, buffer.playLength * frameBytes_[j]) ||
+        !voice_[j]->SubmitKeptSound())
         return false;
+    buffer_[j] = buffer;
     voice_[j]->SetVolume(VolumeOf(link_.sound->seVolume));
     return true;
 }
 
 void SoundEffects::Submit(int j) {
-    const VoiceBuffer& b = buffer_[j];
-    if (b.data == nullptr)
-        return;
-    const uint32_t frameBytes = frameBytes_[j];
-    const uint32_t frames = b.playLength != 0 ? b.playLength : b.audioBytes / frameBytes;
-    voice_[j]->SubmitSourceBuffer(b.data + uint64_t{b.playBegin} * frameBytes, frames * frameBytes);
+    if (buffer_[j].audioBytes != 0)
+        voice_[j]->SubmitKeptSound();
 }
 
 void SoundEffects::Play(int slot) {

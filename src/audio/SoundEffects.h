@@ -3,10 +3,11 @@
 //
 // Slot j (0..31) holds one sound of at most one second (WAVE, in the file's
 // own format) or three seconds (Ogg Vorbis, always 16-bit stereo 44.1 kHz),
-// loaded once. Playing a slot restarts it from its beginning; different
-// slots mix. The frame loop re-arms every voice that has played out, so the
-// next start plays the sound again. Without sound (see AudioLink::SoundOn)
-// play and volume calls do nothing.
+// loaded once into the slot's voice, which keeps it (the loader's copy goes
+// once the voice has it). Playing a slot restarts it from its beginning;
+// different slots mix. The frame loop re-arms every voice that has played
+// out, so the next start plays the sound again. Without sound (see
+// AudioLink::SoundOn) play and volume calls do nothing.
 //
 // Threads: the main thread alone touches the effect voices and their sounds;
 // the stream thread never reaches them.
@@ -14,7 +15,6 @@
 #include <cstdint>
 #include <memory>
 #include <string_view>
-#include <vector>
 
 #include "audio/VoiceBuffer.h"
 
@@ -57,17 +57,21 @@ public:
 
     // Times Play was asked for this slot, sound or no sound.
     uint32_t requests(int slot) const { return requests_[slot]; }
+    // What the slot's voice holds: no bytes when nothing is loaded. The
+    // samples themselves are kept by the voice, so data stays null.
     const VoiceBuffer& buffer(int slot) const { return buffer_[slot]; }
     // The slot's voice volume now (0 when it has no voice).
     float VoiceVolume(int slot) const;
 
 private:
+    // Hands the loaded sound to the slot's voice, which keeps it, and sets
+    // its volume.
+    bool Keep(int slot, const VoiceBuffer& buffer, const uint8_t* samples);
     void Submit(int slot);
 
     const AudioLink& link_;
     std::unique_ptr<platform::AlVoice> voice_[kVoices];
     uint32_t requests_[kVoices] = {};
-    std::vector<uint8_t> data_[kVoices];
     VoiceBuffer buffer_[kVoices];
     uint32_t frameBytes_[kVoices] = {};
 };

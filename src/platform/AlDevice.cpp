@@ -16,6 +16,10 @@ ALCcontext* AsContext(void* p) {
     return static_cast<ALCcontext*>(p);
 }
 
+// The game has no use for effect sends (reverb and the like); without them
+// each of OpenAL's 256 mixing voices is smaller, about 0.8 MB in all.
+constexpr int kNoSends[] = {ALC_MAX_AUXILIARY_SENDS, 0};
+
 }  // namespace
 
 AlDeviceBase::~AlDeviceBase() {
@@ -68,6 +72,11 @@ bool AlDefaultDevice::OpenDevice() {
     return device_ != nullptr;
 }
 
+const int* AlDefaultDevice::ContextAttributes() const {
+    static const int attributes[] = {ALC_HRTF_SOFT, ALC_FALSE, kNoSends[0], kNoSends[1], 0};
+    return attributes;
+}
+
 AlLoopbackDevice::AlLoopbackDevice(int32_t sampleRate) : sampleRate_(sampleRate) {
     // Float output: no dithering and no clipping, so the mix can be checked
     // sample for sample. The limiter would reshape loud mixes; it stays off.
@@ -81,6 +90,8 @@ AlLoopbackDevice::AlLoopbackDevice(int32_t sampleRate) : sampleRate_(sampleRate)
                               ALC_FALSE,
                               ALC_HRTF_SOFT,
                               ALC_FALSE,
+                              kNoSends[0],
+                              kNoSends[1],
                               0};
     static_assert(sizeof attributes == sizeof attributes_);
     for (size_t i = 0; i < sizeof attributes / sizeof attributes[0]; ++i)

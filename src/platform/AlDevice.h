@@ -39,10 +39,15 @@ protected:
     std::string reason_;
 };
 
-// The system's default output (alcOpenDevice(NULL)).
+// The system's default output (alcOpenDevice(NULL)). The game's voices go
+// straight to its speakers: no HRTF filtering, whatever the user's OpenAL
+// configuration asks for.
 class AlDefaultDevice final : public AlDeviceBase {
 public:
     bool OpenDevice() override;
+
+protected:
+    const int* ContextAttributes() const override;
 };
 
 // OpenAL's loopback device (ALC_SOFT_loopback): mixes only when asked.
@@ -62,7 +67,7 @@ protected:
 
 private:
     int32_t sampleRate_;
-    int attributes_[11] = {};
+    int attributes_[13] = {};
 };
 
 }  // namespace platform

@@ -4,7 +4,9 @@
 #include <AL/alc.h>
 #include <AL/alext.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 namespace platform {
 namespace {
@@ -13,21 +15,22 @@ namespace {
 constexpr int32_t kMinSampleRate = 1000;
 constexpr int32_t kMaxSampleRate = 200000;
 
+// The stereo OpenAL format a voice's sound goes to OpenAL in (a mono sound
+// is handed over with each sample twice); 0 when there is none.
 ALenum AlFormatOf(const VoiceFormat& f) {
     if (f.sampleRate < kMinSampleRate || f.sampleRate > kMaxSampleRate)
         return 0;
     if (f.channels != 1 && f.channels != 2)
         return 0;
-    const bool stereo = f.channels == 2;
     if (f.isFloat) {
         if (f.bitsPerSample != 32 || alIsExtensionPresent("AL_EXT_FLOAT32") != AL_TRUE)
             return 0;
-        return stereo ? AL_FORMAT_STEREO_FLOAT32 : AL_FORMAT_MONO_FLOAT32;
+        return AL_FORMAT_STEREO_FLOAT32;
     }
     if (f.bitsPerSample == 8)
-        return stereo ? AL_FORMAT_STEREO8 : AL_FORMAT_MONO8;
+        return AL_FORMAT_STEREO8;
     if (f.bitsPerSample == 16)
-        return stereo ? AL_FORMAT_STEREO16 : AL_FORMAT_MONO16;
+        return AL_FORMAT_STEREO16;
     return 0;
 }
 
@@ -69,18 +72,19 @@ bool AlVoice::Create(const VoiceFormat& format) {
         std::fprintf(stderr, "alGenSources failed: %s\n", alGetString(error));
         return false;
     }
-    // The sound plays at the listener, unattenuated; stereo channels go
+    // The sound plays at the listener, unattenuated; its two channels go
     // straight to the left and right outputs, as XAudio2 maps them.
     alSourcei(source, AL_SOURCE_RELATIVE, AL_TRUE);
     alSource3f(source, AL_POSITION, 0.0f, 0.0f, 0.0f);
     alSourcef(source, AL_ROLLOFF_FACTOR, 0.0f);
-    if (format.channels == 2 && alIsExtensionPresent("AL_SOFT_direct_channels") == AL_TRUE)
+    if (alIsExtensionPresent("AL_SOFT_direct_channels") == AL_TRUE)
         alSourcei(source, AL_DIRECT_CHANNELS_SOFT, AL_TRUE);
 
     source_ = source;
     alFormat_ = alFormat;
     sampleRate_ = format.sampleRate;
     frameBytes_ = static_cast<uint32_t>(format.channels * format.bitsPerSample / 8);
+    mono_ = format.channels == 1;
     started_ = false;
     return true;
 }
@@ -94,23 +98,61 @@ void AlVoice::Destroy() {
     alDeleteSources(1, &source_);
     if (!buffers_.empty())
         alDeleteBuffers(static_cast<ALsizei>(buffers_.size()), buffers_.data());
+    if (kept_ != 0)
+        alDeleteBuffers(1, &kept_);
     buffers_.clear();
     free_.clear();
+    kept_ = 0;
+    stereo_ = {};
     source_ = 0;
     started_ = false;
+}
+
+void AlVoice::Unqueue(int32_t count) {
+    while (count > 0) {
+        ALuint ids[16];
+        const ALsizei n = count < 16 ? count : 16;
+        alSourceUnqueueBuffers(source_, n, ids);
+        for (ALsizei i = 0; i < n; ++i) {
+            if (ids[i] != kept_)
+                free_.push_back(ids[i]);
+        }
+        count -= n;
+    }
+}
+
+bool AlVoice::Upload(uint32_t buffer, const void* data, uint32_t bytes) {
+    bytes -= bytes % frameBytes_;
+    if (bytes == 0)
+        return false;
+    if (!mono_) {
+        alBufferData(buffer, alFormat_, data, static_cast<ALsizei>(bytes), sampleRate_);
+        return true;
+    }
+    // Each sample twice, left and right.
+    const auto* in = static_cast<const uint8_t*>(data);
+    stereo_.resize(size_t{bytes} * 2);
+    uint8_t* out = stereo_.data();
+    for (uint32_t at = 0; at < bytes; at += frameBytes_) {
+        std::memcpy(out, in + at, frameBytes_);
+        std::memcpy(out + frameBytes_, in + at, frameBytes_);
+        out += 2 * frameBytes_;
+    }
+    alBufferData(buffer, alFormat_, stereo_.data(), static_cast<ALsizei>(stereo_.size()),
+                 sampleRate_);
+    return true;
+}
+
+void AlVoice::Queue(uint32_t buffer) {
+    alSourceQueueBuffers(source_, 1, &buffer);
+    if (started_)
+        Resume();
 }
 
 void AlVoice::ReclaimPlayed() {
     for (;;) {
         const ALint state = SourceInt(source_, AL_SOURCE_STATE);
-        ALint processed = SourceInt(source_, AL_BUFFERS_PROCESSED);
-        while (processed > 0) {
-            ALuint ids[16];
-            const ALsizei n = processed < 16 ? processed : 16;
-            alSourceUnqueueBuffers(source_, n, ids);
-            free_.insert(free_.end(), ids, ids + n);
-            processed -= n;
-        }
+        Unqueue(SourceInt(source_, AL_BUFFERS_PROCESSED));
         if (state != AL_STOPPED) {
             // It may have run out while the buffers were taken back: look again.
             if (SourceInt(source_, AL_SOURCE_STATE) == AL_STOPPED)
@@ -126,8 +168,7 @@ bool AlVoice::SubmitSourceBuffer(const void* data, uint32_t bytes) {
     if (source_ == 0 || data == nullptr)
         return false;
     Count();
-    bytes -= bytes % frameBytes_;
-    if (bytes == 0)
+    if (bytes < frameBytes_)
         return false;
     ReclaimPlayed();
     ALuint buffer = 0;
@@ -140,10 +181,41 @@ bool AlVoice::SubmitSourceBuffer(const void* data, uint32_t bytes) {
             return false;
         buffers_.push_back(buffer);
     }
-    alBufferData(buffer, alFormat_, data, static_cast<ALsizei>(bytes), sampleRate_);
-    alSourceQueueBuffers(source_, 1, &buffer);
-    if (started_)
-        Resume();
+    Upload(buffer, data, bytes);
+    Queue(buffer);
+    return true;
+}
+
+bool AlVoice::KeepSound(const void* data, uint32_t bytes) {
+    if (source_ == 0 || data == nullptr)
+        return false;
+    Count();
+    if (bytes < frameBytes_)
+        return false;
+    // A buffer still on the queue cannot take new data: the old one goes.
+    alSourceStop(source_);
+    alSourcei(source_, AL_BUFFER, 0);
+    alSourceRewind(source_);
+    free_ = buffers_;
+    if (kept_ != 0)
+        alDeleteBuffers(1, &kept_);
+    kept_ = 0;
+    ALuint buffer = 0;
+    alGenBuffers(1, &buffer);
+    if (buffer == 0)
+        return false;
+    kept_ = buffer;
+    Upload(buffer, data, bytes);
+    stereo_ = {};  // the sound is OpenAL's now
+    return true;
+}
+
+bool AlVoice::SubmitKeptSound() {
+    if (source_ == 0 || kept_ == 0)
+        return false;
+    Count();
+    ReclaimPlayed();
+    Queue(kept_);
     return true;
 }
 
@@ -154,14 +226,7 @@ void AlVoice::Resume() {
     if (state == AL_STOPPED) {
         // The queue ran out just as the new buffer went in: everything before
         // it has been played.
-        ALint played = SourceInt(source_, AL_BUFFERS_QUEUED) - 1;
-        while (played > 0) {
-            ALuint ids[16];
-            const ALsizei n = played < 16 ? played : 16;
-            alSourceUnqueueBuffers(source_, n, ids);
-            free_.insert(free_.end(), ids, ids + n);
-            played -= n;
-        }
+        Unqueue(SourceInt(source_, AL_BUFFERS_QUEUED) - 1);
         alSourceRewind(source_);
     }
     alSourcePlay(source_);
@@ -201,6 +266,30 @@ int32_t AlVoice::QueuedBuffers() {
         return 0;
     Count();
     return SourceInt(source_, AL_BUFFERS_QUEUED) - SourceInt(source_, AL_BUFFERS_PROCESSED);
+}
+
+int64_t AlVoice::PendingFrames() {
+    if (source_ == 0)
+        return 0;
+    Count();
+    ReclaimPlayed();
+    // The queue holds the copies that are not free (the kept sound is for
+    // voices that never stop halfway). Its position counts from its head.
+    int64_t frames = 0;
+    for (const ALuint buffer : buffers_) {
+        if (std::find(free_.begin(), free_.end(), buffer) != free_.end())
+            continue;
+        ALint bytes = 0;
+        ALint channels = 0;
+        ALint bits = 0;
+        alGetBufferi(buffer, AL_SIZE, &bytes);
+        alGetBufferi(buffer, AL_CHANNELS, &channels);
+        alGetBufferi(buffer, AL_BITS, &bits);
+        if (channels > 0 && bits > 0)
+            frames += bytes / (channels * bits / 8);
+    }
+    const int64_t played = SourceInt(source_, AL_SAMPLE_OFFSET);
+    return frames > played ? frames - played : 0;
 }
 
 void AlVoice::SetVolume(float volume) {

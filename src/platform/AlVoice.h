@@ -19,6 +19,15 @@
 // buffers while not playing is kept in the initial state, where they count as
 // queued.
 //
+// A mono voice plays its sound at full level in both outputs, as XAudio2
+// does: OpenAL would pan a mono source to the centre, 4.5 dB down on each
+// side, so the voice hands OpenAL every sample twice, as stereo, and lets it
+// go straight to the outputs like any stereo voice.
+//
+// A voice that plays one sound again and again (an effect) keeps it in a
+// buffer of its own (KeepSound) and queues that buffer without copying the
+// sound each time.
+//
 // Threads: one thread drives the queue (submit, start, stop, flush, queued
 // count); volume calls may come from another, as OpenAL calls are safe to make
 // from any thread. The context must be current (AlDeviceBase makes it so).
@@ -55,12 +64,20 @@ public:
 
     // Queues a copy of bytes (whole frames; a partial last frame is dropped).
     bool SubmitSourceBuffer(const void* data, uint32_t bytes);
+    // Copies bytes (whole frames) into the voice's own sound, replacing the
+    // one it kept before; nothing is queued.
+    bool KeepSound(const void* data, uint32_t bytes);
+    // Queues the kept sound, as SubmitSourceBuffer would queue a copy of it.
+    bool SubmitKeptSound();
     void Start();
     void Stop();
     // Drops every queued buffer. The game always stops a voice first.
     void FlushSourceBuffers();
     // Buffers queued and not yet played through.
     int32_t QueuedBuffers();
+    // Frames queued and not yet played, from where the voice stands. Meant
+    // for a stopped voice, which stays where it is.
+    int64_t PendingFrames();
     void SetVolume(float volume);
     float GetVolume();
 
@@ -77,14 +94,22 @@ private:
     void ReclaimPlayed();
     // Plays the queue of a started voice unless it is playing already.
     void Resume();
+    // Puts buffers taken off the queue back among the free ones.
+    void Unqueue(int32_t count);
+    // Fills an OpenAL buffer with whole frames of sound (twice over for mono).
+    bool Upload(uint32_t buffer, const void* data, uint32_t bytes);
+    void Queue(uint32_t buffer);
 
     uint32_t source_ = 0;
     int32_t alFormat_ = 0;
     int32_t sampleRate_ = 0;
-    uint32_t frameBytes_ = 0;
+    uint32_t frameBytes_ = 0;  // of the sound handed in
+    bool mono_ = false;        // each sample goes to both outputs
     bool started_ = false;
-    std::vector<uint32_t> buffers_;  // every buffer this voice made
+    std::vector<uint32_t> buffers_;  // the buffers this voice made for copies
     std::vector<uint32_t> free_;     // those not on the queue
+    uint32_t kept_ = 0;              // the kept sound's buffer, never among the free
+    std::vector<uint8_t> stereo_;    // a mono sound as it goes to OpenAL
 
     static std::atomic<uint64_t> operations_;
 };

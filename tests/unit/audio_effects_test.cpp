@@ -173,6 +173,37 @@ TEST(EffectTest, AWaveEffectHoldsAtMostItsFirstSecond) {
     EXPECT_NEAR(static_cast<double>(last), kSecond / 2.0, 4.0);
 }
 
+TEST(EffectTest, EveryEffectPlaysAtItsOwnLevelOnBothSides) {
+    // A steady level in each sample format: mono comes out unpanned, the same
+    // on both sides; stereo keeps its two channels apart.
+    struct Case {
+        const char* name;
+        uint16_t tag, channels, bits;
+        Bytes frame;  // one frame of the file
+        Frame expected;
+    };
+    const Case cases[] = {
+        {"mono 16-bit", 1, 1, 16, {0x40, 0x1F}, {8000, 8000}},
+        {"mono 8-bit", 1, 1, 8, {0xC0}, {16384, 16384}},
+        {"mono float", 3, 1, 32, {0x00, 0x00, 0x80, 0x3E}, {8192, 8192}},  // 0.25
+        {"stereo 16-bit", 1, 2, 16, {0x40, 0x1F, 0x48, 0xF4}, {8000, -3000}},
+    };
+    AudioRig rig(1);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Bytes data;
+        for (int i = 0; i < 2000; ++i)
+            data.insert(data.end(), c.frame.begin(), c.frame.end());
+        const Bytes file = RiffFile(
+            "WAVE", {{"fmt ", FormatChunk(c.tag, c.channels, 44100, c.bits)}, {"data", data}});
+        ASSERT_TRUE(rig.audio.effects().LoadWave(rig.Write("level.wav", file), 6));
+        rig.audio.effects().Play(6);
+        const std::vector<Frame> out = rig.Mix(2100);
+        EXPECT_EQ(Slice(out, 0, 2000), std::vector<Frame>(2000, c.expected));
+        EXPECT_TRUE(Silent(out, 2000));
+    }
+}
+
 TEST(EffectTest, BrokenWaveEffectsAreRefusedWithAMessage) {
     AudioRig rig(1);
     const Bytes data(400, 1);

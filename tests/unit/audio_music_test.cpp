@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <string>
 
 #include "audio/Audio.h"
@@ -54,6 +56,20 @@ int64_t ExpectLoop(const std::vector<RampFrame>& mix, size_t from, size_t to, in
     }
     return position;
 }
+
+// The first frame from `from` on that does not go on with the track's loop
+// from `position`.
+size_t LoopEnds(const std::vector<RampFrame>& mix, size_t from, int track, int64_t position,
+                int64_t loopStart, int64_t loopEnd) {
+    while (from < mix.size() && mix[from].track == track &&
+           mix[from].frame == LoopedFrame(position, loopStart, loopEnd)) {
+        ++from;
+        ++position;
+    }
+    return from;
+}
+
+constexpr size_t kFade = MusicStreamer::kFadeFrames;
 
 TEST(MusicTest, AWholeTrackLoopsWithNoGapAndNoFrameRepeatedOrLost) {
     AudioRig rig(1);
@@ -165,14 +181,17 @@ TEST(MusicTest, ATrackChangeCutsOverWithin300MsFromTheTracksStart) {
         const std::vector<Frame> more = rig.Steps(7 + change);
         sound.insert(sound.end(), more.begin(), more.end());
         const std::vector<RampFrame> mix = Read(sound);
+        // The old track plays on to the cut and fades out under the new
+        // one's first frames.
         size_t cut = at;
-        while (cut < mix.size() && mix[cut].track == expectedTrack)
+        while (cut < mix.size() && mix[cut].track == expectedTrack &&
+               mix[cut].frame == (mix[cut - 1].frame + 1) % 100000)
             ++cut;
         SCOPED_TRACE(change);
         EXPECT_LE(static_cast<int64_t>(cut - at), kCutoverFrames);
         ASSERT_LT(cut, mix.size());
         EXPECT_NE(mix[cut - 1].frame, -1);  // no silence before the cut
-        ExpectLoop(mix, cut, mix.size(), track, 0, 0, 100000);
+        ExpectLoop(mix, cut + kFade, mix.size(), track, kFade, 0, 100000);
         expectedTrack = track;
         world.bgmSwitchRequest = 1;
     }
@@ -193,14 +212,13 @@ TEST(MusicTest, RestartingTheSameTrackRewindsItAfterWhatIsQueued) {
     const std::vector<Frame> more = rig.Steps(10);
     sound.insert(sound.end(), more.begin(), more.end());
     const std::vector<RampFrame> mix = Read(sound);
-    // The chunks already queued play out, then the track starts again.
-    size_t restart = at;
-    while (restart < mix.size() && mix[restart].frame != 0)
-        ++restart;
+    // The chunks already queued play out, then the track starts again, the
+    // old sound fading out under its first frames.
+    const size_t restart = LoopEnds(mix, 0, MusicStreamer::kPlayTrack, 0, 0, 200000);
     ASSERT_LT(restart, mix.size());
+    EXPECT_GE(restart, at);
     EXPECT_LE(restart - at, 2 * kChunkFrames);
-    ExpectLoop(mix, 0, restart, MusicStreamer::kPlayTrack, 0, 0, 200000);
-    ExpectLoop(mix, restart, mix.size(), MusicStreamer::kPlayTrack, 0, 0, 200000);
+    ExpectLoop(mix, restart + kFade, mix.size(), MusicStreamer::kPlayTrack, kFade, 0, 200000);
 }
 
 TEST(MusicTest, TrackZeroOrAnInactiveWindowLetsTheQueueDrain) {
@@ -210,44 +228,143 @@ TEST(MusicTest, TrackZeroOrAnInactiveWindowLetsTheQueueDrain) {
     rig.StartMusic();
     std::vector<Frame> sound = rig.Steps(10);
 
-    // Inactive: what is queued plays out, then silence; active again, the
-    // music goes on where it stopped.
+    // Inactive: what is queued plays out and fades, then silence; active
+    // again, the music goes on after what faded out.
     rig.system.music.active = 0;
     std::vector<Frame> more = rig.Steps(10);
+    const int64_t chunksBefore = rig.audio.music().chunksQueued();
+    const size_t drained = static_cast<size_t>(chunksBefore) * kChunkFrames;
     rig.system.music.active = 1;
     const size_t resumedFrom = sound.size() + more.size();
     sound.insert(sound.end(), more.begin(), more.end());
     more = rig.Steps(10);
     sound.insert(sound.end(), more.begin(), more.end());
     std::vector<RampFrame> mix = Read(sound);
-    size_t gap = 0;
-    while (gap < mix.size() && mix[gap].frame != -1)
-        ++gap;
-    ASSERT_LT(gap, mix.size());
-    EXPECT_GE(gap, 10u * AudioRig::kPassFrames);
-    EXPECT_LE(gap, 10u * AudioRig::kPassFrames + 2 * kChunkFrames);
-    size_t back = gap;
+    EXPECT_GE(drained, 10u * AudioRig::kPassFrames);
+    EXPECT_LE(drained, 10u * AudioRig::kPassFrames + 2 * kChunkFrames);
+    ExpectLoop(mix, 0, drained, 4, 0, 0, 300000);
+    ASSERT_NE(mix[drained].frame, -1) << "no fade";
+    size_t back = drained + kFade;
     while (back < mix.size() && mix[back].frame == -1)
         ++back;
     ASSERT_LT(back, mix.size());
+    EXPECT_GT(back, drained + kFade);
     EXPECT_LE(back, resumedFrom + AudioRig::kPassFrames);
-    ExpectLoop(mix, 0, gap, 4, 0, 0, 300000);
-    ExpectLoop(mix, back, mix.size(), 4, static_cast<int64_t>(gap), 0, 300000);
+    const int64_t resumed = static_cast<int64_t>(drained + kFade);
+    ExpectLoop(mix, back, mix.size(), 4, resumed, 0, 300000);
 
-    // Track 0: the same drain, and silence for good.
+    // Track 0: the same drain and fade, and silence for good.
     const size_t stopAt = sound.size();
     rig.Select(0);
     more = rig.Steps(20);
     sound.insert(sound.end(), more.begin(), more.end());
     mix = Read(sound);
-    size_t end = stopAt;
-    while (end < mix.size() && mix[end].frame != -1)
-        ++end;
+    const size_t end =
+        back + static_cast<size_t>(rig.audio.music().chunksQueued() - chunksBefore) * kChunkFrames;
     EXPECT_LE(end - stopAt, 2 * kChunkFrames);
-    ExpectLoop(mix, back, end, 4, static_cast<int64_t>(gap), 0, 300000);
-    for (size_t i = end; i < mix.size(); ++i)
+    ExpectLoop(mix, back, end, 4, resumed, 0, 300000);
+    for (size_t i = end + kFade; i < mix.size(); ++i)
         ASSERT_EQ(mix[i].frame, -1) << i;
     EXPECT_EQ(rig.audio.music().underruns(), 0);
+}
+
+TEST(MusicTest, MusicThatStopsOrIsCutOffFadesOutWithinTenMilliseconds) {
+    // A tone of 441 Hz, 100 frames a period, looping seamlessly: no step
+    // between its samples is larger than its own largest.
+    const uint32_t frames = 44100;
+    std::vector<int16_t> tone(2 * frames);
+    for (uint32_t i = 0; i < frames; ++i)
+        tone[2 * i] = tone[2 * i + 1] =
+            static_cast<int16_t>(std::lround(9830.0 * std::sin(2.0 * M_PI * i / 100.0)));
+    int32_t ownStep = 0;
+    for (uint32_t i = 0; i < frames; ++i)
+        ownStep = std::max(ownStep, std::abs(tone[2 * ((i + 1) % frames)] - tone[2 * i]));
+
+    struct Case {
+        const char* name;
+        void (*stop)(AudioRig&);
+        bool playsToTheQueueEnd;  // a stop lets the queue play out; a cut does not
+    };
+    const Case cases[] = {
+        {"track 0", [](AudioRig& rig) { rig.Select(0); }, true},
+        {"inactive window", [](AudioRig& rig) { rig.system.music.active = 0; }, true},
+        {"a silent track cuts in", [](AudioRig& rig) { rig.Select(2); }, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        AudioRig rig(1);
+        rig.Write("tone.wav", StereoWave(tone));
+        rig.WriteLoopFile("tone.wav", 0, frames);
+        rig.Write("silence.wav", StereoWave(std::vector<int16_t>(2 * frames, 0)));
+        rig.WriteLoopFile("silence.wav", 0, frames);
+        ASSERT_TRUE(rig.audio.music().OpenWave(rig.folder.Path("tone.wav"), 1));
+        ASSERT_TRUE(rig.audio.music().OpenWave(rig.folder.Path("silence.wav"), 2));
+        rig.Select(1);
+        rig.StartMusic();
+        std::vector<Frame> mix = rig.Steps(7);
+        const int64_t queued = rig.audio.music().chunksQueued();
+        c.stop(rig);
+        const std::vector<Frame> more = rig.Steps(8);
+        mix.insert(mix.end(), more.begin(), more.end());
+
+        // The tone plays as it is up to the stop, then fades out within
+        // 10 ms, never stepping further than the tone itself does.
+        size_t fadeFrom = 0;
+        while (fadeFrom < mix.size() && mix[fadeFrom].left == tone[2 * (fadeFrom % frames)])
+            ++fadeFrom;
+        size_t silentFrom = mix.size();
+        while (silentFrom > 0 && mix[silentFrom - 1] == Frame{})
+            --silentFrom;
+        EXPECT_LT(silentFrom, mix.size());
+        EXPECT_GT(silentFrom, fadeFrom);
+        EXPECT_LE(silentFrom - fadeFrom, 441u);
+        if (c.playsToTheQueueEnd) {
+            EXPECT_GE(fadeFrom, static_cast<size_t>(queued) * kChunkFrames);
+        }
+        int32_t step = 0;
+        for (size_t i = 1; i < mix.size(); ++i) {
+            step = std::max(step, std::abs(mix[i].left - mix[i - 1].left));
+            step = std::max(step, std::abs(mix[i].right - mix[i - 1].right));
+        }
+        EXPECT_LE(step, ownStep);
+    }
+}
+
+TEST(MusicTest, TracksThatNameOneFileEachPlayItFromItsStart) {
+    // Tracks 1 and 7 name one file and share its reader or decoder; each
+    // time either is chosen, it plays the file from the start.
+    const Bytes ogg = EncodeOgg(Sine(60000, 330.0, 0.4), 2, 44100);
+    const std::vector<int16_t> samples = DecodeOgg(ogg);
+    const size_t frames = samples.size() / 2;
+    for (int32_t mode : {1, 2}) {
+        SCOPED_TRACE(mode);
+        AudioRig rig(mode);
+        const std::string name = mode == 1 ? "shared.wav" : "shared.ogg";
+        rig.Write(name, mode == 1 ? StereoWave(samples) : ogg);
+        rig.WriteLoopFile(name, 0, static_cast<uint32_t>(frames));
+        for (int track : {1, MusicStreamer::kPlayTrack}) {
+            ASSERT_TRUE(mode == 1 ? rig.audio.music().OpenWave(rig.folder.Path(name), track)
+                                  : rig.audio.music().OpenOgg(rig.folder.Path(name), track));
+        }
+        rig.Select(1);
+        rig.StartMusic();
+        std::vector<Frame> mix = rig.Steps(5);
+        for (int track : {MusicStreamer::kPlayTrack, 1, MusicStreamer::kPlayTrack}) {
+            const size_t at = mix.size();
+            rig.Select(track);
+            const std::vector<Frame> more = rig.Steps(6);
+            mix.insert(mix.end(), more.begin(), more.end());
+            // The new start comes at one of the next passes; past the fade,
+            // the mix is the file from there on.
+            bool found = false;
+            for (size_t cut = at; cut <= at + kCutoverFrames && !found; cut += 4410) {
+                found = true;
+                for (size_t i = kFade; i < kFade + 8000 && found; ++i)
+                    found = mix[cut + i] == Frame{samples[2 * i], samples[2 * i + 1]};
+            }
+            EXPECT_TRUE(found) << "track " << track;
+        }
+    }
 }
 
 TEST(MusicTest, AnUnderrunIsRefilledAndTheMusicGoesOn) {

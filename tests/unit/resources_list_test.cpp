@@ -93,8 +93,8 @@ TEST(ListFile, ASoundListTooShortForTheEffectsMakesLoadingFail) {
         EXPECT_FALSE(rig.Load());
         EXPECT_NE(base::WideView(rig.world().soundNames[69]), u"");
         EXPECT_EQ(base::WideView(rig.world().soundNames[70]), u"");
-        EXPECT_NE(rig.audio().effects().buffer(5).data, nullptr);
-        EXPECT_EQ(rig.audio().effects().buffer(6).data, nullptr);
+        EXPECT_NE(rig.audio().effects().buffer(5).audioBytes, 0u);
+        EXPECT_EQ(rig.audio().effects().buffer(6).audioBytes, 0u);
         EXPECT_FALSE(rig.audio().music().threadRunning());
         if (mode == 1) {
             ASSERT_EQ(rig.fake.dialogs.shown.size(), 1u);

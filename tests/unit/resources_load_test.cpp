@@ -59,7 +59,7 @@ void ExpectLoaded(ResourceRig& rig, bool sound) {
     EXPECT_EQ(rig.world().bgmSelector, 0);
     EXPECT_EQ(rig.audio().music().threadRunning(), sound);
     for (int slot = 0; slot < SoundEffects::kVoices; ++slot)
-        EXPECT_EQ(rig.audio().effects().buffer(slot).data != nullptr, sound) << "effect " << slot;
+        EXPECT_EQ(rig.audio().effects().buffer(slot).audioBytes != 0, sound) << "effect " << slot;
     if (sound) {
         // Entry k of the list reached track k: its loop file starts at frame k.
         for (int track = 0; track < MusicStreamer::kTracks; ++track) {
@@ -288,7 +288,7 @@ TEST(LoadResources, TheGeneratedDataFolderLoadsInBothSoundModes) {
         EXPECT_TRUE(rig.fake.dialogs.shown.empty()) << FirstShown(rig.fake.dialogs);
         EXPECT_TRUE(rig.audio().music().threadRunning());
         for (int slot = 0; slot < SoundEffects::kVoices; ++slot)
-            EXPECT_NE(rig.audio().effects().buffer(slot).data, nullptr) << slot;
+            EXPECT_NE(rig.audio().effects().buffer(slot).audioBytes, 0u) << slot;
         for (int slot = 0; slot < 8; ++slot) {
             const bool listed = base::WideView(rig.world().pictureNames[slot]) != u"null0000.png";
             EXPECT_EQ(rig.graphics().TextureSlotFilled(slot), listed) << slot;
