@@ -16,9 +16,11 @@ GAME_PID=
 [[ -f "$E2E_DIR/Game.ini" ]] || e2e_fail "Game.ini was not written"
 expected=$E2E_ROOT/expected.ini
 {
-    # display 0, vsync 1, 1, texel offset 1e-6, 0.0, folder/pad/sound/font bytes
+    # display 0, vsync 1, 1, texel offset 1e-6, 0.0, folder/pad/sound/font
+    # bytes, then a fresh install's pad buttons: A, B, X, Y
     printf '\x00\x01\x00\x01\x01\xbd\x37\x86\x35\x00\x00\x00\x00\x01\x00\x00\x01\x01\x00\x01\x00\x01\x01\x01'
-    head -c 488 /dev/zero
+    printf '\x00\x01\x02\x03'
+    head -c 484 /dev/zero
 } >"$expected"
 cmp "$expected" "$E2E_DIR/Game.ini" || e2e_fail "Game.ini differs: $(od -An -tx1 -N 40 "$E2E_DIR/Game.ini")"
 cmp <(printf '\xff\xfed\x00a\x00t\x00a\x00\\\x00') "$E2E_DIR/dir.txt" || e2e_fail "dir.txt differs"
