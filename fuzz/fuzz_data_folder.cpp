@@ -294,7 +294,7 @@ private:
 
 class CountingDialogs final : public platform::Dialogs {
 public:
-    void Show(std::string_view, std::string_view) override { ++shown; }
+    void Show(std::string_view, std::string_view, std::string_view) override { ++shown; }
     int shown = 0;
 };
 
