@@ -33,6 +33,7 @@
 #include <string_view>
 #include <vector>
 
+#include "DefaultMaxLength.h"
 #include "app/Game.h"
 #include "audio/Audio.h"
 #include "base/WideText.h"
@@ -385,17 +386,7 @@ struct Run {
 
 // The seed folder is some tens of kilobytes.
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-    for (int i = 1; i < *argc; ++i) {
-        if (std::strncmp((*argv)[i], "-max_len=", 9) == 0)
-            return 0;
-    }
-    static std::vector<char*> args;
-    args.assign(*argv, *argv + *argc);
-    static char maxLen[] = "-max_len=131072";
-    args.push_back(maxLen);
-    args.push_back(nullptr);
-    *argc += 1;
-    *argv = args.data();
+    AddDefaultMaxLength(argc, argv, 131072);
     return 0;
 }
 

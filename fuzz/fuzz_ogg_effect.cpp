@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "DefaultMaxLength.h"
 #include "SoundFuzzRig.h"
 #include "audio/Audio.h"
 #include "base/WideText.h"
@@ -90,17 +91,7 @@ void FixChecksums(uint8_t* data, size_t size) {
 // The seed file (Vorbis headers alone take a few kilobytes) must fit in the
 // inputs, so the default maximum length becomes 64 KiB unless one is given.
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-    for (int i = 1; i < *argc; ++i) {
-        if (std::strncmp((*argv)[i], "-max_len=", 9) == 0)
-            return 0;
-    }
-    static std::vector<char*> args;
-    args.assign(*argv, *argv + *argc);
-    static char maxLen[] = "-max_len=65536";
-    args.push_back(maxLen);
-    args.push_back(nullptr);
-    *argc += 1;
-    *argv = args.data();
+    AddDefaultMaxLength(argc, argv, 65536);
     return 0;
 }
 

@@ -28,3 +28,13 @@ public:
     platform::GlDevice gpu;
     Game game;
 };
+
+// Begins the rig in a test fixture's SetUp: skips the test where this machine
+// has no OpenGL 3.3 core context and fails it when the rig cannot start.
+#define BEGIN_RIG_OR_SKIP(rig)                                 \
+    do {                                                       \
+        const SceneRenderRig::Start start = (rig).Begin();     \
+        if (start == SceneRenderRig::Start::kNoContext)        \
+            GTEST_SKIP() << "no OpenGL 3.3 core context here"; \
+        ASSERT_EQ(start, SceneRenderRig::Start::kReady);       \
+    } while (false)

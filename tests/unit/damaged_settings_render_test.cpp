@@ -23,10 +23,7 @@ namespace {
 class DamagedSettingsRenderTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        const SceneRenderRig::Start start = rig.Begin();
-        if (start == SceneRenderRig::Start::kNoContext)
-            GTEST_SKIP() << "no OpenGL 3.3 core context here";
-        ASSERT_EQ(start, SceneRenderRig::Start::kReady);
+        BEGIN_RIG_OR_SKIP(rig);
     }
 
     // Loads the settings record with the texel offset's bytes replaced.

@@ -116,10 +116,7 @@ private:
 class MenuRenderTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        const SceneRenderRig::Start start = rig.Begin();
-        if (start == SceneRenderRig::Start::kNoContext)
-            GTEST_SKIP() << "no OpenGL 3.3 core context here";
-        ASSERT_EQ(start, SceneRenderRig::Start::kReady);
+        BEGIN_RIG_OR_SKIP(rig);
         pictures = LoadTexels(2);
         glyphs = LoadTexels(6);
     }

@@ -43,10 +43,7 @@ fs::path ScreensFolder() {
 class ReadmeScreens : public ::testing::Test {
 protected:
     void SetUp() override {
-        const SceneRenderRig::Start start = rig.Begin();
-        if (start == SceneRenderRig::Start::kNoContext)
-            GTEST_SKIP() << "no OpenGL 3.3 core context here";
-        ASSERT_EQ(start, SceneRenderRig::Start::kReady);
+        BEGIN_RIG_OR_SKIP(rig);
         calendar.now = 1'796'000'000;
         calendar.local = {12, 34, 20, 7, 11, 126, 1, 340, 0};  // 2026-12-07 20:34:12
     }
