@@ -131,9 +131,10 @@ source "$here/../tests/e2e/lib.sh"
 sender_pid=""
 spinner_pid=""
 perf_cleanup() {
+    local status=$?
     [[ -n "$sender_pid" ]] && kill "$sender_pid" 2>/dev/null
     [[ -n "$spinner_pid" ]] && kill "$spinner_pid" 2>/dev/null
-    e2e_cleanup
+    e2e_cleanup "$status"
 }
 e2e_setup "$build/game"
 trap perf_cleanup EXIT
@@ -166,7 +167,7 @@ stop_game() {
     wait_exit "$GAME_PID" 10
     GAME_PID=
 }
-options_open() { [[ "$(shown_options "$1")" == "0 1 0 0 0 0 0 0 0" ]]; }
+options_open() { [[ "$(shown_options "$1")" == "0 1 0 0 0 1 2 3 0" ]]; }  # pad rows: A, B, X, Y
 in_play() {
     shows_region "$1" "$SCREENS/play.png" 140x50+60+35 && # SCORE
         shows_region "$1" "$SCREENS/play.png" 90x40+812+132 # NEXT
