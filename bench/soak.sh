@@ -478,9 +478,10 @@ rss_log=$E2E_ROOT/rss.log
 ) >"$rss_log" &
 sampler=$!
 soak_cleanup() {
+    local status=$?
     kill "$sampler" 2>/dev/null || true
     wait "$sampler" 2>/dev/null || true
-    e2e_cleanup
+    e2e_cleanup "$status"
 }
 trap soak_cleanup EXIT
 

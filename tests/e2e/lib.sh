@@ -18,8 +18,10 @@ e2e_fail() {
     exit 1
 }
 
+# Ends the run with the status it ended with ($?, or the first argument when a
+# caller's own clean-up ran commands first) unless a sanitizer reported.
 e2e_cleanup() {
-    local status=$?
+    local status=${1:-$?}
     [[ -n "${GAME_PID:-}" ]] && kill -9 "$GAME_PID" 2>/dev/null || true
     if [[ -n "${XVFB_PID:-}" ]]; then
         kill "$XVFB_PID" 2>/dev/null || true

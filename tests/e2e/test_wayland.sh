@@ -36,7 +36,7 @@ in_session() {
     WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman \
     sway -c "$E2E_ROOT/sway.conf" >"$E2E_ROOT/sway.log" 2>&1 &
 SWAY_PID=$!
-trap 'kill "$SWAY_PID" 2>/dev/null; wait "$SWAY_PID" 2>/dev/null; e2e_cleanup' EXIT
+trap 'status=$?; kill "$SWAY_PID" 2>/dev/null; wait "$SWAY_PID" 2>/dev/null; e2e_cleanup "$status"' EXIT
 socket_ready() { socket=$(cd "$wl_run" && ls wayland-[0-9] 2>/dev/null | head -n 1) && [[ -n "$socket" ]]; }
 wait_until 10 "sway did not start (see its log, sway.log)" socket_ready
 
