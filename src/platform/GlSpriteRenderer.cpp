@@ -216,22 +216,28 @@ GlFailure GlSpriteRenderer::Create(std::u16string_view shaderFolder) {
     }
 
     // Vertex buffers: the sprite vertices (position, colour, texture
-    // coordinate) and one quad word per vertex.
+    // coordinate) and one quad word per vertex, and the index buffer; their
+    // storage is sized by SizeBuffers.
     glGenVertexArrays(1, &vertexArray_);
     glBindVertexArray(vertexArray_);
     glGenBuffers(1, &vertexBuffer_);
-    glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer_);
-    glBufferData(GL_ARRAY_BUFFER, kMaxQuads * 4 * sizeof(SpriteVertex), nullptr, GL_STREAM_DRAW);
+    glGenBuffers(1, &quadBuffer_);
+    glGenBuffers(1, &indexBuffer_);
+    if (!SizeBuffers(kFirstBufferQuads)) {
+        glDeleteProgram(program);
+        glDeleteProgram(unblendedProgram);
+        std::fprintf(stderr, "Tessary: making the sprite pipeline's buffers failed\n");
+        return GlFailure::kResources;
+    }
     constexpr GLsizei kStride = sizeof(SpriteVertex);
+    glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer_);
     glEnableVertexAttribArray(0);
     glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, kStride, reinterpret_cast<void*>(0));
     glEnableVertexAttribArray(1);
     glVertexAttribPointer(1, 4, GL_FLOAT, GL_FALSE, kStride, reinterpret_cast<void*>(12));
     glEnableVertexAttribArray(2);
     glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, kStride, reinterpret_cast<void*>(28));
-    glGenBuffers(1, &quadBuffer_);
     glBindBuffer(GL_ARRAY_BUFFER, quadBuffer_);
-    glBufferData(GL_ARRAY_BUFFER, kMaxQuads * 4 * sizeof(uint32_t), nullptr, GL_STREAM_DRAW);
     glEnableVertexAttribArray(3);
     glVertexAttribIPointer(3, 1, GL_UNSIGNED_INT, sizeof(uint32_t), reinterpret_cast<void*>(0));
     // Written for the quads of each frame before they are read; left
@@ -241,29 +247,11 @@ GlFailure GlSpriteRenderer::Create(std::u16string_view shaderFolder) {
     if (!runBlends_)
         runBlends_ = std::make_unique_for_overwrite<uint8_t[]>(kMaxQuads);
 
-    // Index buffer: quad i is the two triangles of the strip 4i..4i+3, in
-    // the strip's own corner order (0 1 2, then 2 1 3), so that a run of quads
-    // draws as one call and rasterizes exactly as the quads' strips would.
-    {
-        std::vector<GLuint> indices(kMaxQuads * kIndicesPerQuad);
-        for (uint32_t quad = 0; quad < kMaxQuads; ++quad) {
-            GLuint* entry = &indices[quad * kIndicesPerQuad];
-            const GLuint first = quad * 4;
-            const GLuint corners[kIndicesPerQuad] = {0, 1, 2, 2, 1, 3};
-            for (int i = 0; i < kIndicesPerQuad; ++i)
-                entry[i] = first + corners[i];
-        }
-        glGenBuffers(1, &indexBuffer_);
-        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indexBuffer_);
-        glBufferData(GL_ELEMENT_ARRAY_BUFFER, indices.size() * sizeof(GLuint), indices.data(),
-                     GL_STATIC_DRAW);
-    }
-
-    // The texture slots, one layer each: the first kFirstLayers now, more
-    // when a higher slot is filled (see GrowTextureArray).
+    // The texture array: one layer now, one more for each slot filled for
+    // the first time (see UploadTexture).
     glActiveTexture(GL_TEXTURE0);
-    textureArray_ = MakeTextureArray(kFirstLayers);
-    layers_ = kFirstLayers;
+    textureArray_ = MakeTextureArray(1);
+    layers_ = 1;
 
     // Fixed state: no depth test (there is no depth buffer to decide what
     // is seen), no culling, no depth clipping, every pixel blended.
@@ -296,7 +284,49 @@ void GlSpriteRenderer::Forget() {
     indexBuffer_ = 0;
     textureArray_ = 0;
     layers_ = 0;
+    layersTaken_ = 0;
+    bufferQuads_ = 0;
     std::fill(std::begin(slotFilled_), std::end(slotFilled_), false);
+    std::fill(std::begin(slotLayer_), std::end(slotLayer_), 0);
+}
+
+bool GlSpriteRenderer::SizeBuffers(uint32_t quads) {
+    while (glGetError() != GL_NO_ERROR) {
+        // Errors of earlier calls are not this one's.
+    }
+    glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer_);
+    glBufferData(GL_ARRAY_BUFFER, quads * 4 * sizeof(SpriteVertex), nullptr, GL_STREAM_DRAW);
+    glBindBuffer(GL_ARRAY_BUFFER, quadBuffer_);
+    glBufferData(GL_ARRAY_BUFFER, quads * 4 * sizeof(uint32_t), nullptr, GL_STREAM_DRAW);
+    // Quad i is the two triangles of the strip 4i..4i+3, in the strip's own
+    // corner order (0 1 2, then 2 1 3), so that a run of quads draws as one
+    // call and rasterizes exactly as the quads' strips would.
+    std::vector<GLuint> indices(size_t{quads} * kIndicesPerQuad);
+    for (uint32_t quad = 0; quad < quads; ++quad) {
+        GLuint* entry = &indices[quad * kIndicesPerQuad];
+        const GLuint first = quad * 4;
+        const GLuint corners[kIndicesPerQuad] = {0, 1, 2, 2, 1, 3};
+        for (int i = 0; i < kIndicesPerQuad; ++i)
+            entry[i] = first + corners[i];
+    }
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indexBuffer_);  // held by the vertex array
+    glBufferData(GL_ELEMENT_ARRAY_BUFFER, indices.size() * sizeof(GLuint), indices.data(),
+                 GL_STATIC_DRAW);
+    if (glGetError() != GL_NO_ERROR)
+        return false;
+    bufferQuads_ = quads;
+    return true;
+}
+
+uint32_t GlSpriteRenderer::RoomForQuads(uint32_t count) {
+    if (count <= bufferQuads_)
+        return count;
+    const uint32_t had = bufferQuads_;
+    if (SizeBuffers(std::min(kMaxQuads, std::max(count, 2 * had))))
+        return count;
+    // Go on with the room there was.
+    std::fprintf(stderr, "Tessary: no room for %u quads; drawing the first %u\n", count, had);
+    return SizeBuffers(had) ? had : 0;
 }
 
 bool GlSpriteRenderer::GrowTextureArray(int32_t layers) {
@@ -312,9 +342,7 @@ bool GlSpriteRenderer::GrowTextureArray(int32_t layers) {
     GLuint framebuffer = 0;
     glGenFramebuffers(1, &framebuffer);
     glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer);
-    for (int32_t layer = 0; layer < layers_; ++layer) {
-        if (!slotFilled_[layer])
-            continue;
+    for (int32_t layer = 0; layer < layersTaken_; ++layer) {
         glFramebufferTextureLayer(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, textureArray_, 0,
                                   layer);
         glCopyTexSubImage3D(GL_TEXTURE_2D_ARRAY, 0, 0, 0, layer, 0, 0, kTextureSize, kTextureSize);
@@ -338,12 +366,16 @@ bool GlSpriteRenderer::UploadTexture(int32_t slot, const uint16_t* texels) {
     while (glGetError() != GL_NO_ERROR) {
         // Errors of earlier calls are not this upload's.
     }
-    if (slot >= layers_ &&
-        !GrowTextureArray(std::min(kTextureSlots, std::max(slot + 1, 2 * layers_)))) {
-        std::fprintf(stderr, "Tessary: no room for texture slot %d\n", slot);
-        slotFilled_[slot] = false;
-        return false;
+    // A slot keeps the layer it is first given until the device goes.
+    if (slotLayer_[slot] == 0) {
+        if (layersTaken_ == layers_ && !GrowTextureArray(layers_ + 1)) {
+            std::fprintf(stderr, "Tessary: no room for texture slot %d\n", slot);
+            slotFilled_[slot] = false;
+            return false;
+        }
+        slotLayer_[slot] = static_cast<uint8_t>(++layersTaken_);
     }
+    const int32_t layer = slotLayer_[slot] - 1;
     // The texels widened to 8 bits a channel, B, G, R, A: a 5-bit value v
     // reads as v / 31, whose nearest 8-bit value is (255 v + 15) / 31. (Copying
     // the top bits down, v << 3 | v >> 2, is off by one at levels 3, 7, 24
@@ -365,7 +397,7 @@ bool GlSpriteRenderer::UploadTexture(int32_t slot, const uint16_t* texels) {
             wide[4 * i + 2] = widen(t >> 10);
             wide[4 * i + 3] = (t & 0x8000) != 0 ? 255 : 0;
         }
-        glTexSubImage3D(GL_TEXTURE_2D_ARRAY, 0, 0, row, slot, kTextureSize, kBandRows, 1, GL_BGRA,
+        glTexSubImage3D(GL_TEXTURE_2D_ARRAY, 0, 0, row, layer, kTextureSize, kBandRows, 1, GL_BGRA,
                         GL_UNSIGNED_BYTE, wide.data());
     }
     const GLenum error = glGetError();
@@ -392,7 +424,9 @@ void GlSpriteRenderer::Draw(const SpriteVertex* vertices, const int32_t* texture
                             const BlendState* states, uint32_t count) {
     if (!Ready() || count == 0)
         return;
-    count = std::min(count, kMaxQuads);
+    count = RoomForQuads(std::min(count, kMaxQuads));
+    if (count == 0)
+        return;
     Upload(vertices, textures, states, count);
     if (path_ == Path::kBatched) {
         ChooseRunBlends(vertices, textures, states, count);
@@ -407,7 +441,7 @@ void GlSpriteRenderer::Upload(const SpriteVertex* vertices, const int32_t* textu
     uint32_t* word = quadWords_.get();
     for (uint32_t quad = 0; quad < count; ++quad) {
         const int32_t slot = textures[quad];
-        uint32_t value = SlotFilled(slot) ? static_cast<uint32_t>(slot) : kNoTexture;
+        uint32_t value = SlotFilled(slot) ? uint32_t{slotLayer_[slot]} - 1 : kNoTexture;
         if (states[quad] == BlendState::kAlpha)
             value |= kFactorIsAlpha;
         word[0] = word[1] = word[2] = word[3] = value;

@@ -2,10 +2,11 @@
 // The sprite pipeline on OpenGL 3.3 core, in the context that is current:
 // the shader program from SampleVS.glsl and SamplePS.glsl, the vertex and
 // index buffers, and the 64 texture slots held as the layers of one
-// 512 x 512 texture array (nearest filtering, repeat wrap). The array starts
-// with the layers of the first kFirstLayers slots, which are all the game
-// fills, and grows when a higher slot is filled: every layer costs 1 MiB,
-// which a software rasterizer keeps in memory whether it is used or not.
+// 512 x 512 texture array (nearest filtering, repeat wrap). A software
+// rasterizer keeps all of a texture or buffer in memory, zeroed, whether it is
+// used or not, so both grow with use: the array by one layer (1 MiB) for each
+// slot filled for the first time, the buffers to the most quads a frame has
+// drawn.
 // The game's 1-5-5-5 texels are stored widened to 8 bits a channel: a 5-bit
 // level v becomes the 8-bit value nearest to v / 31, what the 1-5-5-5 format reads as.
 //
@@ -50,7 +51,8 @@ public:
     // The sprite list's size: 14,969 visible quads and one that is never drawn.
     static constexpr uint32_t kMaxQuads = 14970;
 
-    static constexpr int32_t kFirstLayers = 8;
+    // Quads the buffers hold at first; they double when a frame needs more.
+    static constexpr uint32_t kFirstBufferQuads = 1024;
 
     GlSpriteRenderer() = default;
     GlSpriteRenderer(const GlSpriteRenderer&) = delete;
@@ -81,9 +83,15 @@ private:
     void ChooseRunBlends(const SpriteVertex* vertices, const int32_t* textures,
                          const BlendState* states, uint32_t count);
     void DrawBatched(uint32_t count);
-    // Makes the array `layers` deep, keeping the filled layers; false (and
-    // the array as it was) when the device cannot.
+    // Makes the array `layers` deep, keeping the layers given to slots;
+    // false (and the array as it was) when the device cannot.
     bool GrowTextureArray(int32_t layers);
+    // Gives the vertex, quad and index buffers room for `quads` quads;
+    // false when the device cannot.
+    bool SizeBuffers(uint32_t quads);
+    // Grows the buffers for `count` quads if they are smaller; returns how
+    // many quads fit (fewer only when the device has no room for more).
+    uint32_t RoomForQuads(uint32_t count);
     void DrawQuadByQuad(const SpriteVertex* vertices, const BlendState* states, uint32_t count);
 
     unsigned program_ = 0;
@@ -93,7 +101,10 @@ private:
     unsigned quadBuffer_ = 0;
     unsigned indexBuffer_ = 0;
     unsigned textureArray_ = 0;
-    int32_t layers_ = 0;  // layers of textureArray_
+    int32_t layers_ = 0;                     // layers of textureArray_
+    int32_t layersTaken_ = 0;                // layers given to slots: the first ones
+    uint32_t bufferQuads_ = 0;               // quads the buffers have room for
+    uint8_t slotLayer_[kTextureSlots] = {};  // 1 + the slot's layer; 0: none yet
     bool slotFilled_[kTextureSlots] = {};
     Path path_ = Path::kBatched;
     // The per-vertex quad words (layer and flags), made once with the pipeline.

@@ -341,6 +341,25 @@ TEST_F(GraphicsRenderTest, HighSlotsGrowTheTextureArrayAndKeepTheFilledOnes) {
         ExpectNear(At(40 * (i + 1) + 16, 16), want[i], 0, "slot " + std::to_string(slots[i]));
 }
 
+TEST_F(GraphicsRenderTest, AFrameOfMoreQuadsThanTheBuffersHoldDrawsEveryOne) {
+    // 3,000 white quads of 8 x 8 pixels, each tinted its own colour, then a frame of one.
+    auto colour = [](int i) { return Rgb{i & 255, i >> 8, 200}; };
+    for (int frame : {3000, 1}) {
+        graphics->ClearSpriteList();
+        for (int i = 0; i < frame; ++i) {
+            const Rgb c = colour(i);
+            graphics->SubmitSprite(Sprite(i % 150 * 8, i / 150 * 8, 8, 8, kWhite,
+                                          0xFF000000u | c[0] << 16 | c[1] << 8 | c[2]));
+        }
+        graphics->DrawFrame();
+        for (int i : {0, 1023, 1024, 2047, 2999}) {
+            const Rgb want = i < frame ? colour(i) : Rgb{0, 0, 0};
+            ExpectNear(At(i % 150 * 8 + 4, i / 150 * 8 + 4), want, 2,
+                       std::to_string(frame) + " quads: quad " + std::to_string(i));
+        }
+    }
+}
+
 TEST_F(GraphicsRenderTest, EveryFiveBitLevelReadsAsItsShareOfThirtyOne) {
     // Slot 2: column block v (16 texels) holds red v, green 31 - v, blue v.
     std::vector<uint16_t> levels(512 * 512, kClear);
