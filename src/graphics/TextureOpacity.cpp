@@ -36,14 +36,15 @@ void TextureOpacity::Learn(int32_t slot, const uint16_t* texels) {
     if (slot < 0 || slot >= platform::kTextureSlots || texels == nullptr)
         return;
     if (!tables_[slot])
-        tables_[slot] = std::make_unique<uint32_t[]>(kStride * kStride);
-    uint32_t* table = tables_[slot].get();
-    std::fill(table, table + kStride, 0u);
+        tables_[slot] = std::make_unique<uint16_t[]>(kStride * kStride);
+    uint16_t* table = tables_[slot].get();
+    std::fill(table, table + kStride, uint16_t{0});
+    uint32_t opaqueBlocks = 0;
     for (int32_t row = 0; row < kBlocks; ++row) {
         const uint16_t* top = texels + static_cast<size_t>(row) * kBlock * kSize;
-        uint32_t* above = table + static_cast<size_t>(row) * kStride;
-        uint32_t* here = above + kStride;
-        uint32_t inRow = 0;
+        uint16_t* above = table + static_cast<size_t>(row) * kStride;
+        uint16_t* here = above + kStride;
+        uint16_t inRow = 0;
         here[0] = 0;
         for (int32_t column = 0; column < kBlocks; ++column) {
             bool opaque = false;
@@ -51,10 +52,12 @@ void TextureOpacity::Learn(int32_t slot, const uint16_t* texels) {
                 for (int32_t x = 0; x < kBlock; ++x)
                     opaque = opaque || (top[y * kSize + column * kBlock + x] & kAlphaBit) != 0;
             }
-            inRow += opaque ? 1 : 0;
-            here[column + 1] = above[column + 1] + inRow;
+            inRow = static_cast<uint16_t>(inRow + (opaque ? 1 : 0));
+            here[column + 1] = static_cast<uint16_t>(above[column + 1] + inRow);
+            opaqueBlocks += opaque ? 1 : 0;
         }
     }
+    anyOpaque_[slot] = opaqueBlocks != 0;
     known_[slot] = true;
 }
 
@@ -81,22 +84,26 @@ bool TextureOpacity::Transparent(int32_t slot, int32_t left, int32_t top, int32_
     const int rowRanges = Fold(top, bottom, rows);
     for (int r = 0; r < rowRanges; ++r) {
         for (int c = 0; c < columnRanges; ++c) {
-            if (OpaqueBlocks(tables_[slot].get(), columns[c].first, rows[r].first, columns[c].last,
-                             rows[r].last) != 0) {
+            if (AnyOpaque(slot, columns[c].first, rows[r].first, columns[c].last, rows[r].last))
                 return false;
-            }
         }
     }
     return true;
 }
 
-uint32_t TextureOpacity::OpaqueBlocks(const uint32_t* table, int32_t left, int32_t top,
-                                      int32_t right, int32_t bottom) {
+bool TextureOpacity::AnyOpaque(int32_t slot, int32_t left, int32_t top, int32_t right,
+                               int32_t bottom) const {
     // The blocks that hold any texel of the rectangle, as a half-open range.
     const size_t x0 = static_cast<size_t>(left / kBlock);
     const size_t x1 = static_cast<size_t>(right / kBlock) + 1;
     const size_t y0 = static_cast<size_t>(top / kBlock);
     const size_t y1 = static_cast<size_t>(bottom / kBlock) + 1;
-    return table[y1 * kStride + x1] - table[y0 * kStride + x1] - table[y1 * kStride + x0] +
-           table[y0 * kStride + x0];
+    // Only the whole picture can hold 65,536 opaque blocks, which the
+    // 16-bit counts read as 0; every smaller count comes out exact.
+    if ((x1 - x0) * (y1 - y0) == size_t{kBlocks} * kBlocks)
+        return anyOpaque_[slot];
+    const uint16_t* table = tables_[slot].get();
+    const auto blocks = static_cast<uint16_t>(table[y1 * kStride + x1] - table[y0 * kStride + x1] -
+                                              table[y1 * kStride + x0] + table[y0 * kStride + x0]);
+    return blocks != 0;
 }

@@ -7,8 +7,9 @@
 // A slot's picture is cut into blocks of 2 x 2 texels; a block counts when it
 // holds at least one texel with the alpha bit set. The counts are kept as a
 // summed-area table, so the opaque blocks of any rectangle are four reads
-// away. A block answers for all four of its texels, so a rectangle is only
-// ever judged transparent when it truly is.
+// away; they are kept modulo 65,536 (132 KB a slot), which leaves every count
+// short of the whole picture's exact. A block answers for all four of its
+// texels, so a rectangle is only ever judged transparent when it truly is.
 //
 // The table is made when the slot's texels are uploaded and dropped when the
 // slot is emptied; a slot it has not seen is never called transparent.
@@ -39,13 +40,14 @@ public:
 private:
     static constexpr int32_t kStride = kBlocks + 1;
 
-    // Opaque blocks under texels left..right, top..bottom, all within the picture.
-    static uint32_t OpaqueBlocks(const uint32_t* table, int32_t left, int32_t top, int32_t right,
-                                 int32_t bottom);
+    // Whether any block under texels left..right, top..bottom of a known
+    // slot, all within the picture, is opaque.
+    bool AnyOpaque(int32_t slot, int32_t left, int32_t top, int32_t right, int32_t bottom) const;
 
     // Per slot, kStride * kStride counts: entry (row, column) holds the
     // opaque blocks above and to the left of block (row, column). Made on a
     // slot's first upload and kept for the next.
-    std::unique_ptr<uint32_t[]> tables_[platform::kTextureSlots];
+    std::unique_ptr<uint16_t[]> tables_[platform::kTextureSlots];
+    bool anyOpaque_[platform::kTextureSlots] = {};  // any opaque block in the whole picture
     bool known_[platform::kTextureSlots] = {};
 };

@@ -71,6 +71,15 @@ TEST(TextureOpacity, ARectangleIsTransparentOnlyWhenNoneOfItsTexelsIsOpaque) {
     EXPECT_FALSE(map.Transparent(7, 102, 202, 117, 233));
     map.Forget(7);
     EXPECT_FALSE(map.Transparent(7, 0, 300, 15, 331));
+
+    // The whole of a solid picture, 65,536 opaque blocks, is not taken for none.
+    const std::vector<uint16_t> solid(512 * 512, kOpaque);
+    const std::vector<uint16_t> clear(512 * 512, kClear);
+    map.Learn(9, solid.data());
+    map.Learn(10, clear.data());
+    EXPECT_FALSE(map.Transparent(9, 0, 0, 511, 511));
+    EXPECT_FALSE(map.Transparent(9, -7, 0, 600, 510));
+    EXPECT_TRUE(map.Transparent(10, 0, 0, 511, 511));
 }
 
 // ---- What reaches the device ------------------------------------------------
