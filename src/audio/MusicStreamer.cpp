@@ -224,12 +224,11 @@ bool MusicStreamer::CreateVoice() {
     auto voice = std::make_unique<platform::AlVoice>();
     if (!voice->Create(platform::VoiceFormat{2, kMusicRate, 16, false}))
         return false;
-    // calloc, not a filled vector: the system's fresh zeroed pages stay
-    // unused until a track plays.
-    auto* memory = static_cast<uint8_t*>(std::calloc(size_t{kTracks} * 3, chunkBytes_));
-    if (memory == nullptr)
+    // Zeroed by the system, not a filled vector: the pages stay unused
+    // until a track plays.
+    streamData_ = base::MakeZeroed<uint8_t[]>(size_t{kTracks} * 3 * chunkBytes_);
+    if (!streamData_)
         return false;
-    streamData_.reset(memory);
     voice_ = std::move(voice);
     voice_->SetVolume(VolumeOf(link_.sound->bgmVolume));
     return true;
@@ -260,10 +259,6 @@ void MusicStreamer::Release() {
     streamData_.reset();
     for (auto& buffer : streamBuffer_)
         buffer = VoiceBuffer{};
-}
-
-void MusicStreamer::FreeMemory::operator()(uint8_t* p) const {
-    std::free(p);
 }
 
 uint8_t* MusicStreamer::TrackChunks(int k) const {

@@ -27,6 +27,7 @@
 #include <vector>
 
 #include "audio/VoiceBuffer.h"
+#include "base/ZeroedMemory.h"
 
 struct AudioLink;
 class WorldState;
@@ -136,10 +137,7 @@ private:
     uint8_t* TrackChunks(int track) const;
 
     uint32_t chunkBytes_ = 32768;
-    struct FreeMemory {
-        void operator()(uint8_t* p) const;
-    };
-    std::unique_ptr<uint8_t[], FreeMemory> streamData_;  // 3 chunks per track
+    base::Zeroed<uint8_t[]> streamData_;  // 3 chunks per track
     VoiceBuffer streamBuffer_[kTracks];
 
     // Track state, one per track: WAVE readers (mode 1) or Ogg streams

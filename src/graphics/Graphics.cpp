@@ -120,15 +120,11 @@ bool SampledTexels(const platform::SpriteVertex* v, TexelBox* box) {
 
 }  // namespace
 
-Graphics::Graphics() : lists_(static_cast<Lists*>(std::calloc(1, sizeof(Lists)))) {
+Graphics::Graphics() : lists_(base::MakeZeroed<Lists>()) {
     if (!lists_) {
         std::fprintf(stderr, "Tessary: no memory for the sprite list\n");
         std::abort();
     }
-}
-
-void Graphics::FreeLists::operator()(Lists* lists) const {
-    std::free(lists);
 }
 
 Graphics::~Graphics() {

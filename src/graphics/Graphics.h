@@ -20,6 +20,7 @@
 #include <memory>
 #include <string_view>
 
+#include "base/ZeroedMemory.h"
 #include "graphics/SpriteRequest.h"
 #include "graphics/TextureOpacity.h"
 #include "platform/GpuDevice.h"
@@ -145,8 +146,5 @@ private:
         int32_t drawnTextures[kListCapacity];
         platform::BlendState drawnStates[kListCapacity];
     };
-    struct FreeLists {
-        void operator()(Lists* lists) const;
-    };
-    std::unique_ptr<Lists, FreeLists> lists_;
+    base::Zeroed<Lists> lists_;
 };

@@ -7,7 +7,9 @@
 
 #include <cmath>
 #include <cstdint>
+#include <new>
 
+#include "base/ZeroedMemory.h"
 #include "platform/Clock.h"
 
 // One of the 48 blocks at the head of a slot file.
@@ -117,10 +119,14 @@ public:
     static constexpr int kSlots = 16;
     static constexpr int kObjects = 255;
 
-    WorldState() = default;
+    WorldState() {
+        if (!saveSlots)
+            throw std::bad_alloc();
+    }
     virtual ~WorldState() = default;
 
-    SaveSlot saveSlots[kSlots];
+    // Zeroed by the system: the 580 KB of slots no file fills cost no memory.
+    base::Zeroed<SaveSlot[]> saveSlots = base::MakeZeroed<SaveSlot[]>(kSlots);
     ObjectRecord objectTable[kObjects];
     MenuState menuState;
     uint8_t fadeLevel = 0;
