@@ -260,6 +260,11 @@ void Graphics::ReleaseTextureSlot(int32_t slot) {
     opacity_.Forget(slot);
 }
 
+void Graphics::ReserveTextureSlots(int32_t slots) {
+    if (gpu_ != nullptr)
+        gpu_->ReserveTextures(slots);
+}
+
 bool Graphics::TextureSlotFilled(int32_t slot) const {
     return slot >= 0 && slot < kTextureSlots && slotFilled_[slot];
 }

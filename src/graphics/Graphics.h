@@ -83,6 +83,8 @@ public:
     // Fills slot 0..63 with 512 x 512 texels (1-5-5-5); false when the device cannot.
     bool FillTextureSlot(int32_t slot, const uint16_t* texels);
     void ReleaseTextureSlot(int32_t slot);
+    // Tells the device how many slots are about to be filled (see GpuDevice::ReserveTextures).
+    void ReserveTextureSlots(int32_t slots);
     bool TextureSlotFilled(int32_t slot) const;
 
     // ---- Sprite list ----

@@ -17,6 +17,10 @@ constexpr std::u16string_view kNoPicture = u"null0000.png";
 bool TextureReloader::RecreateTextures() {
     if (graphics_ == nullptr || folders_ == nullptr || world_ == nullptr)
         return false;
+    int32_t pictures = 0;
+    for (int slot = 0; slot < kSlots; ++slot)
+        pictures += base::WideView(world_->pictureNames[slot]) != kNoPicture ? 1 : 0;
+    graphics_->ReserveTextureSlots(pictures);
     for (int slot = 0; slot < kSlots; ++slot) {
         // Whatever the slot held goes.
         graphics_->ReleaseTextureSlot(slot);

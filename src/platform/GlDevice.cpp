@@ -227,6 +227,11 @@ void GlDevice::ReleaseTexture(int32_t slot) {
     renderer_.ReleaseTexture(slot);
 }
 
+void GlDevice::ReserveTextures(int32_t slots) {
+    if (context_ != nullptr)
+        renderer_.ReserveLayers(slots);
+}
+
 void GlDevice::FitViewport() {
     int width = 0;
     int height = 0;

@@ -54,6 +54,7 @@ public:
     bool IsCreated() const override { return context_ != nullptr; }
     bool UploadTexture(int32_t slot, const uint16_t* texels) override;
     void ReleaseTexture(int32_t slot) override;
+    void ReserveTextures(int32_t slots) override;
     void Clear() override;
     void DrawSprites(const SpriteVertex* vertices, const int32_t* textures,
                      const BlendState* states, uint32_t count) override;

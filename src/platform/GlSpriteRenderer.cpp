@@ -416,6 +416,12 @@ void GlSpriteRenderer::ReleaseTexture(int32_t slot) {
         slotFilled_[slot] = false;
 }
 
+void GlSpriteRenderer::ReserveLayers(int32_t layers) {
+    layers = std::min(layers, kTextureSlots);
+    if (Ready() && layers > layers_ && !GrowTextureArray(layers))
+        std::fprintf(stderr, "Tessary: no room for %d texture slots at once\n", layers);
+}
+
 bool GlSpriteRenderer::SlotFilled(int32_t slot) const {
     return slot >= 0 && slot < kTextureSlots && slotFilled_[slot];
 }

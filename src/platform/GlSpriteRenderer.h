@@ -67,6 +67,8 @@ public:
 
     bool UploadTexture(int32_t slot, const uint16_t* texels);
     void ReleaseTexture(int32_t slot);
+    // Deepens the array to `layers` at once, ahead of the uploads that need them.
+    void ReserveLayers(int32_t layers);
     bool SlotFilled(int32_t slot) const;
 
     void Draw(const SpriteVertex* vertices, const int32_t* textures, const BlendState* states,

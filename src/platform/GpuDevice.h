@@ -66,6 +66,9 @@ public:
     virtual bool UploadTexture(int32_t slot, const uint16_t* texels) = 0;
     // Empties a slot; quads that name it draw as untextured.
     virtual void ReleaseTexture(int32_t slot) = 0;
+    // Makes room for `slots` filled slots at once before they are filled, so
+    // that the storage is not remade slot by slot. Filling works without it.
+    virtual void ReserveTextures(int32_t slots) { (void)slots; }
 
     // Clears the back buffer to transparent black.
     virtual void Clear() = 0;
