@@ -12,10 +12,14 @@
 #   PERF_SETTLE=3            seconds a screen runs before its memory is read
 #   PERF_REPETITIONS=10      repetitions of each frame benchmark (medians)
 #   PERF_PACING_FRAMES=600   frames per timer mode of the pacing harness
+#   PERF_PACING_RUNS=5       runs of the pacing harness (medians of their figures)
 #   PERF_CPU_SECONDS=15      seconds the program's CPU is measured per timer mode and screen
 #   PERF_PRESSES=50          key presses per timer mode for the latency
 #   PERF_LATENCY_MODES="0 1 2 3"   timer modes the latency is measured in
 #   PERF_AUDIO_SECONDS=600   seconds of music streamed with the other core busy
+#   PERF_AGAINST=<game folder>  another build (an older commit's build/game) whose
+#                            start-up and frame pacing (its bench/frame_pacing) are
+#                            measured in turn with this one's
 #
 # A default run takes about 18 minutes, ten of them the music stream.
 set -euo pipefail
@@ -25,6 +29,7 @@ startup_runs=${PERF_STARTUP_RUNS:-7}
 settle=${PERF_SETTLE:-3}
 repetitions=${PERF_REPETITIONS:-10}
 pacing_frames=${PERF_PACING_FRAMES:-600}
+pacing_runs=${PERF_PACING_RUNS:-5}
 cpu_seconds=${PERF_CPU_SECONDS:-15}
 presses=${PERF_PRESSES:-50}
 latency_modes=${PERF_LATENCY_MODES:-0 1 2 3}
@@ -36,7 +41,7 @@ die() {
     exit 1
 }
 
-for value in "$startup_runs" "$settle" "$repetitions" "$pacing_frames" "$cpu_seconds" \
+for value in "$startup_runs" "$settle" "$repetitions" "$pacing_frames" "$pacing_runs" "$cpu_seconds" \
     "$presses" "$audio_seconds"; do
     [[ "$value" =~ ^[1-9][0-9]*$ ]] || die "the PERF_ settings take whole numbers above 0, not \"$value\""
 done
@@ -72,7 +77,9 @@ stats() {
 
 load_before=$(cut -d' ' -f1 /proc/loadavg)
 note "start-up to the first presented frame, $startup_runs runs per sound mode"
-startup=$(bash "$here/startup_time.sh" "$build/game" "$startup_runs")
+against=${PERF_AGAINST:-}
+[[ -z "$against" || -x "$against/tessary" ]] || die "PERF_AGAINST names no program folder: $against"
+startup=$(bash "$here/startup_time.sh" "$build/game" "$startup_runs" ${against:+"$against"})
 for mode in ogg wav; do
     inside="" outside=""
     read -r inside outside < <(awk -v m="$mode" '$1 == m { print $2, $3 }' <<<"$startup") || true
@@ -80,6 +87,13 @@ for mode in ogg wav; do
     name=$([[ $mode == ogg ]] && echo "Ogg Vorbis" || echo WAVE)
     row "Start-up to first presented frame, $name" "$inside ms ($outside ms from launch)" "" \
         "program's own report (TESSARY_STARTUP_TRACE) under Xvfb, median of $startup_runs runs (bench/startup_time.sh)"
+    [[ -n "$against" ]] || continue
+    other=""
+    read -r other _ < <(awk -v m="$mode@2" '$1 == m { print $2, $3 }' <<<"$startup") || true
+    [[ -n "${other:-}" ]] || die "no $mode@2 line from startup_time.sh: $startup"
+    row "Start-up, $name, against $against" \
+        "$other ms there; this build $(awk -v a="$inside" -v b="$other" 'BEGIN { printf "%.2f", a / b }') × that" \
+        "no worse (≤ 1)" "the two programs started in turn, same runs"
 done
 
 # ---- 3. CPU per frame ------------------------------------------------------------
@@ -110,19 +124,41 @@ done
 
 # ---- 4. Frame pacing -------------------------------------------------------------
 
-note "frame pacing, $pacing_frames frames in each timer mode"
-pacing=$("$build/bench/frame_pacing" "$pacing_frames")
+note "frame pacing, $pacing_frames frames in each timer mode, $pacing_runs runs"
+# Runs take turns with the other build's when there is one, so that both meet
+# the same moments of a shared machine; each figure is the median of the runs.
+against_pacing=""
+[[ -n "$against" && -x "$against/../bench/frame_pacing" ]] && against_pacing=$against/../bench/frame_pacing
+pacing="" against_lines=""
+for _ in $(seq "$pacing_runs"); do
+    pacing+=$("$build/bench/frame_pacing" "$pacing_frames")$'\n'
+    [[ -z "$against_pacing" ]] || against_lines+=$("$against_pacing" "$pacing_frames")$'\n'
+done
+# Prints "mean p99 cpu", each the median over the runs, of one timer mode's lines.
+pacing_medians() {
+    awk -v m="$2" '$1 == m { print $(NF - 2), $(NF - 1), $NF }' <<<"$1" |
+        awk '{ mean[NR] = $1; p99[NR] = $2; cpu[NR] = $3 }
+            function median(a, n,   i, j, t) {
+                for (i = 2; i <= n; i++) for (j = i; j > 1 && a[j - 1] > a[j]; j--) { t = a[j]; a[j] = a[j - 1]; a[j - 1] = t }
+                return n % 2 ? a[(n + 1) / 2] : (a[n / 2] + a[n / 2 + 1]) / 2
+            }
+            END { if (NR) printf "%.4f %.4f %.1f\n", median(mean, NR), median(p99, NR), median(cpu, NR) }'
+}
 names=("timeGetTime, yield loop" "PerformanceCounter, busy poll" "Sleep" "No Wait")
 for mode in 0 1 2 3; do
     mean="" p99="" cpu=""
-    read -r mean p99 cpu < <(awk -v m="$mode" '$1 == m { print $(NF - 2), $(NF - 1), $NF }' \
-        <<<"$pacing") || true
+    read -r mean p99 cpu < <(pacing_medians "$pacing" "$mode") || true
     [[ -n "${mean:-}" ]] || die "no timer mode $mode line from frame_pacing: $pacing"
     target="mean 16.667 ms"
     [[ $mode == 3 ]] && target="unpaced"
     row "Frame period, timer mode $mode (${names[mode]})" \
         "mean $mean ms, 99th percentile of \|period − 16.667 ms\| $p99 ms, CPU $cpu % of a core" \
-        "$target" "frame_pacing: the real frame loop and clocks, no scene"
+        "$target" "frame_pacing: the real frame loop and clocks, no scene; medians of $pacing_runs runs"
+    [[ -n "$against_pacing" && $mode != 3 ]] || continue
+    read -r mean p99 cpu < <(pacing_medians "$against_lines" "$mode") || true
+    row "Frame period, timer mode $mode, against $against" \
+        "mean $mean ms, 99th percentile $p99 ms, CPU $cpu % of a core" "" \
+        "its frame_pacing, run in turn with this build's"
 done
 
 # ---- 2. and 5. The real program under Xvfb -----------------------------------------
