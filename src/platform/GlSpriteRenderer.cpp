@@ -96,6 +96,12 @@ std::string WithDefine(const std::string& source, const char* name) {
     return out;
 }
 
+// Clears the GL error flags, so that the check after a step sees only its own.
+void DropEarlierErrors() {
+    while (glGetError() != GL_NO_ERROR) {
+    }
+}
+
 // A texture array of `layers` 512 x 512 RGBA8 layers, left bound: nearest
 // texel, repeat wrap, no mip levels.
 GLuint MakeTextureArray(int32_t layers) {
@@ -291,9 +297,7 @@ void GlSpriteRenderer::Forget() {
 }
 
 bool GlSpriteRenderer::SizeBuffers(uint32_t quads) {
-    while (glGetError() != GL_NO_ERROR) {
-        // Errors of earlier calls are not this one's.
-    }
+    DropEarlierErrors();
     glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer_);
     glBufferData(GL_ARRAY_BUFFER, quads * 4 * sizeof(SpriteVertex), nullptr, GL_STREAM_DRAW);
     glBindBuffer(GL_ARRAY_BUFFER, quadBuffer_);
@@ -363,9 +367,7 @@ bool GlSpriteRenderer::GrowTextureArray(int32_t layers) {
 bool GlSpriteRenderer::UploadTexture(int32_t slot, const uint16_t* texels) {
     if (!Ready() || slot < 0 || slot >= kTextureSlots || texels == nullptr)
         return false;
-    while (glGetError() != GL_NO_ERROR) {
-        // Errors of earlier calls are not this upload's.
-    }
+    DropEarlierErrors();
     // A slot keeps the layer it is first given until the device goes.
     if (slotLayer_[slot] == 0) {
         if (layersTaken_ == layers_ && !GrowTextureArray(layers_ + 1)) {
