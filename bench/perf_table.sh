@@ -136,13 +136,13 @@ for _ in $(seq "$pacing_runs"); do
 done
 # Prints "mean p99 cpu", each the median over the runs, of one timer mode's lines.
 pacing_medians() {
-    awk -v m="$2" '$1 == m { print $(NF - 2), $(NF - 1), $NF }' <<<"$1" |
-        awk '{ mean[NR] = $1; p99[NR] = $2; cpu[NR] = $3 }
-            function median(a, n,   i, j, t) {
-                for (i = 2; i <= n; i++) for (j = i; j > 1 && a[j - 1] > a[j]; j--) { t = a[j]; a[j] = a[j - 1]; a[j - 1] = t }
-                return n % 2 ? a[(n + 1) / 2] : (a[n / 2] + a[n / 2 + 1]) / 2
-            }
-            END { if (NR) printf "%.4f %.4f %.1f\n", median(mean, NR), median(p99, NR), median(cpu, NR) }'
+    local lines column medians=()
+    lines=$(awk -v m="$2" '$1 == m { print $(NF - 2), $(NF - 1), $NF }' <<<"$1")
+    [[ -n "$lines" ]] || return 0
+    for column in 1 2 3; do
+        medians+=("$(cut -d' ' -f"$column" <<<"$lines" | stats | cut -d' ' -f1)")
+    done
+    echo "${medians[@]}"
 }
 names=("timeGetTime, yield loop" "PerformanceCounter, busy poll" "Sleep" "No Wait")
 for mode in 0 1 2 3; do
