@@ -40,7 +40,7 @@ double CpuMs() {
            usage.ru_stime.tv_sec * 1e3 + usage.ru_stime.tv_usec / 1e3;
 }
 
-// A window with an empty message queue: the loop's message step costs nothing
+// A window with an empty event queue: the loop's event step costs nothing
 // and no display is needed.
 class QuietWindow final : public platform::Window {
 public:
@@ -49,8 +49,8 @@ public:
     void Destroy() override {}
     bool Exists() const override { return true; }
     void PumpEvents() override {}
-    bool TakeMessage(platform::Message*) override { return false; }
-    void PostMessage(const platform::Message&) override {}
+    bool TakeEvent(platform::WindowEvent*) override { return false; }
+    void PostEvent(const platform::WindowEvent&) override {}
     bool GetRect(platform::Rect*) override { return false; }
     bool GetPlacement(platform::Placement*) override { return false; }
     void SetPlacement(const platform::Placement&) override {}

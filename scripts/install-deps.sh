@@ -5,7 +5,7 @@
 set -euo pipefail
 
 packages=(cmake make g++ pkg-config
-          libsdl2-dev libepoxy-dev libgl1-mesa-dri libopenal-dev libpng-dev zlib1g-dev
+          libsdl2-dev libx11-dev libepoxy-dev libgl1-mesa-dri libopenal-dev libpng-dev zlib1g-dev
           libvorbis-dev libogg-dev libfreetype-dev fonts-vlgothic)
 if [[ "${1:-play}" == test ]]; then
     packages+=(googletest libgtest-dev libbenchmark-dev

@@ -54,13 +54,13 @@ FrameLoop::Outcome FrameLoop::RunPass() {
     WorldState& world = *game_.world;
     platform::Clock& clock = platform_.clock;
 
-    // At most one window message per pass; a queue of n takes n frames.
+    // At most one window event per pass; a queue of n takes n frames.
     platform_.window.PumpEvents();
-    platform::Message message;
-    if (platform_.window.TakeMessage(&message)) {
-        if (message.id == platform::MessageId::kQuit)
+    platform::WindowEvent event;
+    if (platform_.window.TakeEvent(&event)) {
+        if (event.kind == platform::WindowEvent::Kind::kWindowGone)
             return Outcome::kQuit;
-        windowProc_.Handle(message);
+        windowProc_.Handle(event);
     }
 
     // The mode and the scene hold for the whole pass, even if a scene changes them.

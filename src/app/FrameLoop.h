@@ -1,7 +1,7 @@
 #pragma once
 // The frame loop: the body of the main thread once start-up has succeeded.
 //
-// One pass is one frame. It handles at most one window message, samples the
+// One pass is one frame. It handles at most one window event, samples the
 // clock, polls input, runs the current scene and presents while the window is
 // active, re-arms idle effect voices, serves the display-mode and device
 // requests, waits for the end of the frame as Display::timerMode selects, and
@@ -50,7 +50,7 @@ class FrameLoop {
 public:
     enum class Outcome {
         kContinue,     // run the next pass
-        kQuit,         // the quit message arrived: orderly exit
+        kQuit,         // the window is gone: orderly exit
         kFailureExit,  // the device could not be made again
         kAbort,        // the textures could not be made again: end at once
     };

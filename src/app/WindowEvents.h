@@ -1,38 +1,37 @@
 #pragma once
-// The main window's procedure and the switch between window and borderless
-// full screen.
+// The main window's event handler and the switch between window and full
+// screen.
 //
-// The procedure does very little: it keeps MusicShared::active up to date, turns
-// the two accelerator commands into a close or a display-mode request, keeps
-// the client area at 16:9 while the player drags a border, and ends the
-// message loop once the window is gone.
-
-#include <cstdint>
+// The handler does very little: it keeps MusicShared::active up to date, turns
+// Esc and Alt+Enter into a close or a display-mode request, ends the run once
+// the window is gone, and, while the game stands still, shows the last
+// picture again whenever the desktop exposes or resizes the window. Sizes the
+// desktop or the player gives the window are accepted as they are: the
+// picture is letterboxed into whatever size the window has.
 
 #include "platform/Window.h"
 
 class Game;
 
-// Adjusts a proposed window rectangle so that its client area stays 16:9. The
-// dragged edge decides which side gives way; at a corner the side that is too
-// long is shortened and the edge opposite the corner stays put.
-platform::Rect ApplySizingRule(int32_t edge, platform::Rect rect, int32_t frameWidth,
-                               int32_t frameHeight, int32_t captionHeight);
-
 class WindowEvents {
 public:
     WindowEvents(Game& game, platform::Window& window) : game_(game), window_(window) {}
 
-    void Handle(const platform::Message& message);
+    void Handle(const platform::WindowEvent& event);
 
-    // Flips between window and borderless full screen over the window's display,
-    // remembering the windowed placement on the way out. Clears the request.
+    // Flips between window and full screen over the window's monitor, and
+    // clears the request. Where a window manager or compositor runs, its own
+    // full-screen state is used and it puts the window back; with none, the
+    // window is made borderless and sized over the display by hand, and its
+    // placement is restored on the way back.
     void SwitchDisplayMode();
 
 private:
     void Close();
+    void ShowPictureIfStill();
 
     Game& game_;
     platform::Window& window_;
     platform::Placement savedPlacement_{};
+    bool byHand_ = false;  // the current full screen was made by hand
 };

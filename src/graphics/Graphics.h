@@ -68,6 +68,10 @@ public:
     // Draws the sprite list and presents it; returns the present's result. A
     // lost device sets Display::deviceLostRequest.
     platform::DeviceStatus RenderFrame();
+    // Shows the last frame's picture again, fitted to the window's present
+    // size, without running a scene: for a window that the desktop exposed or
+    // resized while the game stands still. For now it draws the list again.
+    platform::DeviceStatus PresentLastPicture() { return RenderFrame(); }
     // The drawing half of RenderFrame: clears the back buffer and draws the
     // list onto it, without presenting.
     void DrawFrame();

@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "platform/Files.h"
+#include "platform/PictureFit.h"
 #include "platform/SdlWindow.h"
 
 namespace platform {
@@ -232,11 +233,16 @@ void GlDevice::ReserveTextures(int32_t slots) {
         renderer_.ReserveLayers(slots);
 }
 
+// The design space goes into the largest centred 16:9 rectangle of the
+// drawable, counted in pixels so that a scaled output stays sharp; the clear
+// that follows blackens the bars around it.
 void GlDevice::FitViewport() {
     int width = 0;
     int height = 0;
     SDL_GL_GetDrawableSize(window_->Handle(), &width, &height);
-    glViewport(0, 0, width, height);
+    const Rect picture = PictureRect(width, height);
+    glViewport(picture.left, height - picture.bottom, picture.right - picture.left,
+               picture.bottom - picture.top);
 }
 
 void GlDevice::Clear() {

@@ -4,8 +4,9 @@
 //
 // Creation prefers a hardware-accelerated context and falls back to any
 // context the system offers (Mesa's software rasterizer where there is no
-// GPU). The viewport always covers the whole drawable, so the game's fixed
-// design space is stretched over whatever size the window has.
+// GPU). The game's fixed design space is drawn into the largest centred 16:9
+// rectangle of the drawable, with black bars around it, whatever size the
+// window has.
 //
 // GL has no routine device loss, so the loss paths of the frame loop are
 // reached through a test seam: ReportLossAtNextPresent makes the next present

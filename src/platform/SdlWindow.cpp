@@ -1,6 +1,9 @@
 #include "platform/SdlWindow.h"
 
 #include <SDL.h>
+#include <SDL_syswm.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <png.h>
 
 #include <cstdio>
@@ -9,6 +12,7 @@
 #include <vector>
 
 #include "platform/Files.h"
+#include "platform/PictureFit.h"
 
 namespace platform {
 namespace {
@@ -24,22 +28,82 @@ Rect MakeRect(int x, int y, int width, int height) {
     return Rect{x, y, x + width, y + height};
 }
 
+// How long after a full-screen request its size changes are still the desktop's.
+constexpr uint64_t kDesktopSizingMs = 1000;
+
+// The frame a window manager is taken to draw before the window exists to ask:
+// generous, so that a first window sized by it fits whatever frame comes.
+constexpr FrameExtents kAssumedFrame{8, 40, 8, 8};
+
 // The edge or corner a resize dragged. A size that changed moved the far side
 // unless the window's position moved with it, which only dragging the left or
 // the top side does.
-int32_t DraggedEdge(const Rect& before, const Rect& after) {
+Edge DraggedEdge(const Rect& before, const Rect& after) {
     const bool widthChanged = after.right - after.left != before.right - before.left;
     const bool heightChanged = after.bottom - after.top != before.bottom - before.top;
     const bool left = widthChanged && after.left != before.left;
     const bool top = heightChanged && after.top != before.top;
     if (widthChanged && heightChanged) {
         if (top)
-            return left ? kEdgeTopLeft : kEdgeTopRight;
-        return left ? kEdgeBottomLeft : kEdgeBottomRight;
+            return left ? Edge::kTopLeft : Edge::kTopRight;
+        return left ? Edge::kBottomLeft : Edge::kBottomRight;
     }
     if (widthChanged)
-        return left ? kEdgeLeft : kEdgeRight;
-    return top ? kEdgeTop : kEdgeBottom;
+        return left ? Edge::kLeft : Edge::kRight;
+    return top ? Edge::kTop : Edge::kBottom;
+}
+
+// The X11 display and window behind an SDL window; false on other drivers.
+bool X11Handles(SDL_Window* window, Display** display, ::Window* xwindow) {
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (window == nullptr || SDL_GetWindowWMInfo(window, &info) != SDL_TRUE ||
+        info.subsystem != SDL_SYSWM_X11 || info.info.x11.display == nullptr)
+        return false;
+    *display = info.info.x11.display;
+    *xwindow = info.info.x11.window;
+    return true;
+}
+
+bool xRequestFailed = false;
+int NoteXError(Display*, XErrorEvent*) {
+    xRequestFailed = true;
+    return 0;
+}
+
+// The window a property names, or 0. A window that is gone (a window manager
+// that quit and left its mark on the root) is an error the handler swallows.
+::Window WindowProperty(Display* display, ::Window from, Atom property) {
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long after = 0;
+    unsigned char* data = nullptr;
+    ::Window named = 0;
+    if (XGetWindowProperty(display, from, property, 0, 1, False, XA_WINDOW, &type, &format,
+                           &count, &after, &data) == Success &&
+        type == XA_WINDOW && format == 32 && count == 1 && data != nullptr) {
+        named = *reinterpret_cast<::Window*>(data);
+    }
+    if (data != nullptr)
+        XFree(data);
+    return named;
+}
+
+// An EWMH window manager names a child window on the root, and the child
+// names itself; a stale mark from a manager that has gone fails the second look.
+bool X11WindowManagerRuns(Display* display) {
+    const Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", True);
+    if (check == None)
+        return false;
+    XSync(display, False);
+    xRequestFailed = false;
+    int (*previous)(Display*, XErrorEvent*) = XSetErrorHandler(&NoteXError);
+    const ::Window child = WindowProperty(display, DefaultRootWindow(display), check);
+    const bool answers = child != 0 && WindowProperty(display, child, check) == child;
+    XSync(display, False);
+    XSetErrorHandler(previous);
+    return answers && !xRequestFailed;
 }
 
 }  // namespace
@@ -92,13 +156,32 @@ bool SdlWindow::Create(const char* title, int32_t clientWidth, int32_t clientHei
         expected_ = {};
         sizePending_ = false;
         stateChangedSincePump_ = false;
+        desktopSizingUntilMs_ = 0;
     }
     // From here on no event stays in SDL's queue; drop what an earlier user left.
     SDL_SetEventFilter(&SdlWindow::EventFilter, this);
     SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
 
-    window_ = SDL_CreateWindow(title, SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, clientWidth,
-                               clientHeight,
+    // A screen too small for the asked size with its frame gets the largest
+    // 16:9 window that fits its usable area (without panels and docks). The
+    // drivers that draw nowhere have no screen to fit.
+    int x = SDL_WINDOWPOS_UNDEFINED;
+    int y = SDL_WINDOWPOS_UNDEFINED;
+    SDL_Rect usable{};
+    const bool onScreen = std::strcmp(VideoDriver(), "x11") == 0 ||
+                          std::strcmp(VideoDriver(), "wayland") == 0;
+    if (onScreen && SDL_GetDisplayUsableBounds(0, &usable) == 0) {
+        const FirstWindow first =
+            FitFirstWindow(MakeRect(usable.x, usable.y, usable.w, usable.h), kAssumedFrame,
+                           clientWidth, clientHeight);
+        clientWidth = first.width;
+        clientHeight = first.height;
+        if (first.placed) {
+            x = first.frameLeft;
+            y = first.frameTop;
+        }
+    }
+    window_ = SDL_CreateWindow(title, x, y, clientWidth, clientHeight,
                                SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE | SDL_WINDOW_HIDDEN);
     if (window_ == nullptr) {
         std::fprintf(stderr, "Tessary: SDL_CreateWindow failed: %s\n", SDL_GetError());
@@ -106,12 +189,11 @@ bool SdlWindow::Create(const char* title, int32_t clientWidth, int32_t clientHei
         SDL_SetEventFilter(nullptr, nullptr);
         return false;
     }
-    int x = 0;
-    int y = 0;
     int width = 0;
     int height = 0;
     SDL_GetWindowPosition(window_, &x, &y);
     SDL_GetWindowSize(window_, &width, &height);
+    SetAspectHints();
     {
         std::lock_guard lock(mutex_);
         knownX_ = x;
@@ -154,7 +236,7 @@ void SdlWindow::PumpEvents() {
     RememberNormalBounds();
 }
 
-bool SdlWindow::TakeMessage(Message* out) {
+bool SdlWindow::TakeEvent(WindowEvent* out) {
     std::lock_guard lock(mutex_);
     if (count_ == 0)
         return false;
@@ -164,15 +246,25 @@ bool SdlWindow::TakeMessage(Message* out) {
     return true;
 }
 
-void SdlWindow::PostMessage(const Message& message) {
+void SdlWindow::PostEvent(const WindowEvent& event) {
     std::lock_guard lock(mutex_);
-    Enqueue(message);
+    Enqueue(event);
 }
 
-void SdlWindow::Enqueue(const Message& message) {
+void SdlWindow::Enqueue(const WindowEvent& event) {
+    using Kind = WindowEvent::Kind;
+    const bool merges = event.kind == Kind::kExposed || event.kind == Kind::kSizeSetByDesktop ||
+                        event.kind == Kind::kSizeDragged;
+    if (merges && count_ > 0) {
+        WindowEvent& last = queue_[(head_ + count_ - 1) % kQueueCapacity];
+        if (last.kind == event.kind) {
+            last = event;
+            return;
+        }
+    }
     if (count_ == kQueueCapacity)
         return;
-    queue_[(head_ + count_) % kQueueCapacity] = message;
+    queue_[(head_ + count_) % kQueueCapacity] = event;
     ++count_;
 }
 
@@ -187,7 +279,7 @@ void SdlWindow::Translate(const SDL_Event& event) {
     switch (event.type) {
         case SDL_QUIT: {  // a signal such as SIGTERM; the window's close button comes below
             std::lock_guard lock(mutex_);
-            Enqueue(Message{MessageId::kClose, 0, {}});
+            Enqueue({WindowEvent::Kind::kCloseAsked});
             break;
         }
         case SDL_KEYDOWN:
@@ -219,30 +311,35 @@ void SdlWindow::TranslateKeyDown(const SDL_Event& event) {
     // of them, Enter with Alt alone. Lock keys and the logo key do not count.
     const int held = key.mod & (KMOD_SHIFT | KMOD_CTRL | KMOD_ALT);
     const bool altAlone = (held & KMOD_ALT) != 0 && (held & (KMOD_SHIFT | KMOD_CTRL)) == 0;
-    int32_t command = 0;
     if (key.sym == SDLK_ESCAPE && held == 0) {
-        command = kCommandClose;
+        std::lock_guard lock(mutex_);
+        Enqueue({WindowEvent::Kind::kEscapePressed});
     } else if ((key.sym == SDLK_RETURN || key.sym == SDLK_KP_ENTER) && altAlone) {
-        command = kCommandToggleFullScreen;
+        std::lock_guard lock(mutex_);
+        Enqueue({WindowEvent::Kind::kFullScreenAsked});
     }
-    if (command == 0)
-        return;
-    std::lock_guard lock(mutex_);
-    Enqueue(Message{MessageId::kCommand, command, {}});
 }
 
 void SdlWindow::TranslateWindowEvent(const SDL_Event& event) {
     switch (event.window.event) {
         case SDL_WINDOWEVENT_CLOSE: {
             std::lock_guard lock(mutex_);
-            Enqueue(Message{MessageId::kClose, 0, {}});
+            Enqueue({WindowEvent::Kind::kCloseAsked});
             break;
         }
-        case SDL_WINDOWEVENT_FOCUS_GAINED:
-        case SDL_WINDOWEVENT_FOCUS_LOST: {
-            const int32_t gained = event.window.event == SDL_WINDOWEVENT_FOCUS_GAINED ? 1 : 0;
+        case SDL_WINDOWEVENT_FOCUS_GAINED: {
             std::lock_guard lock(mutex_);
-            Enqueue(Message{MessageId::kActivate, gained, {}});
+            Enqueue({WindowEvent::Kind::kFocusGained});
+            break;
+        }
+        case SDL_WINDOWEVENT_FOCUS_LOST: {
+            std::lock_guard lock(mutex_);
+            Enqueue({WindowEvent::Kind::kFocusLost});
+            break;
+        }
+        case SDL_WINDOWEVENT_EXPOSED: {
+            std::lock_guard lock(mutex_);
+            Enqueue({WindowEvent::Kind::kExposed});
             break;
         }
         case SDL_WINDOWEVENT_SIZE_CHANGED:
@@ -290,6 +387,7 @@ void SdlWindow::OnSizeChanged(int32_t width, int32_t height) {
 
 void SdlWindow::FlushPlayerSizing() {
     const uint32_t flags = SDL_GetWindowFlags(window_);
+    const uint64_t now = SDL_GetTicks64();
     int x = 0;
     int y = 0;
     SDL_GetWindowPosition(window_, &x, &y);
@@ -306,14 +404,16 @@ void SdlWindow::FlushPlayerSizing() {
     const Rect after = MakeRect(x, y, pendingWidth_, pendingHeight_);
     knownWidth_ = pendingWidth_;
     knownHeight_ = pendingHeight_;
-    // Maximizing, minimizing and restoring are not a border drag: they keep
-    // whatever size they give, as they do on systems that report drags apart.
-    if (stateChanged || (flags & kStateFlags) != 0)
+    // Maximizing, minimizing, restoring and full screen are the desktop's
+    // sizes, not a border drag.
+    if (stateChanged || (flags & kStateFlags) != 0 || now < desktopSizingUntilMs_) {
+        Enqueue({WindowEvent::Kind::kSizeSetByDesktop, Edge::kNone, after});
         return;
+    }
     if (after.right - after.left == before.right - before.left &&
         after.bottom - after.top == before.bottom - before.top)
         return;
-    Enqueue(Message{MessageId::kSizing, DraggedEdge(before, after), after});
+    Enqueue({WindowEvent::Kind::kSizeDragged, DraggedEdge(before, after), after});
 }
 
 // ---- Program-made moves and sizes --------------------------------------------
@@ -435,6 +535,47 @@ void SdlWindow::SetBordered(bool bordered) {
     BeginProgramSizing(0, 0);
     SDL_SetWindowBordered(window_, bordered ? SDL_TRUE : SDL_FALSE);
     EndProgramSizing();
+}
+
+bool SdlWindow::DesktopHandlesFullScreen() {
+    if (std::strcmp(VideoDriver(), "wayland") == 0)
+        return true;
+    Display* display = nullptr;
+    ::Window xwindow = 0;
+    return X11Handles(window_, &display, &xwindow) && X11WindowManagerRuns(display);
+}
+
+bool SdlWindow::SetDesktopFullScreen(bool on) {
+    if (window_ == nullptr)
+        return false;
+    {
+        std::lock_guard lock(mutex_);
+        desktopSizingUntilMs_ = SDL_GetTicks64() + kDesktopSizingMs;
+    }
+    if (SDL_SetWindowFullscreen(window_, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0) {
+        std::fprintf(stderr, "Tessary: SDL_SetWindowFullscreen failed: %s\n", SDL_GetError());
+        return false;
+    }
+    return true;
+}
+
+void SdlWindow::SetAspectHints() {
+    Display* display = nullptr;
+    ::Window xwindow = 0;
+    if (!X11Handles(window_, &display, &xwindow))
+        return;
+    XSizeHints* hints = XAllocSizeHints();
+    if (hints == nullptr)
+        return;
+    long supplied = 0;
+    if (XGetWMNormalHints(display, xwindow, hints, &supplied) == 0)
+        hints->flags = 0;
+    hints->flags |= PAspect;
+    hints->min_aspect.x = hints->max_aspect.x = 16;
+    hints->min_aspect.y = hints->max_aspect.y = 9;
+    XSetWMNormalHints(display, xwindow, hints);
+    XFree(hints);
+    XFlush(display);
 }
 
 void SdlWindow::ShowCursor() {

@@ -1,14 +1,20 @@
 #pragma once
 // The main window on SDL, and the translator that turns SDL's events into the
-// few messages the game's window procedure handles.
+// few typed events the game handles.
 //
 // An SDL event filter sees every event as SDL produces it. It translates the
-// ones the game cares about into Messages, appends them to a fixed ring of
-// messages, and drops every event from SDL's own queue, so nothing piles up
-// there while the frame loop takes one message per pass. Key presses are also
+// ones the game cares about into WindowEvents, appends them to a fixed ring,
+// and drops every event from SDL's own queue, so nothing piles up there while
+// the frame loop takes one event per pass. Key presses are also
 // recorded as "pressed since the last poll" flags, so that input sampling sees
 // a tap that was released before the frame polled the keyboard, and game pads
 // coming and going are counted, so that the pads know when to look again.
+//
+// Full screen is the desktop's own where a window manager or compositor runs.
+// On X11 the window carries 16:9 aspect hints, so that a window manager keeps
+// the shape while the player drags a border; sizes the desktop sets are taken
+// as they come. The first window shrinks to a 16:9 size that fits a small
+// screen's usable area.
 //
 // Only one SdlWindow may exist at a time: the event filter is process-wide.
 
@@ -38,20 +44,24 @@ public:
     bool Create(const char* title, int32_t clientWidth, int32_t clientHeight) override;
     std::string FailureReason() const override { return reason_; }
     void Show() override;
-    // Destroys the window and removes the event filter; queued messages stay.
+    // Destroys the window and removes the event filter; queued events stay.
     void Destroy() override;
     bool Exists() const override { return window_ != nullptr; }
 
     void PumpEvents() override;
-    bool TakeMessage(Message* out) override;
-    // Appends a message; when the queue is full the new message is dropped.
-    void PostMessage(const Message& message) override;
+    bool TakeEvent(WindowEvent* out) override;
+    // Appends an event; when the queue is full the new event is dropped.
+    void PostEvent(const WindowEvent& event) override;
 
     bool GetRect(Rect* out) override;
     bool GetPlacement(Placement* out) override;
     void SetPlacement(const Placement& placement) override;
     bool DisplayBounds(Rect* out) override;
     void SetBordered(bool bordered) override;
+    // Wayland always has a compositor; on X11 a window manager announces
+    // itself on the root window (_NET_SUPPORTING_WM_CHECK). Other drivers: no.
+    bool DesktopHandlesFullScreen() override;
+    bool SetDesktopFullScreen(bool on) override;
     void SetBounds(const Rect& bounds) override;
     void ShowCursor() override;
     bool SetIcon(std::u16string_view pngFile) override;
@@ -84,14 +94,18 @@ private:
     void TranslateKeyDown(const SDL_Event& event);
     void TranslateWindowEvent(const SDL_Event& event);
     void OnSizeChanged(int32_t width, int32_t height);
-    // Turns the size change collected during one pump into a sizing message.
+    // Turns the size change collected during one pump into a size event.
     void FlushPlayerSizing();
 
     // Program-made moves and sizes: events they cause are not the player's.
     void BeginProgramSizing(int32_t width, int32_t height);
     void EndProgramSizing();
     void RememberNormalBounds();
-    void Enqueue(const Message& message);  // caller holds mutex_
+    // Asks an X11 window manager to keep the client 16:9 while it is dragged.
+    void SetAspectHints();
+    // Appends an event; an exposure or a size change replaces one of its own
+    // kind at the end of the queue, so a burst costs one frame pass.
+    void Enqueue(const WindowEvent& event);  // caller holds mutex_
 
     SDL_Window* window_ = nullptr;
     std::atomic<uint32_t> windowId_{0};
@@ -99,7 +113,7 @@ private:
     std::string reason_;         // why the last Create failed
 
     std::mutex mutex_;  // guards everything below up to the pressed flags
-    std::array<Message, kQueueCapacity> queue_{};
+    std::array<WindowEvent, kQueueCapacity> queue_{};
     int head_ = 0;
     int count_ = 0;
     int32_t knownWidth_ = 0;  // the size the last size event reported
@@ -112,6 +126,7 @@ private:
     int32_t pendingWidth_ = 0;
     int32_t pendingHeight_ = 0;
     bool stateChangedSincePump_ = false;  // the player maximized, minimized or restored
+    uint64_t desktopSizingUntilMs_ = 0;   // sizes up to then follow a full-screen request
 
     Rect normalBounds_{};  // the last bounds seen while neither maximized nor minimized
     bool haveNormalBounds_ = false;

@@ -1,10 +1,10 @@
 #pragma once
-// The main window and its message queue.
+// The main window and its event queue.
 //
-// The system's events are translated into the few messages the game's window
-// procedure handles, and queued; the frame loop takes at most one per pass.
-// Keyboard events never become messages (input is polled), except Esc and
-// Alt+Enter, which arrive as commands 40 and 50.
+// The system's events are translated into the few typed events the game
+// handles, and queued; the frame loop takes at most one per pass. Keyboard
+// events never become window events (input is polled), except Esc and
+// Alt+Enter.
 
 #include <cstdint>
 #include <string>
@@ -20,34 +20,35 @@ struct Rect {
     friend bool operator==(const Rect&, const Rect&) = default;
 };
 
-enum class MessageId : int32_t {
-    kQuit,      // ends the message loop
-    kClose,     // the player asked to close the window
-    kDestroy,   // the window has been destroyed
-    kActivate,  // wParam 1: focus gained, 0: focus lost
-    kCommand,   // wParam: command id
-    kSizing,    // the player resized the window: wParam is the edge, rect the proposed bounds
+// The side or corner of the window a player's resize dragged.
+enum class Edge : uint8_t {
+    kNone,
+    kLeft,
+    kRight,
+    kTop,
+    kTopLeft,
+    kTopRight,
+    kBottom,
+    kBottomLeft,
+    kBottomRight,
 };
 
-// Edges of a sizing message, numbered as the sizing rule expects.
-enum SizingEdge : int32_t {
-    kEdgeLeft = 1,
-    kEdgeRight = 2,
-    kEdgeTop = 3,
-    kEdgeTopLeft = 4,
-    kEdgeTopRight = 5,
-    kEdgeBottom = 6,
-    kEdgeBottomLeft = 7,
-    kEdgeBottomRight = 8,
-};
-
-inline constexpr int32_t kCommandClose = 40;             // Esc
-inline constexpr int32_t kCommandToggleFullScreen = 50;  // Alt+Enter
-
-struct Message {
-    MessageId id = MessageId::kQuit;
-    int32_t wParam = 0;
+struct WindowEvent {
+    enum class Kind : uint8_t {
+        kCloseAsked,       // the close button, Alt+F4 or a signal: close now
+        kEscapePressed,    // Esc: a close is asked on the next pass
+        kFocusGained,
+        kFocusLost,
+        kFullScreenAsked,  // Alt+Enter: flip between window and full screen
+        kExposed,          // the picture on screen was lost and must be shown again
+        kSizeSetByDesktop, // maximise, restore, tiling, full screen or a frame change
+        kSizeDragged,      // the player dragged a border: edge and the new outer bounds
+        kWindowGone,       // the window was destroyed: the frame loop ends
+    };
+    Kind kind = Kind::kWindowGone;
+    Edge edge = Edge::kNone;
     Rect rect{};
+    friend bool operator==(const WindowEvent&, const WindowEvent&) = default;
 };
 
 // Where a window stands when it is windowed, so that it can be put back.
@@ -72,9 +73,9 @@ public:
 
     // Collects the system's pending events into the queue. Called every frame.
     virtual void PumpEvents() = 0;
-    // Takes the oldest queued message; false when the queue is empty.
-    virtual bool TakeMessage(Message* out) = 0;
-    virtual void PostMessage(const Message& message) = 0;
+    // Takes the oldest queued event; false when the queue is empty.
+    virtual bool TakeEvent(WindowEvent* out) = 0;
+    virtual void PostEvent(const WindowEvent& event) = 0;
 
     // Outer bounds of the window in screen coordinates.
     virtual bool GetRect(Rect* out) = 0;
@@ -84,17 +85,20 @@ public:
     // cannot be told), in screen coordinates.
     virtual bool DisplayBounds(Rect* out) = 0;
     virtual void SetBordered(bool bordered) = 0;
-    // Moves and sizes the window; this never produces a sizing message.
+    // True when a window manager or compositor runs that takes the window into
+    // its own full-screen state and back; false with none (a bare X server),
+    // where the program must cover the display itself.
+    virtual bool DesktopHandlesFullScreen() { return false; }
+    // Asks the desktop for its full-screen state over the window's monitor, or
+    // out of it: the desktop puts the window back where it was. False when
+    // the request could not be made.
+    virtual bool SetDesktopFullScreen(bool /*on*/) { return false; }
+    // Moves and sizes the window; this never produces a size event.
     virtual void SetBounds(const Rect& bounds) = 0;
     virtual void ShowCursor() = 0;
     // Gives the window the picture of a PNG file as its icon; false (with the
     // reason on standard error) when the file cannot be used.
     virtual bool SetIcon(std::u16string_view /*pngFile*/) { return false; }
-
-    // Frame metrics around the client area: 0 where the window manager draws the frame.
-    virtual int32_t FrameWidth() const { return 0; }
-    virtual int32_t FrameHeight() const { return 0; }
-    virtual int32_t CaptionHeight() const { return 0; }
 };
 
 }  // namespace platform

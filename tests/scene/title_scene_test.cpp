@@ -469,8 +469,7 @@ protected:
                 closing = true;
                 run.log.reset();
                 run.fake.keyboard.ReleaseAll();
-                run.fake.window.PostMessage(
-                    {platform::MessageId::kCommand, platform::kCommandClose});
+                run.fake.window.PostEvent({platform::WindowEvent::Kind::kEscapePressed});
             }
         };
         SceneFrames frames;

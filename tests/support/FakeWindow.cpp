@@ -29,11 +29,19 @@ void FakeWindow::Destroy() {
     shown = false;
 }
 
-bool FakeWindow::TakeMessage(platform::Message* out) {
-    if (messages.empty())
+bool FakeWindow::TakeEvent(platform::WindowEvent* out) {
+    if (events.empty())
         return false;
-    *out = messages.front();
-    messages.pop_front();
+    *out = events.front();
+    events.pop_front();
+    return true;
+}
+
+bool FakeWindow::SetDesktopFullScreen(bool on) {
+    ++desktopRequests;
+    if (!exists || !desktop)
+        return false;
+    desktopFullScreen = on;
     return true;
 }
 

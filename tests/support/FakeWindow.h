@@ -1,10 +1,12 @@
 #pragma once
-// A window double: a plain message queue, a scripted display and the window's
-// bounds, border and placement kept as public fields, with a count of every call.
+// A window double: a plain event queue, a scripted display and desktop, and
+// the window's bounds, border, placement and full-screen state kept as public
+// fields, with a count of every call.
 //
 // It behaves like the real window where the game can tell: operations on a
 // window that does not exist change nothing, SetBounds leaves the maximized
-// state, and no operation queues a message by itself.
+// state, the desktop's full screen puts the placement back as it was, and no
+// operation queues an event by itself.
 
 #include <deque>
 #include <string>
@@ -21,13 +23,15 @@ public:
     platform::Rect displayBounds{0, 0, 1920, 1080};
     int32_t createLeft = 100;  // where Create puts the window
     int32_t createTop = 100;
+    bool desktop = false;  // a window manager or compositor answers full-screen requests
 
     // State.
-    std::deque<platform::Message> messages;
+    std::deque<platform::WindowEvent> events;
     bool exists = false;
     bool shown = false;
     bool bordered = true;
     bool cursorShown = false;
+    bool desktopFullScreen = false;
     platform::Placement placement{};  // the current bounds and maximized state
     std::string createdTitle;         // the arguments of the last Create
     int32_t createdWidth = 0;
@@ -42,6 +46,7 @@ public:
     int borderChanges = 0;
     int placementChanges = 0;
     int cursorShows = 0;
+    int desktopRequests = 0;
 
     bool Create(const char* windowTitle, int32_t clientWidth, int32_t clientHeight) override;
     void Show() override;
@@ -49,14 +54,16 @@ public:
     bool Exists() const override { return exists; }
 
     void PumpEvents() override { ++pumps; }
-    bool TakeMessage(platform::Message* out) override;
-    void PostMessage(const platform::Message& message) override { messages.push_back(message); }
+    bool TakeEvent(platform::WindowEvent* out) override;
+    void PostEvent(const platform::WindowEvent& event) override { events.push_back(event); }
 
     bool GetRect(platform::Rect* out) override;
     bool GetPlacement(platform::Placement* out) override;
     void SetPlacement(const platform::Placement& newPlacement) override;
     bool DisplayBounds(platform::Rect* out) override;
     void SetBordered(bool isBordered) override;
+    bool DesktopHandlesFullScreen() override { return desktop; }
+    bool SetDesktopFullScreen(bool on) override;
     void SetBounds(const platform::Rect& bounds) override;
     void ShowCursor() override {
         ++cursorShows;

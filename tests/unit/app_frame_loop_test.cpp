@@ -1,5 +1,5 @@
 // The frame loop played pass by pass against a scripted clock: pacing in every
-// timer mode, frame skip, inactivity, the message step, the display-mode
+// timer mode, frame skip, inactivity, the event step, the display-mode
 // switch and the device rebuilds.
 
 #include <gtest/gtest.h>
@@ -18,8 +18,7 @@
 
 namespace {
 
-using platform::Message;
-using platform::MessageId;
+using Kind = platform::WindowEvent::Kind;
 using Outcome = FrameLoop::Outcome;
 
 class FrameLoopTest : public ::testing::Test {
@@ -215,30 +214,29 @@ TEST_F(FrameLoopTest, FrameSkipDropsOnlyTheNextPresent) {
     EXPECT_EQ(gpu.presents, 7);
 }
 
-TEST_F(FrameLoopTest, OneMessagePerPass) {
-    for (int i = 0; i < 3; ++i)
-        window.messages.push_back({MessageId::kActivate, i % 2});
+TEST_F(FrameLoopTest, OneEventPerPass) {
+    window.events = {{Kind::kFocusLost}, {Kind::kFocusGained}, {Kind::kFocusLost}};
     Loop().RunPass();
     EXPECT_EQ(sys().music.active, 0);
-    EXPECT_EQ(window.messages.size(), 2u);
+    EXPECT_EQ(window.events.size(), 2u);
     Loop().RunPass();
     EXPECT_EQ(sys().music.active, 1);
     Loop().RunPass();
     EXPECT_EQ(sys().music.active, 0);
-    EXPECT_TRUE(window.messages.empty());
+    EXPECT_TRUE(window.events.empty());
 }
 
 TEST_F(FrameLoopTest, AnInactiveWindowRunsNoSceneAndSleeps) {
     sys().display.timerMode = TimerMode::kMillisecondClock;
     sys().display.framePacing = 0;
-    window.messages.push_back({MessageId::kActivate, 0});
+    window.events.push_back({Kind::kFocusLost});
     const auto periods = Periods(RunFrames(4));
     EXPECT_TRUE(sceneStarts.empty());
     EXPECT_EQ(gpu.presents, 0);
     EXPECT_EQ(periods, (std::vector<uint32_t>{16, 16, 16}));
     EXPECT_GE(clock.sleeps, 3 * 16);
 
-    window.messages.push_back({MessageId::kActivate, 1});
+    window.events.push_back({Kind::kFocusGained});
     RunFrames(2);
     EXPECT_EQ(sceneStarts.size(), 2u);
     EXPECT_EQ(gpu.presents, 2);
@@ -267,30 +265,62 @@ TEST_F(FrameLoopTest, ScenesAreChosenByTheStateReadAtThePassStart) {
 }
 
 TEST_F(FrameLoopTest, EscClosesTheWindowAndEndsTheLoop) {
-    window.messages.push_back({MessageId::kCommand, platform::kCommandClose});
-    EXPECT_EQ(Loop().RunPass(), Outcome::kContinue);  // command: the close is posted
+    window.events.push_back({Kind::kEscapePressed});
+    EXPECT_EQ(Loop().RunPass(), Outcome::kContinue);  // Esc: the close is asked
     EXPECT_EQ(Loop().RunPass(), Outcome::kContinue);  // close: the window is destroyed
     EXPECT_FALSE(window.Exists());
     EXPECT_EQ(Loop().RunPass(), Outcome::kQuit);
 }
 
+// With a desktop, its own full screen is asked for and it puts the window
+// back; on a bare X server the window is made borderless over the display by
+// hand and its placement restored.
 TEST_F(FrameLoopTest, AltEnterTwiceGoesToFullScreenAndBack) {
-    const platform::Placement before = window.placement;
-    window.displayBounds = {0, 0, 1920, 1080};
-    window.messages.push_back({MessageId::kCommand, platform::kCommandToggleFullScreen});
-    Loop().RunPass();
-    EXPECT_EQ(sys().display.screenMode, 1);
-    EXPECT_EQ(sys().settings.optionValues[0], 1);
-    EXPECT_EQ(sys().display.screenModeRequest, 0);
-    EXPECT_FALSE(window.bordered);
-    EXPECT_EQ(window.placement.bounds, (platform::Rect{0, 0, 1920, 1080}));
+    for (const bool desktop : {true, false}) {
+        SCOPED_TRACE(desktop ? "desktop" : "by hand");
+        window.desktop = desktop;
+        window.placement = {{40, 50, 1320, 770}, true};
+        const platform::Placement before = window.placement;
+        window.displayBounds = {0, 0, 1920, 1080};
+        window.events.push_back({Kind::kFullScreenAsked});
+        Loop().RunPass();
+        EXPECT_EQ(sys().display.screenMode, 1);
+        EXPECT_EQ(sys().settings.optionValues[0], 1);
+        EXPECT_EQ(sys().display.screenModeRequest, 0);
+        EXPECT_EQ(window.desktopFullScreen, desktop);
+        EXPECT_EQ(window.bordered, desktop);
+        const platform::Rect covered{0, 0, 1920, 1080};
+        EXPECT_EQ(window.placement.bounds, desktop ? before.bounds : covered);
 
-    window.messages.push_back({MessageId::kCommand, platform::kCommandToggleFullScreen});
+        window.events.push_back({Kind::kFullScreenAsked});
+        Loop().RunPass();
+        EXPECT_EQ(sys().display.screenMode, 0);
+        EXPECT_EQ(sys().settings.optionValues[0], 0);
+        EXPECT_FALSE(window.desktopFullScreen);
+        EXPECT_TRUE(window.bordered);
+        EXPECT_EQ(window.placement, before);
+        EXPECT_EQ(gpu.creates, 1);  // the device is kept
+    }
+}
+
+// A still game shows its last picture again whenever the desktop exposes or
+// resizes the window or its mode changes; an active one draws every frame anyway.
+TEST_F(FrameLoopTest, AStillWindowIsDrawnAgainWhenTheDesktopChangesIt) {
+    for (const Kind kind : {Kind::kExposed, Kind::kSizeSetByDesktop, Kind::kSizeDragged,
+                            Kind::kFullScreenAsked}) {
+        SCOPED_TRACE(static_cast<int>(kind));
+        sys().music.active = 0;
+        const int presents = gpu.presents;
+        window.events.push_back({kind});
+        Loop().RunPass();
+        EXPECT_EQ(gpu.presents, presents + 1);
+        EXPECT_TRUE(sceneStarts.empty());
+    }
+    sys().music.active = 1;
+    const int presents = gpu.presents;
+    window.events.push_back({Kind::kExposed});
     Loop().RunPass();
-    EXPECT_EQ(sys().display.screenMode, 0);
-    EXPECT_EQ(sys().settings.optionValues[0], 0);
-    EXPECT_TRUE(window.bordered);
-    EXPECT_EQ(window.placement, before);
+    EXPECT_EQ(gpu.presents, presents + 1);
 }
 
 TEST_F(FrameLoopTest, ALostDeviceIsRebuiltWithItsTextures) {

@@ -30,7 +30,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-using platform::MessageId;
 
 // dir.txt naming "data\", followed by a zero unit and bytes the reader never
 // takes, so a rewrite at exit is visible.
@@ -45,7 +44,7 @@ protected:
         testdata::WriteDataFolder(folder);  // what resource loading reads
         process.executable = folder.Path("tessary");
         // Esc on the first frame: command, close, destroy, quit.
-        window.messages.push_back({MessageId::kCommand, platform::kCommandClose});
+        window.events.push_back({platform::WindowEvent::Kind::kEscapePressed});
         scenes.title = [this](Game& game) {
             ++frames;
             seen = &game;
@@ -155,7 +154,7 @@ TEST_F(StartupTest, AnInstalledGameKeepsThePlayersFilesInTheirOwnFolder) {
         flag = game.world->saveSlots[0].blocks[0].flag;
         return 1;
     };
-    window.messages.push_back({MessageId::kCommand, platform::kCommandClose});
+    window.events.push_back({platform::WindowEvent::Kind::kEscapePressed});
     EXPECT_EQ(Run(), 0);
     EXPECT_EQ(bgmVolume, 7 * 500);
     EXPECT_EQ(flag, 0x5A);
@@ -279,7 +278,7 @@ struct Install {
         folder.Write("dir.txt", kDirTxt);
         testdata::WriteDataFolder(folder);
         fake.process.executable = folder.Path("tessary");
-        fake.window.messages.push_back({MessageId::kCommand, platform::kCommandClose});
+        fake.window.events.push_back({platform::WindowEvent::Kind::kEscapePressed});
         scenes.title = [](Game&) { return 1; };
     }
     int Run(platform::FileSystem& files = platform::SystemFiles()) {
@@ -308,7 +307,7 @@ TEST(StartupExit, EveryFailureEndsWithStatusOneAndOnlyThose) {
          [](Install& i) { fs::create_directory(i.folder.Native("Game.ini")); }, kExitFailure},
         {"device not made again",
          [](Install& i) {
-             i.fake.window.messages.clear();
+             i.fake.window.events.clear();
              i.scenes.title = [&i](Game&) {
                  i.fake.gpu.presentResults.push_back(platform::DeviceStatus::kRemoved);
                  i.fake.gpu.createSucceeds = false;
@@ -318,7 +317,7 @@ TEST(StartupExit, EveryFailureEndsWithStatusOneAndOnlyThose) {
          kExitFailure},
         {"textures not made again",
          [](Install& i) {
-             i.fake.window.messages.clear();
+             i.fake.window.events.clear();
              i.scenes.title = [&i](Game&) {
                  i.fake.gpu.presentResults.push_back(platform::DeviceStatus::kRemoved);
                  fs::remove_all(i.folder.Native("data/grp"));

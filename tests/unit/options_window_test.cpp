@@ -538,7 +538,7 @@ TEST(OptionsBadInputTest, AllOnesSettingsFileFromStartUpThroughEveryRowToExit) {
         const bool pressNow = released && !closing;
         released = true;
         if (!closing && frames > 3000) {  // stuck: end the run, the checks below fail
-            fake.window.messages.push_back({platform::MessageId::kClose});
+            fake.window.events.push_back({platform::WindowEvent::Kind::kCloseAsked});
             closing = true;
         }
         if (!pressNow || m.titleState != title_menu::kActive)
@@ -555,7 +555,7 @@ TEST(OptionsBadInputTest, AllOnesSettingsFileFromStartUpThroughEveryRowToExit) {
             wrongRow += m.optionRow == walk[walked].row ? 0 : 1;
             press(walk[walked++].keys);
         } else if (walked == walk.size()) {
-            fake.window.messages.push_back({platform::MessageId::kClose});
+            fake.window.events.push_back({platform::WindowEvent::Kind::kCloseAsked});
             closing = true;
         }
         return result;

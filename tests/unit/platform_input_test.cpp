@@ -19,8 +19,8 @@ protected:
         setenv("SDL_VIDEODRIVER", "offscreen", 1);
         ASSERT_TRUE(window.Create("Tessary", 1280, 720));
         window.PumpEvents();
-        platform::Message m;
-        while (window.TakeMessage(&m)) {
+        platform::WindowEvent m;
+        while (window.TakeEvent(&m)) {
         }
         window.ClearPressed();
     }

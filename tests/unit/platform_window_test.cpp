@@ -1,6 +1,7 @@
 // The SDL window on the offscreen video driver: SDL events pushed by hand must
-// come out as exactly the game's messages, in order, with nothing left in
+// come out as exactly the game's window events, in order, with nothing left in
 // SDL's own queue; sizes the program sets must never look like the player's.
+// And the arithmetic that fits the 16:9 picture and the first window.
 
 #include <SDL.h>
 #include <gtest/gtest.h>
@@ -10,13 +11,15 @@
 #include <string>
 #include <vector>
 
+#include "platform/PictureFit.h"
 #include "platform/SdlWindow.h"
 
 namespace {
 
-using platform::Message;
-using platform::MessageId;
+using platform::Edge;
 using platform::Rect;
+using Event = platform::WindowEvent;
+using Kind = platform::WindowEvent::Kind;
 
 class SdlWindowTest : public ::testing::Test {
 protected:
@@ -28,10 +31,10 @@ protected:
         window.ClearPressed();
     }
 
-    std::vector<Message> Drain() {
-        std::vector<Message> out;
-        Message m;
-        while (window.TakeMessage(&m))
+    std::vector<Event> Drain() {
+        std::vector<Event> out;
+        Event m;
+        while (window.TakeEvent(&m))
             out.push_back(m);
         return out;
     }
@@ -75,29 +78,21 @@ protected:
     platform::SdlWindow window;
 };
 
-bool Same(const Message& a, const Message& b) {
-    return a.id == b.id && a.wParam == b.wParam && a.rect == b.rect;
-}
-
-std::vector<Message> Messages(std::initializer_list<Message> list) {
-    return list;
-}
-
-void ExpectMessages(const std::vector<Message>& got, const std::vector<Message>& want) {
+void ExpectEvents(const std::vector<Event>& got, const std::vector<Event>& want) {
     ASSERT_EQ(got.size(), want.size());
     for (size_t i = 0; i < got.size(); ++i) {
-        EXPECT_TRUE(Same(got[i], want[i]))
-            << "message " << i << ": id " << int(got[i].id) << " wParam " << got[i].wParam
+        EXPECT_TRUE(got[i] == want[i])
+            << "event " << i << ": kind " << int(got[i].kind) << " edge " << int(got[i].edge)
             << " rect " << got[i].rect.left << "," << got[i].rect.top << "," << got[i].rect.right
             << "," << got[i].rect.bottom;
     }
 }
 
-TEST_F(SdlWindowTest, EventsBecomeTheGamesMessagesInOrder) {
-    Key(SDLK_ESCAPE, SDL_SCANCODE_ESCAPE);  // command 40
+TEST_F(SdlWindowTest, EventsBecomeTheGamesEventsInOrder) {
+    Key(SDLK_ESCAPE, SDL_SCANCODE_ESCAPE);
     Key(SDLK_ESCAPE, SDL_SCANCODE_ESCAPE, KMOD_NONE, false, SDL_KEYUP);
-    Key(SDLK_RETURN, SDL_SCANCODE_RETURN, KMOD_LALT);      // command 50
-    Key(SDLK_KP_ENTER, SDL_SCANCODE_KP_ENTER, KMOD_RALT);  // command 50
+    Key(SDLK_RETURN, SDL_SCANCODE_RETURN, KMOD_LALT);
+    Key(SDLK_KP_ENTER, SDL_SCANCODE_KP_ENTER, KMOD_RALT);
     Key(SDLK_z, SDL_SCANCODE_Z);                           // input only
     SDL_Event text{};
     text.type = SDL_TEXTINPUT;
@@ -110,6 +105,8 @@ TEST_F(SdlWindowTest, EventsBecomeTheGamesMessagesInOrder) {
     WindowEvent(SDL_WINDOWEVENT_FOCUS_LOST);
     WindowEvent(SDL_WINDOWEVENT_FOCUS_LOST, 0, 0, Id() + 100);  // not our window
     WindowEvent(SDL_WINDOWEVENT_FOCUS_GAINED);
+    WindowEvent(SDL_WINDOWEVENT_EXPOSED);
+    WindowEvent(SDL_WINDOWEVENT_EXPOSED);  // a burst is one event
     WindowEvent(SDL_WINDOWEVENT_CLOSE);
     SDL_Event quit{};
     quit.type = SDL_QUIT;
@@ -117,15 +114,14 @@ TEST_F(SdlWindowTest, EventsBecomeTheGamesMessagesInOrder) {
 
     window.PumpEvents();
     EXPECT_EQ(SdlQueueLength(), 0);
-    ExpectMessages(Drain(), Messages({
-                                {MessageId::kCommand, platform::kCommandClose},
-                                {MessageId::kCommand, platform::kCommandToggleFullScreen},
-                                {MessageId::kCommand, platform::kCommandToggleFullScreen},
-                                {MessageId::kActivate, 0},
-                                {MessageId::kActivate, 1},
-                                {MessageId::kClose, 0},
-                                {MessageId::kClose, 0},
-                            }));
+    ExpectEvents(Drain(), {{Kind::kEscapePressed},
+                           {Kind::kFullScreenAsked},
+                           {Kind::kFullScreenAsked},
+                           {Kind::kFocusLost},
+                           {Kind::kFocusGained},
+                           {Kind::kExposed},
+                           {Kind::kCloseAsked},
+                           {Kind::kCloseAsked}});
 
     // Every key that went down is seen by the next poll, messages or not.
     EXPECT_TRUE(window.WasPressed(SDL_SCANCODE_Z));
@@ -143,37 +139,38 @@ TEST_F(SdlWindowTest, AcceleratorsTakeOnlyTheirOwnModifiersAndNoRepeats) {
         SDL_Keycode sym;
         Uint16 mod;
         bool repeat;
-        int32_t command;  // 0: none
+        Kind kind;  // kWindowGone: none
     };
-    constexpr int32_t kClose = platform::kCommandClose;
-    constexpr int32_t kSwitch = platform::kCommandToggleFullScreen;
+    constexpr Kind kClose = Kind::kEscapePressed;
+    constexpr Kind kSwitch = Kind::kFullScreenAsked;
+    constexpr Kind kNone = Kind::kWindowGone;
     const Case cases[] = {
         {SDLK_ESCAPE, KMOD_NONE, false, kClose},
         {SDLK_ESCAPE, KMOD_CAPS | KMOD_NUM, false, kClose},
-        {SDLK_ESCAPE, KMOD_NONE, true, 0},
-        {SDLK_ESCAPE, KMOD_LSHIFT, false, 0},
-        {SDLK_ESCAPE, KMOD_RCTRL, false, 0},
-        {SDLK_ESCAPE, KMOD_LALT, false, 0},
-        {SDLK_RETURN, KMOD_NONE, false, 0},
+        {SDLK_ESCAPE, KMOD_NONE, true, kNone},
+        {SDLK_ESCAPE, KMOD_LSHIFT, false, kNone},
+        {SDLK_ESCAPE, KMOD_RCTRL, false, kNone},
+        {SDLK_ESCAPE, KMOD_LALT, false, kNone},
+        {SDLK_RETURN, KMOD_NONE, false, kNone},
         {SDLK_RETURN, KMOD_LALT, false, kSwitch},
         {SDLK_RETURN, KMOD_RALT | KMOD_NUM, false, kSwitch},
         {SDLK_KP_ENTER, KMOD_LALT, false, kSwitch},
-        {SDLK_RETURN, KMOD_LALT, true, 0},
-        {SDLK_RETURN, KMOD_LALT | KMOD_LSHIFT, false, 0},
-        {SDLK_RETURN, KMOD_RALT | KMOD_LCTRL, false, 0},
-        {SDLK_KP_ENTER, KMOD_LALT | KMOD_RSHIFT, false, 0},
+        {SDLK_RETURN, KMOD_LALT, true, kNone},
+        {SDLK_RETURN, KMOD_LALT | KMOD_LSHIFT, false, kNone},
+        {SDLK_RETURN, KMOD_RALT | KMOD_LCTRL, false, kNone},
+        {SDLK_KP_ENTER, KMOD_LALT | KMOD_RSHIFT, false, kNone},
     };
     for (const Case& c : cases) {
         Key(c.sym, SDL_GetScancodeFromKey(c.sym), c.mod, c.repeat);
         window.PumpEvents();
-        const std::vector<Message> got = Drain();
+        const std::vector<Event> got = Drain();
         const std::string what = std::string(SDL_GetKeyName(c.sym)) + " mod " +
                                  std::to_string(c.mod) + (c.repeat ? " repeat" : "");
-        if (c.command == 0) {
+        if (c.kind == kNone) {
             EXPECT_TRUE(got.empty()) << what;
         } else {
             ASSERT_EQ(got.size(), 1u) << what;
-            EXPECT_TRUE(Same(got[0], {MessageId::kCommand, c.command})) << what;
+            EXPECT_EQ(got[0].kind, c.kind) << what;
         }
     }
 }
@@ -182,13 +179,13 @@ TEST_F(SdlWindowTest, TheQueueKeepsOrderAcrossTheWrapAndDropsWhatDoesNotFit) {
     const int capacity = platform::SdlWindow::kQueueCapacity;
     auto post = [&](int from, int count) {
         for (int i = from; i < from + count; ++i)
-            window.PostMessage({MessageId::kCommand, i});
+            window.PostEvent({Kind::kFocusGained, Edge::kNone, {i, 0, 0, 0}});
     };
     auto take = [&](int count) {
         std::vector<int32_t> ids;
-        Message m;
-        for (int i = 0; i < count && window.TakeMessage(&m); ++i)
-            ids.push_back(m.wParam);
+        Event m;
+        for (int i = 0; i < count && window.TakeEvent(&m); ++i)
+            ids.push_back(m.rect.left);
         return ids;
     };
     auto range = [](int from, int count) {
@@ -207,42 +204,61 @@ TEST_F(SdlWindowTest, TheQueueKeepsOrderAcrossTheWrapAndDropsWhatDoesNotFit) {
     const std::vector<int32_t> wrapped = range(1000, capacity - 50);
     want.insert(want.end(), wrapped.begin(), wrapped.end());
     EXPECT_EQ(rest, want);
-    Message m;
-    EXPECT_FALSE(window.TakeMessage(&m));
+    Event m;
+    EXPECT_FALSE(window.TakeEvent(&m));
 }
 
 TEST_F(SdlWindowTest, APlayersResizeNamesTheEdgeThatMoved) {
+    auto dragged = [](Edge edge, Rect r) { return Event{Kind::kSizeDragged, edge, r}; };
     WindowEvent(SDL_WINDOWEVENT_SIZE_CHANGED, 1400, 720);
     window.PumpEvents();
-    ExpectMessages(Drain(), {{MessageId::kSizing, platform::kEdgeRight, At(1400, 720)}});
+    ExpectEvents(Drain(), {dragged(Edge::kRight, At(1400, 720))});
 
     WindowEvent(SDL_WINDOWEVENT_SIZE_CHANGED, 1400, 800);
     window.PumpEvents();
-    ExpectMessages(Drain(), {{MessageId::kSizing, platform::kEdgeBottom, At(1400, 800)}});
+    ExpectEvents(Drain(), {dragged(Edge::kBottom, At(1400, 800))});
 
-    WindowEvent(SDL_WINDOWEVENT_SIZE_CHANGED, 1000, 600);
-    window.PumpEvents();
-    ExpectMessages(Drain(), {{MessageId::kSizing, platform::kEdgeBottomRight, At(1000, 600)}});
-
-    // The same size again is no resize; several steps of one drag make one message.
-    WindowEvent(SDL_WINDOWEVENT_SIZE_CHANGED, 1000, 600);
+    // The same size again is no resize; several steps of one drag make one event.
+    WindowEvent(SDL_WINDOWEVENT_SIZE_CHANGED, 1400, 800);
     window.PumpEvents();
     EXPECT_TRUE(Drain().empty());
     WindowEvent(SDL_WINDOWEVENT_SIZE_CHANGED, 1100, 600);
     WindowEvent(SDL_WINDOWEVENT_SIZE_CHANGED, 1200, 600);
     window.PumpEvents();
-    ExpectMessages(Drain(), {{MessageId::kSizing, platform::kEdgeRight, At(1200, 600)}});
+    ExpectEvents(Drain(), {dragged(Edge::kBottomRight, At(1200, 600))});
 
-    // Maximizing is not a border drag, but the size it gives is the one the
-    // next drag is judged against.
+    // Maximizing is the desktop's size, and the one the next drag is judged against.
     WindowEvent(SDL_WINDOWEVENT_SIZE_CHANGED, 1920, 1040);
     WindowEvent(SDL_WINDOWEVENT_MAXIMIZED);
     window.PumpEvents();
-    EXPECT_TRUE(Drain().empty());
+    ExpectEvents(Drain(), {{Kind::kSizeSetByDesktop, Edge::kNone, At(1920, 1040)}});
     WindowEvent(SDL_WINDOWEVENT_SIZE_CHANGED, 1920, 1000);
     window.PumpEvents();
-    ExpectMessages(Drain(), {{MessageId::kSizing, platform::kEdgeBottom, At(1920, 1000)}});
+    ExpectEvents(Drain(), {dragged(Edge::kBottom, At(1920, 1000))});
     EXPECT_EQ(SdlQueueLength(), 0);
+}
+
+// A drag of the left or the top side moves the window's origin with its size.
+TEST_F(SdlWindowTest, ACornerDragIsToldFromHowTheOriginMoved) {
+    struct Case {
+        Rect dragged;  // from (200, 100, 1480, 820)
+        Edge edge;
+    };
+    const Case cases[] = {
+        {{680, 220, 1480, 820}, Edge::kTopLeft},    {{200, 220, 1000, 820}, Edge::kTopRight},
+        {{680, 100, 1480, 700}, Edge::kBottomLeft}, {{200, 100, 1000, 700}, Edge::kBottomRight},
+        {{680, 100, 1480, 820}, Edge::kLeft},       {{200, 220, 1480, 820}, Edge::kTop},
+    };
+    for (const Case& c : cases) {
+        window.SetBounds({200, 100, 1480, 820});
+        window.PumpEvents();
+        Drain();
+        SDL_SetWindowPosition(window.Handle(), c.dragged.left, c.dragged.top);
+        SDL_SetWindowSize(window.Handle(), c.dragged.right - c.dragged.left,
+                          c.dragged.bottom - c.dragged.top);
+        window.PumpEvents();
+        ExpectEvents(Drain(), {{Kind::kSizeDragged, c.edge, c.dragged}});
+    }
 }
 
 TEST_F(SdlWindowTest, SizesTheProgramSetsAreNotThePlayers) {
@@ -258,10 +274,12 @@ TEST_F(SdlWindowTest, SizesTheProgramSetsAreNotThePlayers) {
     // The next drag is judged against the size the program set.
     WindowEvent(SDL_WINDOWEVENT_SIZE_CHANGED, 800, 500);
     window.PumpEvents();
-    ExpectMessages(Drain(), {{MessageId::kSizing, platform::kEdgeBottom, {30, 40, 830, 540}}});
+    ExpectEvents(Drain(), {{Kind::kSizeDragged, Edge::kBottom, {30, 40, 830, 540}}});
 }
 
-TEST_F(SdlWindowTest, FullScreenAndBackRestoresThePlacement) {
+TEST_F(SdlWindowTest, FullScreenByHandAndBackRestoresThePlacement) {
+    // No window manager behind the offscreen driver: the game covers the display itself.
+    EXPECT_FALSE(window.DesktopHandlesFullScreen());
     window.SetPlacement({{50, 60, 50 + 1280, 60 + 720}, false});
     platform::Placement before;
     ASSERT_TRUE(window.GetPlacement(&before));
@@ -292,7 +310,7 @@ TEST_F(SdlWindowTest, FullScreenAndBackRestoresThePlacement) {
 }
 
 TEST_F(SdlWindowTest, DestroyRemovesTheFilterAndTheWindowCanBeMadeAgain) {
-    window.PostMessage({MessageId::kCommand, 7});
+    window.PostEvent({Kind::kFocusLost});
     window.Destroy();
     EXPECT_FALSE(window.Exists());
     SDL_EventFilter filter = nullptr;
@@ -302,13 +320,13 @@ TEST_F(SdlWindowTest, DestroyRemovesTheFilterAndTheWindowCanBeMadeAgain) {
     EXPECT_FALSE(window.GetRect(&r));
     window.SetBounds({0, 0, 10, 10});  // nothing to move: no effect, no crash
     window.Destroy();
-    // Messages queued before the window went are still delivered.
-    ExpectMessages(Drain(), {{MessageId::kCommand, 7}});
+    // Events queued before the window went are still delivered.
+    ExpectEvents(Drain(), {{Kind::kFocusLost}});
 
     ASSERT_TRUE(window.Create("Tessary", 640, 360));
     Key(SDLK_ESCAPE, SDL_SCANCODE_ESCAPE);
     window.PumpEvents();
-    ExpectMessages(Drain(), {{MessageId::kCommand, platform::kCommandClose}});
+    ExpectEvents(Drain(), {{Kind::kEscapePressed}});
 }
 
 TEST(SdlWindow, CreateFailsCleanlyWithoutAVideoDriver) {
@@ -320,6 +338,54 @@ TEST(SdlWindow, CreateFailsCleanlyWithoutAVideoDriver) {
               std::string::npos);
     EXPECT_FALSE(window.Exists());
     setenv("SDL_VIDEODRIVER", "offscreen", 1);
+}
+
+TEST(PictureFit, ThePictureIsTheLargestCentredSixteenByNine) {
+    struct Case {
+        int32_t width, height;
+        Rect picture;
+    };
+    const Case cases[] = {
+        {1280, 720, {0, 0, 1280, 720}},         // exact
+        {2560, 1440, {0, 0, 2560, 1440}},       // scale 2
+        {1920, 1200, {0, 60, 1920, 1140}},      // 16:10: bars above and below
+        {1024, 768, {0, 96, 1024, 672}},        // 4:3
+        {3440, 1440, {440, 0, 3000, 1440}},     // ultra-wide: bars at the sides
+        {960, 1056, {0, 258, 960, 798}},        // half a screen, tiled
+        {1366, 768, {0, 0, 1365, 768}},         // 1365.3 rounds to 1365
+        {1, 1, {0, 0, 1, 1}},                   // never wider than the surface
+        {0, 720, {}},
+        {1280, -1, {}},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(platform::PictureRect(c.width, c.height), c.picture)
+            << c.width << " x " << c.height;
+    }
+}
+
+TEST(PictureFit, AFirstWindowTooLargeForTheScreenShrinksAndCentres) {
+    const platform::FrameExtents frame{4, 30, 4, 4};
+    struct Case {
+        Rect usable;
+        platform::FirstWindow want;
+    };
+    const Case cases[] = {
+        {{0, 0, 1920, 1050}, {1280, 720, false, 0, 0}},    // fits: the desktop places it
+        {{0, 0, 1288, 754}, {1280, 720, false, 0, 0}},     // fits exactly
+        {{0, 0, 1024, 576}, {964, 542, true, 26, 0}},      // 1024 x 600 less a panel
+        {{0, 24, 1280, 720}, {1177, 662, true, 47, 24}},   // panel on top, 1280 wide
+        {{100, 0, 1124, 600}, {1006, 566, true, 105, 0}},  // a second monitor's area
+    };
+    for (const Case& c : cases) {
+        const platform::FirstWindow got = platform::FitFirstWindow(c.usable, frame, 1280, 720);
+        EXPECT_EQ(got.width, c.want.width) << c.usable.right;
+        EXPECT_EQ(got.height, c.want.height) << c.usable.right;
+        EXPECT_EQ(got.placed, c.want.placed) << c.usable.right;
+        EXPECT_EQ(got.frameLeft, c.want.frameLeft) << c.usable.right;
+        EXPECT_EQ(got.frameTop, c.want.frameTop) << c.usable.right;
+        EXPECT_LE(got.width + 8, c.usable.right - c.usable.left);
+        EXPECT_LE(got.height + 34, c.usable.bottom - c.usable.top);
+    }
 }
 
 }  // namespace

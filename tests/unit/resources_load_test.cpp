@@ -115,7 +115,7 @@ protected:
         folder.Write("dir.txt", Utf16File(u"data\\"));
         testdata::WriteDataFolder(folder);
         fake.process.executable = folder.Path("tessary");
-        fake.window.messages.push_back({platform::MessageId::kCommand, platform::kCommandClose});
+        fake.window.events.push_back({platform::WindowEvent::Kind::kEscapePressed});
         scenes.title = [this](Game&) {
             ++frames;
             return 1;
@@ -149,7 +149,7 @@ protected:
 TEST_F(ResourceStartupTest, AValidFolderStartsTheGameInEverySoundMode) {
     for (int mode : {0, 1, 2}) {
         SCOPED_TRACE(mode);
-        fake.window.messages = {{platform::MessageId::kCommand, platform::kCommandClose}};
+        fake.window.events = {{platform::WindowEvent::Kind::kEscapePressed}};
         frames = 0;
         EXPECT_EQ(Run(mode), 0);
         EXPECT_GE(frames, 1);

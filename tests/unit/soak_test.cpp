@@ -213,7 +213,7 @@ TEST(DISABLED_SceneSoak, MillionFramesThroughTitleGamesAndWindows) {
     const auto close = [&] {
         closing = true;
         fake.keyboard.ReleaseAll();
-        fake.window.PostMessage({platform::MessageId::kCommand, platform::kCommandClose});
+        fake.window.PostEvent({platform::WindowEvent::Kind::kEscapePressed});
     };
     const auto afterFrame = [&](Game& game) {
         if (closing)
