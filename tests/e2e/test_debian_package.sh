@@ -2,7 +2,8 @@
 # The Debian package: `cpack -G DEB` makes tessary_<version>_amd64.deb with
 # the program in /usr/games, its files in /usr/share/tessary, the desktop
 # entry, icons, AppStream data and manual page, and dependencies that
-# dpkg-shlibdeps worked out plus fonts-vlgothic; lintian finds no error, the
+# dpkg-shlibdeps worked out plus fonts-vlgothic, libdecor's plugin recommended;
+# lintian finds no error and no missing hardening, the
 # desktop file and the AppStream data validate, and the program unpacked into
 # a temporary root runs with the player's files in $XDG_DATA_HOME/tessary/.
 source "$(dirname "$0")/lib.sh"
@@ -33,10 +34,14 @@ for package in libsdl2 libopenal libpng16 libvorbisfile libepoxy fonts-vlgothic;
     grep -q "$package" <<<"$depends" || e2e_fail "Depends lacks $package: $depends"
 done
 
-# lintian: no errors (warnings and notes are printed).
-lintian --fail-on error --tag-display-limit 0 "$deb" >"$E2E_ROOT/lintian.log" 2>&1 ||
+recommends=$(dpkg-deb -f "$deb" Recommends)
+grep -q libdecor-0-plugin-1-cairo <<<"$recommends" || e2e_fail "Recommends lacks libdecor: $recommends"
+
+# lintian: no errors and no hardening tag at any level (warnings and notes are printed).
+lintian --fail-on error --display-info --tag-display-limit 0 "$deb" >"$E2E_ROOT/lintian.log" 2>&1 ||
     e2e_fail "lintian: $(cat "$E2E_ROOT/lintian.log")"
 sed 's/^/lintian: /' "$E2E_ROOT/lintian.log"
+! grep -q 'hardening-' "$E2E_ROOT/lintian.log" || e2e_fail "lintian: the program is not hardened"
 
 root=$E2E_ROOT/root
 dpkg-deb -x "$deb" "$root"
