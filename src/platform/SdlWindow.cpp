@@ -552,10 +552,17 @@ bool SdlWindow::SetDesktopFullScreen(bool on) {
         std::lock_guard lock(mutex_);
         desktopSizingUntilMs_ = SDL_GetTicks64() + kDesktopSizingMs;
     }
+    if (on)
+        maximizedBeforeFullScreen_ = (SDL_GetWindowFlags(window_) & SDL_WINDOW_MAXIMIZED) != 0;
     if (SDL_SetWindowFullscreen(window_, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0) {
         std::fprintf(stderr, "Tessary: SDL_SetWindowFullscreen failed: %s\n", SDL_GetError());
         return false;
     }
+    // An X11 window manager drops the maximised state on the way into full
+    // screen, and SDL then takes the window out of it on the way back; a
+    // Wayland compositor restores the state by itself.
+    if (!on && maximizedBeforeFullScreen_ && std::strcmp(VideoDriver(), "x11") == 0)
+        SDL_MaximizeWindow(window_);
     return true;
 }
 

@@ -127,6 +127,7 @@ private:
     int32_t pendingHeight_ = 0;
     bool stateChangedSincePump_ = false;  // the player maximized, minimized or restored
     uint64_t desktopSizingUntilMs_ = 0;   // sizes up to then follow a full-screen request
+    bool maximizedBeforeFullScreen_ = false;
 
     Rect normalBounds_{};  // the last bounds seen while neither maximized nor minimized
     bool haveNormalBounds_ = false;
