@@ -181,8 +181,11 @@ bool SdlWindow::Create(const char* title, int32_t clientWidth, int32_t clientHei
             y = first.frameTop;
         }
     }
+    // On a scaled output the drawable has the output's own pixels, so the
+    // picture is drawn sharp rather than magnified by the compositor.
     window_ = SDL_CreateWindow(title, x, y, clientWidth, clientHeight,
-                               SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE | SDL_WINDOW_HIDDEN);
+                               SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE | SDL_WINDOW_HIDDEN |
+                                   SDL_WINDOW_ALLOW_HIGHDPI);
     if (window_ == nullptr) {
         std::fprintf(stderr, "Tessary: SDL_CreateWindow failed: %s\n", SDL_GetError());
         reason_ = SDL_GetError();
