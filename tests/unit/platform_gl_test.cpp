@@ -72,13 +72,32 @@ TEST_F(GlDeviceTest, ClearsToTransparentBlackAndPresents) {
     EXPECT_EQ(gpu.Present(false), platform::DeviceStatus::kOk);
 }
 
-TEST_F(GlDeviceTest, TheViewportFollowsTheWindow) {
+// The picture is the largest centred 16:9 part of the window (GL counts its
+// rows from the bottom); the clear blackens the bars around it too.
+TEST_F(GlDeviceTest, TheViewportIsTheLetterboxedPictureOfTheWindow) {
     ASSERT_NO_FATAL_FAILURE(CreateOrSkip());
     if (IsSkipped())
         return;
-    window.SetBounds({0, 0, 640, 360});
-    gpu.Clear();
-    EXPECT_EQ(Viewport(), (std::array<GLint, 4>{0, 0, 640, 360}));
+    struct Case {
+        int32_t width, height;
+        std::array<GLint, 4> viewport;
+    };
+    const Case cases[] = {
+        {640, 360, {0, 0, 640, 360}},
+        {1000, 1000, {0, 219, 1000, 563}},
+        {1000, 400, {144, 0, 711, 400}},
+    };
+    for (const Case& c : cases) {
+        window.SetBounds({0, 0, c.width, c.height});
+        glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT);
+        gpu.Clear();
+        EXPECT_EQ(Viewport(), c.viewport) << c.width << " x " << c.height;
+        std::array<uint8_t, 3> corner{9, 9, 9};
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glReadPixels(0, 0, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, corner.data());
+        EXPECT_EQ(corner, (std::array<uint8_t, 3>{0, 0, 0})) << c.width << " x " << c.height;
+    }
 }
 
 TEST_F(GlDeviceTest, VsyncIsAskedForOnlyWhenTheSettingChanges) {
