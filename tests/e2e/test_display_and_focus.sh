@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Alt+Enter twice: a borderless window over the whole screen showing the title
-# stretched, then the same window as before. Focus on another X client stops
+# Alt+Enter twice on a bare X server (no window manager, so the game's own
+# borderless route): a window over the whole screen showing the title scaled
+# (the screen is 16:9, so without bars), then the same window as before. Focus on another X client stops
 # the scene (the picture stands still); focus back makes it move again.
 source "$(dirname "$0")/lib.sh"
 e2e_setup "$1"
@@ -16,7 +17,7 @@ windowed=$(window_geometry "$window")
 tap_keys "$window" alt+Return
 wait_until 5 "Alt+Enter did not cover the screen" \
     has_geometry "$window" "0 0 $screen_width $screen_height"
-# The 1280x720 picture is stretched over the screen, pixel for pixel.
+# The 1280x720 picture is scaled over the 16:9 screen, pixel for pixel.
 stretched_title() {
     convert "$1" -filter point -resize 1280x720\! "$1"
     shows_title "$1" "$mask"
