@@ -39,7 +39,7 @@ bool FakeWindow::TakeEvent(platform::WindowEvent* out) {
 
 bool FakeWindow::SetDesktopFullScreen(bool on) {
     ++desktopRequests;
-    if (!exists || !desktop)
+    if (!exists || !desktop || desktopRefuses)
         return false;
     desktopFullScreen = on;
     return true;

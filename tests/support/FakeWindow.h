@@ -24,6 +24,7 @@ public:
     int32_t createLeft = 100;  // where Create puts the window
     int32_t createTop = 100;
     bool desktop = false;  // a window manager or compositor answers full-screen requests
+    bool desktopRefuses = false;  // ... but the request cannot be made
 
     // State.
     std::deque<platform::WindowEvent> events;

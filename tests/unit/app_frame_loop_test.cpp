@@ -273,12 +273,17 @@ TEST_F(FrameLoopTest, EscClosesTheWindowAndEndsTheLoop) {
 }
 
 // With a desktop, its own full screen is asked for and it puts the window
-// back; on a bare X server the window is made borderless over the display by
-// hand and its placement restored.
+// back; on a bare X server, or when the request cannot be made, the window is
+// made borderless over the display by hand and its placement restored.
 TEST_F(FrameLoopTest, AltEnterTwiceGoesToFullScreenAndBack) {
-    for (const bool desktop : {true, false}) {
-        SCOPED_TRACE(desktop ? "desktop" : "by hand");
-        window.desktop = desktop;
+    struct Case {
+        bool hasDesktop, refuses;
+    };
+    for (const Case c : {Case{true, false}, Case{false, false}, Case{true, true}}) {
+        SCOPED_TRACE(testing::Message() << "desktop " << c.hasDesktop << " refuses " << c.refuses);
+        const bool desktop = c.hasDesktop && !c.refuses;
+        window.desktop = c.hasDesktop;
+        window.desktopRefuses = c.refuses;
         window.placement = {{40, 50, 1320, 770}, true};
         const platform::Placement before = window.placement;
         window.displayBounds = {0, 0, 1920, 1080};
