@@ -70,6 +70,7 @@ private:
     int SilentEarlyExit();
     int FailureExit();
     int OrderlyExit();
+    bool SaveSettings(std::string* failure);
     void Shutdown();
 
     const platform::Platform& p_;
@@ -190,6 +191,13 @@ int Program::Run(const SceneFrames& scenes) {
     // The frame loop.
     WindowEvents windowProc(*game_, p_.window);
     FrameLoop loop(*game_, p_, windowProc, scenes);
+    // A save during play that fails is said on the terminal and the game goes
+    // on; the close tries again and reports a failure with its box.
+    loop.ServeSaveRequests([this] {
+        std::string failure;
+        if (!SaveSettings(&failure))
+            std::fprintf(stderr, "Tessary: %s\n", failure.c_str());
+    });
     switch (loop.Run()) {
         case FrameLoop::Outcome::kQuit:
             return OrderlyExit();
@@ -204,19 +212,28 @@ int Program::Run(const SceneFrames& scenes) {
     return kExitFailure;
 }
 
-int Program::OrderlyExit() {
+bool Program::SaveSettings(std::string* failure) {
     System& system = *game_->system;
     const Folders& folders = system.folders;
     // An installed game makes the player's folder on its first save.
-    std::string folderFailure;
     if (folders.layout != FolderLayout::kPortable &&
-        !platform::MakeFolders(base::WideView(folders.userFolder), &folderFailure)) {
-        p_.dialogs.Show("ini書き込みに失敗しました。", "Error", folderFailure);
-        return FailureExit();
+        !platform::MakeFolders(base::WideView(folders.userFolder), failure)) {
+        return false;
     }
     SettingsFile settings(system, game_->world->rankingTable, files_);
     if (!settings.Save(PlayerFile(folders, u"Game.ini"))) {
-        p_.dialogs.Show("ini書き込みに失敗しました。", "Error", settings.failure());
+        *failure = settings.failure();
+        return false;
+    }
+    return true;
+}
+
+int Program::OrderlyExit() {
+    System& system = *game_->system;
+    const Folders& folders = system.folders;
+    std::string failure;
+    if (!SaveSettings(&failure)) {
+        p_.dialogs.Show("ini書き込みに失敗しました。", "Error", failure);
         return FailureExit();
     }
     // The shared files of an installed game are never written. A portable
