@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/Files.h"
+#include "platform/SignalWatcher.h"
 
 namespace platform {
 namespace {
@@ -149,6 +150,12 @@ void SdlWindow::Destroy() {
 void SdlWindow::PumpEvents() {
     if (window_ == nullptr)
         return;
+    // A caught SIGTERM, SIGINT or SIGHUP closes the window like its button.
+    if (SignalWatcher::TakeCloseRequest()) {
+        SDL_Event quit{};
+        quit.type = SDL_QUIT;
+        SDL_PushEvent(&quit);
+    }
     SDL_PumpEvents();
     FlushPlayerSizing();
     RememberNormalBounds();
