@@ -97,9 +97,16 @@ int Program::Run(const SceneFrames& scenes) {
     // Settings; a missing file leaves the defaults.
     SettingsFile(system, world.rankingTable, files_).Load(PlayerFile(folders, u"Game.ini"));
 
-    // Folder file: without it there is nothing to run.
-    if (!FolderFile(folders, files_).Load(Join(folders.programFolder, u"dir.txt")))
+    // Folder file: without it there is nothing to run. A copy without one
+    // beside it ends quietly; an installed one whose package lacks it says
+    // which file is missing, in a box as well, for a player who started it
+    // from the menu. (The English line is already on the terminal.)
+    const std::u16string folderFile = Join(folders.programFolder, u"dir.txt");
+    if (!FolderFile(folders, files_).Load(folderFile)) {
+        if (folders.layout == FolderLayout::kInstalled)
+            p_.dialogs.Show(platform::NativePath(folderFile) + " ファイルが見つかりません", "Message");
         return SilentEarlyExit();
+    }
 
     // Slot files that can be read are loaded; missing ones (and folders or
     // files the system will not read) leave their slot zero. Only a file
