@@ -61,14 +61,9 @@ void SdlDialogs::Show(std::string_view text, std::string_view caption, std::stri
 void ShowBoxInChildProcess(bool error, const std::string& caption, const std::string& text) {
     if (SignalWatcher::Caught())
         return;  // the program is on its way out; the lines were written
-    char program[4096];
-    const ssize_t length = readlink("/proc/self/exe", program, sizeof program - 1);
-    if (length <= 0) {
-        ShowBoxHere(error, caption, text);
-        return;
-    }
-    program[length] = '\0';
-    const char* const args[] = {program,         kBoxArgument, error ? "error" : "information",
+    // The running program itself, even when an upgrade has replaced its file.
+    const char* const program = "/proc/self/exe";
+    const char* const args[] = {"tessary",       kBoxArgument, error ? "error" : "information",
                                 caption.c_str(), text.c_str(), nullptr};
     const pid_t child = fork();
     if (child < 0) {
