@@ -58,12 +58,15 @@ std::string HelpText(std::string_view version, const ProgramLayout& layout,
 
     text += "\nWrites:\n";
     AddFileLine(text, user + "Game.ini",
-                portable ? "when the program closes"
-                         : "when the program closes; the folder is "
-                           "made if missing");
+                portable ? "after each game, when the options window closes and when "
+                           "the program closes"
+                         : "after each game, when the options window closes and when "
+                           "the program closes; the folder is made if missing");
     AddFileLine(text, user + "Game.ini.new", "while Game.ini is replaced");
-    if (portable)
+    if (portable) {
         AddFileLine(text, program + "dir.txt", "rewritten when the program closes");
+        AddFileLine(text, program + "dir.txt.new", "while dir.txt is replaced");
+    }
     AddFileLine(text, std::string(lockFile), "held while the game runs: one copy at a time");
     return text;
 }

@@ -88,6 +88,14 @@ FrameLoop::Outcome FrameLoop::RunPass() {
         }
     }
 
+    // Something worth keeping changed this frame: save it now, so that a
+    // killed program or a lost display does not take it along.
+    if (world.saveRequest != 0) {
+        world.saveRequest = 0;
+        if (save_)
+            save_();
+    }
+
     // Every idle effect voice is loaded again, ready for its next start.
     if (system.sound.Playing()) {
         game_.audio->effects().RearmIdleVoices();

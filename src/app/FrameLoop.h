@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <utility>
 
 #include "platform/Platform.h"
 #include "world/System.h"
@@ -63,6 +64,10 @@ public:
     FrameLoop(Game& game, const platform::Platform& platform, WindowEvents& windowProc,
               SceneFrames scenes);
 
+    // What serves WorldState::saveRequest (the settings file's save); without
+    // one the request is only cleared.
+    void ServeSaveRequests(std::function<void()> save) { save_ = std::move(save); }
+
     Outcome RunPass();
     // Runs passes until one ends the loop.
     Outcome Run();
@@ -89,4 +94,5 @@ private:
     bool skipPresent_ = false;
     uint32_t cycleIndex_ = 0;
     WakeMargin margin_;
+    std::function<void()> save_;
 };

@@ -1,5 +1,7 @@
 #include "app/ProgramLayout.h"
 
+#include <sys/stat.h>
+
 #include <cstdio>
 
 #include "base/WideText.h"
@@ -18,6 +20,11 @@ bool HoldsFolderFile(const std::u16string& folder) {
         return false;
     std::fclose(file);
     return true;
+}
+
+bool IsFolder(const std::u16string& folder) {
+    struct stat info {};
+    return stat(platform::NativePath(folder).c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 }  // namespace
@@ -41,6 +48,11 @@ ProgramLayout FindLayout(std::u16string_view programFile, std::u16string_view us
     shared += shareFromProgram;
     shared = platform::FolderOf(shared + u"dir.txt");
     if (HoldsFolderFile(shared))
+        return {FolderLayout::kInstalled, shared, std::u16string(userDataFolder)};
+    // A program that lies where an installation puts it, beside <prefix>/share/,
+    // is installed even when its shared dir.txt has gone: its start then names
+    // the file the package lacks.
+    if (IsFolder(platform::FolderOf(shared.substr(0, shared.size() - 1))))
         return {FolderLayout::kInstalled, shared, std::u16string(userDataFolder)};
     return {FolderLayout::kPortable, own, own};
 }

@@ -26,7 +26,9 @@ struct ProgramLayout {
 
 // programFile: the running program's full path; userDataFolder: the per-user
 // folder an installed game uses. With no dir.txt in either place the layout is
-// portable, and start-up ends for want of dir.txt in the program's folder.
+// installed when the program lies beside <prefix>/share/ (start-up then ends
+// naming the shared dir.txt), else portable (start-up ends for want of dir.txt
+// in the program's folder).
 ProgramLayout FindLayout(std::u16string_view programFile, std::u16string_view userDataFolder,
                          std::u16string_view shareFromProgram = ShareFromProgram());
 

@@ -70,6 +70,7 @@ private:
     int SilentEarlyExit();
     int FailureExit();
     int OrderlyExit();
+    bool SaveSettings(std::string* failure);
     void Shutdown();
 
     const platform::Platform& p_;
@@ -96,9 +97,16 @@ int Program::Run(const SceneFrames& scenes) {
     // Settings; a missing file leaves the defaults.
     SettingsFile(system, world.rankingTable, files_).Load(PlayerFile(folders, u"Game.ini"));
 
-    // Folder file: without it there is nothing to run.
-    if (!FolderFile(folders, files_).Load(Join(folders.programFolder, u"dir.txt")))
+    // Folder file: without it there is nothing to run. A copy without one
+    // beside it ends quietly; an installed one whose package lacks it says
+    // which file is missing, in a box as well, for a player who started it
+    // from the menu. (The English line is already on the terminal.)
+    const std::u16string folderFile = Join(folders.programFolder, u"dir.txt");
+    if (!FolderFile(folders, files_).Load(folderFile)) {
+        if (folders.layout == FolderLayout::kInstalled)
+            p_.dialogs.Show(platform::NativePath(folderFile) + " ファイルが見つかりません", "Message");
         return SilentEarlyExit();
+    }
 
     // Slot files that can be read are loaded; missing ones (and folders or
     // files the system will not read) leave their slot zero. Only a file
@@ -190,6 +198,13 @@ int Program::Run(const SceneFrames& scenes) {
     // The frame loop.
     WindowEvents windowProc(*game_, p_.window);
     FrameLoop loop(*game_, p_, windowProc, scenes);
+    // A save during play that fails is said on the terminal and the game goes
+    // on; the close tries again and reports a failure with its box.
+    loop.ServeSaveRequests([this] {
+        std::string failure;
+        if (!SaveSettings(&failure))
+            std::fprintf(stderr, "Tessary: %s\n", failure.c_str());
+    });
     switch (loop.Run()) {
         case FrameLoop::Outcome::kQuit:
             return OrderlyExit();
@@ -204,19 +219,28 @@ int Program::Run(const SceneFrames& scenes) {
     return kExitFailure;
 }
 
-int Program::OrderlyExit() {
+bool Program::SaveSettings(std::string* failure) {
     System& system = *game_->system;
     const Folders& folders = system.folders;
     // An installed game makes the player's folder on its first save.
-    std::string folderFailure;
     if (folders.layout != FolderLayout::kPortable &&
-        !platform::MakeFolders(base::WideView(folders.userFolder), &folderFailure)) {
-        p_.dialogs.Show("ini書き込みに失敗しました。", "Error", folderFailure);
-        return FailureExit();
+        !platform::MakeFolders(base::WideView(folders.userFolder), failure)) {
+        return false;
     }
     SettingsFile settings(system, game_->world->rankingTable, files_);
     if (!settings.Save(PlayerFile(folders, u"Game.ini"))) {
-        p_.dialogs.Show("ini書き込みに失敗しました。", "Error", settings.failure());
+        *failure = settings.failure();
+        return false;
+    }
+    return true;
+}
+
+int Program::OrderlyExit() {
+    System& system = *game_->system;
+    const Folders& folders = system.folders;
+    std::string failure;
+    if (!SaveSettings(&failure)) {
+        p_.dialogs.Show("ini書き込みに失敗しました。", "Error", failure);
         return FailureExit();
     }
     // The shared files of an installed game are never written. A portable

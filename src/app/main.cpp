@@ -14,12 +14,14 @@
 #include "base/WideText.h"
 #include "persist/FolderFile.h"
 #include "persist/SettingsFile.h"
+#include "platform/Dialogs.h"
 #include "platform/AlDevice.h"
 #include "platform/GlDevice.h"
 #include "platform/Platform.h"
 #include "platform/SdlInput.h"
 #include "platform/SdlSession.h"
 #include "platform/SdlWindow.h"
+#include "platform/SignalWatcher.h"
 #include "world/System.h"
 #include "world/WorldState.h"
 
@@ -53,6 +55,9 @@ int PrintHelp() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // A message box of the running program (see ShowBoxInChildProcess).
+    if (platform::IsBoxProcess(argc, argv))
+        return platform::RunBoxProcess(argc, argv);
     switch (ReadCommandLine(argc, argv)) {
         case CommandLineRequest::kHelp:
             return PrintHelp();
@@ -63,10 +68,12 @@ int main(int argc, char** argv) {
             break;
     }
 
+    // Before SDL starts, so that SDL leaves these signals to the game.
+    platform::SignalWatcher signals;
     platform::SdlSession sdl;
     platform::SystemClock clock;
     platform::SystemCalendar calendar;
-    platform::SdlDialogs dialogs;
+    platform::SdlDialogs dialogs(platform::ShowBoxInChildProcess);
     platform::SdlWindow window;
     platform::GlDevice gpu;
     platform::SdlScreenSaver screenSaver;

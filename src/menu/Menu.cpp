@@ -199,6 +199,9 @@ void Menu::StepWindow(bool decision, bool ready) {
         } else {
             m.windowState = kClosedHeld;
             m.windowAnim = 0;
+            // The options just chosen are kept at once.
+            if (m.mainCursor == kOptionsItem)
+                world_.saveRequest = 1;
         }
     } else if (m.windowState == kClosedHeld && !decision && ready) {
         m.windowState = kIdle;

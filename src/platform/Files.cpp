@@ -154,6 +154,10 @@ int FileSystem::Remove(const std::string& path) {
     return remove(path.c_str());
 }
 
+int FileSystem::Fchown(int fd, uid_t owner, gid_t group) {
+    return fchown(fd, owner, group);
+}
+
 FileSystem& SystemFiles() {
     static FileSystem files;  // no state: the system's calls as they are
     return files;
@@ -252,8 +256,12 @@ bool ReplaceFile(std::u16string_view path, const void* data, size_t size, std::s
     }
     if (exists) {
         fchmod(fd, old.st_mode & 07777);
-        if (fchown(fd, old.st_uid, old.st_gid) != 0) {
-            // Only root may give a file away; anyone else's copy becomes theirs.
+        // Only root may give a file away: another user's file keeps its owner
+        // by being rewritten where it lies.
+        if (files.Fchown(fd, old.st_uid, old.st_gid) != 0) {
+            files.Close(fd);
+            files.Remove(temp);
+            return RewriteInPlace(files, target, bytes, size, old.st_size, why);
         }
     }
 

@@ -36,6 +36,7 @@ public:
     virtual int Rename(const std::string& from, const std::string& to);
     // unlink, or rmdir for a folder.
     virtual int Remove(const std::string& path);
+    virtual int Fchown(int fd, uid_t owner, gid_t group);
 };
 
 // The system's own file calls.
@@ -62,15 +63,16 @@ std::string DescribeFileFailure(std::u16string_view path, std::string_view probl
 //  - The bytes go to path + ".new" in the same folder, are flushed to disk,
 //    and that file is renamed over the old one; then the folder is flushed.
 //  - A symbolic link is followed: the file it names is replaced, the link stays.
-//  - The replacement keeps the old file's permission bits (and owner, where
-//    the system allows).
+//  - The replacement keeps the old file's permission bits and owner; a file
+//    whose owner the replacement cannot keep (another user's, in a folder
+//    anyone may write to) is rewritten in place instead.
 //  - A file without any write permission bit, or one the system does not let
 //    us write, is not replaced.
 //  - A stale ".new" file or empty folder is cleared away first; one that
 //    cannot be removed is passed over for a name of our own.
-//  - When the folder cannot take a new file but the old file is writable, the
-//    file is rewritten in place and flushed; should that fail, its old bytes
-//    are put back.
+//  - When the folder cannot take a new file, or the owner cannot be kept,
+//    but the old file is writable, the file is rewritten in place and
+//    flushed; should that fail, its old bytes are put back.
 // On failure *why (if given) names the file and the system's reason.
 bool ReplaceFile(std::u16string_view path, const void* data, size_t size,
                  std::string* why = nullptr, FileSystem& files = SystemFiles());

@@ -13,6 +13,7 @@
 
 #include "platform/Files.h"
 #include "platform/PictureFit.h"
+#include "platform/SignalWatcher.h"
 
 namespace platform {
 namespace {
@@ -234,6 +235,12 @@ void SdlWindow::Destroy() {
 void SdlWindow::PumpEvents() {
     if (window_ == nullptr)
         return;
+    // A caught SIGTERM, SIGINT or SIGHUP closes the window like its button.
+    if (SignalWatcher::TakeCloseRequest()) {
+        SDL_Event quit{};
+        quit.type = SDL_QUIT;
+        SDL_PushEvent(&quit);
+    }
     SDL_PumpEvents();
     FlushPlayerSizing();
     RememberNormalBounds();

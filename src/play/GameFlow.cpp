@@ -38,6 +38,7 @@ void FinishGame(PlayState& play, MusicShared& music, WorldState& world,
     // place; the play state returns to its start values, so the next game
     // builds a new board and queue.
     EnterRankingResult(world.rankingTable, static_cast<int32_t>(play.score), calendar);
+    world.saveRequest = 1;  // kept at once, not only at the close
     play = PlayState{};
     // The title scene takes over and fades in from black.
     world.fadeLevel = kFadeBlack;

@@ -136,6 +136,9 @@ public:
     int32_t bgmSelector = 0;
     int32_t loadingFlag = 1;
     int32_t bgmSwitchRequest = 0;
+    // Set when something worth keeping has changed (a finished game's ranking
+    // entry, the options window closing); the frame loop saves Game.ini.
+    int32_t saveRequest = 0;
     int32_t shownItem = 0;
     int32_t colorIndex = 0;
     int32_t highlightPulse = 0;

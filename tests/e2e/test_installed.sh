@@ -3,7 +3,8 @@
 # files from its own folder, keeps the player's Game.ini in
 # ~/.local/share/tessary/ (made private on the first save) and reads it back,
 # writes nothing under the prefix, and says so in --help. A portable copy run
-# by the same player still keeps everything beside itself.
+# by the same player still keeps everything beside itself. Without its shared
+# dir.txt the installed program names that file, with status 1.
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/installed_lib.sh"
 e2e_setup "$1"
@@ -39,4 +40,20 @@ play_to_title_and_close "$E2E_DIR/tessary"
 [[ $(stat -c %s "$E2E_DIR/Game.ini" 2>/dev/null) == 512 ]] || e2e_fail "the portable copy wrote no Game.ini"
 [[ $(md5sum <"$PLAYER_FOLDER/Game.ini") == "$player_ini" ]] ||
     e2e_fail "the portable copy changed the player's Game.ini"
+# The installed program without its shared dir.txt (a broken package) is
+# still installed, and names the missing file in a line and a box; status 1.
+shared=$prefix/share/tessary/dir.txt
+mv "$shared" "$shared.away"
+"$program" --help | grep -q "^Layout: installed" || e2e_fail "--help without dir.txt: not installed"
+start_program "$program"
+missing_box() { xwininfo -root -tree | awk '$2 == "\"Message\":" { found = 1 } END { exit !found }'; }
+wait_until 10 "no box for the missing dir.txt" missing_box
+kill -s TERM "$GAME_PID"
+wait_exit "$GAME_PID" 5
+GAME_PID=
+[[ "$EXIT_CODE" == 1 ]] || e2e_fail "without the shared dir.txt: exit code $EXIT_CODE"
+for line in "Tessary: could not open $shared: No such file or directory" \
+    "Tessary: Message: $shared ファイルが見つかりません"; do
+    grep -qxF "$line" "$E2E_DIR/stderr.log" || e2e_fail "no line \"$line\""
+done
 echo "PASS"

@@ -7,7 +7,7 @@
 # silently, without even reading its sound list, and ends with 0.
 source "$(dirname "$0")/lib.sh"
 e2e_setup "$1"
-folder=$(realpath "$E2E_DIR")/data\\
+folder=$(realpath "$E2E_DIR")/data/
 
 # The top-level window with this caption, if one is shown.
 box_window() {
@@ -81,20 +81,20 @@ gone='No such file or directory'
 
 why="could not open $data/ogg/ogg_0000.txt: $gone"
 failing_start sound-list 1 'rm ogg/ogg_0000.txt' \
-    "Message|${folder}ogg\\ogg_0000.txt $not_found|$why" "$init|$why"
+    "Message|${folder}ogg/ogg_0000.txt $not_found|$why" "$init|$why"
 # The list ends early, inside an effect's name: what is left names a folder.
 why="could not read $data/wav: Is a directory"
 failing_start sound-list-short 2 'head -c 2600 wav/wav_0000.txt >short && mv short wav/wav_0000.txt' \
     "Error|Waveファイルのオープンに失敗|$why" "$init|$why"
 why="could not open $data/grp/grp_0003.txt: $gone"
 failing_start picture-list 1 'rm grp/grp_0003.txt' \
-    "Message|${folder}grp\\grp_0003.txt $not_found|$why" "Error|失敗しました。1|$why" "$init|$why"
+    "Message|${folder}grp/grp_0003.txt $not_found|$why" "Error|失敗しました。1|$why" "$init|$why"
 why="could not open $data/grp/tex_0003.png: $gone"
 failing_start picture 1 'rm grp/tex_0003.png' \
-    "Message|${folder}grp\\tex_0003.png $not_found|$why" "Error|失敗しました。4|$why" "$init|$why"
+    "Message|${folder}grp/tex_0003.png $not_found|$why" "Error|失敗しました。4|$why" "$init|$why"
 why="could not load a picture listed in $data/grp/grp_0003.txt: one is damaged or not a 512 x 512 palette PNG"
 failing_start broken-picture 1 'head -c 300 grp/tex_0005.png >cut && mv cut grp/tex_0005.png' \
-    "Message|${folder}grp\\tex_0005.png PNGファイルが壊れているため読み込めません|could not load $data/grp/tex_0005.png: not a 512 x 512 palette PNG the game can read (libpng: Read Error)" \
+    "Message|${folder}grp/tex_0005.png PNGファイルが壊れているため読み込めません|could not load $data/grp/tex_0005.png: not a 512 x 512 palette PNG the game can read (libpng: Read Error)" \
     "Error|失敗しました。4|$why" "$init|$why"
 why="could not open $data/wav/sfx_0011.wav: $gone"
 failing_start effect 2 'rm wav/sfx_0011.wav' "Error|Waveファイルのオープンに失敗|$why" "$init|$why"
@@ -115,7 +115,7 @@ grep -qxF "Open Error : $(realpath "$E2E_DIR")/data/ogg/bgm_0007.ogg" "$E2E_DIR/
     e2e_fail "track: no line naming the missing track on standard error"
 why="could not open $data/wav/bgm_0007.wav.sli: $gone"
 failing_start loop-file 2 'rm wav/bgm_0007.wav.sli' \
-    "Message|${folder}wav\\bgm_0007.wav.sli $not_found|$why" "$init|$why"
+    "Message|${folder}wav/bgm_0007.wav.sli $not_found|$why" "$init|$why"
 
 mask=$E2E_ROOT/title-mask.png
 make_title_mask "$mask"

@@ -2,8 +2,9 @@
 # A whole game as a player plays it: start from the title, play with real key
 # presses until the stack reaches the top, watch the game-over sequence, and
 # find the result in the ranking window with the date and time the game ended
-# (a fake calendar that keeps running); Esc saves it in Game.ini, and the next
-# start shows the same ranking and saves the same bytes.
+# (a fake calendar that keeps running). Game.ini holds it as soon as the title
+# returns, so the program killed then loses nothing: the next start shows the
+# same ranking, and Esc saves the same bytes.
 source "$(dirname "$0")/lib.sh"
 e2e_setup "$1"
 export TZ=UTC
@@ -43,29 +44,11 @@ echo "game over $(seconds_since "$started") s after the start"
 wait_until 20 "the title did not come back" screen_shows "$window" shows_title "$mask"
 back=$(seconds_since "$launched")
 
-# The ranking window: a heading and ten rows; rows 2..10 of a fresh table are
-# empty (year 1900, month 1, day 0).
-ranking_layer() {
-    local layer=$1 first=$2 lines=() r
-    for r in $(seq 2 10); do
-        lines+=(376 $((72 + 56 * (r - 1))))
-        lines+=("$(printf '%2d %4d/%2d/%2d %2d:%2d:%2d %10d' "$r" 1900 1 0 0 0 0 0)")
-    done
-    text_layer "$layer" 32 64 16 592 24 RANKING 376 72 "$first" "${lines[@]}"
-}
-empty_rows=$E2E_ROOT/empty-rows.png
-ranking_layer "$empty_rows" ""
-rows_2_to_10() { shows_glyphs "$1" "$empty_rows" 720x540+376+128; }
-tap_keys "$window" Down z
-wait_until 10 "the ranking window did not show nine empty rows" \
-    screen_shows "$window" rows_2_to_10
-first_run=$E2E_ROOT/ranking-1.png
-cp "$E2E_ROOT/screen.png" "$first_run"
-
-press_key "$window" Escape
-wait_exit "$GAME_PID" 10
-GAME_PID=
-[[ "$EXIT_CODE" == 0 ]] || e2e_fail "exit code $EXIT_CODE"
+# The result is kept the moment it enters the ranking: the program killed
+# right after the title's return leaves it in Game.ini.
+killed=$GAME_PID GAME_PID=  # (a killed program prints no GL summary)
+kill -9 "$killed"
+wait_exit "$killed" 10
 
 # Game.ini: the settings a fresh install saves, the score, and the date.
 ini=$E2E_DIR/Game.ini
@@ -88,15 +71,19 @@ put_int32 "$expected" 36 "$score"
 for k in 0 1 2 3 4 5; do put_int32 "$expected" $((76 + 4 * k)) "${when[k]}"; done
 cmp "$expected" "$ini" || e2e_fail "Game.ini holds more than the result: $(od -An -tx1 "$ini")"
 
-# The first row as the ranking window showed it.
+# The ranking window: a heading and ten rows, the result first; rows 2..10
+# of a fresh table are empty (year 1900, month 1, day 0).
 row1=$(printf '%2d %4d/%2d/%2d %2d:%2d:%2d %10d' 1 $((when[0] + 1900)) $((when[1] + 1)) \
     "${when[2]}" "${when[3]}" "${when[4]}" "${when[5]}" "$score")
+lines=()
+for r in $(seq 2 10); do
+    lines+=(376 $((72 + 56 * (r - 1))))
+    lines+=("$(printf '%2d %4d/%2d/%2d %2d:%2d:%2d %10d' "$r" 1900 1 0 0 0 0 0)")
+done
 ranking=$E2E_ROOT/ranking-layer.png
-ranking_layer "$ranking" "$row1"
-result=$(glyph_mismatch "$first_run" "$ranking" 720x640+376+24)
-[[ "$result" == "0 0" ]] || e2e_fail "ranking window differs from \"$row1\": $result"
+text_layer "$ranking" 32 64 16 592 24 RANKING 376 72 "$row1" "${lines[@]}"
 
-# A second start shows the same ranking and saves the same bytes.
+# The next start shows the new ranking line, and Esc saves the same bytes.
 cp "$ini" "$E2E_ROOT/first.ini"
 start_game
 window=$(wait_window)

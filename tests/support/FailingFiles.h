@@ -17,6 +17,7 @@ public:
         kNone,
         kCreate,        // the new file cannot be made (ENOSPC)
         kCreateDenied,  // the folder takes no new file (EACCES)
+        kChownDenied,   // the new file cannot be given the old one's owner (EPERM)
         kShortWrite,    // half the bytes, then nothing more
         kWriteNoSpace,  // ENOSPC
         kWriteIo,       // EIO
@@ -84,6 +85,11 @@ public:
                 return Refuse(EIO);
         }
         return result;
+    }
+    int Fchown(int fd, uid_t owner, gid_t group) override {
+        if (fd == fd_ && failing == Step::kChownDenied)
+            return Refuse(EPERM);
+        return FileSystem::Fchown(fd, owner, group);
     }
     int Rename(const std::string& from, const std::string& to) override {
         if (!Matches(to))

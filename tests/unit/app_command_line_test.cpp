@@ -56,6 +56,7 @@ TEST(CommandLine, HelpNamesTheFilesOfEachLayout) {
     text = HelpText("1.2.3", portable, u"", "/tmp/l");
     EXPECT_NE(text.find("Layout: portable"), std::string::npos);
     EXPECT_TRUE(Lists(text, "/g/dir.txt", "rewritten"));
+    EXPECT_TRUE(Lists(text, "/g/dir.txt.new", "while dir.txt is replaced"));
     EXPECT_TRUE(Lists(text, "/g/Game.ini", "when the program closes"));
     EXPECT_NE(text.find("cannot start"), std::string::npos);  // no dir.txt, no data folder
 }

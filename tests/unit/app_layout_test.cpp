@@ -48,6 +48,14 @@ TEST(ProgramLayout, FollowsWhereDirTxtLies) {
          FolderLayout::kPortable,
          "usr/games/",
          "usr/games/"},
+        // Another package's folder makes usr/share/: the program lies where
+        // an installation puts it, and its own shared dir.txt is missing.
+        {"installed without its shared dir.txt",
+         {"usr/share/other"},
+         "usr/games/tessary",
+         FolderLayout::kInstalled,
+         "usr/share/tessary/",
+         ""},
         {"no dir.txt anywhere",
          {},
          "usr/games/tessary",

@@ -334,6 +334,36 @@ TEST(StartupExit, EveryFailureEndsWithStatusOneAndOnlyThose) {
     }
 }
 
+// A save asked for during play (a finished game, the options window closed)
+// is made before the next frame; one that fails is said on the terminal and
+// the game goes on, and the close reports its own failure as ever.
+TEST(StartupSave, ARequestDuringPlaySavesAtOnceAndAFailureGoesOn) {
+    for (const bool failing : {false, true}) {
+        SCOPED_TRACE(failing ? "failing disk" : "working disk");
+        Install install;
+        int frames = 0;
+        bool savedBeforeExit = false;
+        install.scenes.title = [&](Game& game) {
+            if (++frames == 1)
+                game.world->saveRequest = 1;
+            else if (frames == 2)
+                savedBeforeExit = install.folder.Exists("Game.ini");
+            return 1;
+        };
+        FailingFiles files;
+        files.suffix = "Game.ini";
+        files.failing = failing ? FailingFiles::Step::kCreate : FailingFiles::Step::kNone;
+        testing::internal::CaptureStderr();
+        const int status = install.Run(files);
+        const std::string err = testing::internal::GetCapturedStderr();
+        EXPECT_GE(frames, 2);
+        EXPECT_EQ(savedBeforeExit, !failing);
+        EXPECT_EQ(status, failing ? kExitFailure : kExitSuccess);
+        EXPECT_EQ(err.find("Tessary: could not") != std::string::npos, failing) << err;
+        EXPECT_EQ(install.fake.dialogs.shown.size(), failing ? 1u : 0u);
+    }
+}
+
 // A slot file is passed over when it is a folder or cannot be read; only one
 // that goes away between the look and the read ends the start.
 TEST(StartupSlots, EntriesThatCannotBeReadArePassedOver) {

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -79,9 +81,11 @@ TEST_F(DamagedSettingsRenderTest, DatesOutsideTheCalendarShowAsZeroInsideTheWind
     std::vector<std::u16string> lines = {u" 1    0/ 0/ 0  0: 0: 0        123",
                                          u" 2    0/ 0/ 0  0: 0: 0         45",
                                          u" 3 9999/12/31 23:59:60          6"};
-    for (int r = 4; r <= 10; ++r)
-        lines.push_back(base::FromUtf8((r < 10 ? " " : "") + std::to_string(r) +
-                                       " 1900/ 1/ 0  0: 0: 0          0"));
+    for (int r = 4; r <= 10; ++r) {
+        char line[48];
+        std::snprintf(line, sizeof line, "%2d 1900/ 1/ 0  0: 0: 0          0", r);
+        lines.push_back(base::FromUtf8(line));
+    }
     game.graphics->ClearSpriteList();
     menu_drawing::DrawText(*game.graphics, u"RANKING", 100, 592, 24, 16, 32, 64);
     for (int r = 0; r < 10; ++r)

@@ -103,6 +103,7 @@ TEST(Files, ReplaceFileHonoursTheFileItReplaces) {
         {"read-only folder", 0644, false, nullptr, Step::kCreateDenied, true},
         {"read-only folder, link", 0644, true, nullptr, Step::kCreateDenied, true},
         {"read-only folder, no file", 0, false, nullptr, Step::kCreateDenied, false},
+        {"another user's file", 0666, false, nullptr, Step::kChownDenied, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -114,6 +115,8 @@ TEST(Files, ReplaceFileHonoursTheFileItReplaces) {
             Write(stored, old);
             ASSERT_EQ(chmod(stored.c_str(), c.mode), 0);
         }
+        struct stat before {};
+        stat(stored.c_str(), &before);
         if (c.link) {
             ASSERT_EQ(symlink("real.bin", path.c_str()), 0);
         }
@@ -142,6 +145,11 @@ TEST(Files, ReplaceFileHonoursTheFileItReplaces) {
             EXPECT_EQ(Contents(stored), c.saved ? bytes : old);
             ASSERT_EQ(stat(stored.c_str(), &st), 0);
             EXPECT_EQ(st.st_mode & 07777, c.mode);
+            // Where no new file may be made or given away, the file itself is rewritten.
+            const bool inPlace = c.step == Step::kCreateDenied || c.step == Step::kChownDenied;
+            if (c.saved) {
+                EXPECT_EQ(st.st_ino == before.st_ino, inPlace);
+            }
         }
         if (c.link) {
             ASSERT_EQ(lstat(path.c_str(), &st), 0);
