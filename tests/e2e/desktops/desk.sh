@@ -176,30 +176,31 @@ rect_inside() {
 # The desktop functions for a game window on an X server (Xvfb with a window
 # manager, or a compositor's Xwayland), WIN being its id: keys through the X
 # test extension, places and sizes from the server, states through EWMH.
-d_key() {
+# desk_use_x11 makes them the d_ functions below.
+x11_key() {
     xdotool windowactivate --sync "$WIN" 2>/dev/null || focus_window "$WIN"
     xdotool key --clearmodifiers "$1"
 }
-d_shot() { import -window root "$1"; }
-d_output() { echo "0 0 $(screen_size)"; }
-d_rect() {
+x11_shot() { import -window root "$1"; }
+x11_output() { echo "0 0 $(screen_size)"; }
+x11_rect() {
     xwininfo -id "$WIN" | awk '/Absolute upper-left X/ { x = $4 } /Absolute upper-left Y/ { y = $4 }
         /Width:/ { w = $2 } /Height:/ { h = $2 } END { if (w) print x, y, w, h }'
 }
 # _NET_FRAME_EXTENTS: left, right, top, bottom.
-d_frame() {
+x11_frame() {
     local x y w h l r t b
-    read -r x y w h < <(d_rect)
+    read -r x y w h < <(x11_rect)
     read -r l r t b < <(xprop -id "$WIN" _NET_FRAME_EXTENTS | sed 's/.*= //; s/,/ /g')
     echo "$((x - ${l:-0})) $((y - ${t:-0})) $((w + ${l:-0} + ${r:-0})) $((h + ${t:-0} + ${b:-0}))"
 }
-d_usable() { xprop -root _NET_WORKAREA | sed 's/.*= //; s/,//g' | awk '{ print $1, $2, $3, $4 }'; }
-d_full_state() { xprop -id "$WIN" _NET_WM_STATE | grep -q _NET_WM_STATE_FULLSCREEN; }
-d_maximise() {
+x11_usable() { xprop -root _NET_WORKAREA | sed 's/.*= //; s/,//g' | awk '{ print $1, $2, $3, $4 }'; }
+x11_full_state() { xprop -id "$WIN" _NET_WM_STATE | grep -q _NET_WM_STATE_FULLSCREEN; }
+x11_maximise() {
     local op=add; [[ "$1" == off ]] && op=remove
     wmctrl -i -r "$WIN" -b "$op,maximized_vert,maximized_horz"
 }
-d_other() {
+x11_other() {
     if [[ "$1" == on ]]; then
         xmessage -geometry +0+0 "another window" &
         OTHER_PID=$!
@@ -210,6 +211,14 @@ d_other() {
     else
         kill "$OTHER_PID"
     fi
+}
+
+# Makes the X11 functions the desktop's.
+desk_use_x11() {
+    local f
+    for f in key shot output rect full_state frame usable maximise other; do
+        eval "d_$f() { x11_$f \"\$@\"; }"
+    done
 }
 
 # ---- The cases -----------------------------------------------------------------
