@@ -93,5 +93,5 @@ case_compositor_full_screen() {
 }
 
 desk_run "1920x1080 shown full_screen round_trips compositor_full_screen floating full_screen round_trips" \
-         "1920x1080@2 shown full_screen floating" \
+         "1920x1080@2 shown sharp full_screen floating" \
          "1024x600 first_window floating first_window full_screen"
