@@ -106,6 +106,7 @@ d_full_state() {
 }
 d_frame() { if [[ "$MODE" == x11 ]]; then x11_frame; else d_rect; fi; }
 d_usable() { d_output; }
+d_full() { x11_full "$@"; }
 # Through the keys on Wayland; through EWMH on X, which also reaches a window
 # without the focus.
 d_maximise() {
@@ -119,5 +120,5 @@ d_other() {
 }
 
 desk_run "wayland:1920x1080 full_screen round_trips maximised tiled" \
-         "x11:1920x1080 full_screen round_trips maximised tiled inactive" \
+         "x11:1920x1080 full_screen round_trips maximised tiled inactive inactive_full" \
          "wayland:1024x600 first_window full_screen"

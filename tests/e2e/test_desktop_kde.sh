@@ -114,6 +114,7 @@ d_rect() { if [[ "$MODE" == x11 ]]; then x11_rect; else report | cut -d' ' -f1-4
 d_full_state() { [[ "$(report | cut -d' ' -f5)" == 1 ]]; }
 d_frame() { d_rect; }
 d_usable() { d_output; }
+d_full() { x11_full "$@"; }
 each_game_window() { kwin_script "workspace.clientList().forEach(function (c) { if (/tessary/i.test(c.resourceClass)) { $1 } });"; }
 d_maximise() { if [[ "$1" == on ]]; then each_game_window 'c.setMaximize(true, true);'; else each_game_window 'c.setMaximize(false, false);'; fi; }
 d_tile() { each_game_window 'workspace.activeClient = c; workspace.slotWindowQuickTileLeft();'; }
@@ -123,5 +124,5 @@ d_other() {
 }
 
 desk_run "wayland:1920x1080 full_screen round_trips maximised tiled" \
-         "x11:1920x1080 full_screen round_trips maximised tiled inactive" \
+         "x11:1920x1080 full_screen round_trips maximised tiled inactive inactive_full" \
          "wayland:1024x600 first_window full_screen"

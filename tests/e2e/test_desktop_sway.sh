@@ -54,10 +54,14 @@ d_stop() {
     desk_stop_game
     desk_kill "$SWAY_PID"
 }
+# wtype's virtual keyboard joins the seat first; the keys follow after a
+# pause (-s, in milliseconds), or the game may miss them.
 d_key() {
-    local chord=$1 args=()
-    while [[ "$chord" == *+* ]]; do args+=(-M "${chord%%+*}"); chord=${chord#*+}; done
-    in_session wtype "${args[@]}" -k "$chord"
+    local chord=$1 press=() release=()
+    while [[ "$chord" == *+* ]]; do
+        press+=(-M "${chord%%+*}"); release+=(-m "${chord%%+*}"); chord=${chord#*+}
+    done
+    in_session wtype -s 400 "${press[@]}" -k "$chord" "${release[@]}" -s 100
 }
 d_shot() { in_session grim - >"$1"; }
 # Output and window in pixels: sway's layout is in logical units, times the scale.

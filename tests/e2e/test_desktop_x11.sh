@@ -33,5 +33,5 @@ d_stop() {
     desk_stop_game
     desk_kill "$WM_PID"
 }
-desk_run "1920x1080 full_screen round_trips maximised inactive" \
+desk_run "1920x1080 full_screen round_trips maximised inactive inactive_full" \
          "1024x600 first_window full_screen"

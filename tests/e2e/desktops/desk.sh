@@ -155,7 +155,7 @@ letterbox_fault() {
 # Fails the test unless the game's drawable shows the title letterboxed; the
 # screenshot is kept under the name given (for E2E_KEEP).
 expect_letterbox() {
-    local name=$1 fault rect
+    local name=${DESK_ROW//[:@]/-}-$1 fault rect
     local shot=$E2E_ROOT/$name.png
     DESK_MASK=$E2E_ROOT/title-mask-320.png
     DESK_TITLE=$E2E_ROOT/title-320.png
@@ -224,6 +224,10 @@ x11_maximise() {
     local op=add; [[ "$1" == off ]] && op=remove
     wmctrl -i -r "$WIN" -b "$op,maximized_vert,maximized_horz"
 }
+x11_full() {
+    local op=add; [[ "$1" == off ]] && op=remove
+    wmctrl -i -r "$WIN" -b "$op,fullscreen"
+}
 x11_other() {
     if [[ "$1" == on ]]; then
         xmessage -geometry +0+0 "another window" &
@@ -240,7 +244,7 @@ x11_other() {
 # Makes the X11 functions the desktop's.
 desk_use_x11() {
     local f
-    for f in key shot output rect full_state frame usable maximise other; do
+    for f in key shot output rect full_state frame usable maximise full other; do
         eval "d_$f() { x11_$f \"\$@\"; }"
     done
 }
@@ -250,6 +254,7 @@ desk_use_x11() {
 #   d_output           the output's rectangle "0 0 WIDTH HEIGHT" in pixels
 #   d_maximise on|off  maximises the game's window or gives its size back
 #   d_tile on|off      tiles it to the left half (or the desktop's own tiling)
+#   d_full on|off      puts it in full screen or back, as the desktop's own command
 #   d_other on|off     gives the focus to another window, or back to the game
 #   d_frame            the window with its frame "X Y W H" (d_rect where there is none)
 #   d_usable           the part of the output windows may use "X Y W H"
@@ -332,6 +337,13 @@ case_tiled() { DESK_HALF=1 desk_sized_case d_tile tiled; }
 case_inactive() {
     d_other on
     desk_sized_case d_maximise inactive-maximised
+    d_other off
+}
+
+# The same with the desktop switching the game to full screen (d_full on|off).
+case_inactive_full() {
+    d_other on
+    desk_sized_case d_full inactive-full-screen
     d_other off
 }
 

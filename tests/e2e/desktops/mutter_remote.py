@@ -37,6 +37,8 @@ def key(code, down):
 
 frames = os.path.join(os.path.dirname(os.path.abspath(sys.argv[2])), 'cast')
 os.makedirs(frames, exist_ok=True)
+for old in os.listdir(frames):  # an earlier session's frames would pass for new ones
+    os.remove(os.path.join(frames, old))
 recorder = []
 
 
