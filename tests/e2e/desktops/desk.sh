@@ -371,6 +371,7 @@ desk_run() {
             ("case_$case") && continue
             DESK_FAILED+=("$DESK_ROW $case")
             d_stop
+            cp "$E2E_DIR/stderr.log" "$E2E_ROOT/${DESK_ROW//[:@]/-}-$case-stderr.log" 2>/dev/null || true
             d_start "$DESK_ROW"
         done
         d_stop
