@@ -34,9 +34,9 @@ TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$PWD/tests/ts
     "${fixed_layout[@]}" ctest --test-dir build-tsan -L audio --output-on-failure -j"$jobs"
 
 ctest --test-dir build -L e2e --output-on-failure
-# The program on real desktops started headless (X11 window managers, sway,
-# GNOME, KDE), as built for players only: they take minutes each.
-ctest --test-dir build -L desktops --output-on-failure
 # The same tests against the sanitized program (build-asan/game): a sanitizer
 # report from any program a test starts, a leak included, fails the test.
 ctest --test-dir build-asan -L e2e --output-on-failure
+# The program on real desktops started headless (X11 window managers, sway,
+# GNOME, KDE), as built for players only: about 5 minutes together.
+ctest --test-dir build -L desktops --output-on-failure

@@ -56,10 +56,11 @@ d_start() {
     fi
     sleep 1
 }
+# The helpers end before mutter, the last started first.
 d_stop() {
     desk_stop_game
-    desk_kill "$MUTTER_PID"
-    for pid in "${DESK_PIDS[@]}"; do desk_kill "$pid"; done
+    local i
+    for ((i = ${#DESK_PIDS[@]} - 1; i >= 0; --i)); do desk_kill "${DESK_PIDS[i]}"; done
     DESK_PIDS=()
 }
 

@@ -6,7 +6,7 @@
 #   shot PATH            saves a PNG of the monitor (PipeWire stream read by gst-launch)
 # and appending "done LINE" or "error LINE: WHY" to a log for each.
 #   mutter_remote.py FIFO LOG
-import os, subprocess, sys, threading, time
+import ctypes, os, signal, subprocess, sys, threading, time
 from gi.repository import Gio, GLib
 
 fifo, log = sys.argv[1], open(sys.argv[2], 'a', buffering=1)
@@ -46,11 +46,15 @@ def shot(out):
     # The stream sends a frame only when the screen changes: a recorder keeps
     # the last few, at most five a second, and the newest whole one is the
     # screen as it is (after a moment for a change on the way).
+    if recorder and recorder[0].poll() is not None:
+        recorder.clear()  # a recorder that stopped would leave its old frames
     if not recorder:
         recorder.append(subprocess.Popen(
             ['gst-launch-1.0', '-q', 'pipewiresrc', f'path={node["id"]}', '!', 'video/x-raw,max-framerate=5/1',
              '!', 'videoconvert', '!', 'pngenc', '!', 'multifilesink',
-             f'location={frames}/%06d.png', 'max-files=4'], stdout=subprocess.DEVNULL, stderr=open(frames + '.log', 'w')))
+             f'location={frames}/%06d.png', 'max-files=4'], stdout=subprocess.DEVNULL, stderr=open(frames + '.log', 'w'),
+            # It ends with this server, which ends with mutter's bus.
+            preexec_fn=lambda: ctypes.CDLL(None).prctl(1, signal.SIGTERM)))
     time.sleep(0.8)
     for _ in range(50):
         for name in sorted(os.listdir(frames), reverse=True)[:3]:
