@@ -97,9 +97,9 @@ wl_size() {
 }
 d_rect() {
     if [[ "$MODE" == x11 ]]; then x11_rect; return; fi
-    local w h ow oh
+    local w h oh
     read -r w h < <(wl_size) || return 0
-    read -r _ _ ow oh < <(d_output)
+    read -r _ _ _ oh < <(d_output)
     echo "0 $((oh - h)) $w $h"
 }
 d_full_state() {

@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Shared steps of the desktop tests (test_desktop_*.sh): the real program on
 # a real window manager or compositor started headless, driven the way a
 # player drives it (keys, maximise, tile, full screen) and judged from
@@ -135,7 +136,9 @@ letterbox_fault() {
     read -r px py pw ph < <(picture_rect "$rect")
     read -r lx ly lw lh < <(lit_rect "$shot" "$rect")
     want="$((px + pw * 16 / 1280)) $py $((pw * 1248 / 1280)) $ph"
-    local -a w=($want) l=($lx $ly $lw $lh)
+    local -a w l
+    read -ra w <<<"$want"
+    l=("$lx" "$ly" "$lw" "$lh")
     local i
     for i in 0 1 2 3; do
         if ((l[i] - w[i] > 1 || w[i] - l[i] > 1)); then
