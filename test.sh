@@ -40,3 +40,6 @@ ctest --test-dir build -L e2e --output-on-failure
 # The same tests against the sanitized program (build-asan/game): a sanitizer
 # report from any program a test starts, a leak included, fails the test.
 ctest --test-dir build-asan -L e2e --output-on-failure
+# The program on real desktops started headless (X11 window managers, sway,
+# GNOME, KDE), as built for players only: about 5 minutes together.
+ctest --test-dir build -L desktops --output-on-failure

@@ -12,7 +12,11 @@ if [[ "${1:-play}" == test ]]; then
                xvfb xauth xdotool x11-utils imagemagick xfonts-base sox faketime procps
                libxtst-dev
                lintian desktop-file-utils appstream dpkg-dev file
-               sway wtype grim)
+               sway wtype grim
+               jq wmctrl dbus openbox xfwm4
+               mutter xwayland pipewire wireplumber gstreamer1.0-pipewire gstreamer1.0-tools
+               gstreamer1.0-plugins-good libdecor-0-plugin-1-cairo python3-gi
+               kwin-wayland kwin-style-breeze plasma-wayland-protocols python3-dbus libwayland-dev)
 fi
 
 missing=()
