@@ -53,8 +53,8 @@ std::u16string SlotFileName(int slot) {
 // One run of the program, from the single-instance check to the last exit step.
 class Program {
 public:
-    Program(const platform::Platform& platform, platform::FileSystem& files)
-        : p_(platform), files_(files) {}
+    Program(const platform::Platform& platform, platform::FileSystem& files, bool writesFiles)
+        : p_(platform), files_(files), writesFiles_(writesFiles) {}
     ~Program() {
         if (game_ != nullptr) {
             game_.reset();
@@ -74,6 +74,7 @@ private:
 
     const platform::Platform& p_;
     platform::FileSystem& files_;
+    bool writesFiles_;
     std::unique_ptr<Game> game_;
 };
 
@@ -205,6 +206,10 @@ int Program::Run(const SceneFrames& scenes) {
 }
 
 int Program::OrderlyExit() {
+    if (!writesFiles_) {
+        Shutdown();
+        return kExitSuccess;
+    }
     System& system = *game_->system;
     const Folders& folders = system.folders;
     // An installed game makes the player's folder on its first save.
@@ -267,7 +272,7 @@ void Program::Shutdown() {
 }  // namespace
 
 int RunGame(const platform::Platform& platform, const SceneFrames& scenes,
-            platform::FileSystem& files) {
-    Program program(platform, files);
+            platform::FileSystem& files, bool writesFiles) {
+    Program program(platform, files, writesFiles);
     return program.Run(scenes);
 }
