@@ -3,7 +3,8 @@
 # presses until the stack reaches the top, watch the game-over sequence, and
 # find the result in the ranking window with the date and time the game ended
 # (a fake calendar that keeps running); Esc saves it in Game.ini, and the next
-# start shows the same ranking and saves the same bytes.
+# start shows the same ranking and saves the same bytes. The game's replay
+# plays to the same score, headless and in the window.
 source "$(dirname "$0")/lib.sh"
 e2e_setup "$1"
 export TZ=UTC
@@ -95,6 +96,33 @@ ranking=$E2E_ROOT/ranking-layer.png
 ranking_layer "$ranking" "$row1"
 result=$(glyph_mismatch "$first_run" "$ranking" 720x640+376+24)
 [[ "$result" == "0 0" ]] || e2e_fail "ranking window differs from \"$row1\": $result"
+
+# The game's replay, named by the date, time and score: the rules alone come
+# to the same score, and so does watching it in the window, which shows the
+# game over again and writes nothing.
+replays=("$E2E_DIR"/replays/*.replay)
+[[ ${#replays[@]} == 1 && -f "${replays[0]}" ]] || e2e_fail "replays: ${replays[*]}"
+replay=${replays[0]}
+named=$(printf '%04d-%02d-%02d_%02d-%02d-%02d_score-%d_rank-1.replay' $((when[0] + 1900)) \
+    $((when[1] + 1)) "${when[2]}" "${when[3]}" "${when[4]}" "${when[5]}" "$score")
+[[ "$(basename "$replay")" == "$named" ]] || e2e_fail "replay $(basename "$replay"), not $named"
+checked=$("$E2E_DIR/tessary" --check-replay "$replay") || e2e_fail "--check-replay: $checked"
+[[ "$checked" =~ ^"$replay: score $score, rows "[0-9]+", level "[0-9]+", "[0-9]+" frames: same as recorded"$ ]] ||
+    e2e_fail "--check-replay said: $checked"
+echo "$checked"
+kept() { (cd "$E2E_DIR" && ls -la --time-style=full-iso Game.ini replays && sha256sum Game.ini replays/*); }
+before=$(kept)
+(cd "$E2E_ROOT" && exec "$E2E_DIR/tessary" --replay "$replay") >"$E2E_DIR/stdout.log" \
+    2>"$E2E_DIR/stderr.log" &
+GAME_PID=$!
+window=$(wait_window)
+wait_until 150 "the watched game shows no game-over picture" screen_shows "$window" game_over
+wait_exit "$GAME_PID" 30
+GAME_PID=
+[[ "$EXIT_CODE" == 0 ]] || e2e_fail "--replay exit code $EXIT_CODE"
+[[ "$(cat "$E2E_DIR/stdout.log")" == "$checked" ]] ||
+    e2e_fail "--replay said: $(cat "$E2E_DIR/stdout.log")"
+[[ "$(kept)" == "$before" ]] || e2e_fail "watching changed the player's files: $(kept)"
 
 # A second start shows the same ranking and saves the same bytes.
 cp "$ini" "$E2E_ROOT/first.ini"
