@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "app/CommandLine.h"
 #include "app/ReplayFolder.h"
 #include "app/Replays.h"
 #include "base/WideText.h"
@@ -216,6 +217,30 @@ TEST(ReplayFolderTest, KeepsRankedGamesAndTheLastTwentyOthers) {
     EXPECT_EQ(std::distance(fs::directory_iterator(temp.path() + "/replays"),
                             fs::directory_iterator()),
               24);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ReplayCommandLineTest, TakesTheFilesAfterTheOption) {
+    const struct {
+        std::vector<const char*> args;
+        CommandLineRequest request;
+        std::vector<std::string> files;
+    } cases[] = {
+        {{"tessary", "--replay", "a.replay", "b.replay"}, CommandLineRequest::kReplay, {"a.replay"}},
+        {{"tessary", "--check-replay", "a", "b", "--x", "c"}, CommandLineRequest::kCheckReplay,
+         {"a", "b"}},
+        {{"tessary", "--check-replay"}, CommandLineRequest::kCheckReplay, {}},
+        {{"tessary", "--help", "--replay", "a"}, CommandLineRequest::kHelp, {}},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> files;
+        EXPECT_EQ(ReadCommandLine(static_cast<int>(c.args.size()), c.args.data(), &files),
+                  c.request);
+        EXPECT_EQ(files, c.files) << c.args[1];
+    }
 }
 
 }  // namespace
