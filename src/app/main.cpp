@@ -1,5 +1,6 @@
-// Tessary: the program entry point. It answers --help and --version, or
-// builds the real platform pieces and hands them to the game.
+// Tessary: the program entry point. It answers --help and --version, checks
+// replays without a window, or builds the real platform pieces and hands them
+// to the game, which records every game it plays or plays one replay.
 
 #include <cstdio>
 #include <cstdlib>
