@@ -8,6 +8,12 @@
 //                       most the frame ever submits. Target: a median of at
 //                       most 0.25 ms. The allocations counter must stay 0.
 //
+//   BM_PlayFrame/scene, BM_PlayFrame/scene-recording
+//                       the same frame through the scenes' play frame, without
+//                       and with the game being recorded (the held bits and
+//                       the second into the record, the lock check after), to
+//                       show what recording costs in one run.
+//
 // The state is put back before every frame (a copy of a few kilobytes, inside
 // the timing), so the game never finishes and every frame does the same work.
 //
@@ -21,6 +27,8 @@
 #include <new>
 
 #include "app/Game.h"
+#include "app/Scenes.h"
+#include "persist/ReplayFile.h"
 #include "audio/Audio.h"
 #include "graphics/Graphics.h"
 #include "input/InputSampler.h"
@@ -113,6 +121,59 @@ void BM_PlayFrame(benchmark::State& state) {
     state.counters["allocations"] = static_cast<double>(allocations);
 }
 BENCHMARK(BM_PlayFrame)->Name("BM_PlayFrame/worst")->Unit(benchmark::kMicrosecond);
+
+void BM_SceneFrame(benchmark::State& state, bool recording) {
+    auto game = std::make_unique<Game>();
+    System& system = *game->system;
+    WorldState& world = *game->world;
+    game->graphics->Link(&system.display, &system.settings, &system.folders, &world, nullptr,
+                         nullptr);
+    game->input->Link(&system.inputState, &system.settings, &world);
+    game->audio->Link(&system.sound, &system.music);
+    world.angleTable.Fill();
+    world.objectTable[0].member(3) = 1296;
+    system.sound.soundMode = SoundMode::kNone;
+    platform::SystemCalendar calendar;
+
+    const PlayState start = WorstPlayState();
+    std::unique_ptr<Scenes> scenes;
+    SceneFrames frames;
+    // A fresh record now and then, so that its frames never outgrow what it
+    // reserves at the start of a game (a real game ends long before).
+    const auto fresh = [&] {
+        scenes = std::make_unique<Scenes>(calendar);
+        if (recording)
+            scenes->RecordGames("bench", [](Game&, const Replay&) {});
+        frames = scenes->Frames();
+    };
+    fresh();
+    long allocations = 0;
+    int count = 0;
+    for (auto _ : state) {
+        if (++count == 30000) {
+            state.PauseTiming();
+            fresh();
+            count = 0;
+            state.ResumeTiming();
+        }
+        scenes->playState() = start;
+        world.fadeLevel = 0;
+        world.fadeOutRequest = 0;
+        world.fadeInRequest = 0;
+        world.sceneState = SceneState::kPlay;
+        const long before = gAllocations.load(std::memory_order_relaxed);
+        frames.play(*game);
+        allocations += gAllocations.load(std::memory_order_relaxed) - before;
+        benchmark::DoNotOptimize(game->graphics->Vertices());
+    }
+    state.counters["allocations"] = static_cast<double>(allocations);
+}
+BENCHMARK_CAPTURE(BM_SceneFrame, plain, false)
+    ->Name("BM_PlayFrame/scene")
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_SceneFrame, recording, true)
+    ->Name("BM_PlayFrame/scene-recording")
+    ->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

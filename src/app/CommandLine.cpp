@@ -17,12 +17,23 @@ void AddFileLine(std::string& text, const std::string& path, std::string_view wh
 
 }  // namespace
 
-CommandLineRequest ReadCommandLine(int argc, const char* const* argv) {
+CommandLineRequest ReadCommandLine(int argc, const char* const* argv,
+                                   std::vector<std::string>* files) {
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--help") == 0)
             return CommandLineRequest::kHelp;
         if (std::strcmp(argv[i], "--version") == 0)
             return CommandLineRequest::kVersion;
+        const bool watch = std::strcmp(argv[i], "--replay") == 0;
+        if (watch || std::strcmp(argv[i], "--check-replay") == 0) {
+            for (int j = i + 1; j < argc && std::strncmp(argv[j], "--", 2) != 0; ++j) {
+                if (files != nullptr)
+                    files->push_back(argv[j]);
+                if (watch)
+                    break;
+            }
+            return watch ? CommandLineRequest::kReplay : CommandLineRequest::kCheckReplay;
+        }
     }
     return CommandLineRequest::kPlay;
 }
@@ -34,7 +45,10 @@ std::string HelpText(std::string_view version, const ProgramLayout& layout,
     const bool portable = layout.kind == FolderLayout::kPortable;
 
     std::string text = "Tessary " + std::string(version) + ", a falling-block puzzle game.\n";
-    text += "Usage: tessary [--help | --version]\n\n";
+    text += "Usage: tessary [--help | --version | --replay FILE | --check-replay FILE...]\n";
+    text += "  --replay FILE          watch a recorded game again (Esc ends it); writes nothing\n";
+    text += "  --check-replay FILE... replay recorded games without a window and say whether\n";
+    text += "                         each comes to the recorded score (status 1 if any differs)\n\n";
     if (portable) {
         text += "Layout: portable. Everything is kept in the program folder " + program + "\n";
     } else {
@@ -63,6 +77,9 @@ std::string HelpText(std::string_view version, const ProgramLayout& layout,
                          : "after each game, when the options window closes and when "
                            "the program closes; the folder is made if missing");
     AddFileLine(text, user + "Game.ini.new", "while Game.ini is replaced");
+    AddFileLine(text, user + "replays/",
+                "a replay of each finished game, named by date, time and score: every game that\n"
+                "      entered the ranking and the last 20 others are kept");
     if (portable) {
         AddFileLine(text, program + "dir.txt", "rewritten when the program closes");
         AddFileLine(text, program + "dir.txt.new", "while dir.txt is replaced");

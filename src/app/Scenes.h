@@ -4,13 +4,22 @@
 // which lasts for the whole run (the end of each game returns it to its
 // start values).
 //
+// It can also record every game as it is played, or play a recorded game in
+// place of the player (see Replays.h).
+//
 // It must outlive the SceneFrames it hands out: they call back into it.
 
+#include <functional>
 #include <memory>
+#include <string_view>
 
 #include "app/FrameLoop.h"
 
 struct PlayState;
+struct Replay;
+class FrameCalendar;
+class ReplayRecorder;
+class ReplayPlayback;
 
 namespace platform {
 class Calendar;
@@ -23,6 +32,17 @@ public:
     Scenes(const Scenes&) = delete;
     Scenes& operator=(const Scenes&) = delete;
 
+    // Records each game from the title's hand-over to its return, and hands
+    // every finished one to `finished` on the frame the title returns.
+    void RecordGames(std::string_view version,
+                     std::function<void(Game&, const Replay&)> finished);
+    // Plays `replay` instead of the title and the player: its first frame
+    // starts the game, and `ended` is called once, on the frame after the game
+    // ends or its frames run out. The replay must outlive this object.
+    void Watch(const Replay& replay, std::function<void(Game&)> ended);
+    // The watched game so far (Watch only).
+    const ReplayPlayback* playback() const { return playback_.get(); }
+
     // The frames for RunGame: `title` runs the title-scene frame, `play` the
     // play-scene frame with this object's PlayState and calendar.
     SceneFrames Frames();
@@ -30,6 +50,15 @@ public:
     PlayState& playState() { return *play_; }
 
 private:
+    int PlayFrame(Game& game);
+    int WatchFrame(Game& game);
+
     platform::Calendar& calendar_;
     std::unique_ptr<PlayState> play_;
+    std::unique_ptr<FrameCalendar> frameCalendar_;
+    std::unique_ptr<ReplayRecorder> recorder_;
+    std::function<void(Game&, const Replay&)> finished_;
+    std::unique_ptr<ReplayPlayback> playback_;
+    std::function<void(Game&)> ended_;
+    bool watching_ = false;
 };

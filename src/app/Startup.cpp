@@ -53,8 +53,8 @@ std::u16string SlotFileName(int slot) {
 // One run of the program, from the single-instance check to the last exit step.
 class Program {
 public:
-    Program(const platform::Platform& platform, platform::FileSystem& files)
-        : p_(platform), files_(files) {}
+    Program(const platform::Platform& platform, platform::FileSystem& files, bool writesFiles)
+        : p_(platform), files_(files), writesFiles_(writesFiles) {}
     ~Program() {
         if (game_ != nullptr) {
             game_.reset();
@@ -75,6 +75,7 @@ private:
 
     const platform::Platform& p_;
     platform::FileSystem& files_;
+    bool writesFiles_;
     std::unique_ptr<Game> game_;
 };
 
@@ -200,11 +201,14 @@ int Program::Run(const SceneFrames& scenes) {
     FrameLoop loop(*game_, p_, windowProc, scenes);
     // A save during play that fails is said on the terminal and the game goes
     // on; the close tries again and reports a failure with its box.
-    loop.ServeSaveRequests([this] {
-        std::string failure;
-        if (!SaveSettings(&failure))
-            std::fprintf(stderr, "Tessary: %s\n", failure.c_str());
-    });
+    // A watched replay writes nothing, not even when its game ends.
+    if (writesFiles_) {
+        loop.ServeSaveRequests([this] {
+            std::string failure;
+            if (!SaveSettings(&failure))
+                std::fprintf(stderr, "Tessary: %s\n", failure.c_str());
+        });
+    }
     switch (loop.Run()) {
         case FrameLoop::Outcome::kQuit:
             return OrderlyExit();
@@ -236,6 +240,10 @@ bool Program::SaveSettings(std::string* failure) {
 }
 
 int Program::OrderlyExit() {
+    if (!writesFiles_) {
+        Shutdown();
+        return kExitSuccess;
+    }
     System& system = *game_->system;
     const Folders& folders = system.folders;
     std::string failure;
@@ -291,7 +299,7 @@ void Program::Shutdown() {
 }  // namespace
 
 int RunGame(const platform::Platform& platform, const SceneFrames& scenes,
-            platform::FileSystem& files) {
-    Program program(platform, files);
+            platform::FileSystem& files, bool writesFiles) {
+    Program program(platform, files, writesFiles);
     return program.Run(scenes);
 }

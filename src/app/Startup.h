@@ -16,5 +16,7 @@ inline constexpr int kExitFailure = 1;
 
 // Runs the whole program on the given platform and returns its exit status.
 // The settings, folder and slot files are read and written through files.
+// A run with writesFiles false (a watched replay) saves nothing at its
+// orderly exit.
 int RunGame(const platform::Platform& platform, const SceneFrames& scenes,
-            platform::FileSystem& files = platform::SystemFiles());
+            platform::FileSystem& files = platform::SystemFiles(), bool writesFiles = true);

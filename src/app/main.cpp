@@ -1,13 +1,18 @@
-// Tessary: the program entry point. It answers --help and --version, or
-// builds the real platform pieces and hands them to the game.
+// Tessary: the program entry point. It answers --help and --version, checks
+// replays without a window, or builds the real platform pieces and hands them
+// to the game, which records every game it plays or plays one replay.
 
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/CommandLine.h"
+#include "app/Game.h"
 #include "app/ProgramLayout.h"
+#include "app/ReplayFolder.h"
+#include "app/Replays.h"
 #include "app/RunTrace.h"
 #include "app/Scenes.h"
 #include "app/Startup.h"
@@ -52,20 +57,69 @@ int PrintHelp() {
     return 0;
 }
 
+// --check-replay: each file's line on standard output; 1 if any differs or
+// cannot be read.
+int CheckReplays(const std::vector<std::string>& files) {
+    if (files.empty()) {
+        std::fputs("tessary: --check-replay needs at least one replay file\n", stderr);
+        return 1;
+    }
+    int status = 0;
+    for (const std::string& file : files) {
+        std::string line;
+        if (!CheckReplayFile(file, &line))
+            status = 1;
+        std::printf("%s\n", line.c_str());
+    }
+    return status;
+}
+
+// A finished game's replay goes to the player's replays folder; a failure is
+// said on the terminal and changes nothing else.
+void KeepReplay(Game& game, const Replay& replay) {
+    std::string why;
+    if (!SaveReplay(ReplayFolderOf(game.system->folders), replay, &why, platform::SystemFiles()))
+        std::fprintf(stderr, "Tessary: the replay of this game was not kept: %s\n", why.c_str());
+}
+
+// A watched replay writes nothing, so it may run beside a game.
+class NoInstanceLock final : public platform::InstanceLock {
+public:
+    bool TryAcquire() override { return true; }
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
     // A message box of the running program (see ShowBoxInChildProcess).
     if (platform::IsBoxProcess(argc, argv))
         return platform::RunBoxProcess(argc, argv);
-    switch (ReadCommandLine(argc, argv)) {
+    std::vector<std::string> replayFiles;
+    const CommandLineRequest request = ReadCommandLine(argc, argv, &replayFiles);
+    switch (request) {
         case CommandLineRequest::kHelp:
             return PrintHelp();
         case CommandLineRequest::kVersion:
             std::printf("Tessary %s\n", TESSARY_VERSION);
             return 0;
+        case CommandLineRequest::kCheckReplay:
+            return CheckReplays(replayFiles);
+        case CommandLineRequest::kReplay:
         case CommandLineRequest::kPlay:
             break;
+    }
+    const bool watching = request == CommandLineRequest::kReplay;
+    Replay replay;
+    if (watching) {
+        std::string why;
+        if (replayFiles.empty()) {
+            std::fputs("tessary: --replay needs a replay file\n", stderr);
+            return 1;
+        }
+        if (!ReadReplayFile(replayFiles[0], &replay, &why)) {
+            std::printf("%s: cannot be read: %s\n", replayFiles[0].c_str(), why.c_str());
+            return 1;
+        }
     }
 
     // Before SDL starts, so that SDL leaves these signals to the game.
@@ -105,9 +159,29 @@ int main(int argc, char** argv) {
     platform::Keyboard& gameKeyboard =
         runTrace ? static_cast<platform::Keyboard&>(tracingKeyboard) : keyboard;
 
-    const platform::Platform platform{clock, calendar,     dialogs,      window,
-                                      gpu,   screenSaver,  instanceLock, process,
-                                      sound, gameKeyboard, pads,         clock};
+    NoInstanceLock noLock;
+    platform::InstanceLock& lock = watching ? static_cast<platform::InstanceLock&>(noLock)
+                                            : static_cast<platform::InstanceLock&>(instanceLock);
+    const platform::Platform platform{clock, calendar,     dialogs, window,
+                                      gpu,   screenSaver,  lock,    process,
+                                      sound, gameKeyboard, pads,    clock};
     Scenes scenes(calendar);
-    return RunGame(platform, scenes.Frames());
+    if (!watching) {
+        scenes.RecordGames(TESSARY_VERSION, &KeepReplay);
+        return RunGame(platform, scenes.Frames());
+    }
+
+    // The replay ends the run when it ends; Esc ends it sooner.
+    scenes.Watch(replay, [&window](Game&) { window.PostMessage({platform::MessageId::kQuit}); });
+    const int status = RunGame(platform, scenes.Frames(), platform::SystemFiles(), false);
+    if (status != 0)
+        return status;
+    const ReplayVerdict& verdict = scenes.playback()->verdict();
+    if (!verdict.same && verdict.difference.empty()) {
+        std::printf("%s: stopped at frame %u of %zu\n", replayFiles[0].c_str(),
+                    scenes.playback()->frame(), replay.bits.size());
+        return 0;
+    }
+    std::printf("%s\n", DescribeVerdict(replayFiles[0], verdict).c_str());
+    return verdict.same ? 0 : 1;
 }

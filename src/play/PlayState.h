@@ -37,4 +37,5 @@ struct PlayState {
     int32_t level = 0;  // 0..9, shown one higher
     int32_t levelLines = 0;
     int32_t clearedLines = 0;
+    uint32_t rowsRemoved = 0;  // every row of this game, for its record
 };

@@ -36,6 +36,7 @@ void ClearFullRows(PlayState& play) {
         }
         ++play.clearedLines;
         ++play.levelLines;
+        ++play.rowsRemoved;
     }
 }
 

@@ -4,7 +4,8 @@
 # find the result in the ranking window with the date and time the game ended
 # (a fake calendar that keeps running). Game.ini holds it as soon as the title
 # returns, so the program killed then loses nothing: the next start shows the
-# same ranking, and Esc saves the same bytes.
+# same ranking, and Esc saves the same bytes. The game's replay plays to the
+# same score, headless and in the window.
 source "$(dirname "$0")/lib.sh"
 e2e_setup "$1"
 export TZ=UTC
@@ -82,6 +83,33 @@ for r in $(seq 2 10); do
 done
 ranking=$E2E_ROOT/ranking-layer.png
 text_layer "$ranking" 32 64 16 592 24 RANKING 376 72 "$row1" "${lines[@]}"
+
+# The game's replay, named by the date, time and score: the rules alone come
+# to the same score, and so does watching it in the window, which shows the
+# game over again and writes nothing.
+replays=("$E2E_DIR"/replays/*.replay)
+[[ ${#replays[@]} == 1 && -f "${replays[0]}" ]] || e2e_fail "replays: ${replays[*]}"
+replay=${replays[0]}
+named=$(printf '%04d-%02d-%02d_%02d-%02d-%02d_score-%d_rank-1.replay' $((when[0] + 1900)) \
+    $((when[1] + 1)) "${when[2]}" "${when[3]}" "${when[4]}" "${when[5]}" "$score")
+[[ "$(basename "$replay")" == "$named" ]] || e2e_fail "replay $(basename "$replay"), not $named"
+checked=$("$E2E_DIR/tessary" --check-replay "$replay") || e2e_fail "--check-replay: $checked"
+[[ "$checked" =~ ^"$replay: score $score, rows "[0-9]+", level "[0-9]+", "[0-9]+" frames: same as recorded"$ ]] ||
+    e2e_fail "--check-replay said: $checked"
+echo "$checked"
+kept() { (cd "$E2E_DIR" && ls -la --time-style=full-iso Game.ini replays && sha256sum Game.ini replays/*); }
+before=$(kept)
+(cd "$E2E_ROOT" && exec "$E2E_DIR/tessary" --replay "$replay") >"$E2E_DIR/stdout.log" \
+    2>"$E2E_DIR/stderr.log" &
+GAME_PID=$!
+window=$(wait_window)
+wait_until 150 "the watched game shows no game-over picture" screen_shows "$window" game_over
+wait_exit "$GAME_PID" 30
+GAME_PID=
+[[ "$EXIT_CODE" == 0 ]] || e2e_fail "--replay exit code $EXIT_CODE"
+[[ "$(cat "$E2E_DIR/stdout.log")" == "$checked" ]] ||
+    e2e_fail "--replay said: $(cat "$E2E_DIR/stdout.log")"
+[[ "$(kept)" == "$before" ]] || e2e_fail "watching changed the player's files: $(kept)"
 
 # The next start shows the new ranking line, and Esc saves the same bytes.
 cp "$ini" "$E2E_ROOT/first.ini"

@@ -1,0 +1,74 @@
+#include "app/ReplayFolder.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+#include <vector>
+
+#include "base/WideText.h"
+#include "platform/Files.h"
+#include "world/Folders.h"
+
+namespace {
+
+constexpr char kExtension[] = ".replay";
+constexpr char kRankMark[] = "_rank-";
+
+// Ours: "YYYY-MM-DD_HH-MM-SS_score-..." with the extension. Nothing else in
+// the folder is ever removed.
+bool IsReplayName(const std::string& name) {
+    const size_t ext = sizeof kExtension - 1;
+    return name.size() > 26 && name.compare(name.size() - ext, ext, kExtension) == 0 &&
+           name.compare(19, 7, "_score-") == 0 &&
+           std::all_of(name.begin(), name.begin() + 4, [](char c) { return c >= '0' && c <= '9'; });
+}
+
+}  // namespace
+
+std::u16string ReplayFolderOf(const Folders& folders) {
+    if (folders.userFolder[0] == u'\0')
+        return {};
+    std::u16string folder(base::WideView(folders.userFolder));
+    return folder + u"replays\\";
+}
+
+std::string ReplayFileName(const Replay& replay) {
+    const ReplayRankingLine& d = replay.result.ranking;
+    char name[96];
+    std::snprintf(name, sizeof name, "%04u-%02u-%02u_%02u-%02u-%02u_score-%u", d.year, d.month,
+                  d.day, d.hour, d.minute, d.second, replay.result.score);
+    std::string text = name;
+    if (d.place != 0)
+        text += kRankMark + std::to_string(d.place);
+    return text + kExtension;
+}
+
+bool SaveReplay(const std::u16string& folder, const Replay& replay, std::string* why,
+                platform::FileSystem& files) {
+    if (folder.empty()) {
+        *why = "there is no player's folder to keep it in";
+        return false;
+    }
+    if (!platform::MakeFolders(folder, why))
+        return false;
+    const std::vector<uint8_t> bytes = EncodeReplay(replay);
+    const std::string name = ReplayFileName(replay);
+    if (!platform::ReplaceFile(folder + base::FromUtf8(name), bytes.data(), bytes.size(), why,
+                               files))
+        return false;
+
+    // The others beyond the newest kKeptOthers go; the ranked ones stay.
+    std::error_code error;
+    std::vector<std::string> others;
+    const std::string native = platform::NativePath(folder);
+    for (const auto& entry : std::filesystem::directory_iterator(native, error)) {
+        const std::string entryName = entry.path().filename().string();
+        if (IsReplayName(entryName) && entryName.find(kRankMark) == std::string::npos)
+            others.push_back(entryName);
+    }
+    std::sort(others.begin(), others.end());
+    for (size_t i = 0; i + kKeptOthers < others.size(); ++i)
+        files.Remove(native + others[i]);
+    return true;
+}

@@ -1,0 +1,32 @@
+#pragma once
+// ReplayFolder: where finished games are kept, replays/ in the player's
+// folder, and which of them stay. Every game that entered the ranking stays;
+// of the others only the newest kKeptOthers do.
+//
+// A file is named by the local date and time the game ended and its score,
+// "2026-12-08_04-20-31_score-12345.replay"; a game that entered the ranking
+// adds its place, "..._score-12345_rank-3.replay". Names sort by time.
+
+#include <string>
+
+#include "persist/ReplayFile.h"
+
+struct Folders;
+
+namespace platform {
+class FileSystem;
+}
+
+inline constexpr int kKeptOthers = 20;
+
+// The player's replays/ folder with its trailing separator; empty when there
+// is no player's folder.
+std::u16string ReplayFolderOf(const Folders& folders);
+
+std::string ReplayFileName(const Replay& replay);
+
+// Makes the folder if needed, writes the replay atomically (as Game.ini is
+// written) and removes the others beyond the newest kKeptOthers. False with
+// *why when the replay could not be written; the files already there stay.
+bool SaveReplay(const std::u16string& folder, const Replay& replay, std::string* why,
+                platform::FileSystem& files);
