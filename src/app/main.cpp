@@ -172,7 +172,7 @@ int main(int argc, char** argv) {
     }
 
     // The replay ends the run when it ends; Esc ends it sooner.
-    scenes.Watch(replay, [&window](Game&) { window.PostMessage({platform::MessageId::kQuit}); });
+    scenes.Watch(replay, [&window](Game&) { window.PostEvent({platform::WindowEvent::Kind::kWindowGone}); });
     const int status = RunGame(platform, scenes.Frames(), platform::SystemFiles(), false);
     if (status != 0)
         return status;
