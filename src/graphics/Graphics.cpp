@@ -248,6 +248,7 @@ void Graphics::ClearDevicePointers() {
 void Graphics::DrawFrame() {
     if (gpu_ == nullptr || !gpu_->IsCreated())
         return;
+    gpu_->KeepNextPicture(true);
     Draw(nullptr);
     RememberDrawn();
     unpresented_ = true;
@@ -352,6 +353,7 @@ platform::DeviceStatus Graphics::RenderFrame() {
     if (gpu_ == nullptr || !gpu_->IsCreated())
         return platform::DeviceStatus::kOk;
     bool draw = true;
+    bool keep = true;
     const platform::ClipBox* limit = nullptr;
     if (LastPictureStands()) {
         // The quads the list no longer reaches were changed too.
@@ -368,11 +370,18 @@ platform::DeviceStatus Graphics::RenderFrame() {
         }
         draw = anyChanged_;
         if (draw && PictureShare(changed_) <= kMostPartialShare) {
-            limit = &changed_;
-            lastPartial_ = true;
+            if (gpu_->PictureKept()) {
+                limit = &changed_;
+                lastPartial_ = true;
+            }
+        } else if (draw) {
+            // Most of the picture changed: as likely again next frame, so it
+            // goes straight to the window without being kept.
+            keep = false;
         }
     }
     if (draw) {
+        gpu_->KeepNextPicture(keep);
         Draw(limit);
         RememberDrawn();
     }
@@ -383,6 +392,12 @@ platform::DeviceStatus Graphics::RenderFrame() {
 platform::DeviceStatus Graphics::PresentLastPicture() {
     if (gpu_ == nullptr || !gpu_->IsCreated())
         return platform::DeviceStatus::kOk;
+    if (!gpu_->PictureKept()) {
+        // It went straight to the window: draw the list again, kept this time.
+        gpu_->KeepNextPicture(true);
+        Draw(nullptr);
+        RememberDrawn();
+    }
     return Present(gpu_->PresentAgain(display_ != nullptr && display_->vsync != 0));
 }
 

@@ -24,7 +24,9 @@
 // picture between frames redraws only the changed box (the whole list,
 // clipped to it) while that box covers at most half the picture. The rest of
 // the picture is what the last frame drew there, so the pixels are those of a
-// whole redraw. Anything that spoils the last picture (the first frame, a new
+// whole redraw. A frame where more than half changed is drawn straight into
+// the back buffer rather than kept, which spares the device its copy on
+// screens that change wholesale every frame (the title's scrolling sky). Anything that spoils the last picture (the first frame, a new
 // device, a texture filled or emptied, the display mode or the texel offset
 // changed, InvalidatePicture, or the device's own PictureIntact) makes the
 // next frame draw everything. TESSARY_REDRAW_ALWAYS=1 in the environment draws

@@ -193,6 +193,9 @@ bool GlDevice::Create(Window& window, std::u16string_view shaderFolder) {
     swapInterval_ = -1;  // a new context starts with the system's own interval
     pendingLoss_ = DeviceStatus::kOk;
     intact_ = false;
+    kept_ = false;
+    shownWidth_ = 0;
+    shownHeight_ = 0;
     pictureFailed_ = false;
     limited_ = false;
     if (debug)
@@ -232,7 +235,10 @@ void GlDevice::Forget() {
     pictureWidth_ = 0;
     pictureHeight_ = 0;
     intact_ = false;
+    kept_ = false;
     limited_ = false;
+    shownWidth_ = 0;
+    shownHeight_ = 0;
     context_ = nullptr;
     window_ = nullptr;
     swapInterval_ = -1;
@@ -291,21 +297,25 @@ bool GlDevice::MakePicture(int32_t width, int32_t height) {
 
 void GlDevice::PreparePicture() {
     const PixelRect rect = PictureRect();
-    if (!pictureFailed_ && (framebuffer_ == 0 || rect.width != pictureWidth_ ||
-                            rect.height != pictureHeight_)) {
+    if (rect.width != shownWidth_ || rect.height != shownHeight_)
         intact_ = false;
+    shownWidth_ = rect.width;
+    shownHeight_ = rect.height;
+    if (!pictureFailed_ && (keepNext_ || limited_) &&
+        (framebuffer_ == 0 || rect.width != pictureWidth_ || rect.height != pictureHeight_)) {
+        kept_ = false;
+        limited_ = false;  // nothing to draw over
         MakePicture(rect.width, rect.height);
     }
-    if (framebuffer_ == 0) {
-        // The back buffer: nothing is kept after a swap.
-        intact_ = false;
+    if (framebuffer_ == 0 || (!keepNext_ && !limited_)) {
+        // Straight into the back buffer, the picture rectangle of it; its
+        // clear is the bars' black too. Nothing is kept after the swap.
+        kept_ = false;
         limited_ = false;
         glBindFramebuffer(GL_FRAMEBUFFER, 0);
-        int width = 0;
-        int height = 0;
-        SDL_GL_GetDrawableSize(window_->Handle(), &width, &height);
-        glViewport(0, 0, width, height);
+        glViewport(rect.x, rect.y, rect.width, rect.height);
     } else {
+        kept_ = true;
         glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
         glViewport(0, 0, pictureWidth_, pictureHeight_);
     }
@@ -320,7 +330,7 @@ void GlDevice::PreparePicture() {
 ClipBox GlDevice::LimitDrawing(const ClipBox* box) {
     constexpr ClipBox kWhole{-1.0f, -1.0f, 1.0f, 1.0f};
     limited_ = false;
-    if (box == nullptr || context_ == nullptr || framebuffer_ == 0)
+    if (box == nullptr || context_ == nullptr || framebuffer_ == 0 || !kept_)
         return kWhole;
     // Every pixel whose centre lies in the box, and one more on each side for
     // the rounding of the rasterizer's arithmetic against this one.
@@ -345,7 +355,7 @@ ClipBox GlDevice::LimitDrawing(const ClipBox* box) {
 }
 
 bool GlDevice::PictureIntact() {
-    if (context_ == nullptr || framebuffer_ == 0 || window_->Handle() == nullptr)
+    if (context_ == nullptr || window_->Handle() == nullptr)
         return false;
     // Shown again, restored, refocused, made full screen or back: the window
     // may have lost what it showed. (Exposes come through InvalidatePicture.)
@@ -354,7 +364,9 @@ bool GlDevice::PictureIntact() {
         intact_ = false;
     windowStates_ = states;
     const PixelRect rect = PictureRect();
-    return intact_ && rect.width == pictureWidth_ && rect.height == pictureHeight_;
+    if (rect.width != shownWidth_ || rect.height != shownHeight_)
+        intact_ = false;
+    return intact_;
 }
 
 void GlDevice::Clear() {
@@ -363,12 +375,12 @@ void GlDevice::Clear() {
     PreparePicture();  // the window may have been resized since the last frame
     glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
     glClear(GL_COLOR_BUFFER_BIT);
-    if (!limited_ && framebuffer_ != 0)
+    if (!limited_)
         intact_ = true;
 }
 
 void GlDevice::ShowPicture() {
-    if (framebuffer_ == 0)
+    if (framebuffer_ == 0 || !kept_)
         return;  // drawn straight into the back buffer
     glDisable(GL_SCISSOR_TEST);
     const PixelRect rect = PictureRect();
@@ -422,7 +434,7 @@ bool GlDevice::ReadPixels(int32_t x, int32_t y, int32_t width, int32_t height, u
     if (context_ == nullptr || window_->Handle() == nullptr || width <= 0 || height <= 0)
         return false;
     int drawableHeight = pictureHeight_;
-    if (framebuffer_ != 0) {
+    if (framebuffer_ != 0 && kept_) {
         glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer_);
         glReadBuffer(GL_COLOR_ATTACHMENT0);
     } else {

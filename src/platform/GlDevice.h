@@ -74,6 +74,8 @@ public:
     ClipBox LimitDrawing(const ClipBox* box) override;
     bool PictureIntact() override;
     void InvalidatePicture() override { intact_ = false; }
+    bool PictureKept() override { return PictureIntact() && kept_; }
+    void KeepNextPicture(bool keep) override { keepNext_ = keep; }
     DeviceStatus PresentAgain(bool vsync) override { return Present(vsync); }
 
     // A rectangle of the drawable in pixels, from its bottom-left corner.
@@ -124,8 +126,12 @@ private:
     unsigned colour_ = 0;       // its renderbuffer
     int32_t pictureWidth_ = 0;
     int32_t pictureHeight_ = 0;
+    int32_t shownWidth_ = 0;  // the picture rectangle of the last frame
+    int32_t shownHeight_ = 0;
     bool pictureFailed_ = false;  // the driver could not make one: no more tries
-    bool intact_ = false;
+    bool intact_ = false;   // the window shows the last frame, unspoilt
+    bool kept_ = false;     // the last frame was drawn into the picture
+    bool keepNext_ = true;  // the next whole frame goes into the picture
     bool limited_ = false;
     int32_t scissor_[4] = {};             // x, y, width, height of a limited frame
     uint32_t windowStates_ = 0;  // the window's states at the last look (see PictureIntact)

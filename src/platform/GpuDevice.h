@@ -109,6 +109,14 @@ public:
     virtual bool PictureIntact() { return false; }
     // Marks the last picture as needing a whole redraw.
     virtual void InvalidatePicture() {}
+    // Whether the last frame's picture is held for a limited frame to draw
+    // over: false when it went straight into the back buffer (see below).
+    virtual bool PictureKept() { return false; }
+    // Whether the next whole frame is kept (drawn into the device's own
+    // picture and copied to the window by the present) or drawn straight into
+    // the back buffer, which spares the copy where the picture changes
+    // wholesale every frame.
+    virtual void KeepNextPicture(bool keep) { (void)keep; }
     // Shows the last picture again without drawing anything, for a window
     // that must be painted while the game draws no frame.
     virtual DeviceStatus PresentAgain(bool vsync) { return Present(vsync); }

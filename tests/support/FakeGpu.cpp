@@ -61,10 +61,12 @@ platform::DeviceStatus FakeGpu::RemovedReason() {
 
 void FakeGpu::Clear() {
     ++clears;
-    if (limited)
+    if (limited) {
         ++limitedClears;
-    else
+    } else {
         intact = true;
+        kept = keep;
+    }
 }
 
 platform::ClipBox FakeGpu::LimitDrawing(const platform::ClipBox* box) {

@@ -30,6 +30,8 @@ public:
     std::vector<platform::BlendState> drawnStates;
     bool intact = false;               // the kept picture stands (see PictureIntact)
     bool limited = false;              // the last LimitDrawing gave a box
+    bool keep = true;                  // the next whole frame is kept
+    bool kept = false;                 // the last whole frame was kept
     platform::ClipBox lastLimit{};
 
     // Calls.
@@ -58,5 +60,7 @@ public:
     platform::ClipBox LimitDrawing(const platform::ClipBox* box) override;
     bool PictureIntact() override { return keepsPicture && created && intact; }
     void InvalidatePicture() override { intact = false; }
+    bool PictureKept() override { return PictureIntact() && kept; }
+    void KeepNextPicture(bool keepNext) override { keep = keepNext; }
     platform::DeviceStatus PresentAgain(bool vsync) override;
 };

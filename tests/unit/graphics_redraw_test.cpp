@@ -169,4 +169,28 @@ TEST_F(RedrawTest, AFrameDrawnWithoutPresentIsPresentedOnceAndTheLastCanBeShownA
     EXPECT_EQ(gpu.draws, draws);
 }
 
+TEST_F(RedrawTest, WholesaleChangesGoStraightToTheWindowUnkept) {
+    Submit();
+    EXPECT_EQ(Render(), 2);
+    EXPECT_TRUE(gpu.kept);
+    for (uint32_t grey : {0xFF808080u, 0xFF909090u}) {
+        Submit([grey](auto& l) { l[0].color = grey; });
+        EXPECT_EQ(Render(), 2);
+        EXPECT_FALSE(gpu.kept);
+    }
+    // Nothing kept to draw over: a small change is drawn whole, and kept.
+    Submit([](auto& l) { l[0].color = 0xFF909090u, l[2].x += 1; });
+    EXPECT_EQ(Render(), 2);
+    EXPECT_TRUE(gpu.kept);
+    Submit([](auto& l) { l[0].color = 0xFF909090u, l[2].x += 2; });
+    EXPECT_EQ(Render(), 1);
+    // Shown again from an unkept frame, the list is drawn again first.
+    Submit([](auto& l) { l[0].color = 0xFF808080u; });
+    EXPECT_EQ(Render(), 2);
+    const int draws = gpu.draws;
+    graphics->PresentLastPicture();
+    EXPECT_EQ(gpu.draws, draws + 1);
+    EXPECT_TRUE(gpu.kept);
+}
+
 }  // namespace
