@@ -85,7 +85,7 @@ for screen in "${screens[@]}"; do
     value="$this % of a core"
     if [[ -n "$against" ]]; then
         that=$(tr ' ' '\n' <<<"${that_cpu[$screen]}" | grep . | median)
-        value+="; $that % for $against, $(awk -v a="$this" -v b="$that" 'BEGIN { printf "%.2f", b > 0 ? a / b : 0 }') × that"
+        value+="; $that % for $against, $(awk -v a="$this" -v b="$that" 'BEGIN { printf "%.2f", (b > 0 ? a / b : 0) }') × that"
     fi
     echo "| Program CPU, $screen, timer mode 2 | $value | play, paused, options, ranking ≤ 0.5 × the build before redrawing only what changed; title no more | /proc/PID/stat of the real program under Xvfb (llvmpipe), $cpu_seconds s a screen, median of $rounds rounds, the programs in turn |"
 done
