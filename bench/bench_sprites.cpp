@@ -1,7 +1,9 @@
 // Sprite list and frame drawing benchmarks.
 //
 //   BM_SubmitSprite  quads per second through SubmitSprite, and the heap
-//                    allocations made while submitting (must be 0).
+//                    allocations made while submitting (must be 0); /tracked
+//                    hashes each quad to compare it with the last drawn frame,
+//                    /redraw_always does not (TESSARY_REDRAW_ALWAYS's setting).
 //   BM_Frame/...     one whole frame as the options and ranking windows make
 //                    it: ClearSpriteList, 2,000 submissions of glyphs, tiles
 //                    and factor-blended window boxes, RenderFrame (and a wait
@@ -11,7 +13,9 @@
 //                    frame, so their ratio is the batching's gain. The frames
 //                    differ in their text (see Text below): quad by quad, a
 //                    change of blend factor costs little on llvmpipe, a change
-//                    of blend function much more.
+//                    of blend function much more. These draw every frame
+//                    whole; BM_Frame/windows_unchanged lets the same frame
+//                    be found unchanged, which draws nothing.
 //
 // Each benchmark repeats itself and reports mean, median and spread.
 
@@ -126,13 +130,14 @@ std::vector<SpriteRequest> WindowFrame(Text textKind) {
     return frame;
 }
 
-void BM_SubmitSprite(benchmark::State& state) {
+void BM_SubmitSprite(benchmark::State& state, bool redrawAlways) {
     auto system = std::make_unique<System>();
     auto world = std::make_unique<WorldState>();
     world->angleTable.Fill();
     auto graphics = std::make_unique<Graphics>();
     graphics->Link(&system->display, &system->settings, &system->folders, world.get(), nullptr,
                    nullptr);
+    graphics->SetRedrawAlways(redrawAlways);
     std::vector<SpriteRequest> frame = WindowFrame(Text::kWhite);
     for (size_t i = 0; i < frame.size(); i += 16) {  // a few turned and scaled quads as well
         frame[i].angleZ = static_cast<int32_t>(i % 256);
@@ -153,7 +158,8 @@ void BM_SubmitSprite(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(frame.size()));
     state.counters["allocations"] = static_cast<double>(allocations);
 }
-BENCHMARK(BM_SubmitSprite)->Repetitions(9)->ReportAggregatesOnly(true);
+BENCHMARK_CAPTURE(BM_SubmitSprite, tracked, false)->Repetitions(9)->ReportAggregatesOnly(true);
+BENCHMARK_CAPTURE(BM_SubmitSprite, redraw_always, true)->Repetitions(9)->ReportAggregatesOnly(true);
 
 // The device and its window, made once for all frame benchmarks.
 struct Device {
@@ -206,13 +212,15 @@ Device& TheDevice() {
     return *device;
 }
 
-void BM_Frame(benchmark::State& state, Text textKind, platform::GlSpriteRenderer::Path path) {
+void BM_Frame(benchmark::State& state, Text textKind, platform::GlSpriteRenderer::Path path,
+              bool redrawAlways = true) {
     Device& device = TheDevice();
     if (!device.ready) {
         state.SkipWithError("no OpenGL 3.3 core device");
         return;
     }
     device.gpu.SetDrawPath(path);
+    device.graphics->SetRedrawAlways(redrawAlways);
     const std::vector<SpriteRequest> frame = WindowFrame(textKind);
     for (auto _ : state) {
         device.graphics->ClearSpriteList();
@@ -237,6 +245,10 @@ FRAME_BENCHMARK(fading_text_batched, Text::kFading, kBatched);
 FRAME_BENCHMARK(fading_text_quad_by_quad, Text::kFading, kQuadByQuad);
 FRAME_BENCHMARK(alternating_text_batched, Text::kAlternating, kBatched);
 FRAME_BENCHMARK(alternating_text_quad_by_quad, Text::kAlternating, kQuadByQuad);
+BENCHMARK_CAPTURE(BM_Frame, windows_unchanged, Text::kWhite, kBatched, false)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(7)
+    ->ReportAggregatesOnly(true);
 
 }  // namespace
 

@@ -18,8 +18,10 @@
 #   PERF_LATENCY_MODES="0 1 2 3"   timer modes the latency is measured in
 #   PERF_AUDIO_SECONDS=600   seconds of music streamed with the other core busy
 #   PERF_AGAINST=<game folder>  another build (an older commit's build/game) whose
-#                            start-up and frame pacing (its bench/frame_pacing) are
-#                            measured in turn with this one's
+#                            start-up, frame pacing (its bench/frame_pacing) and CPU
+#                            on the screens that repeat their picture are measured
+#                            in turn with this one's
+#   PERF_REDRAW_ROUNDS=3     rounds of those screens' CPU (bench/redraw_cpu.sh)
 #
 # A default run takes about 18 minutes, ten of them the music stream.
 set -euo pipefail
@@ -330,6 +332,15 @@ for mode in $latency_modes; do
         "xkey_sender (XTest, monotonic ns at flush) to the program's trace of the first frame showing the press (TESSARY_TRACE), Down on the title under Xvfb"
     note "  period $period ms, median $median ms, max $max ms, $missed missed"
 done
+
+# ---- Redrawing only what changed ----------------------------------------------------
+
+note "CPU on the screens that repeat their picture, and the bare floor (bench/redraw_cpu.sh)"
+redraw_rows=$(PERF_CPU_SECONDS=$cpu_seconds PERF_AGAINST=$against bash "$here/redraw_cpu.sh" "$build") ||
+    die "redraw_cpu.sh failed"
+while IFS= read -r line; do
+    rows+=("$line")
+done <<<"$redraw_rows"
 
 # ---- 6. Music under load -----------------------------------------------------------
 

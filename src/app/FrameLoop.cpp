@@ -80,13 +80,18 @@ FrameLoop::Outcome FrameLoop::RunPass() {
     // Scene and present, only while active.
     const bool active = system.music.active != 0;
     if (active) {
+        // Focus regained: the window may no longer show the last picture.
+        if (!wasActive_)
+            game_.graphics->InvalidatePicture();
         RunScene(state);
         if (skipPresent_) {
             skipPresent_ = false;
         } else {
             game_.graphics->RenderFrame();
+            PaceUnshownFrame(mode);
         }
     }
+    wasActive_ = active;
 
     // Something worth keeping changed this frame: save it now, so that a
     // killed program or a lost display does not take it along.
@@ -134,6 +139,25 @@ FrameLoop::Outcome FrameLoop::RunPass() {
     platform_.screenSaver.KeepDisplayAwake();
     clock.Yield();
     return Outcome::kContinue;
+}
+
+void FrameLoop::PaceUnshownFrame(TimerMode mode) {
+    // Without a wait of its own and with vertical sync, the present is what
+    // paces the loop. A frame that showed nothing new presented nothing, so it
+    // waits one refresh period from the last present (or wait) instead.
+    const bool pacedByPresent = mode == TimerMode::kNoWait && game_.system->display.vsync != 0;
+    if (!pacedByPresent) {
+        presentPaced_ = false;
+        return;
+    }
+    platform::Clock& clock = platform_.clock;
+    if (game_.graphics->LastFrameSkipped() && presentPaced_) {
+        clock.SleepBeforeCounter(lastShown_ + period_, 0);
+        while (clock.CounterLow() - lastShown_ < period_)
+            clock.Sleep(1);
+    }
+    lastShown_ = clock.CounterLow();
+    presentPaced_ = true;
 }
 
 void FrameLoop::RunScene(SceneState state) {

@@ -79,6 +79,8 @@ public:
 
 private:
     void RunScene(SceneState state);
+    // Waits as a present would have, after a frame that presented nothing.
+    void PaceUnshownFrame(TimerMode mode);
     void CheckDeviceHealth();
     Outcome RebuildLostDevice();
     bool FrameRanLate(TimerMode mode);
@@ -95,4 +97,7 @@ private:
     uint32_t cycleIndex_ = 0;
     WakeMargin margin_;
     std::function<void()> save_;
+    bool wasActive_ = false;    // the window was active in the last pass
+    bool presentPaced_ = false;  // the last pass was paced by its present (see PaceUnshownFrame)
+    uint32_t lastShown_ = 0;     // counter reading after the last present or its stand-in wait
 };

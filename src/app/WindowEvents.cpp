@@ -24,6 +24,12 @@ void WindowEvents::Handle(const platform::WindowEvent& event) {
             system.display.screenModeRequest = 1;
             break;
         case Kind::kExposed:
+            // The desktop lost what the window showed: the next frame draws
+            // it whole, and a still window shows it again now.
+            if (game_.graphics != nullptr)
+                game_.graphics->InvalidatePicture();
+            ShowPictureIfStill();
+            break;
         case Kind::kSizeSetByDesktop:
         case Kind::kSizeDragged:
             ShowPictureIfStill();

@@ -118,6 +118,76 @@ bool SampledTexels(const platform::SpriteVertex* v, TexelBox* box) {
     return true;
 }
 
+// ---- What changed since the last drawn frame ----
+
+constexpr platform::ClipBox kWholePicture{-1.0f, -1.0f, 1.0f, 1.0f};
+
+// A 64-bit hash of every field of a request, in two lanes so that the
+// multiplications overlap. Equal requests give equal quads while the texel
+// offset and the textures stay as they were, which are compared apart.
+uint64_t HashRequest(const SpriteRequest& request) {
+    static_assert(sizeof(SpriteRequest) == 92, "23 words");
+    uint64_t words[12] = {};
+    std::memcpy(words, &request, sizeof request);
+    uint64_t a = 0x9E3779B97F4A7C15u;
+    uint64_t b = 0xD1B54A32D192ED03u;
+    for (int i = 0; i < 12; i += 2) {
+        a = (a ^ words[i]) * 0xBF58476D1CE4E5B9u;
+        b = (b ^ words[i + 1]) * 0x94D049BB133111EBu;
+        a ^= a >> 31;
+        b ^= b >> 29;
+    }
+    const uint64_t h = (a ^ (b * 0xFF51AFD7ED558CCDu)) * 0xC4CEB9FE1A85EC53u;
+    return h ^ (h >> 32);
+}
+
+// The box around a quad's corners. A corner that is not a finite number may
+// land anywhere, so such a quad counts as covering the whole picture.
+platform::ClipBox BoxOf(const platform::SpriteVertex* v) {
+    const float sum = v[0].x + v[1].x + v[2].x + v[3].x + v[0].y + v[1].y + v[2].y + v[3].y;
+    if (!std::isfinite(sum))
+        return kWholePicture;
+    return {std::min(std::min(v[0].x, v[1].x), std::min(v[2].x, v[3].x)),
+            std::min(std::min(v[0].y, v[1].y), std::min(v[2].y, v[3].y)),
+            std::max(std::max(v[0].x, v[1].x), std::max(v[2].x, v[3].x)),
+            std::max(std::max(v[0].y, v[1].y), std::max(v[2].y, v[3].y))};
+}
+
+void Unite(platform::ClipBox* into, const platform::ClipBox& box) {
+    into->left = std::min(into->left, box.left);
+    into->bottom = std::min(into->bottom, box.bottom);
+    into->right = std::max(into->right, box.right);
+    into->top = std::max(into->top, box.top);
+}
+
+// Whether a quad inside `quad` covers no pixel centre inside `box`.
+bool Apart(const platform::ClipBox& quad, const platform::ClipBox& box) {
+    return quad.right <= box.left || quad.left >= box.right || quad.top <= box.bottom ||
+           quad.bottom >= box.top;
+}
+
+// The share of the picture a box covers, 0..1.
+float PictureShare(const platform::ClipBox& box) {
+    const float width = std::min(box.right, 1.0f) - std::max(box.left, -1.0f);
+    const float height = std::min(box.top, 1.0f) - std::max(box.bottom, -1.0f);
+    return width > 0.0f && height > 0.0f ? width * height / 4.0f : 0.0f;
+}
+
+// Above this share of the picture, a whole redraw costs less than a clipped
+// one: a scissor makes a software rasterizer's clear and fill slower.
+constexpr float kMostPartialShare = 0.5f;
+
+bool RedrawAlwaysRequested() {
+    const char* value = std::getenv("TESSARY_REDRAW_ALWAYS");
+    return value != nullptr && value[0] != '\0' && std::strcmp(value, "0") != 0;
+}
+
+uint32_t FloatBits(float value) {
+    uint32_t bits = 0;
+    std::memcpy(&bits, &value, sizeof bits);
+    return bits;
+}
+
 }  // namespace
 
 Graphics::Graphics() : lists_(base::MakeZeroed<Lists>()) {
@@ -125,6 +195,7 @@ Graphics::Graphics() : lists_(base::MakeZeroed<Lists>()) {
         std::fprintf(stderr, "Tessary: no memory for the sprite list\n");
         std::abort();
     }
+    SetRedrawAlways(RedrawAlwaysRequested());
 }
 
 Graphics::~Graphics() {
@@ -151,6 +222,7 @@ bool Graphics::CreateDevice() {
         return false;
     std::fill(std::begin(slotFilled_), std::end(slotFilled_), false);
     opacity_.ForgetAll();
+    drawnValid_ = false;
     // The shader files lie beside the program, wherever it was started from.
     const std::u16string_view folder =
         folders_ != nullptr ? base::WideView(folders_->programFolder) : std::u16string_view();
@@ -158,6 +230,7 @@ bool Graphics::CreateDevice() {
 }
 
 void Graphics::ReleaseDevice() {
+    drawnValid_ = false;
     std::fill(std::begin(slotFilled_), std::end(slotFilled_), false);
     opacity_.ForgetAll();
     if (gpu_ != nullptr)
@@ -165,6 +238,7 @@ void Graphics::ReleaseDevice() {
 }
 
 void Graphics::ClearDevicePointers() {
+    drawnValid_ = false;
     std::fill(std::begin(slotFilled_), std::end(slotFilled_), false);
     opacity_.ForgetAll();
     if (gpu_ != nullptr)
@@ -174,7 +248,18 @@ void Graphics::ClearDevicePointers() {
 void Graphics::DrawFrame() {
     if (gpu_ == nullptr || !gpu_->IsCreated())
         return;
+    gpu_->KeepNextPicture(true);
+    Draw(nullptr);
+    RememberDrawn();
+    unpresented_ = true;
+}
+
+void Graphics::Draw(const platform::ClipBox* limit) {
+    const platform::ClipBox covered = gpu_->LimitDrawing(limit);
     gpu_->Clear();
+    // A limited frame leaves out the quads wholly outside what it covers.
+    const platform::ClipBox* boxes =
+        limit == nullptr ? nullptr : submittedStale_ ? DrawnBoxes() : SubmittedBoxes();
     // The list goes to the device as it is until the first quad is left out;
     // from then on, the quads drawn are packed into the drawn arrays.
     uint32_t kept = 0;
@@ -183,6 +268,8 @@ void Graphics::DrawFrame() {
         const platform::BlendState state =
             ChooseBlendState(lists_->blendModes[quad], lists_->colors[quad]);
         lists_->states[quad] = state;
+        if (boxes != nullptr && Apart(boxes[quad], covered))
+            continue;
         if (culling_ && CannotChangeAPixel(quad, state))
             continue;
         if (kept != quad) {
@@ -220,12 +307,101 @@ bool Graphics::CannotChangeAPixel(uint32_t quad, platform::BlendState state) con
            opacity_.Transparent(texture, box.left, box.top, box.right, box.bottom);
 }
 
+void Graphics::RememberDrawn() {
+    anyChanged_ = false;
+    unpresented_ = false;
+    drawnValid_ = listTracked_;
+    if (!listTracked_)
+        return;
+    // The submitted pair becomes the drawn one; until the list is cleared or
+    // added to, the drawn pair is what describes it.
+    if (!submittedStale_) {
+        current_ ^= 1;
+        submittedStale_ = true;
+    }
+    drawnCount_ = count_;
+    drawnScreenMode_ = display_ != nullptr ? display_->screenMode : 0;
+    drawnTexelOffset_ = settings_ != nullptr ? settings_->texelOffset : 0.0f;
+}
+
+bool Graphics::LastPictureStands() {
+    return tracking_ && drawnValid_ && listTracked_ &&
+           drawnScreenMode_ == (display_ != nullptr ? display_->screenMode : 0) &&
+           FloatBits(drawnTexelOffset_) ==
+               FloatBits(settings_ != nullptr ? settings_->texelOffset : 0.0f) &&
+           gpu_->PictureIntact();
+}
+
+void Graphics::SetRedrawAlways(bool always) {
+    tracking_ = !always;
+    // Submissions made while it was off were not hashed: the list counts as
+    // unknown until it is cleared.
+    listTracked_ = tracking_ && count_ == 0;
+    submittedStale_ = false;
+    drawnValid_ = false;
+}
+
+void Graphics::InvalidatePicture() {
+    drawnValid_ = false;
+    if (gpu_ != nullptr)
+        gpu_->InvalidatePicture();
+}
+
 platform::DeviceStatus Graphics::RenderFrame() {
+    lastSkipped_ = false;
+    lastPartial_ = false;
     if (gpu_ == nullptr || !gpu_->IsCreated())
         return platform::DeviceStatus::kOk;
-    DrawFrame();
-    const platform::DeviceStatus result =
-        gpu_->Present(display_ != nullptr && display_->vsync != 0);
+    bool draw = true;
+    bool keep = true;
+    const platform::ClipBox* limit = nullptr;
+    if (LastPictureStands()) {
+        // The quads the list no longer reaches were changed too.
+        for (uint32_t quad = count_; quad < drawnCount_; ++quad) {
+            if (!anyChanged_) {
+                changed_ = DrawnBoxes()[quad];
+                anyChanged_ = true;
+            }
+            Unite(&changed_, DrawnBoxes()[quad]);
+        }
+        if (!anyChanged_ && !unpresented_) {
+            lastSkipped_ = true;  // the same picture: nothing to draw or show
+            return platform::DeviceStatus::kOk;
+        }
+        draw = anyChanged_;
+        if (draw && PictureShare(changed_) <= kMostPartialShare) {
+            if (gpu_->PictureKept()) {
+                limit = &changed_;
+                lastPartial_ = true;
+            }
+        } else if (draw) {
+            // Most of the picture changed: as likely again next frame, so it
+            // goes straight to the window without being kept.
+            keep = false;
+        }
+    }
+    if (draw) {
+        gpu_->KeepNextPicture(keep);
+        Draw(limit);
+        RememberDrawn();
+    }
+    unpresented_ = false;
+    return Present(gpu_->Present(display_ != nullptr && display_->vsync != 0));
+}
+
+platform::DeviceStatus Graphics::PresentLastPicture() {
+    if (gpu_ == nullptr || !gpu_->IsCreated())
+        return platform::DeviceStatus::kOk;
+    if (!gpu_->PictureKept()) {
+        // It went straight to the window: draw the list again, kept this time.
+        gpu_->KeepNextPicture(true);
+        Draw(nullptr);
+        RememberDrawn();
+    }
+    return Present(gpu_->PresentAgain(display_ != nullptr && display_->vsync != 0));
+}
+
+platform::DeviceStatus Graphics::Present(platform::DeviceStatus result) {
     if ((result == platform::DeviceStatus::kRemoved || result == platform::DeviceStatus::kReset) &&
         display_ != nullptr) {
         display_->deviceLostRequest = 1;
@@ -242,6 +418,7 @@ platform::DeviceStatus Graphics::DeviceRemovedReason() {
 bool Graphics::FillTextureSlot(int32_t slot, const uint16_t* texels) {
     if (slot < 0 || slot >= kTextureSlots || gpu_ == nullptr)
         return false;
+    drawnValid_ = false;  // the pictures that sample it change
     slotFilled_[slot] = gpu_->UploadTexture(slot, texels);
     if (slotFilled_[slot]) {
         opacity_.Learn(slot, texels);
@@ -256,6 +433,8 @@ void Graphics::ReleaseTextureSlot(int32_t slot) {
         return;
     if (slotFilled_[slot] && gpu_ != nullptr)
         gpu_->ReleaseTexture(slot);
+    if (slotFilled_[slot])
+        drawnValid_ = false;
     slotFilled_[slot] = false;
     opacity_.Forget(slot);
 }
@@ -272,6 +451,9 @@ bool Graphics::TextureSlotFilled(int32_t slot) const {
 void Graphics::ClearSpriteList() {
     // Entries past those written since the last clear are zero already.
     count_ = 0;
+    listTracked_ = tracking_;
+    submittedStale_ = false;
+    anyChanged_ = false;
     std::memset(lists_->textures, 0, written_ * sizeof lists_->textures[0]);
     std::memset(lists_->colors, 0, written_ * sizeof lists_->colors[0]);
     std::memset(lists_->vertices, 0, written_ * 4 * sizeof lists_->vertices[0]);
@@ -406,4 +588,30 @@ void Graphics::SubmitSprite(const SpriteRequest& request) {
                   u[i],
                   v[i]};
     }
+    if (listTracked_ && n < kMaxVisible)
+        Track(n, request);
+}
+
+void Graphics::Track(uint32_t n, const SpriteRequest& request) {
+    if (submittedStale_) {
+        // Added to without a clear since the list was drawn: the drawn pair
+        // describes the quads before this one.
+        std::copy_n(DrawnHashes(), n, SubmittedHashes());
+        std::copy_n(DrawnBoxes(), n, SubmittedBoxes());
+        submittedStale_ = false;
+    }
+    const uint64_t hash = HashRequest(request);
+    const platform::ClipBox box = BoxOf(&lists_->vertices[n * 4]);
+    SubmittedHashes()[n] = hash;
+    SubmittedBoxes()[n] = box;
+    if (n < drawnCount_ && DrawnHashes()[n] == hash)
+        return;
+    // Changed: what it covers now, and what the quad in its place covered.
+    if (!anyChanged_) {
+        changed_ = box;
+        anyChanged_ = true;
+    }
+    Unite(&changed_, box);
+    if (n < drawnCount_)
+        Unite(&changed_, DrawnBoxes()[n]);
 }

@@ -15,6 +15,22 @@
 // invisible fade overlay), and those that sample nothing but transparent
 // texels (the blank cells of a text). The pixels are the same as drawing
 // every quad; on a software rasterizer, the time saved is most of the frame.
+//
+// Most frames draw the same picture as the one before. Each submitted quad
+// gets a hash and a box as it is submitted, and is compared at once with the
+// quad in its place in the list last drawn; the boxes of the quads that
+// differ add up to the changed part of the picture. RenderFrame draws and
+// presents nothing when nothing changed, and on a device that keeps its
+// picture between frames redraws only the changed box (the whole list,
+// clipped to it) while that box covers at most half the picture. The rest of
+// the picture is what the last frame drew there, so the pixels are those of a
+// whole redraw. A frame where more than half changed is drawn straight into
+// the back buffer rather than kept, which spares the device its copy on
+// screens that change wholesale every frame (the title's scrolling sky). Anything that spoils the last picture (the first frame, a new
+// device, a texture filled or emptied, the display mode or the texel offset
+// changed, InvalidatePicture, or the device's own PictureIntact) makes the
+// next frame draw everything. TESSARY_REDRAW_ALWAYS=1 in the environment draws
+// every frame whole, without hashing.
 
 #include <cstdint>
 #include <memory>
@@ -65,21 +81,35 @@ public:
     void ReleaseDevice();
     // Forgets every device object and texture slot without freeing them (after a loss).
     void ClearDevicePointers();
-    // Draws the sprite list and presents it; returns the present's result. A
-    // lost device sets Display::deviceLostRequest.
+    // Draws the sprite list, or the part of it that changed, and presents it;
+    // returns the present's result (kOk, having done nothing, when the
+    // picture is the one last drawn). A lost device sets
+    // Display::deviceLostRequest.
     platform::DeviceStatus RenderFrame();
-    // Shows the last frame's picture again, fitted to the window's present
-    // size, without running a scene: for a window that the desktop exposed or
-    // resized while the game stands still. For now it draws the list again.
-    platform::DeviceStatus PresentLastPicture() { return RenderFrame(); }
-    // The drawing half of RenderFrame: clears the back buffer and draws the
-    // list onto it, without presenting.
+    // Clears the picture and draws the whole list onto it, without presenting;
+    // the next RenderFrame presents it.
     void DrawFrame();
     // Whether quads that cannot change a pixel are left out (the default).
     // Off, every quad goes to the device: the reference the tests compare with.
     void SetCulling(bool on) { culling_ = on; }
     // How many quads the last DrawFrame handed to the device.
     uint32_t DrawnCount() const { return drawn_; }
+
+    // ---- Redrawing only what changed ----
+    // Always draws every frame whole and presents it: no hashing, no skipped
+    // frames, no partial redraws (the default comes from TESSARY_REDRAW_ALWAYS).
+    void SetRedrawAlways(bool always);
+    bool RedrawAlways() const { return !tracking_; }
+    // The next RenderFrame draws the whole picture and presents it.
+    void InvalidatePicture();
+    // Shows the last picture again without drawing, for a window that must be
+    // painted while no frame is drawn (exposed or resized while inactive).
+    platform::DeviceStatus PresentLastPicture();
+    // Whether the last RenderFrame found the picture unchanged and neither
+    // drew nor presented.
+    bool LastFrameSkipped() const { return lastSkipped_; }
+    // Whether the last RenderFrame drew only part of the picture.
+    bool LastFramePartial() const { return lastPartial_; }
     // kOk while the device is healthy, else the reason it was lost.
     platform::DeviceStatus DeviceRemovedReason();
 
@@ -119,6 +149,24 @@ public:
 private:
     // Whether quad's pixels would all come out as they were: see the class comment.
     bool CannotChangeAPixel(uint32_t quad, platform::BlendState state) const;
+    // Clears and draws the list, limited to `limit` when there is one.
+    void Draw(const platform::ClipBox* limit);
+    // Takes the list just drawn as the last drawn picture.
+    void RememberDrawn();
+    // Hashes and boxes quad n as it is submitted, and adds it to the changed
+    // box when it differs from the quad in its place in the list last drawn.
+    void Track(uint32_t n, const SpriteRequest& request);
+    // Passes on a present's result; a lost device sets Display::deviceLostRequest.
+    platform::DeviceStatus Present(platform::DeviceStatus result);
+    // Whether the picture on the device is the last one drawn, unspoilt.
+    bool LastPictureStands();
+
+    // The hashes and boxes of the quads submitted and of those last drawn;
+    // `current_` names the pair the submissions fill.
+    uint64_t* SubmittedHashes() { return lists_->quadHashes[current_]; }
+    platform::ClipBox* SubmittedBoxes() { return lists_->quadBoxes[current_]; }
+    const uint64_t* DrawnHashes() const { return lists_->quadHashes[current_ ^ 1]; }
+    const platform::ClipBox* DrawnBoxes() const { return lists_->quadBoxes[current_ ^ 1]; }
 
     Display* display_ = nullptr;
     const Settings* settings_ = nullptr;
@@ -134,14 +182,29 @@ private:
     bool culling_ = true;
     uint32_t drawn_ = 0;
 
+    // Redrawing only what changed (see the class comment).
+    bool tracking_ = true;
+    bool listTracked_ = true;  // every quad of the list was hashed as submitted
+    int current_ = 0;
+    bool submittedStale_ = false;  // the submitted pair does not describe the list (see RememberDrawn)
+    bool drawnValid_ = false;      // there is a last drawn picture to compare with
+    bool unpresented_ = false;     // it was drawn by DrawFrame and not shown yet
+    uint32_t drawnCount_ = 0;
+    int32_t drawnScreenMode_ = 0;
+    float drawnTexelOffset_ = 0.0f;
+    bool anyChanged_ = false;
+    platform::ClipBox changed_{};  // the union of the changed quads' boxes
+    bool lastSkipped_ = false;
+    bool lastPartial_ = false;
+
     // The sprite list.
     uint32_t count_ = 0;
     uint32_t written_ = 0;  // entries written since the last clear: only these need zeroing
 
-    // The list's arrays, and the quads drawn, packed together, on frames where
-    // some are left out: 4.6 MB in all, taken zeroed from the system so that
-    // only the pages frames write to become resident (a title frame draws a
-    // few hundred quads of the 14,970).
+    // The list's arrays, the quads drawn, packed together, on frames where
+    // some are left out, and the quads' hashes and boxes: 5.3 MB in all,
+    // taken zeroed from the system so that only the pages frames write to
+    // become resident (a title frame draws a few hundred quads of the 14,970).
     struct Lists {
         int32_t textures[kListCapacity];
         uint32_t colors[kListCapacity];
@@ -151,6 +214,8 @@ private:
         platform::SpriteVertex drawnVertices[kListCapacity * 4];
         int32_t drawnTextures[kListCapacity];
         platform::BlendState drawnStates[kListCapacity];
+        uint64_t quadHashes[2][kListCapacity];
+        platform::ClipBox quadBoxes[2][kListCapacity];
     };
     base::Zeroed<Lists> lists_;
 };

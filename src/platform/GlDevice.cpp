@@ -3,7 +3,9 @@
 #include <SDL.h>
 #include <epoxy/gl.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -116,12 +118,24 @@ void InstallDebugOutput() {
                  renderer != nullptr ? renderer : "unknown renderer");
 }
 
+// Clears the GL error flags, so that the check after a step sees only its own.
+void DropGlErrors() {
+    while (glGetError() != GL_NO_ERROR) {
+    }
+}
+
+// The window states whose change may leave the window without its picture.
+constexpr uint32_t kWindowStates = SDL_WINDOW_SHOWN | SDL_WINDOW_HIDDEN | SDL_WINDOW_MINIMIZED |
+                                   SDL_WINDOW_MAXIMIZED | SDL_WINDOW_FULLSCREEN |
+                                   SDL_WINDOW_INPUT_FOCUS;
+
 // Makes a GL 3.3 core context; accelerated: 1 requires a hardware visual, -1 takes any.
 SDL_GLContext MakeContext(SDL_Window* window, int accelerated, bool debug) {
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);
     SDL_GL_SetAttribute(SDL_GL_ACCELERATED_VISUAL, accelerated);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_FLAGS, debug ? SDL_GL_CONTEXT_DEBUG_FLAG : 0);
     return SDL_GL_CreateContext(window);
@@ -179,12 +193,17 @@ bool GlDevice::Create(Window& window, std::u16string_view shaderFolder) {
     context_ = context;
     swapInterval_ = -1;  // a new context starts with the system's own interval
     pendingLoss_ = DeviceStatus::kOk;
+    intact_ = false;
+    kept_ = false;
+    shownWidth_ = 0;
+    shownHeight_ = 0;
+    pictureFailed_ = false;
+    limited_ = false;
     if (debug)
         InstallDebugOutput();
+    windowStates_ = SDL_GetWindowFlags(handle) & kWindowStates;
 
-    // The viewport, then the sprite pipeline. A failure there leaves the
-    // context for Release to free.
-    FitViewport();
+    // The sprite pipeline. A failure there leaves the context for Release to free.
     failure_ = renderer_.Create(shaderFolder);
     switch (failure_) {
         case GlFailure::kNone:
@@ -212,6 +231,15 @@ void GlDevice::Release() {
 
 void GlDevice::Forget() {
     renderer_.Forget();
+    framebuffer_ = 0;
+    colour_ = 0;
+    pictureWidth_ = 0;
+    pictureHeight_ = 0;
+    intact_ = false;
+    kept_ = false;
+    limited_ = false;
+    shownWidth_ = 0;
+    shownHeight_ = 0;
     context_ = nullptr;
     window_ = nullptr;
     swapInterval_ = -1;
@@ -234,23 +262,149 @@ void GlDevice::ReserveTextures(int32_t slots) {
 }
 
 // The design space goes into the largest centred 16:9 rectangle of the
-// drawable, counted in pixels so that a scaled output stays sharp; the clear
-// that follows blackens the bars around it.
-void GlDevice::FitViewport() {
+// drawable, counted in pixels so that a scaled output stays sharp; the bars
+// around it are black.
+GlDevice::PixelRect GlDevice::PictureRect() const {
     int width = 0;
     int height = 0;
     SDL_GL_GetDrawableSize(window_->Handle(), &width, &height);
-    const Rect picture = PictureRect(width, height);
-    glViewport(picture.left, height - picture.bottom, picture.right - picture.left,
-               picture.bottom - picture.top);
+    const Rect picture = platform::PictureRect(std::max(width, 1), std::max(height, 1));
+    return {picture.left, std::max(height, 1) - picture.bottom,
+            std::max(picture.right - picture.left, 1), std::max(picture.bottom - picture.top, 1)};
+}
+
+bool GlDevice::MakePicture(int32_t width, int32_t height) {
+    DropGlErrors();
+    if (framebuffer_ == 0) {
+        glGenFramebuffers(1, &framebuffer_);
+        glGenRenderbuffers(1, &colour_);
+    }
+    glBindRenderbuffer(GL_RENDERBUFFER, colour_);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour_);
+    if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE ||
+        glGetError() != GL_NO_ERROR) {
+        std::fprintf(stderr,
+                     "Tessary: no %d x %d picture to draw into; drawing into the back buffer\n",
+                     width, height);
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+        glDeleteFramebuffers(1, &framebuffer_);
+        glDeleteRenderbuffers(1, &colour_);
+        framebuffer_ = 0;
+        colour_ = 0;
+        pictureFailed_ = true;
+        return false;
+    }
+    pictureWidth_ = width;
+    pictureHeight_ = height;
+    return true;
+}
+
+void GlDevice::PreparePicture() {
+    const PixelRect rect = PictureRect();
+    if (rect.width != shownWidth_ || rect.height != shownHeight_)
+        intact_ = false;
+    shownWidth_ = rect.width;
+    shownHeight_ = rect.height;
+    if (!pictureFailed_ && (keepNext_ || limited_) &&
+        (framebuffer_ == 0 || rect.width != pictureWidth_ || rect.height != pictureHeight_)) {
+        kept_ = false;
+        limited_ = false;  // nothing to draw over
+        MakePicture(rect.width, rect.height);
+    }
+    if (framebuffer_ == 0 || (!keepNext_ && !limited_)) {
+        // Straight into the back buffer, the picture rectangle of it; its
+        // clear is the bars' black too. Nothing is kept after the swap.
+        kept_ = false;
+        limited_ = false;
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+        glViewport(rect.x, rect.y, rect.width, rect.height);
+    } else {
+        kept_ = true;
+        glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
+        glViewport(0, 0, pictureWidth_, pictureHeight_);
+    }
+    if (limited_) {
+        glEnable(GL_SCISSOR_TEST);
+        glScissor(scissor_[0], scissor_[1], scissor_[2], scissor_[3]);
+    } else {
+        glDisable(GL_SCISSOR_TEST);
+    }
+}
+
+ClipBox GlDevice::LimitDrawing(const ClipBox* box) {
+    constexpr ClipBox kWhole{-1.0f, -1.0f, 1.0f, 1.0f};
+    limited_ = false;
+    if (box == nullptr || context_ == nullptr || framebuffer_ == 0 || !kept_)
+        return kWhole;
+    // Every pixel whose centre lies in the box, and one more on each side for
+    // the rounding of the rasterizer's arithmetic against this one.
+    const auto w = static_cast<float>(pictureWidth_);
+    const auto h = static_cast<float>(pictureHeight_);
+    auto column = [w](float x) { return (x + 1.0f) * 0.5f * w; };
+    auto row = [h](float y) { return (y + 1.0f) * 0.5f * h; };
+    auto clamp = [](float v, int32_t most) {
+        return static_cast<int32_t>(std::clamp(v, 0.0f, static_cast<float>(most)));
+    };
+    const int32_t left = clamp(std::floor(column(box->left)) - 1.0f, pictureWidth_);
+    const int32_t right = clamp(std::ceil(column(box->right)) + 1.0f, pictureWidth_);
+    const int32_t bottom = clamp(std::floor(row(box->bottom)) - 1.0f, pictureHeight_);
+    const int32_t top = clamp(std::ceil(row(box->top)) + 1.0f, pictureHeight_);
+    limited_ = true;
+    scissor_[0] = left;
+    scissor_[1] = bottom;
+    scissor_[2] = std::max(right - left, 0);
+    scissor_[3] = std::max(top - bottom, 0);
+    return {static_cast<float>(left) / w * 2.0f - 1.0f, static_cast<float>(bottom) / h * 2.0f - 1.0f,
+            static_cast<float>(right) / w * 2.0f - 1.0f, static_cast<float>(top) / h * 2.0f - 1.0f};
+}
+
+bool GlDevice::PictureIntact() {
+    if (context_ == nullptr || window_->Handle() == nullptr)
+        return false;
+    // Shown again, restored, refocused, made full screen or back: the window
+    // may have lost what it showed. (Exposes come through InvalidatePicture.)
+    const uint32_t states = SDL_GetWindowFlags(window_->Handle()) & kWindowStates;
+    if (states != windowStates_)
+        intact_ = false;
+    windowStates_ = states;
+    const PixelRect rect = PictureRect();
+    if (rect.width != shownWidth_ || rect.height != shownHeight_)
+        intact_ = false;
+    return intact_;
 }
 
 void GlDevice::Clear() {
     if (context_ == nullptr || window_->Handle() == nullptr)
         return;
-    FitViewport();  // the window may have been resized since the last frame
+    PreparePicture();  // the window may have been resized since the last frame
     glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
     glClear(GL_COLOR_BUFFER_BIT);
+    if (!limited_)
+        intact_ = true;
+}
+
+void GlDevice::ShowPicture() {
+    if (framebuffer_ == 0 || !kept_)
+        return;  // drawn straight into the back buffer
+    glDisable(GL_SCISSOR_TEST);
+    const PixelRect rect = PictureRect();
+    int width = 0;
+    int height = 0;
+    SDL_GL_GetDrawableSize(window_->Handle(), &width, &height);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer_);
+    if (rect.x != 0 || rect.y != 0 || rect.width != width || rect.height != height) {
+        glViewport(0, 0, width, height);
+        glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+        glClear(GL_COLOR_BUFFER_BIT);
+    }
+    // The same size copies pixel for pixel; a picture from before a resize is stretched.
+    const bool sameSize = rect.width == pictureWidth_ && rect.height == pictureHeight_;
+    glBlitFramebuffer(0, 0, pictureWidth_, pictureHeight_, rect.x, rect.y, rect.x + rect.width,
+                      rect.y + rect.height, GL_COLOR_BUFFER_BIT, sameSize ? GL_NEAREST : GL_LINEAR);
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
 }
 
 void GlDevice::DrawSprites(const SpriteVertex* vertices, const int32_t* textures,
@@ -275,6 +429,7 @@ DeviceStatus GlDevice::Present(bool vsync) {
         SDL_GL_SetSwapInterval(interval);
         swapInterval_ = interval;
     }
+    ShowPicture();
     SDL_GL_SwapWindow(window_->Handle());
     if (presented_)
         presented_();
@@ -284,11 +439,17 @@ DeviceStatus GlDevice::Present(bool vsync) {
 bool GlDevice::ReadPixels(int32_t x, int32_t y, int32_t width, int32_t height, uint8_t* rgb) {
     if (context_ == nullptr || window_->Handle() == nullptr || width <= 0 || height <= 0)
         return false;
-    int drawableWidth = 0;
-    int drawableHeight = 0;
-    SDL_GL_GetDrawableSize(window_->Handle(), &drawableWidth, &drawableHeight);
+    int drawableHeight = pictureHeight_;
+    if (framebuffer_ != 0 && kept_) {
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer_);
+        glReadBuffer(GL_COLOR_ATTACHMENT0);
+    } else {
+        int drawableWidth = 0;
+        SDL_GL_GetDrawableSize(window_->Handle(), &drawableWidth, &drawableHeight);
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+        glReadBuffer(GL_BACK);
+    }
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadBuffer(GL_BACK);
     // GL counts rows from the bottom; the rows come back top row first.
     glReadPixels(x, drawableHeight - y - height, width, height, GL_RGB, GL_UNSIGNED_BYTE, rgb);
     const size_t rowBytes = static_cast<size_t>(width) * 3;

@@ -37,6 +37,11 @@ static_assert(sizeof(SpriteVertex) == 36, "nine float32 values, as the vertex la
 // How a quad's picture meets what is already on screen. f is the quad's blend
 // factor: its vertex colour (r, g, b, a) premultiplied by its alpha, that is
 // (r*a, g*a, b*a, a). Every state writes the source alpha unchanged.
+// A box of the picture in clip space (x right, y up, -1..1 across the picture).
+struct ClipBox {
+    float left, bottom, right, top;
+};
+
 enum class BlendState : uint8_t {
     kAlpha,     // source * source alpha + target * (1 - source alpha)
     kFactor,    // source * f + target * (1 - f)
@@ -84,6 +89,37 @@ public:
     virtual DeviceStatus Present(bool vsync) = 0;
     // kOk while the device is healthy, else why it is gone.
     virtual DeviceStatus RemovedReason() = 0;
+
+    // ---- Keeping the picture between frames ----
+    // A device that keeps its picture draws into a picture of its own and
+    // presents a copy of it, so what was drawn survives the present and a
+    // frame may redraw only part of it. The default device keeps nothing.
+    //
+    // Limits the next Clear and DrawSprites to `box`, widened to whole pixels
+    // (null: the whole picture), and returns the box they will cover; the rest
+    // of the picture keeps what the last frame left there.
+    virtual ClipBox LimitDrawing(const ClipBox* box) {
+        (void)box;
+        return {-1.0f, -1.0f, 1.0f, 1.0f};
+    }
+    // Whether the last picture is still there, whole, and on the screen: false
+    // before the first whole clear, after Create, after the picture changed
+    // size, and after anything that spoils what the window shows (an expose,
+    // focus regained, InvalidatePicture). A whole Clear makes it true again.
+    virtual bool PictureIntact() { return false; }
+    // Marks the last picture as needing a whole redraw.
+    virtual void InvalidatePicture() {}
+    // Whether the last frame's picture is held for a limited frame to draw
+    // over: false when it went straight into the back buffer (see below).
+    virtual bool PictureKept() { return false; }
+    // Whether the next whole frame is kept (drawn into the device's own
+    // picture and copied to the window by the present) or drawn straight into
+    // the back buffer, which spares the copy where the picture changes
+    // wholesale every frame.
+    virtual void KeepNextPicture(bool keep) { (void)keep; }
+    // Shows the last picture again without drawing anything, for a window
+    // that must be painted while the game draws no frame.
+    virtual DeviceStatus PresentAgain(bool vsync) { return Present(vsync); }
 };
 
 }  // namespace platform

@@ -150,6 +150,7 @@ bool SdlWindow::Create(const char* title, int32_t clientWidth, int32_t clientHei
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);  // nothing uses one; the visual is chosen here
 
     {
         std::lock_guard lock(mutex_);

@@ -7,6 +7,7 @@ bool FakeGpu::Create(platform::Window& target, std::u16string_view folder) {
     window = &target;
     shaderFolder = folder;
     created = createSucceeds;
+    intact = false;
     return createSucceeds;
 }
 
@@ -56,4 +57,26 @@ platform::DeviceStatus FakeGpu::Present(bool vsync) {
 platform::DeviceStatus FakeGpu::RemovedReason() {
     ++removedReasonChecks;
     return removedReason;
+}
+
+void FakeGpu::Clear() {
+    ++clears;
+    if (limited) {
+        ++limitedClears;
+    } else {
+        intact = true;
+        kept = keep;
+    }
+}
+
+platform::ClipBox FakeGpu::LimitDrawing(const platform::ClipBox* box) {
+    limited = box != nullptr;
+    if (box != nullptr)
+        lastLimit = *box;
+    return box != nullptr ? *box : platform::ClipBox{-1.0f, -1.0f, 1.0f, 1.0f};
+}
+
+platform::DeviceStatus FakeGpu::PresentAgain(bool vsync) {
+    ++presentsAgain;
+    return Present(vsync);
 }

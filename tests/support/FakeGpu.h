@@ -17,6 +17,7 @@ public:
     std::deque<platform::DeviceStatus> presentResults;  // taken one per Present; kOk once empty
     platform::DeviceStatus removedReason = platform::DeviceStatus::kOk;
     bool uploadResult = true;
+    bool keepsPicture = false;  // keeps its picture between frames, as the GL device does
 
     // State.
     bool created = false;
@@ -27,6 +28,11 @@ public:
     std::vector<uint16_t> lastTexels;  // the texels of the last upload
     std::vector<int32_t> drawnTextures;
     std::vector<platform::BlendState> drawnStates;
+    bool intact = false;               // the kept picture stands (see PictureIntact)
+    bool limited = false;              // the last LimitDrawing gave a box
+    bool keep = true;                  // the next whole frame is kept
+    bool kept = false;                 // the last whole frame was kept
+    platform::ClipBox lastLimit{};
 
     // Calls.
     int creates = 0;
@@ -37,6 +43,8 @@ public:
     int draws = 0;
     int uploads = 0;
     int removedReasonChecks = 0;
+    int limitedClears = 0;
+    int presentsAgain = 0;
 
     bool Create(platform::Window& target, std::u16string_view folder) override;
     void Release() override;
@@ -44,9 +52,15 @@ public:
     bool IsCreated() const override { return created; }
     bool UploadTexture(int32_t slot, const uint16_t* texels) override;
     void ReleaseTexture(int32_t slot) override;
-    void Clear() override { ++clears; }
+    void Clear() override;
     void DrawSprites(const platform::SpriteVertex* vertices, const int32_t* textures,
                      const platform::BlendState* states, uint32_t count) override;
     platform::DeviceStatus Present(bool vsync) override;
     platform::DeviceStatus RemovedReason() override;
+    platform::ClipBox LimitDrawing(const platform::ClipBox* box) override;
+    bool PictureIntact() override { return keepsPicture && created && intact; }
+    void InvalidatePicture() override { intact = false; }
+    bool PictureKept() override { return PictureIntact() && kept; }
+    void KeepNextPicture(bool keepNext) override { keep = keepNext; }
+    platform::DeviceStatus PresentAgain(bool vsync) override;
 };

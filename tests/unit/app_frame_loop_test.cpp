@@ -242,6 +242,41 @@ TEST_F(FrameLoopTest, AnInactiveWindowRunsNoSceneAndSleeps) {
     EXPECT_EQ(gpu.presents, 2);
 }
 
+TEST_F(FrameLoopTest, AnUnchangedPictureIsNotShownAgainButFocusRegainedShowsIt) {
+    gpu.keepsPicture = true;
+    game.graphics->SetRedrawAlways(false);
+    RunFrames(3);  // the scene submits nothing: the same empty picture
+    EXPECT_EQ(sceneStarts.size(), 3u);  // the scenes run on
+    EXPECT_EQ(gpu.presents, 1);
+    window.events.push_back({Kind::kFocusLost});
+    RunFrames(1);
+    window.events.push_back({Kind::kFocusGained});
+    RunFrames(2);
+    EXPECT_EQ(gpu.presents, 2);
+}
+
+TEST_F(FrameLoopTest, NoWaitWithVsyncWaitsARefreshWhenThereIsNothingToPresent) {
+    // The present would have waited for the vertical blank; with nothing to
+    // present, the loop sleeps a refresh period instead of spinning.
+    gpu.keepsPicture = true;
+    game.graphics->SetRedrawAlways(false);
+    sys().display.timerMode = TimerMode::kNoWait;
+    for (int vsync : {1, 0}) {
+        SCOPED_TRACE(vsync);
+        sys().display.vsync = vsync;
+        sceneStarts.clear();
+        RunFrames(6);
+        for (size_t i = 2; i < sceneStarts.size(); ++i) {
+            const uint64_t period = sceneStarts[i] - sceneStarts[i - 1];
+            if (vsync != 0)
+                EXPECT_NEAR(double(period), 16667, 1100);
+            else
+                EXPECT_LT(period, 1000u);
+        }
+    }
+    EXPECT_EQ(gpu.presents, 1);
+}
+
 TEST_F(FrameLoopTest, ScenesAreChosenByTheStateReadAtThePassStart) {
     int titles = 0;
     int plays = 0;

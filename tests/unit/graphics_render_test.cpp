@@ -7,10 +7,12 @@
 //
 // TESSARY_TEST_SCREENSHOTS=<folder> writes the mixed frame as a PNG there.
 
+#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <array>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <random>
 #include <set>
@@ -472,6 +474,88 @@ TEST_F(GraphicsRenderTest, BatchesGiveThePixelsOfTheQuadByQuadPath) {
     }
     EXPECT_EQ(differing, 0);
     EXPECT_GT(colours.size(), 1000u);  // the frame is anything but plain
+}
+
+TEST_F(GraphicsRenderTest, PartialRedrawsGiveThePixelsOfAWholeRedraw) {
+    graphics->SetRedrawAlways(false);
+    world->angleTable.Fill();
+    // A backdrop and 600 small quads of every kind: cells, glyphs, overlays,
+    // tints, turned quads.
+    std::vector<SpriteRequest> base = {Sprite(0, 0, 1280, 720, kGrey)};
+    std::mt19937 random(7);
+    auto pick = [&](int n) { return static_cast<int>(random() % static_cast<uint32_t>(n)); };
+    for (int i = 0; i < 600; ++i) {
+        SpriteRequest r = Sprite(pick(1300) - 10, pick(740) - 10, 4 + pick(60), 4 + pick(60),
+                                 pick(kCells), pick(3) == 0 ? random() : 0xFFFFFFFFu, pick(3));
+        if (pick(4) == 0)
+            r.texture = pick(2) == 0 ? 6 : 120, r.srcX = kGlyphX, r.srcY = kGlyphY;
+        if (pick(6) == 0)
+            r.angleZ = pick(256), r.pivotX = 8.0f, r.pivotY = 8.0f;
+        base.push_back(r);
+    }
+    const struct {
+        const char* name;
+        std::function<void(std::vector<SpriteRequest>&)> change;
+    } cases[] = {
+        {"moved", [](auto& l) { l[100].x += 3, l[100].y -= 5; }},
+        {"recoloured", [](auto& l) { l[200].color = 0x60FF8000u; }},
+        {"turned", [](auto& l) { l[300].angleZ += 9, l[300].pivotX = 20.0f; }},
+        {"overlay added", [](auto& l) { l.push_back(Untextured(300, 200, 90, 70, 0x80FFFFFFu)); }},
+        {"dropped", [](auto& l) { l.resize(l.size() - 3); }},
+        {"two apart", [](auto& l) { l[10].srcX = 16, l[590].y += 1; }},
+    };
+    auto submit = [&](const std::vector<SpriteRequest>& list) {
+        graphics->ClearSpriteList();
+        for (const SpriteRequest& r : list)
+            graphics->SubmitSprite(r);
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        graphics->InvalidatePicture();
+        submit(base);
+        graphics->RenderFrame();
+        const std::vector<uint8_t> before = Frame();
+        std::vector<SpriteRequest> changed = base;
+        c.change(changed);
+        submit(changed);
+        graphics->RenderFrame();
+        EXPECT_TRUE(graphics->LastFramePartial());
+        const std::vector<uint8_t> partial = Frame();
+        graphics->InvalidatePicture();
+        graphics->RenderFrame();
+        EXPECT_FALSE(graphics->LastFramePartial());
+        const std::vector<uint8_t> whole = Frame();
+        EXPECT_NE(whole, before);  // the change shows
+        size_t differing = 0;
+        for (size_t p = 0; p < whole.size(); ++p)
+            differing += partial[p] != whole[p];
+        EXPECT_EQ(differing, 0u);
+    }
+}
+
+TEST_F(GraphicsRenderTest, TheDeviceKeepsItsPictureUntilTheWindowSpoilsIt) {
+    graphics->SetRedrawAlways(false);
+    graphics->SubmitSprite(Sprite(10, 10, 20, 20, kRed));
+    const struct {
+        const char* name;
+        std::function<void()> spoil;
+    } cases[] = {
+        {"hidden and shown", [&] { SDL_HideWindow(window.Handle()), graphics->RenderFrame(),
+                                   SDL_ShowWindow(window.Handle()); }},
+        {"invalidated", [&] { graphics->InvalidatePicture(); }},
+        {"resized", [&] { SDL_SetWindowSize(window.Handle(), 640, 360); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        graphics->RenderFrame();
+        graphics->RenderFrame();
+        ASSERT_TRUE(graphics->LastFrameSkipped());
+        c.spoil();
+        graphics->RenderFrame();
+        EXPECT_FALSE(graphics->LastFrameSkipped());
+        EXPECT_FALSE(graphics->LastFramePartial());
+    }
+    EXPECT_EQ(At(5, 5), kRedRgb);  // drawn again at the new size
 }
 
 TEST(GraphicsDevice, MissingOrBrokenShaderFilesFailCreation) {
