@@ -34,6 +34,11 @@ void WindowEvents::Handle(const platform::WindowEvent& event) {
         case Kind::kSizeDragged:
             ShowPictureIfStill();
             break;
+        case Kind::kFullScreenByDesktop:
+        case Kind::kWindowedByDesktop:
+            FollowDesktop(event.kind == Kind::kFullScreenByDesktop);
+            ShowPictureIfStill();
+            break;
         case Kind::kWindowGone:
             break;  // the frame loop ends on this event before it gets here
     }
@@ -52,6 +57,18 @@ void WindowEvents::Close() {
 void WindowEvents::ShowPictureIfStill() {
     if (game_.system->music.active == 0 && game_.graphics != nullptr)
         game_.graphics->PresentLastPicture();
+}
+
+// The desktop changed the mode without the game (a window-manager key, menu or
+// command): the display mode and its option row follow, so that the next
+// switch goes the other way. A full screen made by hand is the game's alone.
+void WindowEvents::FollowDesktop(bool fullScreen) {
+    System& system = *game_.system;
+    if (byHand_ && system.display.screenMode == 1)
+        return;
+    byHand_ = false;
+    system.display.screenMode = fullScreen ? 1 : 0;
+    system.settings.optionValues[0] = system.display.screenMode;
 }
 
 void WindowEvents::SwitchDisplayMode() {

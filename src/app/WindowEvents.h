@@ -7,7 +7,9 @@
 // the window is gone, and, while the game stands still, shows the last
 // picture again whenever the desktop exposes or resizes the window. Sizes the
 // desktop or the player gives the window are accepted as they are: the
-// picture is letterboxed into whatever size the window has.
+// picture is letterboxed into whatever size the window has. When the desktop
+// itself takes the window into full screen or out of it, the display mode
+// follows.
 
 #include "platform/Window.h"
 
@@ -28,6 +30,7 @@ public:
 
 private:
     void Close();
+    void FollowDesktop(bool fullScreen);
     void ShowPictureIfStill();
 
     Game& game_;

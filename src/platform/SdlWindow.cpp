@@ -107,6 +107,30 @@ bool X11WindowManagerRuns(Display* display) {
     return answers && !xRequestFailed;
 }
 
+// Whether an X11 window manager lists the window as full screen in its state.
+bool X11FullScreenState(Display* display, ::Window xwindow) {
+    const Atom state = XInternAtom(display, "_NET_WM_STATE", True);
+    const Atom fullScreen = XInternAtom(display, "_NET_WM_STATE_FULLSCREEN", True);
+    if (state == None || fullScreen == None)
+        return false;
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long after = 0;
+    unsigned char* data = nullptr;
+    bool listed = false;
+    if (XGetWindowProperty(display, xwindow, state, 0, 64, False, XA_ATOM, &type, &format, &count,
+                           &after, &data) == Success &&
+        type == XA_ATOM && format == 32 && data != nullptr) {
+        const Atom* atoms = reinterpret_cast<const Atom*>(data);
+        for (unsigned long i = 0; i < count && !listed; ++i)
+            listed = atoms[i] == fullScreen;
+    }
+    if (data != nullptr)
+        XFree(data);
+    return listed;
+}
+
 }  // namespace
 
 SdlWindow::~SdlWindow() {
@@ -207,6 +231,8 @@ bool SdlWindow::Create(const char* title, int32_t clientWidth, int32_t clientHei
         knownHeight_ = height;
     }
     windowId_.store(SDL_GetWindowID(window_));
+    desktopFullScreen_ = false;
+    fullScreenAnswerUntilMs_ = 0;
     haveNormalBounds_ = false;
     RememberNormalBounds();
     // The game has no text entry; this keeps input methods from popping up.
@@ -243,6 +269,7 @@ void SdlWindow::PumpEvents() {
         SDL_PushEvent(&quit);
     }
     SDL_PumpEvents();
+    FollowDesktopFullScreen();
     FlushPlayerSizing();
     RememberNormalBounds();
 }
@@ -454,7 +481,8 @@ void SdlWindow::EndProgramSizing() {
 }
 
 void SdlWindow::RememberNormalBounds() {
-    if (window_ == nullptr || (SDL_GetWindowFlags(window_) & kStateFlags) != 0)
+    if (window_ == nullptr || desktopFullScreen_ ||
+        (SDL_GetWindowFlags(window_) & kStateFlags) != 0)
         return;
     haveNormalBounds_ = GetRect(&normalBounds_);
 }
@@ -563,10 +591,20 @@ bool SdlWindow::SetDesktopFullScreen(bool on) {
         std::lock_guard lock(mutex_);
         desktopSizingUntilMs_ = SDL_GetTicks64() + kDesktopSizingMs;
     }
+    desktopFullScreen_ = on;
+    fullScreenAnswerUntilMs_ = SDL_GetTicks64() + kDesktopSizingMs;
+    const uint32_t flags = SDL_GetWindowFlags(window_);
     if (on)
-        maximizedBeforeFullScreen_ = (SDL_GetWindowFlags(window_) & SDL_WINDOW_MAXIMIZED) != 0;
+        maximizedBeforeFullScreen_ = (flags & SDL_WINDOW_MAXIMIZED) != 0;
+    // SDL asks the desktop only for a change from the mode it believes the
+    // window is in, and does not learn of changes the desktop made by itself.
+    // When its belief is already the asked mode, it is first set the other way.
+    if (((flags & SDL_WINDOW_FULLSCREEN) != 0) == on)
+        SDL_SetWindowFullscreen(window_, on ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
     if (SDL_SetWindowFullscreen(window_, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0) {
         std::fprintf(stderr, "Tessary: SDL_SetWindowFullscreen failed: %s\n", SDL_GetError());
+        desktopFullScreen_ = !on;
+        fullScreenAnswerUntilMs_ = 0;
         return false;
     }
     // An X11 window manager drops the maximised state on the way into full
@@ -575,6 +613,46 @@ bool SdlWindow::SetDesktopFullScreen(bool on) {
     if (!on && maximizedBeforeFullScreen_ && std::strcmp(VideoDriver(), "x11") == 0)
         SDL_MaximizeWindow(window_);
     return true;
+}
+
+bool SdlWindow::DesktopShowsFullScreen() {
+    Display* display = nullptr;
+    ::Window xwindow = 0;
+    if (X11Handles(window_, &display, &xwindow))
+        return X11FullScreenState(display, xwindow);
+    // SDL follows a Wayland compositor's full screen in its own flags; a
+    // window that merely fills its output (tiled alone) is not full screen.
+    return (SDL_GetWindowFlags(window_) & SDL_WINDOW_FULLSCREEN) != 0;
+}
+
+void SdlWindow::FollowDesktopFullScreen() {
+    const uint64_t now = SDL_GetTicks64();
+    bool look = false;
+    {
+        std::lock_guard lock(mutex_);
+        look = sizePending_ || stateChangedSincePump_;
+    }
+    // Once the time for an answer is over the mode is looked at once more, in
+    // case the desktop did not do what was asked.
+    if (fullScreenAnswerUntilMs_ != 0 && now >= fullScreenAnswerUntilMs_) {
+        fullScreenAnswerUntilMs_ = 0;
+        look = true;
+    }
+    if (!look)
+        return;
+    const bool seen = DesktopShowsFullScreen();
+    if (seen == desktopFullScreen_) {
+        fullScreenAnswerUntilMs_ = 0;  // answered
+        return;
+    }
+    if (fullScreenAnswerUntilMs_ != 0)
+        return;  // the sizes on the way to the asked mode
+    desktopFullScreen_ = seen;
+    maximizedBeforeFullScreen_ = false;  // not known any more
+    std::lock_guard lock(mutex_);
+    desktopSizingUntilMs_ = now + kDesktopSizingMs;
+    Enqueue(
+        {seen ? WindowEvent::Kind::kFullScreenByDesktop : WindowEvent::Kind::kWindowedByDesktop});
 }
 
 void SdlWindow::SetAspectHints() {

@@ -13,7 +13,8 @@
 // Full screen is the desktop's own where a window manager or compositor runs.
 // On X11 the window carries 16:9 aspect hints, so that a window manager keeps
 // the shape while the player drags a border; sizes the desktop sets are taken
-// as they come. The first window shrinks to a 16:9 size that fits a small
+// as they come. When the desktop takes the window into or out of full screen
+// by itself, an event says so. The first window shrinks to a 16:9 size that fits a small
 // screen's usable area.
 //
 // Only one SdlWindow may exist at a time: the event filter is process-wide.
@@ -101,6 +102,11 @@ private:
     void BeginProgramSizing(int32_t width, int32_t height);
     void EndProgramSizing();
     void RememberNormalBounds();
+    // Whether the desktop holds the window in its full screen now.
+    bool DesktopShowsFullScreen();
+    // Queues a full-screen or windowed event when the desktop changed the
+    // mode without the program asking.
+    void FollowDesktopFullScreen();
     // Asks an X11 window manager to keep the client 16:9 while it is dragged.
     void SetAspectHints();
     // Appends an event; an exposure or a size change replaces one of its own
@@ -128,6 +134,9 @@ private:
     bool stateChangedSincePump_ = false;  // the player maximized, minimized or restored
     uint64_t desktopSizingUntilMs_ = 0;   // sizes up to then follow a full-screen request
     bool maximizedBeforeFullScreen_ = false;
+    // The mode the program last asked for or was told of; main thread only.
+    bool desktopFullScreen_ = false;
+    uint64_t fullScreenAnswerUntilMs_ = 0;  // until then the desktop may still be answering
 
     Rect normalBounds_{};  // the last bounds seen while neither maximized nor minimized
     bool haveNormalBounds_ = false;

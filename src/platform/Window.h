@@ -43,6 +43,9 @@ struct WindowEvent {
         kExposed,          // the picture on screen was lost and must be shown again
         kSizeSetByDesktop, // maximise, restore, tiling, full screen or a frame change
         kSizeDragged,      // the player dragged a border: edge and the new outer bounds
+        // The desktop took the window into its full screen, or out of it, by itself.
+        kFullScreenByDesktop,
+        kWindowedByDesktop,
         kWindowGone,       // the window was destroyed: the frame loop ends
     };
     Kind kind = Kind::kWindowGone;

@@ -343,11 +343,40 @@ TEST_F(FrameLoopTest, AltEnterTwiceGoesToFullScreenAndBack) {
     }
 }
 
+// The desktop's own switches move the display mode and its option row, so
+// that the next Alt+Enter goes the other way in one press; a full screen the
+// game made by hand (no desktop) is not undone by a stray report.
+TEST_F(FrameLoopTest, TheDisplayModeFollowsTheDesktop) {
+    struct Step {
+        bool desktop;
+        Kind kind;
+        int mode;
+        bool desktopFullScreen;
+    };
+    const Step steps[] = {
+        {true, Kind::kFullScreenByDesktop, 1, true}, {true, Kind::kFullScreenAsked, 0, false},
+        {true, Kind::kFullScreenAsked, 1, true},     {true, Kind::kWindowedByDesktop, 0, false},
+        {true, Kind::kFullScreenAsked, 1, true},     {true, Kind::kFullScreenAsked, 0, false},
+        {false, Kind::kFullScreenAsked, 1, false},   {false, Kind::kWindowedByDesktop, 1, false},
+    };
+    for (const Step& s : steps) {
+        SCOPED_TRACE(testing::Message() << "step " << (&s - steps));
+        window.desktop = s.desktop;
+        if (s.kind != Kind::kFullScreenAsked)
+            window.desktopFullScreen = s.kind == Kind::kFullScreenByDesktop;  // the desktop's doing
+        window.events.push_back({s.kind});
+        Loop().RunPass();
+        EXPECT_EQ(sys().display.screenMode, s.mode);
+        EXPECT_EQ(sys().settings.optionValues[0], s.mode);
+        EXPECT_EQ(window.desktopFullScreen, s.desktopFullScreen);
+    }
+}
+
 // A still game shows its last picture again whenever the desktop exposes or
 // resizes the window or its mode changes; an active one draws every frame anyway.
 TEST_F(FrameLoopTest, AStillWindowIsDrawnAgainWhenTheDesktopChangesIt) {
     for (const Kind kind : {Kind::kExposed, Kind::kSizeSetByDesktop, Kind::kSizeDragged,
-                            Kind::kFullScreenAsked}) {
+                            Kind::kFullScreenAsked, Kind::kFullScreenByDesktop}) {
         SCOPED_TRACE(static_cast<int>(kind));
         sys().music.active = 0;
         const int presents = gpu.presents;
