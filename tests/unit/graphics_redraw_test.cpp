@@ -10,26 +10,13 @@
 
 #include "graphics/Graphics.h"
 #include "support/FakeGpu.h"
+#include "support/PlainQuad.h"
 #include "support/FakeWindow.h"
 #include "world/System.h"
 #include "world/WorldState.h"
 
 namespace {
 
-SpriteRequest Quad(int32_t x, int32_t y, int32_t width, int32_t height) {
-    SpriteRequest r{};
-    r.x = x;
-    r.y = y;
-    r.width = width;
-    r.height = height;
-    r.srcWidth = width;
-    r.srcHeight = height;
-    r.scaleX = 1.0f;
-    r.scaleY = 1.0f;
-    r.color = 0xFFFFFFFFu;
-    r.texture = 3;
-    return r;
-}
 
 class RedrawTest : public ::testing::Test {
 protected:
@@ -45,9 +32,9 @@ protected:
 
     // A screen of small tiles and one full-screen backdrop under them.
     void Submit(const std::function<void(std::vector<SpriteRequest>&)>& change = {}) {
-        std::vector<SpriteRequest> list = {Quad(0, 0, 1280, 720)};
+        std::vector<SpriteRequest> list = {PlainQuad(0, 0, 1280, 720)};
         for (int i = 0; i < 40; ++i)
-            list.push_back(Quad(32 * i, 100, 16, 16));
+            list.push_back(PlainQuad(32 * i, 100, 16, 16));
         if (change)
             change(list);
         graphics->ClearSpriteList();
@@ -97,11 +84,11 @@ TEST_F(RedrawTest, ASmallChangeRedrawsTheBoxOfItsOldAndNewPlaces) {
     const Case cases[] = {
         {"moved", [](auto& l) { l[3].x += 8; }, 1, 64, 100, 88, 116},
         {"recoloured", [](auto& l) { l[5].color = 0x80FFFFFFu; }, 1, 128, 100, 144, 116},
-        {"added", [](auto& l) { l.push_back(Quad(600, 600, 20, 10)); }, 1, 600, 600, 620, 610},
+        {"added", [](auto& l) { l.push_back(PlainQuad(600, 600, 20, 10)); }, 1, 600, 600, 620, 610},
         {"dropped", [](auto& l) { l.pop_back(); }, 1, 1248, 100, 1264, 116},
         {"two apart", [](auto& l) { l[1].srcX = 1, l[40].srcX = 1; }, 1, 0, 100, 1264, 116},
         {"backdrop", [](auto& l) { l[0].color = 0xFF808080u; }, 2, 0, 0, 0, 0},
-        {"more than half", [](auto& l) { l.push_back(Quad(0, 0, 1100, 500)); }, 2, 0, 0, 0, 0},
+        {"more than half", [](auto& l) { l.push_back(PlainQuad(0, 0, 1100, 500)); }, 2, 0, 0, 0, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

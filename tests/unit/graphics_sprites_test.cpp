@@ -11,6 +11,7 @@
 #include "app/Game.h"
 #include "graphics/Graphics.h"
 #include "support/FakeGpu.h"
+#include "support/PlainQuad.h"
 #include "support/FakeWindow.h"
 #include "world/System.h"
 #include "world/WorldState.h"
@@ -20,21 +21,6 @@ namespace {
 using platform::BlendState;
 using platform::SpriteVertex;
 
-// An unscaled, untinted request, as the scenes make them.
-SpriteRequest Quad(int32_t x, int32_t y, int32_t width, int32_t height, int32_t texture = 3) {
-    SpriteRequest r{};
-    r.x = x;
-    r.y = y;
-    r.width = width;
-    r.height = height;
-    r.srcWidth = width;
-    r.srcHeight = height;
-    r.scaleX = 1.0f;
-    r.scaleY = 1.0f;
-    r.color = 0xFFFFFFFFu;
-    r.texture = texture;
-    return r;
-}
 
 // Design-space position of a clip-space vertex.
 float DesignX(const SpriteVertex& v) {
@@ -64,7 +50,7 @@ protected:
 };
 
 TEST_F(SpriteListTest, AFullScreenQuadCoversClipSpace) {
-    graphics->SubmitSprite(Quad(0, 0, 1280, 720));
+    graphics->SubmitSprite(PlainQuad(0, 0, 1280, 720));
     ASSERT_EQ(graphics->SpriteCount(), 1u);
     const SpriteVertex* v = QuadVertices(0);
     // Corners: left-bottom, left-top, right-bottom, right-top.
@@ -103,7 +89,7 @@ TEST_F(SpriteListTest, DepthAndTurnsFollowTheAngleTableInOrder) {
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.angleX << "," << c.angleY << "," << c.angleZ);
         graphics->ClearSpriteList();
-        SpriteRequest r = Quad(100, 200, 16, 8);
+        SpriteRequest r = PlainQuad(100, 200, 16, 8);
         r.pivotX = 8.0f;
         r.pivotY = 4.0f;
         r.angleX = c.angleX;
@@ -147,7 +133,7 @@ TEST_F(SpriteListTest, FlipsTexelScalesAndTheTexelOffset) {
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "flip " << c.flip << " texture " << c.texture);
         graphics->ClearSpriteList();
-        SpriteRequest r = Quad(0, 0, 16, 32, c.texture);
+        SpriteRequest r = PlainQuad(0, 0, 16, 32, c.texture);
         r.srcX = 192;
         r.srcY = 128;
         r.flip = c.flip;
@@ -164,7 +150,7 @@ TEST_F(SpriteListTest, FlipsTexelScalesAndTheTexelOffset) {
 }
 
 TEST_F(SpriteListTest, PivotAndScaleGrowAQuadAroundItsCentre) {
-    SpriteRequest r = Quad(100, 50, 16, 16);
+    SpriteRequest r = PlainQuad(100, 50, 16, 16);
     r.pivotX = 8.0f;
     r.pivotY = 8.0f;
     r.scaleX = 2.0f;
@@ -193,7 +179,7 @@ TEST_F(SpriteListTest, ColoursAreDividedBy256) {
     };
     for (const Case& c : cases) {
         graphics->ClearSpriteList();
-        SpriteRequest r = Quad(0, 0, 8, 8);
+        SpriteRequest r = PlainQuad(0, 0, 8, 8);
         r.color = c.color;
         graphics->SubmitSprite(r);
         for (int i = 0; i < 4; ++i) {
@@ -208,7 +194,7 @@ TEST_F(SpriteListTest, ColoursAreDividedBy256) {
 
 TEST_F(SpriteListTest, TheCountStopsAt14969AndLaterRequestsDisturbNothing) {
     for (uint32_t i = 0; i < Graphics::kMaxVisible; ++i) {
-        SpriteRequest r = Quad(static_cast<int32_t>(i % 1280), static_cast<int32_t>(i / 1280), 1, 1,
+        SpriteRequest r = PlainQuad(static_cast<int32_t>(i % 1280), static_cast<int32_t>(i / 1280), 1, 1,
                                static_cast<int32_t>(i % 64));
         r.color = 0xFF000000u | i;
         graphics->SubmitSprite(r);
@@ -217,7 +203,7 @@ TEST_F(SpriteListTest, TheCountStopsAt14969AndLaterRequestsDisturbNothing) {
     const std::vector<SpriteVertex> before(graphics->Vertices(), graphics->Vertices() + 14969 * 4);
 
     for (int extra = 0; extra < 3; ++extra) {
-        SpriteRequest r = Quad(500 + extra, 500, 32, 32, 100 + extra);
+        SpriteRequest r = PlainQuad(500 + extra, 500, 32, 32, 100 + extra);
         r.color = 0x12345678u + extra;
         r.blendMode = static_cast<BlendMode>(7);
         graphics->SubmitSprite(r);
@@ -274,13 +260,13 @@ TEST(SpriteBlendChoice, FollowsModeAndColour) {
 
 TEST_F(SpriteListTest, RenderFrameDrawsTheListInOrderUntilTheNextClear) {
     EXPECT_TRUE(graphics->CreateDevice());
-    SpriteRequest overlay = Quad(0, 0, 1280, 720, 120);
+    SpriteRequest overlay = PlainQuad(0, 0, 1280, 720, 120);
     overlay.color = 0x80FFFFFFu;
-    SpriteRequest tinted = Quad(0, 0, 8, 8, 5);
+    SpriteRequest tinted = PlainQuad(0, 0, 8, 8, 5);
     tinted.color = 0xFF00FF00u;
-    SpriteRequest modulated = Quad(0, 0, 8, 8, 6);
+    SpriteRequest modulated = PlainQuad(0, 0, 8, 8, 6);
     modulated.blendMode = BlendMode::kModulate;
-    graphics->SubmitSprite(Quad(0, 0, 8, 8, 3));
+    graphics->SubmitSprite(PlainQuad(0, 0, 8, 8, 3));
     graphics->SubmitSprite(overlay);
     graphics->SubmitSprite(tinted);
     graphics->SubmitSprite(modulated);
