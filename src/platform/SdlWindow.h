@@ -96,6 +96,7 @@ private:
     void OnSizeChanged(int32_t width, int32_t height);
     // Turns the size change collected during one pump into a size event.
     void FlushPlayerSizing();
+    void RefitAfterFullScreen();
 
     // Program-made moves and sizes: events they cause are not the player's.
     void BeginProgramSizing(int32_t width, int32_t height);
@@ -128,6 +129,11 @@ private:
     bool stateChangedSincePump_ = false;  // the player maximized, minimized or restored
     uint64_t desktopSizingUntilMs_ = 0;   // sizes up to then follow a full-screen request
     bool maximizedBeforeFullScreen_ = false;
+    // Leaving a maximised full screen on Wayland: the sizes before and in
+    // full screen, and 1 while waiting for the first size, 2 once it came.
+    int32_t sizeBeforeFullScreen_[2] = {0, 0};
+    int32_t sizeInFullScreen_[2] = {0, 0};
+    int refitAfterFullScreen_ = 0;
 
     Rect normalBounds_{};  // the last bounds seen while neither maximized nor minimized
     bool haveNormalBounds_ = false;
