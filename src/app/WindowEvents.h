@@ -37,6 +37,6 @@ private:
     Game& game_;
     platform::Window& window_;
     platform::Placement savedPlacement_{};
-    bool byHand_ = false;  // the current full screen was made by hand
+    bool byHand_ = false;      // the current full screen was made by hand
     int stillPassesLeft_ = 0;  // passes during which the picture is shown again
 };

@@ -447,9 +447,10 @@ void SdlWindow::RefitAfterFullScreen() {
     int height = 0;
     SDL_GetWindowSize(window_, &width, &height);
     if (step == 2) {
-        const bool stale = state == SDL_WINDOW_MAXIMIZED && width == sizeInFullScreen_[0] &&
-                           height == sizeInFullScreen_[1] &&
-                           (width != sizeBeforeFullScreen_[0] || height != sizeBeforeFullScreen_[1]);
+        const bool stale =
+            state == SDL_WINDOW_MAXIMIZED && width == sizeInFullScreen_[0] &&
+            height == sizeInFullScreen_[1] &&
+            (width != sizeBeforeFullScreen_[0] || height != sizeBeforeFullScreen_[1]);
         {
             std::lock_guard lock(mutex_);
             refitAfterFullScreen_ = stale ? 3 : 0;
