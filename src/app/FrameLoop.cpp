@@ -61,6 +61,8 @@ FrameLoop::Outcome FrameLoop::RunPass() {
         if (event.kind == platform::WindowEvent::Kind::kWindowGone)
             return Outcome::kQuit;
         windowProc_.Handle(event);
+    } else {
+        windowProc_.RefreshStillPicture();
     }
 
     // The mode and the scene hold for the whole pass, even if a scene changes them.

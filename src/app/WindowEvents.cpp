@@ -52,11 +52,33 @@ void WindowEvents::Close() {
         window_.PostEvent({platform::WindowEvent::Kind::kWindowGone});
 }
 
+namespace {
+// For two seconds after a change, five times a second.
+constexpr int kStillPasses = 120;
+constexpr int kStillPassesApart = 12;
+}  // namespace
+
 // An active game draws every frame anyway; a still one would leave the
-// desktop with black or a picture of the old size.
+// desktop with black or a picture of the old size. One present is not
+// always enough: GNOME's Xwayland can take the window's new size only after
+// the present that followed the resize and keep the old picture on screen,
+// so the picture is shown again for a while after.
 void WindowEvents::ShowPictureIfStill() {
-    if (game_.system->music.active == 0 && game_.graphics != nullptr)
+    if (game_.system->music.active != 0 || game_.graphics == nullptr)
+        return;
+    game_.graphics->PresentLastPicture();
+    stillPassesLeft_ = kStillPasses;
+}
+
+void WindowEvents::RefreshStillPicture() {
+    if (stillPassesLeft_ == 0)
+        return;
+    --stillPassesLeft_;
+    if (game_.system->music.active != 0) {
+        stillPassesLeft_ = 0;
+    } else if (stillPassesLeft_ % kStillPassesApart == 0 && game_.graphics != nullptr) {
         game_.graphics->PresentLastPicture();
+    }
 }
 
 // The desktop changed the mode without the game (a window-manager key, menu or

@@ -28,6 +28,10 @@ public:
     // placement is restored on the way back.
     void SwitchDisplayMode();
 
+    // Called on every pass of a still game: shows the last picture again a
+    // few times after the desktop changed the window (see ShowPictureIfStill).
+    void RefreshStillPicture();
+
 private:
     void Close();
     void FollowDesktop(bool fullScreen);
@@ -36,5 +40,6 @@ private:
     Game& game_;
     platform::Window& window_;
     platform::Placement savedPlacement_{};
-    bool byHand_ = false;  // the current full screen was made by hand
+    bool byHand_ = false;      // the current full screen was made by hand
+    int stillPassesLeft_ = 0;  // passes during which the picture is shown again
 };

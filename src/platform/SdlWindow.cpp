@@ -271,6 +271,7 @@ void SdlWindow::PumpEvents() {
     SDL_PumpEvents();
     FollowDesktopFullScreen();
     FlushPlayerSizing();
+    RefitAfterFullScreen();
     RememberNormalBounds();
 }
 
@@ -411,6 +412,8 @@ void SdlWindow::OnSizeChanged(int32_t width, int32_t height) {
             break;
         }
     }
+    if (refitAfterFullScreen_ == 1)
+        refitAfterFullScreen_ = 2;
     if (programMade) {
         knownWidth_ = width;
         knownHeight_ = height;
@@ -452,6 +455,45 @@ void SdlWindow::FlushPlayerSizing() {
         after.bottom - after.top == before.bottom - before.top)
         return;
     Enqueue({WindowEvent::Kind::kSizeDragged, DraggedEdge(before, after), after});
+}
+
+// libdecor sizes the first configure out of full screen as if its title bar
+// were still hidden: a maximised window then keeps the full screen's size and
+// its title bar is pushed past the output. A maximised window takes no size
+// from the program, so it is restored and maximised again; libdecor sizes
+// those configures right.
+void SdlWindow::RefitAfterFullScreen() {
+    int step = 0;
+    {
+        std::lock_guard lock(mutex_);
+        if (refitAfterFullScreen_ != 0 && SDL_GetTicks64() > desktopSizingUntilMs_)
+            refitAfterFullScreen_ = 0;
+        step = refitAfterFullScreen_;
+    }
+    const uint32_t state = SDL_GetWindowFlags(window_) & kStateFlags;
+    int width = 0;
+    int height = 0;
+    SDL_GetWindowSize(window_, &width, &height);
+    if (step == 2) {
+        const bool stale =
+            state == SDL_WINDOW_MAXIMIZED && width == sizeInFullScreen_[0] &&
+            height == sizeInFullScreen_[1] &&
+            (width != sizeBeforeFullScreen_[0] || height != sizeBeforeFullScreen_[1]);
+        {
+            std::lock_guard lock(mutex_);
+            refitAfterFullScreen_ = stale ? 3 : 0;
+            if (stale)
+                desktopSizingUntilMs_ = SDL_GetTicks64() + kDesktopSizingMs;
+        }
+        if (stale)
+            SDL_RestoreWindow(window_);
+    } else if (step == 3 && state == 0) {
+        {
+            std::lock_guard lock(mutex_);
+            refitAfterFullScreen_ = 0;
+        }
+        SDL_MaximizeWindow(window_);
+    }
 }
 
 // ---- Program-made moves and sizes --------------------------------------------
@@ -594,8 +636,15 @@ bool SdlWindow::SetDesktopFullScreen(bool on) {
     desktopFullScreen_ = on;
     fullScreenAnswerUntilMs_ = SDL_GetTicks64() + kDesktopSizingMs;
     const uint32_t flags = SDL_GetWindowFlags(window_);
-    if (on)
+    if (on) {
         maximizedBeforeFullScreen_ = (flags & SDL_WINDOW_MAXIMIZED) != 0;
+        SDL_GetWindowSize(window_, &sizeBeforeFullScreen_[0], &sizeBeforeFullScreen_[1]);
+    } else {
+        SDL_GetWindowSize(window_, &sizeInFullScreen_[0], &sizeInFullScreen_[1]);
+        std::lock_guard lock(mutex_);
+        refitAfterFullScreen_ =
+            maximizedBeforeFullScreen_ && std::strcmp(VideoDriver(), "wayland") == 0 ? 1 : 0;
+    }
     // SDL asks the desktop only for a change from the mode it believes the
     // window is in, and does not learn of changes the desktop made by itself.
     // When its belief is already the asked mode, it is first set the other way.

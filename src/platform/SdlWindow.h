@@ -97,6 +97,7 @@ private:
     void OnSizeChanged(int32_t width, int32_t height);
     // Turns the size change collected during one pump into a size event.
     void FlushPlayerSizing();
+    void RefitAfterFullScreen();
 
     // Program-made moves and sizes: events they cause are not the player's.
     void BeginProgramSizing(int32_t width, int32_t height);
@@ -137,6 +138,11 @@ private:
     // The mode the program last asked for or was told of; main thread only.
     bool desktopFullScreen_ = false;
     uint64_t fullScreenAnswerUntilMs_ = 0;  // until then the desktop may still be answering
+    // Leaving a maximised full screen on Wayland: the sizes before and in
+    // full screen, and 1 while waiting for the first size, 2 once it came.
+    int32_t sizeBeforeFullScreen_[2] = {0, 0};
+    int32_t sizeInFullScreen_[2] = {0, 0};
+    int refitAfterFullScreen_ = 0;
 
     Rect normalBounds_{};  // the last bounds seen while neither maximized nor minimized
     bool haveNormalBounds_ = false;
