@@ -178,6 +178,18 @@ wait_exit() {
     e2e_fail "process $pid still running after ${seconds} s"
 }
 
+# Kills the running program at once with SIGKILL, as a crash or a lost
+# session would: the program itself, not only a wrapper such as faketime that
+# started it and waits for it. It prints no GL summary then.
+kill_game_now() {
+    local pid=$GAME_PID
+    GAME_PID=
+    pkill -KILL -P "$pid" 2>/dev/null || true
+    kill -KILL "$pid" 2>/dev/null || true
+    wait_exit "$pid" 10
+    pgrep -f -x "$E2E_DIR/tessary" >/dev/null && e2e_fail "the program outlived its SIGKILL" || true
+}
+
 # Sends one key press to the window through the X test extension.
 press_key() {
     focus_window "$1"

@@ -59,9 +59,7 @@ write_settings "$expected" 3=0 18=2 20=1 24=2 25=9 26=1 27=3 34=5 35=3
 tap_keys "$window" z
 saved() { cmp -s "$expected" "$E2E_DIR/Game.ini"; }
 wait_until 5 "closing the options window did not save Game.ini" saved
-killed=$GAME_PID GAME_PID=  # (a killed program prints no GL summary)
-kill -9 "$killed"
-wait_exit "$killed" 10
+kill_game_now
 
 # The next run starts windowed and shows the saved values (the colour is not
 # part of Game.ini, so it is not read back).

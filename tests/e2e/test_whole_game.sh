@@ -47,9 +47,7 @@ back=$(seconds_since "$launched")
 
 # The result is kept the moment it enters the ranking: the program killed
 # right after the title's return leaves it in Game.ini.
-killed=$GAME_PID GAME_PID=  # (a killed program prints no GL summary)
-kill -9 "$killed"
-wait_exit "$killed" 10
+kill_game_now
 
 # Game.ini: the settings a fresh install saves, the score, and the date.
 ini=$E2E_DIR/Game.ini
