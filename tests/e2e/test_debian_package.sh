@@ -41,7 +41,11 @@ grep -q libdecor-0-plugin-1-cairo <<<"$recommends" || e2e_fail "Recommends lacks
 lintian --fail-on error --display-info --tag-display-limit 0 "$deb" >"$E2E_ROOT/lintian.log" 2>&1 ||
     e2e_fail "lintian: $(cat "$E2E_ROOT/lintian.log")"
 sed 's/^/lintian: /' "$E2E_ROOT/lintian.log"
-! grep -q 'hardening-' "$E2E_ROOT/lintian.log" || e2e_fail "lintian: the program is not hardened"
+# A sanitized debug build is not what players get: it is built without
+# optimisation, where _FORTIFY_SOURCE has nothing to check.
+if ! grep -q '^TESSARY_SANITIZE:BOOL=ON' "$build/CMakeCache.txt"; then
+    ! grep -q 'hardening-' "$E2E_ROOT/lintian.log" || e2e_fail "lintian: the program is not hardened"
+fi
 
 root=$E2E_ROOT/root
 dpkg-deb -x "$deb" "$root"
