@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (length > FolderFile::kTextBytes / 2)
         std::abort();
     if (base::PathFromStored(base::WideView(system->folders.folderText)) !=
-        system->folders.folderTextCopy)
+        system->folders.dataFolderName)
         std::abort();
     return 0;
 }

@@ -56,5 +56,5 @@ void FolderFile::Decode(const uint8_t* bytes, size_t size) {
     Folders& f = folders_;
     std::fill(std::begin(f.folderText), std::end(f.folderText), u'\0');
     base::WideCopy(f.folderText, view);
-    f.folderTextCopy = base::PathFromStored(view);
+    f.dataFolderName = base::PathFromStored(view);
 }

@@ -12,7 +12,7 @@ Folders::Folders() {
 
 void Folders::SetResourceFolder() {
     resourceFolder =
-        folderRelative != 0 ? programFolder / folderTextCopy.relative_path() : folderTextCopy;
+        folderRelative != 0 ? programFolder / dataFolderName.relative_path() : dataFolderName;
 }
 
 std::filesystem::path Folders::ListedFile(std::u16string_view listedName) const {

@@ -21,7 +21,7 @@ struct Folders {
 
     Folders();
 
-    // resourceFolder from folderTextCopy: under programFolder when
+    // resourceFolder from dataFolderName: under programFolder when
     // folderRelative is set, as it stands otherwise.
     void SetResourceFolder();
 
@@ -30,7 +30,7 @@ struct Folders {
     std::filesystem::path ListedFile(std::u16string_view listedName) const;
 
     char16_t folderText[kFolderTextUnits];  // dir.txt as stored, written back at exit
-    std::filesystem::path folderTextCopy;   // the folder dir.txt names
+    std::filesystem::path dataFolderName;   // the folder dir.txt names
     std::filesystem::path programFolder;    // dir.txt, the shaders, the data folder
     std::filesystem::path userFolder;       // Game.ini and the slot files
     std::filesystem::path resourceFolder;   // every resource is read from here
