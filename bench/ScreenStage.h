@@ -56,13 +56,13 @@ struct ScreenStage {
             error = "the program's own path is unknown";
             return;
         }
-        const std::u16string programFolder =
-            platform::FolderOf(base::FromUtf8(std::string(exe, n))) + u"../game/";
+        const std::filesystem::path programFolder =
+            platform::FolderOf(std::string(exe, n)) / "../game/";
 
         game = std::make_unique<Game>();
         System& system = *game->system;
-        base::WideCopy(system.folders.programFolder, programFolder);
-        base::WideCopy(system.folders.resourceFolder, programFolder + u"data\\");
+        system.folders.programFolder = programFolder;
+        system.folders.resourceFolder = programFolder / "data/";
         system.sound.soundMode = SoundMode::kNone;  // pictures only; the sound calls return at once
         system.display.vsync = 0;                   // present without waiting for the display
         system.sound.bgmVolume = 7 * 500;

@@ -106,8 +106,8 @@ void WriteTrack(const std::string& folder, const Track& t) {
         .write(reinterpret_cast<const char*>(loop.data()), loop.size());
 }
 
-std::u16string TrackPath(const std::string& folder, int number) {
-    return base::FromUtf8(folder + "/track" + std::to_string(number) + ".wav");
+std::filesystem::path TrackPath(const std::string& folder, int number) {
+    return folder + "/track" + std::to_string(number) + ".wav";
 }
 
 const Track& TrackNumbered(int number) {

@@ -47,7 +47,7 @@ struct Stage {
     platform::SdlWindow window;
     platform::SystemClock clock;
     PrintingDialogs dialogs;
-    std::u16string programFolder;
+    std::filesystem::path programFolder;
     bool ready = false;
 
     Stage() {
@@ -58,7 +58,7 @@ struct Stage {
         const ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
         if (n <= 0)
             return;
-        programFolder = platform::FolderOf(base::FromUtf8(std::string(exe, n))) + u"../game/";
+        programFolder = platform::FolderOf(std::string(exe, n)) / "../game/";
         ready = true;
     }
 };
@@ -90,8 +90,8 @@ void BM_LoadResources(benchmark::State& state) {
         system.sound.soundMode = soundMode;
         system.sound.bgmVolume = 5000;
         system.sound.seVolume = 5000;
-        base::WideCopy(system.folders.programFolder, stage.programFolder);
-        base::WideCopy(system.folders.resourceFolder, stage.programFolder + u"data\\");
+        system.folders.programFolder = stage.programFolder;
+        system.folders.resourceFolder = stage.programFolder / "data/";
         game.LinkObjects(run->gpu, stage.window);
         game.graphics->LinkDialogs(&stage.dialogs);
         if (!game.graphics->CreateDevice()) {

@@ -179,9 +179,7 @@ struct Device {
         const ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
         if (n <= 0)
             return;
-        std::u16string folder = platform::FolderOf(base::FromUtf8(std::string(exe, n)));
-        folder += u"../game/";
-        base::WideCopy(system->folders.programFolder, folder);
+        system->folders.programFolder = platform::FolderOf(std::string(exe, n)) / "../game/";
         system->display.vsync = 0;
         graphics->Link(&system->display, &system->settings, &system->folders, world.get(), &gpu,
                        &window);

@@ -62,7 +62,7 @@ public:
 
 class NoDevice final : public platform::GpuDevice {
 public:
-    bool Create(platform::Window&, std::u16string_view) override { return true; }
+    bool Create(platform::Window&, const std::filesystem::path&) override { return true; }
     void Release() override {}
     void Forget() override {}
     bool IsCreated() const override { return false; }
@@ -91,8 +91,8 @@ public:
 };
 class NoProcess final : public platform::Process {
 public:
-    std::u16string ExecutablePath() override { return u"/tessary"; }
-    std::u16string UserDataFolder() override { return u"/tessary-user/"; }
+    std::filesystem::path ExecutablePath() override { return "/tessary"; }
+    std::filesystem::path UserDataFolder() override { return "/tessary-user/"; }
     uint32_t ThreadId() override { return 0; }
     uint32_t ProcessId() override { return 0; }
 };

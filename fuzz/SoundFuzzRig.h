@@ -26,7 +26,7 @@ public:
 };
 
 // Writes the bytes to a file of the folder and returns the game's path for it.
-inline std::u16string WriteFile(const std::string& name, const uint8_t* data, size_t size) {
+inline std::filesystem::path WriteFile(const std::string& name, const uint8_t* data, size_t size) {
     static const std::string folder = [] {
         std::string path = "/dev/shm/tessary-fuzz-" + std::to_string(getpid());
         mkdir(path.c_str(), 0700);
@@ -42,7 +42,7 @@ inline std::u16string WriteFile(const std::string& name, const uint8_t* data, si
             std::fwrite(data, 1, size, file);
         std::fclose(file);
     }
-    return base::FromUtf8(path);
+    return path;
 }
 
 // The audio object with its engine on the loopback device, made once.

@@ -304,7 +304,7 @@ public:
 // sees a device that is made, and its shutdown takes back every texture.
 class LastingGpu final : public platform::GpuDevice {
 public:
-    bool Create(platform::Window& window, std::u16string_view shaderFolder) override {
+    bool Create(platform::Window& window, const std::filesystem::path& shaderFolder) override {
         return gpu_.IsCreated() || gpu_.Create(window, shaderFolder);
     }
     void Release() override {
@@ -447,8 +447,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     system.sound.soundMode = static_cast<SoundMode>(folder->mode);
     system.sound.bgmVolume = 5000;
     system.sound.seVolume = 5000;
-    base::WideCopy(system.folders.programFolder, u"" TESSARY_SHADER_DIR);
-    base::WideCopy(system.folders.resourceFolder, base::FromUtf8(stage.root) + u"data\\");
+    system.folders.programFolder = TESSARY_SHADER_DIR;
+    system.folders.resourceFolder = std::filesystem::path(stage.root) / "data/";
     game.LinkObjects(stage.gpu, stage.window);
     game.graphics->LinkDialogs(&dialogs);
     if (!game.graphics->CreateDevice())

@@ -18,8 +18,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const size_t length = base::WideLength(system->folders.folderText, Folders::kFolderTextUnits);
     if (length > FolderFile::kTextBytes / 2)
         std::abort();
-    if (base::WideView(system->folders.folderText) !=
-        base::WideView(system->folders.folderTextCopy))
+    if (base::PathFromStored(base::WideView(system->folders.folderText)) !=
+        system->folders.dataFolderName)
         std::abort();
     return 0;
 }

@@ -110,7 +110,7 @@ extern "C" size_t LLVMFuzzerCustomMutator(uint8_t* data, size_t size, size_t max
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static SoundRig rig(2);
-    const std::u16string path = WriteFile("effect.ogg", data, size);
+    const std::filesystem::path path = WriteFile("effect.ogg", data, size);
     if (rig.audio.effects().LoadOgg(path, 0)) {
         rig.audio.effects().Play(0);
         rig.Mix(512);

@@ -26,7 +26,7 @@ using fuzz::WriteFile;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static SoundRig rig(1);
-    const std::u16string path = WriteFile("sound.wav", data, size);
+    const std::filesystem::path path = WriteFile("sound.wav", data, size);
 
     // The reader: slices of changing sizes, seeks, and the data found again.
     WaveReader reader;

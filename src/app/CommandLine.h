@@ -3,6 +3,7 @@
 // game; --replay FILE watches a recorded game and --check-replay FILE...
 // checks recorded games without a window; every other argument is ignored.
 
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,4 +21,4 @@ CommandLineRequest ReadCommandLine(int argc, const char* const* argv,
 // What --help prints: the layout in use and every file the game reads and
 // writes, with its path. resourceFolder is empty when dir.txt cannot be read.
 std::string HelpText(std::string_view version, const ProgramLayout& layout,
-                     std::u16string_view resourceFolder, std::string_view lockFile);
+                     const std::filesystem::path& resourceFolder, std::string_view lockFile);

@@ -9,19 +9,19 @@
 // in the program folder itself when that folder is read-only), and each user's
 // Game.ini and slot files live in their own data folder.
 
-#include <string>
+#include <filesystem>
 #include <string_view>
 
 #include "world/Folders.h"
 
 // Where the installation puts the shared files, seen from the program's
 // folder: "../share/tessary/" unless the build chose other folders.
-std::u16string_view ShareFromProgram();
+std::string_view ShareFromProgram();
 
 struct ProgramLayout {
     FolderLayout kind = FolderLayout::kPortable;
-    std::u16string programFolder;  // dir.txt, the shaders, the data folder
-    std::u16string userFolder;     // Game.ini and the slot files
+    std::filesystem::path programFolder;  // dir.txt, the shaders, the data folder
+    std::filesystem::path userFolder;     // Game.ini and the slot files
 };
 
 // programFile: the running program's full path; userDataFolder: the per-user
@@ -29,8 +29,9 @@ struct ProgramLayout {
 // installed when the program lies beside <prefix>/share/ (start-up then ends
 // naming the shared dir.txt), else portable (start-up ends for want of dir.txt
 // in the program's folder).
-ProgramLayout FindLayout(std::u16string_view programFile, std::u16string_view userDataFolder,
-                         std::u16string_view shareFromProgram = ShareFromProgram());
+ProgramLayout FindLayout(const std::filesystem::path& programFile,
+                         const std::filesystem::path& userDataFolder,
+                         std::string_view shareFromProgram = ShareFromProgram());
 
 // Puts the layout's folders into the record.
 void ApplyLayout(const ProgramLayout& layout, Folders& folders);

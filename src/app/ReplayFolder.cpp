@@ -6,7 +6,6 @@
 #include <system_error>
 #include <vector>
 
-#include "base/WideText.h"
 #include "platform/Files.h"
 #include "world/Folders.h"
 
@@ -26,11 +25,10 @@ bool IsReplayName(const std::string& name) {
 
 }  // namespace
 
-std::u16string ReplayFolderOf(const Folders& folders) {
-    if (folders.userFolder[0] == u'\0')
+std::filesystem::path ReplayFolderOf(const Folders& folders) {
+    if (folders.userFolder.empty())
         return {};
-    std::u16string folder(base::WideView(folders.userFolder));
-    return folder + u"replays\\";
+    return folders.userFolder / "replays/";
 }
 
 std::string ReplayFileName(const Replay& replay) {
@@ -44,7 +42,7 @@ std::string ReplayFileName(const Replay& replay) {
     return text + kExtension;
 }
 
-bool SaveReplay(const std::u16string& folder, const Replay& replay, std::string* why,
+bool SaveReplay(const std::filesystem::path& folder, const Replay& replay, std::string* why,
                 platform::FileSystem& files) {
     if (folder.empty()) {
         *why = "there is no player's folder to keep it in";
@@ -54,21 +52,19 @@ bool SaveReplay(const std::u16string& folder, const Replay& replay, std::string*
         return false;
     const std::vector<uint8_t> bytes = EncodeReplay(replay);
     const std::string name = ReplayFileName(replay);
-    if (!platform::ReplaceFile(folder + base::FromUtf8(name), bytes.data(), bytes.size(), why,
-                               files))
+    if (!platform::ReplaceFile(folder / name, bytes.data(), bytes.size(), why, files))
         return false;
 
     // The others beyond the newest kKeptOthers go; the ranked ones stay.
     std::error_code error;
     std::vector<std::string> others;
-    const std::string native = platform::NativePath(folder);
-    for (const auto& entry : std::filesystem::directory_iterator(native, error)) {
+    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
         const std::string entryName = entry.path().filename().string();
         if (IsReplayName(entryName) && entryName.find(kRankMark) == std::string::npos)
             others.push_back(entryName);
     }
     std::sort(others.begin(), others.end());
     for (size_t i = 0; i + kKeptOthers < others.size(); ++i)
-        files.Remove(native + others[i]);
+        files.Remove((folder / others[i]).native());
     return true;
 }

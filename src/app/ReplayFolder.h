@@ -7,6 +7,7 @@
 // "2026-12-08_04-20-31_score-12345.replay"; a game that entered the ranking
 // adds its place, "..._score-12345_rank-3.replay". Names sort by time.
 
+#include <filesystem>
 #include <string>
 
 #include "persist/ReplayFile.h"
@@ -21,12 +22,12 @@ inline constexpr int kKeptOthers = 20;
 
 // The player's replays/ folder with its trailing separator; empty when there
 // is no player's folder.
-std::u16string ReplayFolderOf(const Folders& folders);
+std::filesystem::path ReplayFolderOf(const Folders& folders);
 
 std::string ReplayFileName(const Replay& replay);
 
 // Makes the folder if needed, writes the replay atomically (as Game.ini is
 // written) and removes the others beyond the newest kKeptOthers. False with
 // *why when the replay could not be written; the files already there stay.
-bool SaveReplay(const std::u16string& folder, const Replay& replay, std::string* why,
+bool SaveReplay(const std::filesystem::path& folder, const Replay& replay, std::string* why,
                 platform::FileSystem& files);

@@ -1,14 +1,15 @@
 #include "app/Startup.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "app/Game.h"
 #include "app/ProgramLayout.h"
 #include "app/WindowEvents.h"
 #include "audio/Audio.h"
-#include "base/WideText.h"
 #include "graphics/Graphics.h"
 #include "input/InputSampler.h"
 #include "persist/FolderFile.h"
@@ -21,33 +22,24 @@
 
 namespace {
 
-constexpr char16_t kFontFile[] = u"VLGothic\\VL-Gothic-Regular.ttf";
-constexpr char16_t kWindowIconFile[] = u"icons\\tessary-64.png";
+namespace fs = std::filesystem;
 
-std::u16string Join(const char16_t* folder, size_t cap, std::u16string_view name) {
-    std::u16string path(folder, base::WideLength(folder, cap));
-    path += name;
-    return path;
-}
-
-template <size_t N>
-std::u16string Join(const char16_t (&folder)[N], std::u16string_view name) {
-    return Join(folder, N, name);
-}
+constexpr char kFontFile[] = "VLGothic/VL-Gothic-Regular.ttf";
+constexpr char kWindowIconFile[] = "icons/tessary-64.png";
 
 // A file of the player's folder; no path at all when there is no such folder
 // (an installed game run by a user without a home), so nothing is read from or
 // written to the working folder by mistake.
-std::u16string PlayerFile(const Folders& folders, std::u16string_view name) {
-    if (folders.userFolder[0] == u'\0')
+fs::path PlayerFile(const Folders& folders, std::string_view name) {
+    if (folders.userFolder.empty())
         return {};
-    return Join(folders.userFolder, name);
+    return folders.userFolder / name;
 }
 
-std::u16string SlotFileName(int slot) {
+std::string SlotFileName(int slot) {
     char name[32];
     std::snprintf(name, sizeof name, "save%04d.dat", slot + 1);
-    return base::FromUtf8(name);
+    return name;
 }
 
 // One run of the program, from the single-instance check to the last exit step.
@@ -96,16 +88,16 @@ int Program::Run(const SceneFrames& scenes) {
     ApplyLayout(FindLayout(p_.process.ExecutablePath(), p_.process.UserDataFolder()), folders);
 
     // Settings; a missing file leaves the defaults.
-    SettingsFile(system, world.rankingTable, files_).Load(PlayerFile(folders, u"Game.ini"));
+    SettingsFile(system, world.rankingTable, files_).Load(PlayerFile(folders, "Game.ini"));
 
     // Folder file: without it there is nothing to run. A copy without one
     // beside it ends quietly; an installed one whose package lacks it says
     // which file is missing, in a box as well, for a player who started it
     // from the menu. (The English line is already on the terminal.)
-    const std::u16string folderFile = Join(folders.programFolder, u"dir.txt");
+    const fs::path folderFile = folders.programFolder / "dir.txt";
     if (!FolderFile(folders, files_).Load(folderFile)) {
         if (folders.layout == FolderLayout::kInstalled)
-            p_.dialogs.Show(platform::NativePath(folderFile) + " ファイルが見つかりません", "Message");
+            p_.dialogs.Show(folderFile.native() + " ファイルが見つかりません", "Message");
         return SilentEarlyExit();
     }
 
@@ -114,7 +106,7 @@ int Program::Run(const SceneFrames& scenes) {
     // that goes away between the look and the read ends the start.
     SlotFiles slotFiles(world, p_.dialogs, files_);
     for (int slot = 0; slot < WorldState::kSlots; ++slot) {
-        const std::u16string path = PlayerFile(folders, SlotFileName(slot));
+        const fs::path path = PlayerFile(folders, SlotFileName(slot));
         if (!slotFiles.Present(path))
             continue;
         if (!slotFiles.Load(path, slot))
@@ -138,7 +130,7 @@ int Program::Run(const SceneFrames& scenes) {
     }
     // The badge from the data folder as the window's icon; without it the
     // window manager shows its own.
-    p_.window.SetIcon(Join(folders.resourceFolder, kWindowIconFile));
+    p_.window.SetIcon(folders.resourceFolder / kWindowIconFile);
 
     // The ids the piece generator seeds from.
     system.processIds = {p_.process.ThreadId(), p_.process.ProcessId()};
@@ -156,7 +148,7 @@ int Program::Run(const SceneFrames& scenes) {
     // The font is only checked: the glyphs the game draws come from its
     // glyph sheet, so a missing font is noted on the terminal and nothing more.
     if (system.settings.fontEnabled == 1) {
-        const std::u16string font = Join(folders.resourceFolder, kFontFile);
+        const fs::path font = folders.resourceFolder / kFontFile;
         std::string why;
         uint8_t first = 0;
         if (!platform::ReadFilePrefix(font, &first, 1, nullptr, &why))
@@ -228,11 +220,11 @@ bool Program::SaveSettings(std::string* failure) {
     const Folders& folders = system.folders;
     // An installed game makes the player's folder on its first save.
     if (folders.layout != FolderLayout::kPortable &&
-        !platform::MakeFolders(base::WideView(folders.userFolder), failure)) {
+        !platform::MakeFolders(folders.userFolder, failure)) {
         return false;
     }
     SettingsFile settings(system, game_->world->rankingTable, files_);
-    if (!settings.Save(PlayerFile(folders, u"Game.ini"))) {
+    if (!settings.Save(PlayerFile(folders, "Game.ini"))) {
         *failure = settings.failure();
         return false;
     }
@@ -256,7 +248,7 @@ int Program::OrderlyExit() {
     // start may not find its resources.
     if (folders.layout == FolderLayout::kPortable) {
         FolderFile folderFile(system.folders, files_);
-        if (!folderFile.Save(Join(folders.programFolder, u"dir.txt"))) {
+        if (!folderFile.Save(folders.programFolder / "dir.txt")) {
             p_.dialogs.Show("ini書き込みに失敗しました。", "Error", folderFile.failure());
             return FailureExit();
         }

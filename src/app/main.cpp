@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,11 +17,10 @@
 #include "app/RunTrace.h"
 #include "app/Scenes.h"
 #include "app/Startup.h"
-#include "base/WideText.h"
 #include "persist/FolderFile.h"
 #include "persist/SettingsFile.h"
-#include "platform/Dialogs.h"
 #include "platform/AlDevice.h"
+#include "platform/Dialogs.h"
 #include "platform/GlDevice.h"
 #include "platform/Platform.h"
 #include "platform/SdlInput.h"
@@ -45,11 +45,11 @@ int PrintHelp() {
     RankingTable ranking;
     ApplyLayout(layout, system->folders);
     if (!layout.userFolder.empty())
-        SettingsFile(*system, ranking).Load(layout.userFolder + u"Game.ini");
-    std::u16string resources;
-    if (FolderFile(system->folders).Load(layout.programFolder + u"dir.txt")) {
+        SettingsFile(*system, ranking).Load(layout.userFolder / "Game.ini");
+    std::filesystem::path resources;
+    if (FolderFile(system->folders).Load(layout.programFolder / "dir.txt")) {
         system->folders.SetResourceFolder();
-        resources = base::WideView(system->folders.resourceFolder);
+        resources = system->folders.resourceFolder;
     }
     const std::string text =
         HelpText(TESSARY_VERSION, layout, resources, platform::FileInstanceLock::DefaultPath());

@@ -10,7 +10,7 @@ BufferedFile::~BufferedFile() {
     Close();
 }
 
-bool BufferedFile::Open(std::u16string_view path) {
+bool BufferedFile::Open(const std::filesystem::path& path) {
     Close();
     file_ = platform::OpenFile(path, "rb");
     if (file_ == nullptr)

@@ -9,8 +9,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
-#include <string_view>
 
 class BufferedFile {
 public:
@@ -22,7 +22,7 @@ public:
     BufferedFile& operator=(const BufferedFile&) = delete;
 
     // Opens the file for reading; false when it cannot be opened.
-    bool Open(std::u16string_view path);
+    bool Open(const std::filesystem::path& path);
     void Close();
     bool IsOpen() const { return file_ != nullptr; }
 

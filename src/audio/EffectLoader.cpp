@@ -3,7 +3,7 @@
 #include "audio/SoundEffects.h"
 #include "world/SoundSettings.h"
 
-bool EffectLoader::LoadEffect(std::u16string_view path, int slot) {
+bool EffectLoader::LoadEffect(const std::filesystem::path& path, int slot) {
     switch (mode_) {
         case SoundMode::kWave:
             return effects_->LoadWave(path, slot);

@@ -6,7 +6,7 @@
 // other mode there is no sound to load and the call succeeds doing nothing.
 
 #include <cstdint>
-#include <string_view>
+#include <filesystem>
 
 class SoundEffects;
 enum class SoundMode : int32_t;
@@ -15,7 +15,7 @@ class EffectLoader {
 public:
     EffectLoader(SoundEffects* effects, SoundMode mode) : effects_(effects), mode_(mode) {}
 
-    bool LoadEffect(std::u16string_view path, int slot);
+    bool LoadEffect(const std::filesystem::path& path, int slot);
 
 private:
     SoundEffects* effects_;

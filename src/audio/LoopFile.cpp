@@ -111,3 +111,9 @@ LoopPoints ParseLoopFile(const uint8_t* bytes, size_t size) {
     reader.Next(line);
     return points;
 }
+
+std::filesystem::path LoopFileOf(const std::filesystem::path& track) {
+    std::filesystem::path loop = track;
+    loop += ".sli";
+    return loop;
+}

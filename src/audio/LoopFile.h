@@ -17,6 +17,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 
 struct LoopPoints {
     uint32_t start = 0;
@@ -24,3 +25,7 @@ struct LoopPoints {
 };
 
 LoopPoints ParseLoopFile(const uint8_t* bytes, size_t size);
+
+// A track's loop file: the track file's whole name with ".sli" added
+// ("bgm_0001.ogg" has "bgm_0001.ogg.sli").
+std::filesystem::path LoopFileOf(const std::filesystem::path& track);

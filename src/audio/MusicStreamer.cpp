@@ -12,7 +12,6 @@
 #include "audio/LoopFile.h"
 #include "audio/OggStreamDecoder.h"
 #include "audio/WaveReader.h"
-#include "base/WideText.h"
 #include "platform/AlVoice.h"
 #include "platform/Clock.h"
 #include "platform/Files.h"
@@ -28,17 +27,13 @@ constexpr uint64_t kFrameBytes = 4;  // 16-bit stereo
 constexpr int32_t kMusicRate = 44100;
 constexpr size_t kLoopFileLimit = 1 << 16;  // far more than any loop file holds
 
-std::u16string PathOf(std::u16string_view path) {
-    return std::u16string(path.substr(0, base::WideLength(path.data(), path.size())));
-}
-
 bool IsMusicFormat(const WaveReader& wave) {
     return wave.sampleTag() == WaveReader::kFormatPcm && wave.channels() == 2 &&
            wave.samplesPerSecond() == kMusicRate && wave.bitsPerSample() == 16 &&
            wave.blockAlign() == kFrameBytes;
 }
 
-bool ReadWholeFile(std::u16string_view path, std::vector<uint8_t>* bytes) {
+bool ReadWholeFile(const std::filesystem::path& path, std::vector<uint8_t>* bytes) {
     FILE* file = platform::OpenFile(path, "rb");
     if (file == nullptr)
         return false;
@@ -71,11 +66,10 @@ void MusicStreamer::ClearOggTracks() {
         oggTracks_[k].Close();
 }
 
-bool MusicStreamer::OpenWave(std::u16string_view path, int k) {
+bool MusicStreamer::OpenWave(const std::filesystem::path& file, int k) {
     if (k < 0 || k >= kTracks)
         return false;
     CloseWave(k);
-    const std::u16string file = PathOf(path);
     // A file an earlier track opened is already known to be good music;
     // tracks that name one file share its reader (only the track that plays
     // reads, and a track chosen after another is always rewound).
@@ -97,7 +91,7 @@ bool MusicStreamer::OpenWave(std::u16string_view path, int k) {
     }
     wavePaths_[k] = file;
     WaveReader& wave = *waveTracks_[k];
-    if (!ReadLoopFile(file + u".sli", k))
+    if (!ReadLoopFile(LoopFileOf(file), k))
         return false;
     if (!wave.ResetToData())
         return false;
@@ -108,12 +102,11 @@ bool MusicStreamer::OpenWave(std::u16string_view path, int k) {
     return true;
 }
 
-bool MusicStreamer::OpenOgg(std::u16string_view path, int k) {
+bool MusicStreamer::OpenOgg(const std::filesystem::path& file, int k) {
     if (k < 0 || k >= kTracks)
         return false;
     OggTrack& t = oggTracks_[k];
     t.Close();
-    const std::u16string file = PathOf(path);
     // A file an earlier track opened is already known to be good music.
     for (int j = 0; j < kTracks && !t.open; ++j) {
         const OggTrack& other = oggTracks_[j];
@@ -126,18 +119,18 @@ bool MusicStreamer::OpenOgg(std::u16string_view path, int k) {
     if (!t.open && !OpenOggSource(file, t))
         return false;
     t.Rewind();
-    if (!ReadLoopFile(file + u".sli", k))
+    if (!ReadLoopFile(LoopFileOf(file), k))
         return false;
     t.Rewind();
     return true;
 }
 
-bool MusicStreamer::OpenOggSource(const std::u16string& file, OggTrack& t) {
+bool MusicStreamer::OpenOggSource(const std::filesystem::path& file, OggTrack& t) {
     auto source = std::make_shared<OggSource>();
     source->path = file;
     source->file = platform::OpenFile(file, "rb");
     if (source->file == nullptr) {
-        std::fprintf(stderr, "Open Error : %s\n", platform::NativePath(file).c_str());
+        std::fprintf(stderr, "Open Error : %s\n", file.c_str());
         return false;
     }
     if (OpenOggStream(source->file, &source->stream) != 0) {
@@ -150,8 +143,7 @@ bool MusicStreamer::OpenOggSource(const std::u16string& file, OggTrack& t) {
     for (long i = 0; i < ov_streams(&source->stream); ++i) {
         const vorbis_info* part = ov_info(&source->stream, static_cast<int>(i));
         if (part == nullptr || part->channels != 2 || part->rate != kMusicRate) {
-            std::fprintf(stderr, "%s: music must be stereo at 44100 Hz\n",
-                         platform::NativePath(file).c_str());
+            std::fprintf(stderr, "%s: music must be stereo at 44100 Hz\n", file.c_str());
             return false;
         }
     }
@@ -192,13 +184,12 @@ bool MusicStreamer::TrackLength(int k, uint64_t* frames) const {
     return false;
 }
 
-bool MusicStreamer::ReadLoopFile(std::u16string_view path, int k) {
+bool MusicStreamer::ReadLoopFile(const std::filesystem::path& file, int k) {
     if (k < 0 || k >= kTracks)
         return false;
-    const std::u16string file = PathOf(path);
     std::vector<uint8_t> bytes;
     if (!ReadWholeFile(file, &bytes)) {
-        link_.ShowMessage(base::ToUtf8(file) + " ファイルが見つかりません", "Message",
+        link_.ShowMessage(file.native() + " ファイルが見つかりません", "Message",
                           platform::DescribeFileFailure(file, "it cannot be read"));
         return false;
     }
@@ -208,9 +199,8 @@ bool MusicStreamer::ReadLoopFile(std::u16string_view path, int k) {
     uint64_t frames = 0;
     if (TrackLength(k, &frames) &&
         (loop.length == 0 || uint64_t{loop.start} + loop.length > frames)) {
-        link_.ShowMessage(
-            base::ToUtf8(file) + " ループ範囲が曲の長さを超えています", "Message",
-            "the loop points in " + platform::NativePath(file) + " lie outside the track");
+        link_.ShowMessage(file.native() + " ループ範囲が曲の長さを超えています", "Message",
+                          "the loop points in " + file.native() + " lie outside the track");
         return false;
     }
     link_.music->bgmLoopStart[k] = static_cast<int32_t>(loop.start);

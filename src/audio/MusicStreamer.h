@@ -20,6 +20,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -56,19 +57,19 @@ public:
     // Forgets every Ogg track (start-up, before any is opened).
     void ClearOggTracks();
     // Opens track k from a WAVE file (16-bit stereo 44.1 kHz PCM) and reads
-    // its loop file (path + ".sli"). Shows "WAVEファイルを開くのに失敗" when
+    // its loop file (LoopFileOf). Shows "WAVEファイルを開くのに失敗" when
     // the file cannot be used.
-    bool OpenWave(std::u16string_view path, int track);
+    bool OpenWave(const std::filesystem::path& path, int track);
     // Opens track k from an Ogg Vorbis file (stereo 44.1 kHz) and reads its
     // loop file. Failures of the file go to standard error. Tracks that name
     // the same file share its decoder (see OggSource).
-    bool OpenOgg(std::u16string_view path, int track);
+    bool OpenOgg(const std::filesystem::path& path, int track);
     void CloseWave(int track);
     void CloseOgg(int track);
     // Reads a loop file into bgmLoopStart[k] and bgmLoopLength[k]. A missing
     // file shows "<path> ファイルが見つかりません"; a loop that does not lie
     // inside the open track is refused with its own message.
-    bool ReadLoopFile(std::u16string_view path, int track);
+    bool ReadLoopFile(const std::filesystem::path& path, int track);
 
     // --- Voice and thread -----------------------------------------------------
     // Makes the music voice and the stream memory for all 64 tracks.
@@ -108,7 +109,7 @@ public:
 
 private:
     // Opens the file and its decoder for track t.
-    bool OpenOggSource(const std::u16string& file, OggTrack& t);
+    bool OpenOggSource(const std::filesystem::path& file, OggTrack& t);
     void RunThread();
     bool TrackLength(int track, uint64_t* frames) const;
     void RequestRewind(int track);
@@ -143,7 +144,7 @@ private:
     // Track state, one per track: WAVE readers (mode 1) or Ogg streams
     // (mode 2); tracks that name the same file share its reader or decoder.
     std::shared_ptr<WaveReader> waveTracks_[kTracks];
-    std::u16string wavePaths_[kTracks];
+    std::filesystem::path wavePaths_[kTracks];
     std::unique_ptr<OggTrack[]> oggTracks_;
     int32_t ringIndex_[kTracks] = {};  // which of the two chunks a track used last
     std::atomic<int32_t> rewindRequest_[kTracks] = {};

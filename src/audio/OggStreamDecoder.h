@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -32,7 +33,7 @@ struct OggSource {
     OggVorbis_File stream{};
     FILE* file = nullptr;
     bool streamOpen = false;  // ov_open succeeded
-    std::u16string path;
+    std::filesystem::path path;
 };
 
 // The state of one Ogg music track, kept for the whole run.

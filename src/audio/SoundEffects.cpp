@@ -43,7 +43,7 @@ void SoundEffects::Release() {
     }
 }
 
-bool SoundEffects::LoadWave(std::u16string_view path, int j) {
+bool SoundEffects::LoadWave(const std::filesystem::path& path, int j) {
     if (j < 0 || j >= kVoices)
         return false;
     // The format, then the start of the data. A block size of 0 would leave
@@ -84,7 +84,7 @@ bool SoundEffects::LoadWave(std::u16string_view path, int j) {
     return Keep(j, buffer, data.data());
 }
 
-bool SoundEffects::LoadOgg(std::u16string_view path, int j) {
+bool SoundEffects::LoadOgg(const std::filesystem::path& path, int j) {
     if (j < 0 || j >= kVoices)
         return false;
     // The fixed format.
@@ -115,7 +115,7 @@ bool SoundEffects::LoadOgg(std::u16string_view path, int j) {
     if (info->channels != 2 || info->rate != 44100) {
         std::fprintf(stderr,
                      "%s: an effect must be stereo at 44100 Hz, not %d channels at %ld Hz\n",
-                     platform::NativePath(path).c_str(), info->channels, info->rate);
+                     path.c_str(), info->channels, info->rate);
         ov_clear(&stream);
         std::fclose(file);
         return false;

@@ -13,8 +13,8 @@
 // the stream thread never reaches them.
 
 #include <cstdint>
+#include <filesystem>
 #include <memory>
-#include <string_view>
 
 #include "audio/VoiceBuffer.h"
 
@@ -38,10 +38,10 @@ public:
 
     // Loads slot j from a WAVE file; shows "Waveファイルのオープンに失敗" when
     // the file cannot be read as a sound.
-    bool LoadWave(std::u16string_view path, int slot);
+    bool LoadWave(const std::filesystem::path& path, int slot);
     // Loads slot j from an Ogg Vorbis file (stereo 44.1 kHz); failures go to
     // standard error only.
-    bool LoadOgg(std::u16string_view path, int slot);
+    bool LoadOgg(const std::filesystem::path& path, int slot);
     // Plays slot j from its beginning, cutting off an earlier play of it.
     void Play(int slot);
     // Stops and starts voice 0 without loading it: after the frame loop has

@@ -63,7 +63,7 @@ bool WaveReader::FindChunk(uint32_t id, const Chunk& parent, Chunk* found) {
     }
 }
 
-bool WaveReader::Open(std::u16string_view path) {
+bool WaveReader::Open(const std::filesystem::path& path) {
     Close();
     if (!file_.Open(path))
         return false;
@@ -123,7 +123,7 @@ bool WaveReader::ResetToData() {
     return true;
 }
 
-bool WaveReader::OpenAndReset(std::u16string_view path) {
+bool WaveReader::OpenAndReset(const std::filesystem::path& path) {
     if (!Open(path))
         return false;
     return ResetToData();

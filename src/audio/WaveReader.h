@@ -17,7 +17,7 @@
 // what went wrong in their own words.
 
 #include <cstdint>
-#include <string_view>
+#include <filesystem>
 #include <vector>
 
 #include "audio/BufferedFile.h"
@@ -40,11 +40,11 @@ public:
     WaveReader& operator=(const WaveReader&) = delete;
 
     // Opens the file and reads its format chunk.
-    bool Open(std::u16string_view path);
+    bool Open(const std::filesystem::path& path);
     // Finds "data" inside the RIFF chunk and moves to its first byte; the
     // budget becomes the chunk's size.
     bool ResetToData();
-    bool OpenAndReset(std::u16string_view path);
+    bool OpenAndReset(const std::filesystem::path& path);
     // Reads min(budget, want) bytes into destination, taking them from the
     // budget; fails if the file ends first.
     bool ReadSlice(uint32_t want, uint8_t* destination, uint32_t* delivered);

@@ -107,4 +107,10 @@ std::u16string FromUtf8(std::string_view text) {
     return out;
 }
 
+std::filesystem::path PathFromStored(std::u16string_view stored) {
+    std::string native = ToUtf8(stored.substr(0, WideLength(stored.data(), stored.size())));
+    std::replace(native.begin(), native.end(), '\\', '/');
+    return native;
+}
+
 }  // namespace base

@@ -1,11 +1,13 @@
 #pragma once
-// Fixed-size UTF-16 text buffers, the way the game keeps folder names and paths.
+// Fixed-size UTF-16 text buffers, the way the game's files store names: dir.txt
+// names the data folder and the list files name pictures and sounds in them.
 //
-// Paths are joined by plain concatenation ("data\" + "grp\grp_0003.txt"). Every
-// operation here is bounded by the destination's capacity and always leaves the
-// buffer terminated, so an over-long name is cut short instead of overrunning.
+// Every operation here is bounded by the destination's capacity and always
+// leaves the buffer terminated, so an over-long name is cut short instead of
+// overrunning. A stored name becomes a path only through PathFromStored.
 
 #include <cstddef>
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -31,6 +33,11 @@ template <size_t N>
 std::u16string_view WideView(const char16_t (&text)[N]) {
     return {text, WideLength(text, N)};
 }
+
+// A name as the game's files store it (UTF-16, folders separated by
+// backslashes, ending at the first zero unit) as a path: UTF-8, with every
+// backslash a slash. "grp\grp_0003.txt" becomes "grp/grp_0003.txt".
+std::filesystem::path PathFromStored(std::u16string_view stored);
 
 // UTF-16 to UTF-8; unpaired surrogates become U+FFFD.
 std::string ToUtf8(std::u16string_view text);

@@ -224,9 +224,8 @@ bool Graphics::CreateDevice() {
     opacity_.ForgetAll();
     drawnValid_ = false;
     // The shader files lie beside the program, wherever it was started from.
-    const std::u16string_view folder =
-        folders_ != nullptr ? base::WideView(folders_->programFolder) : std::u16string_view();
-    return gpu_->Create(*window_, folder);
+    return gpu_->Create(*window_,
+                        folders_ != nullptr ? folders_->programFolder : std::filesystem::path());
 }
 
 void Graphics::ReleaseDevice() {

@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "base/WideText.h"
 #include "graphics/Graphics.h"
 #include "graphics/PngPicture.h"
 #include "platform/Files.h"
@@ -14,7 +13,7 @@
 namespace {
 
 // Opens a picture file for reading; a folder is no file.
-FILE* OpenPicture(std::u16string_view path) {
+FILE* OpenPicture(const std::filesystem::path& path) {
     FILE* file = platform::OpenFile(path, "rb");
     if (file == nullptr)
         return nullptr;
@@ -28,7 +27,7 @@ FILE* OpenPicture(std::u16string_view path) {
 
 }  // namespace
 
-bool TextureLoader::LoadPicture(int32_t slot, std::u16string_view path) {
+bool TextureLoader::LoadPicture(int32_t slot, const std::filesystem::path& path) {
     // The file.
     FILE* file = OpenPicture(path);
     if (file == nullptr)
@@ -43,8 +42,8 @@ bool TextureLoader::LoadPicture(int32_t slot, std::u16string_view path) {
     if (error != PictureError::kNone) {
         if (libpngText[0] != '\0')
             std::fprintf(stderr, "Tessary: libpng: %s\n", libpngText);
-        std::string detail = "could not load " + platform::NativePath(path) +
-                             ": not a 512 x 512 palette PNG the game can read";
+        std::string detail =
+            "could not load " + path.native() + ": not a 512 x 512 palette PNG the game can read";
         if (libpngText[0] != '\0')
             detail += std::string(" (libpng: ") + libpngText + ")";
         return Fail(path, PictureErrorText(error), detail);
@@ -60,8 +59,9 @@ bool TextureLoader::LoadPicture(int32_t slot, std::u16string_view path) {
     return true;
 }
 
-bool TextureLoader::Fail(std::u16string_view path, const char* message, const std::string& detail) {
-    std::string text = base::ToUtf8(path.substr(0, base::WideLength(path.data(), path.size())));
+bool TextureLoader::Fail(const std::filesystem::path& path, const char* message,
+                         const std::string& detail) {
+    std::string text = path.native();
     text += ' ';
     text += message;
     if (graphics_ != nullptr)

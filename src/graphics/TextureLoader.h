@@ -7,8 +7,8 @@
 // went wrong, joined by one space, with the caption "Message".
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
-#include <string_view>
 
 class Graphics;
 
@@ -21,12 +21,12 @@ public:
     // Decodes the PNG at path into texture slot `slot`. False, after the
     // message, when the file is missing or cannot be used. A texture the device
     // cannot make leaves the slot empty and still counts as loaded.
-    bool LoadPicture(int32_t slot, std::u16string_view path);
+    bool LoadPicture(int32_t slot, const std::filesystem::path& path);
 
     int32_t texelBits() const { return texelBits_; }
 
 private:
-    bool Fail(std::u16string_view path, const char* message, const std::string& detail);
+    bool Fail(const std::filesystem::path& path, const char* message, const std::string& detail);
 
     Graphics* graphics_;
     int32_t texelBits_;  // 16: the 1-5-5-5 texel form, the only one the game makes

@@ -31,11 +31,8 @@ bool TextureReloader::RecreateTextures() {
 
         // The picture, unless the list marks the slot unused.
         if (name != kNoPicture) {
-            char16_t path[Folders::kPathUnits] = {};
-            base::WideCopy(path, base::WideView(folders_->resourceFolder));
-            base::WideAppend(path, name);
             TextureLoader loader(graphics_, 16);
-            if (!loader.LoadPicture(slot, base::WideView(path)))
+            if (!loader.LoadPicture(slot, folders_->ListedFile(name)))
                 return false;
         }
 

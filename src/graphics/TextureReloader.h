@@ -13,7 +13,7 @@ public:
     virtual ~TextureReloader() = default;
 
     // For slots 0..7 in order: empties the slot, remembers the listed name and
-    // loads resourceFolder + name, except for "null0000.png", which leaves the
+    // loads the named file of the resource folder, except for "null0000.png", which leaves the
     // slot empty. False at the first picture that fails (its message has been
     // shown). On success clears loadingFlag and returns true.
     bool RecreateTextures();

@@ -11,7 +11,7 @@
 
 FolderFile::FolderFile(Folders& folders) : FolderFile(folders, platform::SystemFiles()) {}
 
-bool FolderFile::Load(std::u16string_view path) {
+bool FolderFile::Load(const std::filesystem::path& path) {
     uint8_t bytes[2 + kTextBytes] = {};
     size_t size = 0;
     std::string why;
@@ -24,7 +24,7 @@ bool FolderFile::Load(std::u16string_view path) {
     return true;
 }
 
-bool FolderFile::Save(std::u16string_view path) {
+bool FolderFile::Save(const std::filesystem::path& path) {
     const std::u16string_view text = base::WideView(folders_.folderText);
     std::string bytes;
     bytes.reserve(2 + 2 * text.size());
@@ -56,6 +56,5 @@ void FolderFile::Decode(const uint8_t* bytes, size_t size) {
     Folders& f = folders_;
     std::fill(std::begin(f.folderText), std::end(f.folderText), u'\0');
     base::WideCopy(f.folderText, view);
-    std::fill(std::begin(f.folderTextCopy), std::end(f.folderTextCopy), u'\0');
-    base::WideCopy(f.folderTextCopy, view);
+    f.dataFolderName = base::PathFromStored(view);
 }

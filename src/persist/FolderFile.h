@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -20,14 +21,15 @@ public:
     explicit FolderFile(Folders& folders);
     FolderFile(Folders& folders, platform::FileSystem& files) : folders_(folders), files_(files) {}
 
-    // Reads dir.txt into folderText and folderTextCopy; false when it cannot be
-    // opened (the reason goes to standard error).
-    bool Load(std::u16string_view path);
+    // Reads dir.txt into folderText and dataFolderName; false when it cannot
+    // be opened (the reason goes to standard error).
+    bool Load(const std::filesystem::path& path);
     // Writes dir.txt whole or not at all; on failure failure() says what failed.
-    bool Save(std::u16string_view path);
+    bool Save(const std::filesystem::path& path);
     const std::string& failure() const { return failure_; }
 
-    // The text part of the file's bytes, after a two-byte byte-order mark.
+    // The text part of the file's bytes, after a two-byte byte-order mark: kept
+    // as stored in folderText, and as a path in dataFolderName.
     void Decode(const uint8_t* bytes, size_t size);
 
 private:

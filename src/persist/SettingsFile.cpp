@@ -93,7 +93,7 @@ uint8_t VolumeSteps(int32_t volume) {
 SettingsFile::SettingsFile(System& system, RankingTable& ranking)
     : SettingsFile(system, ranking, platform::SystemFiles()) {}
 
-bool SettingsFile::Load(std::u16string_view path) {
+bool SettingsFile::Load(const std::filesystem::path& path) {
     uint8_t bytes[kSize] = {};
     if (!platform::ReadFilePrefix(path, bytes, sizeof bytes, nullptr, nullptr, files_)) {
         // No file: the derivations still run, on the values the records were
@@ -105,7 +105,7 @@ bool SettingsFile::Load(std::u16string_view path) {
     return true;
 }
 
-bool SettingsFile::Save(std::u16string_view path) {
+bool SettingsFile::Save(const std::filesystem::path& path) {
     uint8_t bytes[kSize] = {};
     Encode(bytes);
     failure_.clear();

@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -28,10 +29,10 @@ public:
         : system_(system), ranking_(ranking), files_(files) {}
 
     // Reads Game.ini; a missing file keeps the defaults. Always true.
-    bool Load(std::u16string_view path);
+    bool Load(const std::filesystem::path& path);
     // Writes Game.ini whole or not at all; false when it could not be written,
     // with what failed in failure().
-    bool Save(std::u16string_view path);
+    bool Save(const std::filesystem::path& path);
     const std::string& failure() const { return failure_; }
 
     // The same conversions on bytes in memory.

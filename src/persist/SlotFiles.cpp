@@ -5,7 +5,6 @@
 #include <string>
 
 #include "base/ByteOrder.h"
-#include "base/WideText.h"
 #include "platform/Dialogs.h"
 #include "platform/Files.h"
 #include "world/WorldState.h"
@@ -53,20 +52,18 @@ struct SlotFileBuffer {
 SlotFiles::SlotFiles(WorldState& world, platform::Dialogs& dialogs)
     : SlotFiles(world, dialogs, platform::SystemFiles()) {}
 
-bool SlotFiles::Present(std::u16string_view path) const {
+bool SlotFiles::Present(const std::filesystem::path& path) const {
     return platform::FileReadable(path, files_);
 }
 
-bool SlotFiles::Load(std::u16string_view path, int slot) {
+bool SlotFiles::Load(const std::filesystem::path& path, int slot) {
     if (slot < 0 || slot >= WorldState::kSlots)
         return false;
     auto buffer = std::make_unique<SlotFileBuffer>();
     std::string why;
     if (!platform::ReadFilePrefix(path, buffer->bytes, kBufferSize, nullptr, &why, files_)) {
         // The dialog also writes its text to standard error.
-        const std::u16string_view shown =
-            path.substr(0, base::WideLength(path.data(), path.size()));
-        dialogs_.Show(base::ToUtf8(shown) + " ファイルが見つかりません", "Message", why);
+        dialogs_.Show(path.native() + " ファイルが見つかりません", "Message", why);
         return false;
     }
     Decode(buffer->bytes, world_.saveSlots[slot]);

@@ -4,7 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <string_view>
+#include <filesystem>
 
 class WorldState;
 struct SaveSlot;
@@ -24,11 +24,11 @@ public:
 
     // True when the slot's file is there to be read: a missing file, a folder
     // of that name or a file the system will not read is passed over.
-    bool Present(std::u16string_view path) const;
+    bool Present(const std::filesystem::path& path) const;
     // Reads one slot file into saveSlots[slot]. When the file cannot be read
     // (it went away after Present) it shows "<path> ファイルが見つかりません"
     // and returns false.
-    bool Load(std::u16string_view path, int slot);
+    bool Load(const std::filesystem::path& path, int slot);
 
     // The same on bytes in memory; bytes beyond the file are zero.
     static void Decode(const uint8_t (&bytes)[kBufferSize], SaveSlot& slot);

@@ -7,9 +7,8 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <string_view>
 #include <vector>
-
-#include "base/WideText.h"
 
 namespace platform {
 namespace {
@@ -163,27 +162,17 @@ FileSystem& SystemFiles() {
     return files;
 }
 
-std::string NativePath(std::u16string_view path) {
-    std::string native = base::ToUtf8(path.substr(0, base::WideLength(path.data(), path.size())));
-    for (char& c : native) {
-        if (c == '\\')
-            c = '/';
-    }
-    return native;
-}
-
-FILE* OpenFile(std::u16string_view path, const char* mode) {
-    const std::string native = NativePath(path);
-    if (native.empty())
+FILE* OpenFile(const std::filesystem::path& path, const char* mode) {
+    if (path.empty())
         return nullptr;
-    return std::fopen(native.c_str(), mode);
+    return std::fopen(path.c_str(), mode);
 }
 
-bool ReadFilePrefix(std::u16string_view path, void* buffer, size_t capacity, size_t* bytesRead,
-                    std::string* why, FileSystem& files) {
+bool ReadFilePrefix(const std::filesystem::path& path, void* buffer, size_t capacity,
+                    size_t* bytesRead, std::string* why, FileSystem& files) {
     if (bytesRead != nullptr)
         *bytesRead = 0;
-    const std::string native = NativePath(path);
+    const std::string& native = path.native();
     const int fd =
         native.empty() ? (errno = ENOENT, -1) : files.Open(native, O_RDONLY | O_CLOEXEC, 0);
     if (fd < 0)
@@ -200,27 +189,27 @@ bool ReadFilePrefix(std::u16string_view path, void* buffer, size_t capacity, siz
     return true;
 }
 
-bool FileReadable(std::u16string_view path, FileSystem& files) {
+bool FileReadable(const std::filesystem::path& path, FileSystem& files) {
     uint8_t first = 0;
     return ReadFilePrefix(path, &first, 1, nullptr, nullptr, files);
 }
 
-std::string DescribeFileFailure(std::u16string_view path, std::string_view problem) {
+std::string DescribeFileFailure(const std::filesystem::path& path, std::string_view problem) {
     std::string why;
     uint8_t first = 0;
     if (!ReadFilePrefix(path, &first, 1, nullptr, &why))
         return why;
-    return "could not load " + NativePath(path) + ": " + std::string(problem);
+    return "could not load " + path.native() + ": " + std::string(problem);
 }
 
-bool ReplaceFile(std::u16string_view path, const void* data, size_t size, std::string* why,
+bool ReplaceFile(const std::filesystem::path& path, const void* data, size_t size, std::string* why,
                  FileSystem& files) {
     const auto* bytes = static_cast<const uint8_t*>(data);
-    std::string target = NativePath(path);
+    std::string target = path.native();
     if (target.empty())
         return Fail(why, "could not write a file with an empty name");
     if (!FollowLinks(&target))
-        return Fail(why, "could not follow the link " + NativePath(path) + ": " + Reason(errno));
+        return Fail(why, "could not follow the link " + path.native() + ": " + Reason(errno));
 
     // The file as it stands: its permission bits and owner pass to the
     // replacement, and a file nobody may write stays as it is (even for root,
@@ -302,25 +291,25 @@ bool ReplaceFile(std::u16string_view path, const void* data, size_t size, std::s
     return true;
 }
 
-std::u16string FolderOf(std::u16string_view programFile) {
+std::filesystem::path FolderOf(const std::filesystem::path& programFile) {
     // Split into segments and resolve them lexically; the file name is dropped.
-    const bool absolute =
-        !programFile.empty() && (programFile[0] == u'/' || programFile[0] == u'\\');
-    std::vector<std::u16string_view> segments;
+    const std::string_view file = programFile.native();
+    const bool absolute = !file.empty() && file[0] == '/';
+    std::vector<std::string_view> segments;
     size_t start = 0;
-    for (size_t i = 0; i <= programFile.size(); ++i) {
-        if (i == programFile.size() || programFile[i] == u'/' || programFile[i] == u'\\') {
-            segments.push_back(programFile.substr(start, i - start));
+    for (size_t i = 0; i <= file.size(); ++i) {
+        if (i == file.size() || file[i] == '/') {
+            segments.push_back(file.substr(start, i - start));
             start = i + 1;
         }
     }
     segments.pop_back();  // the file name itself
-    std::vector<std::u16string_view> kept;
-    for (std::u16string_view s : segments) {
-        if (s.empty() || s == u".")
+    std::vector<std::string_view> kept;
+    for (std::string_view s : segments) {
+        if (s.empty() || s == ".")
             continue;
-        if (s == u"..") {
-            if (!kept.empty() && kept.back() != u"..") {
+        if (s == "..") {
+            if (!kept.empty() && kept.back() != "..") {
                 kept.pop_back();
             } else if (!absolute) {
                 kept.push_back(s);
@@ -329,23 +318,22 @@ std::u16string FolderOf(std::u16string_view programFile) {
         }
         kept.push_back(s);
     }
-    std::u16string folder = absolute ? u"/" : u"";
-    for (std::u16string_view s : kept) {
+    std::string folder = absolute ? "/" : "";
+    for (std::string_view s : kept) {
         folder += s;
-        folder += u'/';
+        folder += '/';
     }
     if (folder.empty())
-        folder = u"./";
+        folder = "./";
     return folder;
 }
 
-bool FolderWritable(std::u16string_view folder) {
-    const std::string native = NativePath(folder);
-    return !native.empty() && access(native.c_str(), W_OK | X_OK) == 0;
+bool FolderWritable(const std::filesystem::path& folder) {
+    return !folder.empty() && access(folder.c_str(), W_OK | X_OK) == 0;
 }
 
-bool MakeFolders(std::u16string_view folder, std::string* why) {
-    std::string native = NativePath(folder);
+bool MakeFolders(const std::filesystem::path& folder, std::string* why) {
+    std::string native = folder.native();
     while (native.size() > 1 && native.back() == '/')
         native.pop_back();
     if (native.empty()) {

@@ -1,9 +1,5 @@
 #pragma once
-// Files named by the game's UTF-16 paths.
-//
-// The game builds paths by plain concatenation with backslashes ("data\" +
-// "grp\grp_0003.txt"); this is the one place they become native paths: UTF-8,
-// with every backslash turned into a slash.
+// Files named by paths.
 //
 // Reading the small records and replacing a file go through FileSystem, the
 // handful of system calls a save makes, so that a test can make any one of
@@ -13,15 +9,14 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <string_view>
 
 namespace platform {
 
-std::string NativePath(std::u16string_view path);
-
-// fopen on the native form of path; nullptr when it cannot be opened.
-FILE* OpenFile(std::u16string_view path, const char* mode);
+// fopen on path; nullptr when it cannot be opened (an empty path never opens).
+FILE* OpenFile(const std::filesystem::path& path, const char* mode);
 
 // The system calls behind ReadFilePrefix and ReplaceFile. Each one behaves as
 // the POSIX call of the same name: -1 and errno on failure.
@@ -46,18 +41,18 @@ FileSystem& SystemFiles();
 // file cannot be opened or read (a folder, say); *bytesRead (if given) tells
 // how many bytes arrived, and *why (if given) says what failed, in a line a
 // player can act on ("could not read /path: Is a directory").
-bool ReadFilePrefix(std::u16string_view path, void* buffer, size_t capacity,
+bool ReadFilePrefix(const std::filesystem::path& path, void* buffer, size_t capacity,
                     size_t* bytesRead = nullptr, std::string* why = nullptr,
                     FileSystem& files = SystemFiles());
 
 // True when the file opens and its first byte can be read (an empty file
 // counts); a folder or a file the system refuses to read does not.
-bool FileReadable(std::u16string_view path, FileSystem& files = SystemFiles());
+bool FileReadable(const std::filesystem::path& path, FileSystem& files = SystemFiles());
 
 // The English line for a file the game could not use: the system's reason
 // when it cannot be read ("could not open /x/a.ogg: No such file or
 // directory"), else "could not load /x/a.ogg: " + problem.
-std::string DescribeFileFailure(std::u16string_view path, std::string_view problem);
+std::string DescribeFileFailure(const std::filesystem::path& path, std::string_view problem);
 
 // Replaces the file with exactly these bytes, or leaves the old file whole.
 //  - The bytes go to path + ".new" in the same folder, are flushed to disk,
@@ -74,19 +69,19 @@ std::string DescribeFileFailure(std::u16string_view path, std::string_view probl
 //    but the old file is writable, the file is rewritten in place and
 //    flushed; should that fail, its old bytes are put back.
 // On failure *why (if given) names the file and the system's reason.
-bool ReplaceFile(std::u16string_view path, const void* data, size_t size,
+bool ReplaceFile(const std::filesystem::path& path, const void* data, size_t size,
                  std::string* why = nullptr, FileSystem& files = SystemFiles());
 
 // The folder of a program file with its trailing separator, lexically
 // normalised: "." and ".." segments and doubled separators are resolved.
-std::u16string FolderOf(std::u16string_view programFile);
+std::filesystem::path FolderOf(const std::filesystem::path& programFile);
 
 // True when this process may create files in the folder.
-bool FolderWritable(std::u16string_view folder);
+bool FolderWritable(const std::filesystem::path& folder);
 
 // Makes the folder and any missing folder above it, each readable by its
 // owner alone (mode 0700); folders that exist are left as they are. False,
 // with the reason in *why when given, when the folder cannot be made.
-bool MakeFolders(std::u16string_view folder, std::string* why = nullptr);
+bool MakeFolders(const std::filesystem::path& folder, std::string* why = nullptr);
 
 }  // namespace platform

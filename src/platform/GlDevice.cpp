@@ -155,7 +155,7 @@ GlDevice::~GlDevice() {
     Release();
 }
 
-bool GlDevice::Create(Window& window, std::u16string_view shaderFolder) {
+bool GlDevice::Create(Window& window, const std::filesystem::path& shaderFolder) {
     failure_ = GlFailure::kNone;
     reason_.clear();
     auto* sdlWindow = dynamic_cast<SdlWindow*>(&window);
@@ -209,7 +209,7 @@ bool GlDevice::Create(Window& window, std::u16string_view shaderFolder) {
         case GlFailure::kNone:
             return true;
         case GlFailure::kShaderFile:
-            reason_ = "cannot read SampleVS.glsl and SamplePS.glsl in " + NativePath(shaderFolder);
+            reason_ = "cannot read SampleVS.glsl and SamplePS.glsl in " + shaderFolder.native();
             break;
         case GlFailure::kShader:
             reason_ = "SampleVS.glsl and SamplePS.glsl do not compile and link";

@@ -55,7 +55,7 @@ public:
     GlDevice(const GlDevice&) = delete;
     GlDevice& operator=(const GlDevice&) = delete;
 
-    bool Create(Window& window, std::u16string_view shaderFolder) override;
+    bool Create(Window& window, const std::filesystem::path& shaderFolder) override;
     // Why the last Create failed (kNone after a success).
     GlFailure failure() const { return failure_; }
     std::string FailureReason() const override { return reason_; }

@@ -18,7 +18,7 @@ constexpr uint32_t kFactorIsAlpha = 128;  // quad word: blend factor = the pictu
 constexpr int kIndicesPerQuad = 6;        // two triangles
 
 // Reads a whole text file; false when it cannot be opened or read.
-bool ReadTextFile(std::u16string_view path, std::string* out) {
+bool ReadTextFile(const std::filesystem::path& path, std::string* out) {
     FILE* file = OpenFile(path, "rb");
     if (file == nullptr)
         return false;
@@ -195,18 +195,16 @@ void SetBatchBlend(BatchBlend blend) {
 
 }  // namespace
 
-GlFailure GlSpriteRenderer::Create(std::u16string_view shaderFolder) {
+GlFailure GlSpriteRenderer::Create(const std::filesystem::path& shaderFolder) {
     Forget();
 
     // The shader files beside the program.
     std::string sources[2];
-    const char16_t* const names[2] = {u"SampleVS.glsl", u"SamplePS.glsl"};
+    const char* const names[2] = {"SampleVS.glsl", "SamplePS.glsl"};
     for (int i = 0; i < 2; ++i) {
-        std::u16string path(shaderFolder);
-        path += names[i];
+        const std::filesystem::path path = shaderFolder / names[i];
         if (!ReadTextFile(path, &sources[i])) {
-            std::fprintf(stderr, "Tessary: cannot read the shader file %s\n",
-                         NativePath(path).c_str());
+            std::fprintf(stderr, "Tessary: cannot read the shader file %s\n", path.c_str());
             return GlFailure::kShaderFile;
         }
     }

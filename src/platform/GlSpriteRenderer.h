@@ -25,6 +25,7 @@
 // frees them all; Release only forgets the handles.
 
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <string_view>
 
@@ -60,7 +61,7 @@ public:
 
     // Builds the pipeline in the current context and leaves it bound;
     // GlFailure::kNone on success.
-    GlFailure Create(std::u16string_view shaderFolder);
+    GlFailure Create(const std::filesystem::path& shaderFolder);
     // Forgets every object (the context that owns them is being deleted or is lost).
     void Forget();
     bool Ready() const { return program_ != 0; }

@@ -7,6 +7,7 @@
 // them out, in the order given.
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -54,10 +55,9 @@ public:
     virtual ~GpuDevice() = default;
 
     // Makes the context on the window and the drawing pipeline, with the shader
-    // files SampleVS.glsl and SamplePS.glsl read from shaderFolder (a folder
-    // text ending in a separator). False on failure, after a line on standard
-    // error that names the call; whatever was made before it stays until Release.
-    virtual bool Create(Window& window, std::u16string_view shaderFolder) = 0;
+    // files SampleVS.glsl and SamplePS.glsl read from shaderFolder. False on failure, after a line
+    // on standard error that names the call; whatever was made before it stays until Release.
+    virtual bool Create(Window& window, const std::filesystem::path& shaderFolder) = 0;
     // Why the last Create failed, in the system's words where it gave any.
     virtual std::string FailureReason() const { return {}; }
     // Frees everything Create made, the texture slots included; harmless when nothing was made.

@@ -733,10 +733,10 @@ const char* SdlWindow::VideoDriver() const {
     return driver != nullptr ? driver : "none";
 }
 
-bool SdlWindow::SetIcon(std::u16string_view pngFile) {
+bool SdlWindow::SetIcon(const std::filesystem::path& pngFile) {
     if (window_ == nullptr)
         return false;
-    const std::string path = NativePath(pngFile);
+    const std::string& path = pngFile.native();
     png_image image{};
     image.version = PNG_IMAGE_VERSION;
     if (png_image_begin_read_from_file(&image, path.c_str()) == 0) {

@@ -65,7 +65,7 @@ public:
     bool SetDesktopFullScreen(bool on) override;
     void SetBounds(const Rect& bounds) override;
     void ShowCursor() override;
-    bool SetIcon(std::u16string_view pngFile) override;
+    bool SetIcon(const std::filesystem::path& pngFile) override;
 
     // True when the key with this SDL scancode went down since ClearPressed.
     bool WasPressed(int scancode) const;

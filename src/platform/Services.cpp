@@ -14,8 +14,6 @@
 #include <utility>
 #include <vector>
 
-#include "base/WideText.h"
-
 namespace platform {
 
 // ---- Screen saver ------------------------------------------------------------
@@ -82,7 +80,7 @@ std::string FileInstanceLock::DefaultPath() {
 
 // ---- The running process -----------------------------------------------------
 
-std::u16string LinuxProcess::ExecutablePath() {
+std::filesystem::path LinuxProcess::ExecutablePath() {
     std::vector<char> buffer(4096);
     for (;;) {
         const ssize_t n = readlink("/proc/self/exe", buffer.data(), buffer.size());
@@ -92,17 +90,17 @@ std::u16string LinuxProcess::ExecutablePath() {
             return {};
         }
         if (static_cast<size_t>(n) < buffer.size()) {
-            return base::FromUtf8(std::string_view(buffer.data(), static_cast<size_t>(n)));
+            return std::string(buffer.data(), static_cast<size_t>(n));
         }
         buffer.resize(buffer.size() * 2);  // the path may have been cut short
     }
 }
 
-std::u16string LinuxProcess::UserDataFolder() {
+std::filesystem::path LinuxProcess::UserDataFolder() {
     // The XDG base directory rules: only an absolute XDG_DATA_HOME counts.
     const char* dataHome = std::getenv("XDG_DATA_HOME");
     if (dataHome != nullptr && dataHome[0] == '/')
-        return base::FromUtf8(std::string(dataHome) + "/tessary/");
+        return std::string(dataHome) + "/tessary/";
     std::string home;
     if (const char* env = std::getenv("HOME"); env != nullptr && env[0] == '/') {
         home = env;
@@ -112,7 +110,7 @@ std::u16string LinuxProcess::UserDataFolder() {
     }
     if (home.empty())
         return {};
-    return base::FromUtf8(home + "/.local/share/tessary/");
+    return home + "/.local/share/tessary/";
 }
 
 uint32_t LinuxProcess::ThreadId() {

@@ -3,6 +3,7 @@
 // lock and facts about the running process.
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 
 namespace platform {
@@ -27,11 +28,11 @@ class Process {
 public:
     virtual ~Process() = default;
     // Full path of the running program file.
-    virtual std::u16string ExecutablePath() = 0;
+    virtual std::filesystem::path ExecutablePath() = 0;
     // The folder an installed game keeps this user's files in, with its
     // trailing separator: $XDG_DATA_HOME/tessary/, or ~/.local/share/tessary/.
     // Empty when the user has no home folder to name.
-    virtual std::u16string UserDataFolder() = 0;
+    virtual std::filesystem::path UserDataFolder() = 0;
     virtual uint32_t ThreadId() = 0;
     virtual uint32_t ProcessId() = 0;
 };
@@ -62,8 +63,8 @@ private:
 
 class LinuxProcess final : public Process {
 public:
-    std::u16string ExecutablePath() override;
-    std::u16string UserDataFolder() override;
+    std::filesystem::path ExecutablePath() override;
+    std::filesystem::path UserDataFolder() override;
     uint32_t ThreadId() override;
     uint32_t ProcessId() override;
 };

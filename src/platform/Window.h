@@ -7,6 +7,7 @@
 // Alt+Enter.
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -101,7 +102,7 @@ public:
     virtual void ShowCursor() = 0;
     // Gives the window the picture of a PNG file as its icon; false (with the
     // reason on standard error) when the file cannot be used.
-    virtual bool SetIcon(std::u16string_view /*pngFile*/) { return false; }
+    virtual bool SetIcon(const std::filesystem::path& /*pngFile*/) { return false; }
 };
 
 }  // namespace platform

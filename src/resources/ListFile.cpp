@@ -36,7 +36,8 @@ void ReadListRecords(const uint8_t* bytes, size_t size, char16_t (*names)[kListE
     }
 }
 
-bool ReadListFile(std::u16string_view path, char16_t (*names)[kListEntryUnits], int records) {
+bool ReadListFile(const std::filesystem::path& path, char16_t (*names)[kListEntryUnits],
+                  int records) {
     std::vector<uint8_t> bytes(ListFileBytes(records));
     size_t got = 0;
     if (!platform::ReadFilePrefix(path, bytes.data(), bytes.size(), &got))

@@ -10,10 +10,12 @@
 // and its name is the 16 units before; any other record is kept as read, up
 // to 18 units. Records past the end of the file are left as they were, and a
 // record the file ends inside keeps what it had beyond the last byte.
+//
+// The names stay as stored; Folders::ListedFile makes one a path.
 
 #include <cstddef>
 #include <cstdint>
-#include <string_view>
+#include <filesystem>
 
 namespace resources {
 
@@ -34,6 +36,7 @@ void ReadListRecords(const uint8_t* bytes, size_t size, char16_t (*names)[kListE
 
 // Reads the list file at path the same way. False when the file cannot be
 // opened or read (a folder, say); the names may then be partly filled.
-bool ReadListFile(std::u16string_view path, char16_t (*names)[kListEntryUnits], int records);
+bool ReadListFile(const std::filesystem::path& path, char16_t (*names)[kListEntryUnits],
+                  int records);
 
 }  // namespace resources

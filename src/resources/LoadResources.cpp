@@ -1,11 +1,12 @@
 #include "resources/LoadResources.h"
 
-#include <cstdio>
+#include <filesystem>
 #include <string>
 #include <string_view>
 
 #include "audio/Audio.h"
 #include "audio/EffectLoader.h"
+#include "audio/LoopFile.h"
 #include "base/WideText.h"
 #include "graphics/Graphics.h"
 #include "graphics/TextureReloader.h"
@@ -17,11 +18,13 @@
 
 namespace {
 
-constexpr std::u16string_view kWaveSoundList = u"wav\\wav_0000.txt";
-constexpr std::u16string_view kOggSoundList = u"ogg\\ogg_0000.txt";
-constexpr std::u16string_view kPictureList = u"grp\\grp_0003.txt";
+namespace fs = std::filesystem;
+
+// Files of the data folder the game itself names.
+constexpr char kWaveSoundList[] = "wav/wav_0000.txt";
+constexpr char kOggSoundList[] = "ogg/ogg_0000.txt";
+constexpr char kPictureList[] = "grp/grp_0003.txt";
 constexpr std::u16string_view kNoPicture = u"null0000.png";
-constexpr std::u16string_view kLoopFileSuffix = u".sli";
 constexpr int kFirstEffectEntry = 64;
 constexpr char kNotFound[] = "ファイルが見つかりません";
 
@@ -29,9 +32,7 @@ static_assert(WorldState::kNameUnits == resources::kListEntryUnits);
 static_assert(WorldState::kSoundNames >= kFirstEffectEntry + SoundEffects::kVoices);
 static_assert(MusicStreamer::kTracks <= kFirstEffectEntry);
 
-using PathBuffer = char16_t[Folders::kPathUnits];
-
-// Whether a line from Loader::Describe says the file could not even be read.
+// Whether a line from DescribeFileFailure says the file could not even be read.
 bool Unreadable(const std::string& line) {
     return line.rfind("could not load ", 0) != 0;
 }
@@ -45,7 +46,7 @@ public:
           graphics_(graphics),
           audio_(audio),
           dialogs_(dialogs),
-          folder_(base::WideView(system_.folders.resourceFolder)) {}
+          folders_(system_.folders) {}
 
     bool Run();
     // What failed first, in English, for the message that ends the start.
@@ -57,25 +58,18 @@ private:
     bool LoadTrack(int track);
     bool LoadPictures();
 
-    // folder + name + suffix into path, terminated; false (path left empty)
-    // when the whole does not fit the buffer.
-    bool BuildPath(PathBuffer& path, std::u16string_view name,
-                   std::u16string_view suffix = {}) const;
-    // "<folder><name><suffix> ファイルが見つかりません" (caption "Message"),
-    // with the system's reason below it.
-    void ShowNotFound(std::u16string_view name, std::u16string_view suffix = {});
+    // "<path> ファイルが見つかりません" (caption "Message"), with the
+    // system's reason below it.
+    void ShowNotFound(const fs::path& path);
     // Keeps the first failure's English line; returns false.
     bool Fail(std::string line);
-    // The line for a file of the folder that could not be used.
-    std::string Describe(std::u16string_view name, std::string_view problem,
-                         std::u16string_view suffix = {}) const;
 
     System& system_;
     WorldState& world_;
     Graphics& graphics_;
     Audio& audio_;
     platform::Dialogs& dialogs_;
-    std::u16string_view folder_;
+    const Folders& folders_;
     std::string failure_;
 };
 
@@ -85,34 +79,10 @@ bool Loader::Fail(std::string line) {
     return false;
 }
 
-std::string Loader::Describe(std::u16string_view name, std::string_view problem,
-                             std::u16string_view suffix) const {
-    std::u16string path(folder_);
-    path += name;
-    path += suffix;
-    if (folder_.size() + name.size() + suffix.size() >= Folders::kPathUnits)
-        return "could not open " + platform::NativePath(path) + ": File name too long";
-    return platform::DescribeFileFailure(path, problem);
-}
-
-bool Loader::BuildPath(PathBuffer& path, std::u16string_view name,
-                       std::u16string_view suffix) const {
-    path[0] = u'\0';
-    if (folder_.size() + name.size() + suffix.size() >= Folders::kPathUnits)
-        return false;
-    base::WideCopy(path, folder_);
-    base::WideAppend(path, name);
-    base::WideAppend(path, suffix);
-    return true;
-}
-
-void Loader::ShowNotFound(std::u16string_view name, std::u16string_view suffix) {
-    std::u16string path(folder_);
-    path += name;
-    path += suffix;
-    const std::string line = Describe(name, "it cannot be used", suffix);
+void Loader::ShowNotFound(const fs::path& path) {
+    const std::string line = platform::DescribeFileFailure(path, "it cannot be used");
     Fail(line);
-    dialogs_.Show(base::ToUtf8(path) + " " + kNotFound, "Message", line);
+    dialogs_.Show(path.native() + " " + kNotFound, "Message", line);
 }
 
 bool Loader::Run() {
@@ -136,11 +106,10 @@ bool Loader::Run() {
 
 bool Loader::LoadSound() {
     // The sound list of the mode.
-    const std::u16string_view list =
-        system_.sound.soundMode == SoundMode::kWave ? kWaveSoundList : kOggSoundList;
-    PathBuffer path;
-    if (!BuildPath(path, list) || !resources::ReadListFile(base::WideView(path), world_.soundNames,
-                                                           WorldState::kSoundNames)) {
+    const fs::path list =
+        folders_.resourceFolder /
+        (system_.sound.soundMode == SoundMode::kWave ? kWaveSoundList : kOggSoundList);
+    if (!resources::ReadListFile(list, world_.soundNames, WorldState::kSoundNames)) {
         ShowNotFound(list);
         return false;
     }
@@ -167,84 +136,45 @@ bool Loader::LoadSound() {
 bool Loader::LoadEffects() {
     EffectLoader loader(&audio_.effects(), system_.sound.soundMode);
     for (int slot = 0; slot < SoundEffects::kVoices; ++slot) {
-        const std::u16string_view name =
-            base::WideView(world_.soundNames[kFirstEffectEntry + slot]);
-        PathBuffer path;
-        if (!BuildPath(path, name)) {
-            // As for a file that cannot be opened: WAVE effects say so, Ogg
-            // effects fail quietly.
-            Fail(Describe(name, ""));
-            if (system_.sound.soundMode == SoundMode::kWave)
-                dialogs_.Show("Waveファイルのオープンに失敗", "Error", failure_);
-            return false;
-        }
-        if (!loader.LoadEffect(base::WideView(path), slot))
-            return Fail(
-                Describe(name, "not a sound effect the game can play (damaged or cut short)"));
+        const fs::path path =
+            folders_.ListedFile(base::WideView(world_.soundNames[kFirstEffectEntry + slot]));
+        if (!loader.LoadEffect(path, slot))
+            return Fail(platform::DescribeFileFailure(
+                path, "not a sound effect the game can play (damaged or cut short)"));
     }
     return true;
 }
 
 bool Loader::LoadTrack(int track) {
-    const std::u16string_view name = base::WideView(world_.soundNames[track]);
-    PathBuffer path;
-    if (!BuildPath(path, name)) {
-        // As for a track file that cannot be opened.
-        Fail(Describe(name, ""));
-        if (system_.sound.soundMode == SoundMode::kWave) {
-            dialogs_.Show("WAVEファイルを開くのに失敗", "Error", failure_);
-        } else {
-            std::u16string full(folder_);
-            full += name;
-            std::fprintf(stderr, "Open Error : %s\n", platform::NativePath(full).c_str());
-        }
-        return false;
-    }
-    // The loop file's path (the track's path + ".sli") must fit as well.
-    PathBuffer loopPath;
-    if (!BuildPath(loopPath, name, kLoopFileSuffix)) {
-        ShowNotFound(name, kLoopFileSuffix);
-        return false;
-    }
+    const fs::path path = folders_.ListedFile(base::WideView(world_.soundNames[track]));
     // The audio object opens the track, reads its loop file and positions
     // the track at its start, showing its own messages.
     const bool opened = system_.sound.soundMode == SoundMode::kWave
-                            ? audio_.music().OpenWave(base::WideView(path), track)
-                            : audio_.music().OpenOgg(base::WideView(path), track);
+                            ? audio_.music().OpenWave(path, track)
+                            : audio_.music().OpenOgg(path, track);
     if (opened)
         return true;
     // Say which of the two files let the track down.
-    std::string line = Describe(name, "");
+    std::string line = platform::DescribeFileFailure(path, "");
     if (!Unreadable(line)) {
-        line = Describe(name, "", kLoopFileSuffix);
+        line = platform::DescribeFileFailure(LoopFileOf(path), "");
         if (!Unreadable(line))
-            line = Describe(name, "not music the game can play, or its loop points lie outside it");
+            line = platform::DescribeFileFailure(
+                path, "not music the game can play, or its loop points lie outside it");
     }
     return Fail(std::move(line));
 }
 
 bool Loader::LoadPictures() {
     // The picture list.
-    PathBuffer path;
-    if (!BuildPath(path, kPictureList) ||
-        !resources::ReadListFile(base::WideView(path), world_.pictureNames,
-                                 WorldState::kPictureNames)) {
-        ShowNotFound(kPictureList);
+    const fs::path list = folders_.resourceFolder / kPictureList;
+    if (!resources::ReadListFile(list, world_.pictureNames, WorldState::kPictureNames)) {
+        ShowNotFound(list);
         dialogs_.Show("失敗しました。1", "Error", failure_);
         return false;
     }
 
-    // The textures. The texture loader builds the same paths; one that
-    // would not fit is refused here rather than cut short there.
-    for (int slot = 0; slot < TextureReloader::kSlots; ++slot) {
-        const std::u16string_view name = base::WideView(world_.pictureNames[slot]);
-        PathBuffer picture;
-        if (name != kNoPicture && !BuildPath(picture, name)) {
-            ShowNotFound(name);
-            dialogs_.Show("失敗しました。4", "Error", failure_);
-            return false;
-        }
-    }
+    // The textures.
     TextureReloader textures(&graphics_, &system_.folders, &world_);
     if (!textures.RecreateTextures()) {
         // The first picture that cannot be read is the one; else one of them
@@ -253,13 +183,11 @@ bool Loader::LoadPictures() {
             const std::u16string_view name = base::WideView(world_.pictureNames[slot]);
             if (name == kNoPicture)
                 continue;
-            const std::string line = Describe(name, "");
+            const std::string line = platform::DescribeFileFailure(folders_.ListedFile(name), "");
             if (Unreadable(line))
                 Fail(line);
         }
-        std::u16string list(folder_);
-        list += kPictureList;
-        Fail("could not load a picture listed in " + platform::NativePath(list) +
+        Fail("could not load a picture listed in " + list.native() +
              ": one is damaged or not a 512 x 512 palette PNG");
         dialogs_.Show("失敗しました。4", "Error", failure_);
         return false;

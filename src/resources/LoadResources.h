@@ -3,15 +3,14 @@
 // the first frame.
 //
 // In order: the angle table; with sound on (a sound set chosen and a device
-// opened), the sound list of the set ("wav\wav_0000.txt" or "ogg\ogg_0000.txt",
+// opened), the sound list of the set ("wav/wav_0000.txt" or "ogg/ogg_0000.txt",
 // 960 names), the 32 effects of entries 64..95, the 64 music tracks of
 // entries 0..63 with their loop files, the music voice and the music thread;
-// then no music selected; last, the picture list ("grp\grp_0003.txt", 64
+// then no music selected; last, the picture list ("grp/grp_0003.txt", 64
 // names) and the pictures of texture slots 0..7.
 //
-// Every path is Folders::resourceFolder followed by a name from a list, built
-// in a buffer of Folders::kPathUnits units. A path that does not fit names no
-// file the game can reach and fails like a missing file of its kind.
+// The lists lie in the resource folder, and so does every file they name
+// (Folders::ListedFile).
 //
 // Each failure shows its own message (some come from the audio and texture
 // loaders) and returns false; whatever was opened or started stays so until

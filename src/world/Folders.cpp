@@ -11,10 +11,10 @@ Folders::Folders() {
 }
 
 void Folders::SetResourceFolder() {
-    if (folderRelative != 0) {
-        base::WideCopy(resourceFolder, base::WideView(programFolder));
-        base::WideAppend(resourceFolder, base::WideView(folderTextCopy));
-    } else {
-        base::WideCopy(resourceFolder, base::WideView(folderTextCopy));
-    }
+    resourceFolder =
+        folderRelative != 0 ? programFolder / dataFolderName.relative_path() : dataFolderName;
+}
+
+std::filesystem::path Folders::ListedFile(std::u16string_view listedName) const {
+    return resourceFolder / base::PathFromStored(listedName).relative_path();
 }

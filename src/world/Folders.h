@@ -1,9 +1,10 @@
 #pragma once
 // Folders: where the program's files lie, where each player's files are kept,
-// and where its resources are read from. Folder texts end with a separator and
-// are joined to file names by plain concatenation.
+// and where its resources are read from.
 
 #include <cstdint>
+#include <filesystem>
+#include <string_view>
 
 // How the program's files are laid out on disk.
 enum class FolderLayout : int32_t {
@@ -17,19 +18,22 @@ enum class FolderLayout : int32_t {
 
 struct Folders {
     static constexpr int kFolderTextUnits = 160;
-    static constexpr int kPathUnits = 520;
 
     Folders();
 
-    // resourceFolder from the folder text: relative to programFolder when
+    // resourceFolder from dataFolderName: under programFolder when
     // folderRelative is set, as it stands otherwise.
     void SetResourceFolder();
 
-    char16_t folderText[kFolderTextUnits];     // from dir.txt, written back at exit
-    char16_t folderTextCopy[kPathUnits] = {};  // the source of resourceFolder
-    char16_t programFolder[kPathUnits] = {};   // dir.txt, the shaders, the data folder
-    char16_t userFolder[kPathUnits] = {};      // Game.ini and the slot files
-    char16_t resourceFolder[kPathUnits] = {};  // every resource is read from here
-    int32_t folderRelative = 0;                // 1: folderText is relative to programFolder
+    // A file a list file names (UTF-16, with backslashes), in the resource
+    // folder. A name starting with a separator still lies in that folder.
+    std::filesystem::path ListedFile(std::u16string_view listedName) const;
+
+    char16_t folderText[kFolderTextUnits];  // dir.txt as stored, written back at exit
+    std::filesystem::path dataFolderName;   // the folder dir.txt names
+    std::filesystem::path programFolder;    // dir.txt, the shaders, the data folder
+    std::filesystem::path userFolder;       // Game.ini and the slot files
+    std::filesystem::path resourceFolder;   // every resource is read from here
+    int32_t folderRelative = 0;             // 1: dir.txt names a folder under programFolder
     FolderLayout layout = FolderLayout::kPortable;
 };

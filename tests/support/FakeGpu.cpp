@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-bool FakeGpu::Create(platform::Window& target, std::u16string_view folder) {
+bool FakeGpu::Create(platform::Window& target, const std::filesystem::path& folder) {
     ++creates;
     window = &target;
     shaderFolder = folder;

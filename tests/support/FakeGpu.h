@@ -23,7 +23,7 @@ public:
     bool created = false;
     bool lastVsync = false;
     platform::Window* window = nullptr;  // the window of the last Create
-    std::u16string shaderFolder;         // the folder of the last Create
+    std::filesystem::path shaderFolder;  // the folder of the last Create
     bool slotFilled[platform::kTextureSlots] = {};
     std::vector<uint16_t> lastTexels;  // the texels of the last upload
     std::vector<int32_t> drawnTextures;
@@ -46,7 +46,7 @@ public:
     int limitedClears = 0;
     int presentsAgain = 0;
 
-    bool Create(platform::Window& target, std::u16string_view folder) override;
+    bool Create(platform::Window& target, const std::filesystem::path& folder) override;
     void Release() override;
     void Forget() override;
     bool IsCreated() const override { return created; }

@@ -48,12 +48,12 @@ public:
 
 class FakeProcess final : public platform::Process {
 public:
-    std::u16string executable = u"/nonexistent/tessary";
-    std::u16string userDataFolder = u"/nonexistent/home/.local/share/tessary/";
+    std::filesystem::path executable = "/nonexistent/tessary";
+    std::filesystem::path userDataFolder = "/nonexistent/home/.local/share/tessary/";
     uint32_t threadId = 1234;
     uint32_t processId = 1200;
-    std::u16string ExecutablePath() override { return executable; }
-    std::u16string UserDataFolder() override { return userDataFolder; }
+    std::filesystem::path ExecutablePath() override { return executable; }
+    std::filesystem::path UserDataFolder() override { return userDataFolder; }
     uint32_t ThreadId() override { return threadId; }
     uint32_t ProcessId() override { return processId; }
 };

@@ -17,13 +17,13 @@
 
 class ResourceRig {
 public:
-    // resourceFolder: the game's folder text, with its trailing separator.
+    // resourceFolder: as dir.txt would name it, backslashes and all.
     ResourceRig(int32_t soundMode, std::u16string_view resourceFolder) {
         System& s = *game->system;
         s.sound.soundMode = static_cast<SoundMode>(soundMode);
         s.sound.bgmVolume = 10000;
         s.sound.seVolume = 10000;
-        base::WideCopy(s.folders.resourceFolder, resourceFolder);
+        s.folders.resourceFolder = base::PathFromStored(resourceFolder);
         game->LinkObjects(fake.gpu, fake.window);
         game->graphics->LinkDialogs(&fake.dialogs);
         fake.window.Create("Tessary", 1280, 720);

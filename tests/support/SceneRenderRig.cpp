@@ -16,13 +16,13 @@ SceneRenderRig::Start SceneRenderRig::Begin() {
         return Start::kFailed;
     game.LinkObjects(gpu, window);
     System& system = *game.system;
-    base::WideCopy(system.folders.programFolder, std::u16string_view(u"" TESSARY_SHADER_DIR));
+    system.folders.programFolder = TESSARY_SHADER_DIR;
     if (!game.graphics->CreateDevice())
         return gpu.failure() == platform::GlFailure::kNoContext ? Start::kNoContext
                                                                 : Start::kFailed;
     KeepGlDriverLoaded();
     system.sound.soundMode = SoundMode::kNone;
-    base::WideCopy(system.folders.resourceFolder, base::FromUtf8(TESSARY_GAME_DATA_DIR));
+    system.folders.resourceFolder = TESSARY_GAME_DATA_DIR;
     RecordingDialogs dialogs;
     if (!LoadResources(*game.system, *game.world, *game.graphics, *game.audio, dialogs) ||
         game.world->loadingFlag != 0)

@@ -17,7 +17,7 @@ public:
     TempFolder& operator=(const TempFolder&) = delete;
 
     const std::string& path() const { return path_; }
-    // The native path of a file in the folder, and the same as the game's UTF-16 path.
+    // The native path of a file in the folder, and the same as UTF-16 text.
     std::string Native(std::string_view name) const;
     std::u16string Path(std::string_view name) const;
 

@@ -41,7 +41,7 @@ TEST(CommandLine, HelpNamesTheFilesOfEachLayout) {
     const ProgramLayout installed{FolderLayout::kInstalled, u"/usr/share/tessary/",
                                   u"/home/p/.local/share/tessary/"};
     std::string text =
-        HelpText("1.2.3", installed, u"/usr/share/tessary/data\\", "/run/user/7/tessary.lock");
+        HelpText("1.2.3", installed, "/usr/share/tessary/data/", "/run/user/7/tessary.lock");
     EXPECT_NE(text.find("Tessary 1.2.3"), std::string::npos);
     EXPECT_NE(text.find("Layout: installed"), std::string::npos);
     EXPECT_TRUE(Lists(text, "/usr/share/tessary/dir.txt", "data folder"));
@@ -53,7 +53,7 @@ TEST(CommandLine, HelpNamesTheFilesOfEachLayout) {
     EXPECT_EQ(text.find("rewritten"), std::string::npos);  // nothing shared is written
 
     const ProgramLayout portable{FolderLayout::kPortable, u"/g/", u"/g/"};
-    text = HelpText("1.2.3", portable, u"", "/tmp/l");
+    text = HelpText("1.2.3", portable, "", "/tmp/l");
     EXPECT_NE(text.find("Layout: portable"), std::string::npos);
     EXPECT_TRUE(Lists(text, "/g/dir.txt", "rewritten"));
     EXPECT_TRUE(Lists(text, "/g/dir.txt.new", "while dir.txt is replaced"));

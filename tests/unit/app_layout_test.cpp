@@ -72,11 +72,10 @@ TEST(ProgramLayout, FollowsWhereDirTxtLies) {
             root.Write(std::string(folder) + "/dir.txt", {0xFF, 0xFE});
         }
         fs::create_directories(fs::path(root.Native(c.program)).parent_path());
-        const ProgramLayout layout = FindLayout(root.Path(c.program), kUser, u"../share/tessary/");
+        const ProgramLayout layout = FindLayout(root.Path(c.program), kUser, "../share/tessary/");
         EXPECT_EQ(layout.kind, c.kind) << c.name;
         EXPECT_EQ(layout.programFolder, root.Path(c.programFolder)) << c.name;
-        const std::u16string user =
-            c.userFolder[0] == '\0' ? std::u16string(kUser) : root.Path(c.userFolder);
+        const fs::path user = c.userFolder[0] == '\0' ? fs::path(kUser) : root.Path(c.userFolder);
         EXPECT_EQ(layout.userFolder, user) << c.name;
     }
 }

@@ -96,17 +96,17 @@ TEST_F(StartupTest, OrderlyRunWritesSettingsAndFolderFile) {
 
 TEST_F(StartupTest, TheProgramFolderAndResourceFolderComeFromTheProgramPath) {
     process.executable = folder.Path("./tessary");
-    std::u16string programFolder;
-    std::u16string resourceFolder;
+    fs::path programFolder;
+    fs::path resourceFolder;
     scenes.title = [&](Game& game) {
-        programFolder = base::WideView(game.system->folders.programFolder);
-        resourceFolder = base::WideView(game.system->folders.resourceFolder);
+        programFolder = game.system->folders.programFolder;
+        resourceFolder = game.system->folders.resourceFolder;
         return 1;
     };
     EXPECT_EQ(Run(), 0);
-    const std::u16string expected = base::FromUtf8(folder.path() + "/");
-    EXPECT_EQ(programFolder, expected);
-    EXPECT_EQ(resourceFolder, expected + u"data\\");
+    const std::string expected = folder.path() + "/";
+    EXPECT_EQ(programFolder.native(), expected);
+    EXPECT_EQ(resourceFolder.native(), expected + "data/");
 }
 
 TEST_F(StartupTest, AnInstalledGameKeepsThePlayersFilesInTheirOwnFolder) {
@@ -117,9 +117,9 @@ TEST_F(StartupTest, AnInstalledGameKeepsThePlayersFilesInTheirOwnFolder) {
     fs::rename(folder.Native("data"), folder.Native("usr/share/tessary/data"));
     process.executable = folder.Path("usr/games/tessary");
     process.userDataFolder = folder.Path("home/.local/share/tessary/");
-    std::u16string resourceFolder;
+    fs::path resourceFolder;
     scenes.title = [&](Game& game) {
-        resourceFolder = base::WideView(game.system->folders.resourceFolder);
+        resourceFolder = game.system->folders.resourceFolder;
         return 1;
     };
     const auto listing = [&] {
@@ -133,7 +133,7 @@ TEST_F(StartupTest, AnInstalledGameKeepsThePlayersFilesInTheirOwnFolder) {
 
     EXPECT_EQ(Run(), 0);
     EXPECT_TRUE(dialogs.shown.empty());
-    EXPECT_EQ(resourceFolder, folder.Path("usr/share/tessary/data\\"));
+    EXPECT_EQ(resourceFolder.native(), folder.Native("usr/share/tessary/data/"));
     EXPECT_EQ(folder.Read("home/.local/share/tessary/Game.ini").size(), 512u);
     struct stat info {};
     ASSERT_EQ(stat(folder.Native("home/.local/share/tessary").c_str(), &info), 0);

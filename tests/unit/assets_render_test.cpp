@@ -35,7 +35,7 @@ namespace fs = std::filesystem;
 using Rgb = std::array<int, 3>;
 
 const fs::path kDataFolder = TESSARY_GAME_DATA_DIR;
-constexpr std::u16string_view kShaderFolder = u"" TESSARY_SHADER_DIR;
+constexpr std::string_view kShaderFolder = TESSARY_SHADER_DIR;
 constexpr int kListRecords = 64;
 constexpr int kUsedSlots[] = {0, 2, 3, 5, 6};
 
@@ -243,7 +243,7 @@ protected:
     void SetUp() override {
         setenv("SDL_VIDEODRIVER", "offscreen", 1);
         ASSERT_TRUE(window.Create("Tessary", 1280, 720));
-        base::WideCopy(system->folders.programFolder, kShaderFolder);
+        system->folders.programFolder = kShaderFolder;
         graphics->Link(&system->display, &system->settings, &system->folders, world.get(), &gpu,
                        &window);
         CREATE_DEVICE_OR_SKIP(*graphics, gpu);
@@ -253,7 +253,7 @@ protected:
         ASSERT_EQ(names.size(), static_cast<size_t>(kListRecords));
         for (int slot = 0; slot < kListRecords; ++slot)
             base::WideCopy(world->pictureNames[slot], names[slot]);
-        base::WideCopy(system->folders.resourceFolder, base::FromUtf8(kDataFolder.string()));
+        system->folders.resourceFolder = kDataFolder;
         ASSERT_TRUE(
             TextureReloader(graphics.get(), &system->folders, world.get()).RecreateTextures());
         for (int slot = 0; slot < 8; ++slot) {

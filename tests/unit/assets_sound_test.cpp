@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -50,8 +51,8 @@ std::string Native(const std::string& name) {
 }
 
 // The path the game builds: the data folder and the listed name.
-std::u16string GamePath(const std::string& name) {
-    return base::FromUtf8(std::string(TESSARY_GAME_DATA_DIR) + name);
+std::filesystem::path GamePath(const std::string& name) {
+    return base::PathFromStored(base::FromUtf8(std::string(TESSARY_GAME_DATA_DIR) + name));
 }
 
 Bytes ReadBytes(const std::string& name) {

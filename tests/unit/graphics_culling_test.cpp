@@ -235,7 +235,7 @@ TEST_F(CullingTest, TheMapFollowsTheSlotThroughFillsAndReleases) {
 // ---- The real frame on the real device -------------------------------------
 
 const std::filesystem::path kDataFolder = TESSARY_GAME_DATA_DIR;
-constexpr std::u16string_view kShaderFolder = u"" TESSARY_SHADER_DIR;
+constexpr std::string_view kShaderFolder = TESSARY_SHADER_DIR;
 
 // The title with the options window, as the game draws it, on the offscreen
 // driver: culled and batched against every quad drawn one by one.
@@ -247,10 +247,10 @@ TEST(CullingOnTheDevice, TheOptionsWindowOverTheTitleKeepsEveryPixel) {
     Game game;
     game.LinkObjects(gpu, window);
     System& system = *game.system;
-    base::WideCopy(system.folders.programFolder, kShaderFolder);
+    system.folders.programFolder = kShaderFolder;
     CREATE_DEVICE_OR_SKIP(*game.graphics, gpu);
     system.sound.soundMode = SoundMode::kNone;
-    base::WideCopy(system.folders.resourceFolder, base::FromUtf8(kDataFolder.string()));
+    system.folders.resourceFolder = kDataFolder;
     RecordingDialogs dialogs;
     ASSERT_TRUE(LoadResources(*game.system, *game.world, *game.graphics, *game.audio, dialogs));
 

@@ -31,7 +31,7 @@
 
 namespace {
 
-constexpr std::u16string_view kShaderFolder = u"" TESSARY_SHADER_DIR;
+constexpr std::string_view kShaderFolder = TESSARY_SHADER_DIR;
 
 using Rgb = std::array<int, 3>;
 using Path = platform::GlSpriteRenderer::Path;
@@ -63,7 +63,7 @@ protected:
     void SetUp() override {
         setenv("SDL_VIDEODRIVER", "offscreen", 1);
         ASSERT_TRUE(window.Create("Tessary", 1280, 720));
-        base::WideCopy(system->folders.programFolder, kShaderFolder);
+        system->folders.programFolder = kShaderFolder;
         graphics->Link(&system->display, &system->settings, &system->folders, world.get(), &gpu,
                        &window);
         CREATE_DEVICE_OR_SKIP(*graphics, gpu);

@@ -287,7 +287,7 @@ TEST_F(SpriteListTest, RenderFrameDrawsTheListInOrderUntilTheNextClear) {
 }
 
 TEST_F(SpriteListTest, TheDeviceReadsItsShadersFromTheProgramFolder) {
-    std::copy_n(u"/opt/tessary/", 14, system->folders.programFolder);
+    system->folders.programFolder = "/opt/tessary/";
     EXPECT_TRUE(graphics->CreateDevice());
     EXPECT_EQ(gpu.shaderFolder, u"/opt/tessary/");
     gpu.createSucceeds = false;

@@ -241,7 +241,7 @@ class TextureReloadTest : public PngLoadTest {
 protected:
     TextureReloadTest() {
         std::filesystem::create_directory(folder.Native("grp"));
-        base::WideCopy(system->folders.resourceFolder, folder.Path(""));
+        system->folders.resourceFolder = folder.Path("");
         for (int slot = 0; slot < 8; ++slot)
             SetName(slot, u"null0000.png");
     }
@@ -291,7 +291,7 @@ TEST_F(TextureReloadTest, TheFirstPictureThatFailsStopsTheReload) {
     EXPECT_TRUE(graphics->TextureSlotFilled(0));
     EXPECT_FALSE(graphics->TextureSlotFilled(5));
     ASSERT_EQ(dialogs.shown.size(), 1u);
-    EXPECT_EQ(dialogs.shown[0].text, folder.path() + "/grp\\pic_0002.png ファイルが見つかりません");
+    EXPECT_EQ(dialogs.shown[0].text, folder.path() + "/grp/pic_0002.png ファイルが見つかりません");
 }
 
 // The frame loop with the real device: a present that reports a lost device
@@ -318,8 +318,8 @@ TEST(GraphicsDeviceLoss, TheFrameLoopRebuildsTheDeviceAndItsTextures) {
     system.sound.soundMode = SoundMode::kNone;
     game->LinkObjects(gpu, window);
     game->graphics->LinkDialogs(&fake.dialogs);
-    base::WideCopy(system.folders.programFolder, u"" TESSARY_SHADER_DIR);
-    base::WideCopy(system.folders.resourceFolder, folder.Path(""));
+    system.folders.programFolder = TESSARY_SHADER_DIR;
+    system.folders.resourceFolder = folder.Path("");
     for (int slot = 0; slot < 8; ++slot)
         base::WideCopy(world.pictureNames[slot],
                        slot == 3 ? u"grp\\pic_0003.png" : u"null0000.png");
@@ -379,7 +379,7 @@ TEST(GraphicsDeviceLoss, TheFrameLoopRebuildsTheDeviceAndItsTextures) {
     EXPECT_EQ(loop.RunPass(), FrameLoop::Outcome::kAbort);
     ASSERT_EQ(fake.dialogs.shown.size(), 1u);
     EXPECT_EQ(fake.dialogs.shown[0].text,
-              folder.path() + "/grp\\pic_0003.png ファイルが見つかりません");
+              folder.path() + "/grp/pic_0003.png ファイルが見つかりません");
     EXPECT_EQ(world.loadingFlag, 1);
 
     game.reset();  // releases the device while the window still stands

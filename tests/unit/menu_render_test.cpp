@@ -123,9 +123,8 @@ protected:
 
     Texels LoadTexels(int slot) {
         Texels texels;
-        std::u16string path(base::WideView(game.system->folders.resourceFolder));
-        path += base::WideView(game.world->pictureNames[slot]);
-        FILE* file = platform::OpenFile(path, "rb");
+        FILE* file = platform::OpenFile(
+            game.system->folders.ListedFile(base::WideView(game.world->pictureNames[slot])), "rb");
         EXPECT_NE(file, nullptr) << "texture " << slot;
         if (file == nullptr)
             return texels;

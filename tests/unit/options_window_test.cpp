@@ -360,14 +360,14 @@ TEST(OptionsDrawTest, TextsHighlightsAndBarsStandWhereTheyBelong) {
 // ---- Rendered with the real pictures --------------------------------------
 
 const fs::path kDataFolder = TESSARY_GAME_DATA_DIR;
-constexpr std::u16string_view kShaderFolder = u"" TESSARY_SHADER_DIR;
+constexpr std::string_view kShaderFolder = TESSARY_SHADER_DIR;
 
 class OptionsRenderTest : public ::testing::Test {
 protected:
     void SetUp() override {
         setenv("SDL_VIDEODRIVER", "offscreen", 1);
         ASSERT_TRUE(window.Create("Tessary", 1280, 720));
-        base::WideCopy(system.folders.programFolder, kShaderFolder);
+        system.folders.programFolder = kShaderFolder;
         game->graphics->Link(&system.display, &system.settings, &system.folders, &world, &gpu,
                              &window);
         CREATE_DEVICE_OR_SKIP(*game->graphics, gpu);
@@ -376,7 +376,7 @@ protected:
                                     u"grp\\tex_0006.png", u"null0000.png"};
         for (int slot = 0; slot < 8; ++slot)
             base::WideCopy(world.pictureNames[slot], names[slot]);
-        base::WideCopy(system.folders.resourceFolder, base::FromUtf8(kDataFolder.string()));
+        system.folders.resourceFolder = kDataFolder;
         ASSERT_TRUE(
             TextureReloader(game->graphics.get(), &system.folders, &world).RecreateTextures());
 

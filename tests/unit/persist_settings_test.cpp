@@ -335,7 +335,7 @@ TEST_F(FolderFileTest, TextIsTakenAsItStands) {
     folder_.Write("dir.txt", Utf16File(u""));
     ASSERT_TRUE(folderFile_->Load(folder_.Path("dir.txt")));
     EXPECT_EQ(base::WideView(system_->folders.folderText), u"");
-    EXPECT_EQ(base::WideView(system_->folders.folderTextCopy), u"");
+    EXPECT_EQ(system_->folders.dataFolderName, "");
 
     folder_.Write("dir.txt", Utf16File(u"data\\\r\n"));
     ASSERT_TRUE(folderFile_->Load(folder_.Path("dir.txt")));
@@ -345,7 +345,7 @@ TEST_F(FolderFileTest, TextIsTakenAsItStands) {
     folder_.Write("dir.txt", Utf16File(u"Xmusic\\\0rest"sv, false));
     ASSERT_TRUE(folderFile_->Load(folder_.Path("dir.txt")));
     EXPECT_EQ(base::WideView(system_->folders.folderText), u"music\\");
-    EXPECT_EQ(base::WideView(system_->folders.folderTextCopy), u"music\\");
+    EXPECT_EQ(system_->folders.dataFolderName, "music/");
 
     // A lone last byte is the low half of a unit.
     Bytes odd = Utf16File(u"ab");
@@ -362,7 +362,7 @@ TEST_F(FolderFileTest, LongTextIsCutAtEightyUnits) {
     folder_.Write("dir.txt", Utf16File(text));
     ASSERT_TRUE(folderFile_->Load(folder_.Path("dir.txt")));
     EXPECT_EQ(base::WideView(system_->folders.folderText), text.substr(0, 80));
-    EXPECT_EQ(base::WideView(system_->folders.folderTextCopy), text.substr(0, 80));
+    EXPECT_EQ(system_->folders.dataFolderName, base::ToUtf8(text.substr(0, 80)));
 }
 
 TEST_F(FolderFileTest, WrittenFileReadsBack) {

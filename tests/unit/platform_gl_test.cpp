@@ -16,7 +16,7 @@
 namespace {
 
 // The shader files of the source tree.
-constexpr std::u16string_view kShaderFolder = u"" TESSARY_SHADER_DIR;
+constexpr std::string_view kShaderFolder = TESSARY_SHADER_DIR;
 
 class GlDeviceTest : public ::testing::Test {
 protected:

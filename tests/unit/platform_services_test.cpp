@@ -118,10 +118,10 @@ TEST(InstanceLock, DefaultPathPrefersTheRuntimeFolder) {
 
 TEST(PlatformProcess, KnowsItsProgramFileAndIds) {
     platform::LinuxProcess process;
-    const std::u16string path = process.ExecutablePath();
+    const std::string path = process.ExecutablePath().native();
     ASSERT_FALSE(path.empty());
-    EXPECT_EQ(path.front(), u'/');
-    EXPECT_TRUE(path.ends_with(u"/tessary_tests"));
+    EXPECT_EQ(path.front(), '/');
+    EXPECT_TRUE(path.ends_with("/tessary_tests"));
 
     EXPECT_EQ(process.ProcessId(), static_cast<uint32_t>(getpid()));
     EXPECT_EQ(process.ThreadId(), process.ProcessId());  // tests run on the main thread

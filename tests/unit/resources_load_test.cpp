@@ -130,14 +130,9 @@ protected:
         folder.Write("Game.ini", ini);
         return RunGame(fake.platform, scenes);
     }
-    // The game's path of a file in the data folder, as messages show it.
+    // The path of a file in the data folder, as messages show it.
     std::string GamePath(const std::string& native) const {
-        std::string name = native;
-        for (char& c : name) {
-            if (c == '/')
-                c = '\\';
-        }
-        return folder.path() + "/data\\" + name;
+        return folder.path() + "/data/" + native;
     }
 
     TempFolder folder;
@@ -236,17 +231,18 @@ TEST_F(ResourceStartupTest, EveryFailureShowsItsMessagesAndEndsTheStartUp) {
     }
 }
 
-// Paths are built in buffers of 520 units: one that does not fit is a file
-// that cannot be found, never a longer write, nor a shorter name.
-TEST(LoadResources, APathLongerThanItsBufferIsAFailure) {
+// A very long path is a file that cannot be found, never a shorter name
+// that happens to be there.
+TEST(LoadResources, AnOverlongPathIsAMissingFileNeverAShorterName) {
     const std::u16string longFolder = u"/nonexistent/" + std::u16string(500, u'x') + u"\\";
     for (int mode : {0, 2}) {
         SCOPED_TRACE(mode);
         ResourceRig rig(mode, longFolder);
         EXPECT_FALSE(rig.Load());
-        const std::string list = mode == 0 ? "grp\\grp_0003.txt" : "ogg\\ogg_0000.txt";
+        const std::string list = mode == 0 ? "grp/grp_0003.txt" : "ogg/ogg_0000.txt";
         ASSERT_FALSE(rig.fake.dialogs.shown.empty());
-        EXPECT_EQ(rig.fake.dialogs.shown[0].text, base::ToUtf8(longFolder) + list + kNotFound);
+        EXPECT_EQ(rig.fake.dialogs.shown[0].text,
+                  base::PathFromStored(longFolder).native() + list + kNotFound);
     }
 
     // A real folder whose picture list just fits, naming a picture whose path
@@ -270,7 +266,7 @@ TEST(LoadResources, APathLongerThanItsBufferIsAFailure) {
     EXPECT_FALSE(rig.Load());
     EXPECT_FALSE(rig.graphics().TextureSlotFilled(0));
     const std::vector<Shown> expected = {
-        {base::ToUtf8(data) + "grp\\grp_0000.pngXY" + kNotFound, "Message"},
+        {base::ToUtf8(data) + "grp/grp_0000.pngXY" + kNotFound, "Message"},
         {"失敗しました。4", "Error"}};
     EXPECT_EQ(ShownBy(rig.fake.dialogs), expected);
 }
