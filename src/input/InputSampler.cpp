@@ -43,24 +43,24 @@ uint16_t InputSampler::PadButtonMask(uint8_t index) {
 }
 
 void InputSampler::ReadPad(int index) {
-    if (pads_ == nullptr)
-        return;
     PadSlot& slot = pads[index];
     slot.connected = pads_->GetState(index, &slot.state);
 }
 
 void InputSampler::PollAllPads() {
+    if (pads_ == nullptr)
+        return;
     for (int i = 0; i < kPads; ++i)
         ReadPad(i);
 }
 
 void InputSampler::PollInput() {
-    if (state_ == nullptr || settings_ == nullptr || keyboard_ == nullptr)
+    if (keyboard_ == nullptr)
         return;
-    InputState& state = *state_;
+    InputState& state = state_;
 
     // The scene decides whether Up also confirms.
-    const bool playScene = world_ != nullptr && world_->sceneState == SceneState::kPlay;
+    const bool playScene = world_.sceneState == SceneState::kPlay;
 
     // The keyboard snapshot: every code is asked, so each one's "pressed
     // since the last call" is consumed once per frame.
@@ -93,7 +93,7 @@ void InputSampler::PollInput() {
         if (i == 0 && playScene)
             held = held || down(kVkUp);
         if (!held)
-            held = (padButtons & PadButtonMask(settings_->buttonMap[i])) != 0;
+            held = (padButtons & PadButtonMask(settings_.buttonMap[i])) != 0;
         if (held)
             buttonBits |= kButtonBits[i];
     }

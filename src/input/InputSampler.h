@@ -50,26 +50,24 @@ public:
 
     static constexpr uint8_t kKeyDown = 0x80;
 
-    InputSampler() = default;
-    virtual ~InputSampler() = default;
-
     // The records it fills and reads: the input state, the settings (the pad
     // buttons) and the world (the scene decides whether Up also confirms).
-    void Link(InputState* state, const Settings* settings, const WorldState* world) {
-        state_ = state;
-        settings_ = settings;
-        world_ = world;
-    }
+    InputSampler(InputState& state, const Settings& settings, const WorldState& world)
+        : state_(state), settings_(settings), world_(world) {}
+    InputSampler(const InputSampler&) = delete;
+    InputSampler& operator=(const InputSampler&) = delete;
+
     // The keyboard and the pads it samples (start-up attaches the real ones).
-    void AttachDevices(platform::Keyboard* keyboard, platform::GamePads* gamePads) {
-        keyboard_ = keyboard;
-        pads_ = gamePads;
+    // A game that has none, such as a replay being checked, is driven by the
+    // bits its caller writes; polling then leaves them alone.
+    void AttachDevices(platform::Keyboard& keyboard, platform::GamePads& gamePads) {
+        keyboard_ = &keyboard;
+        pads_ = &gamePads;
     }
 
     // Samples the keyboard into InputState::keyState and, as InputState::inputMode
     // says, the keyboard (0) or the keyboard and pad 0 (1) into dirBits and
-    // buttonBits; any other mode leaves the two bit sets as they are. Without
-    // linked records or an attached keyboard nothing changes.
+    // buttonBits; any other mode leaves the two bit sets as they are.
     void PollInput();
     // Reads all four pad slots (the options screen's button assignment
     // watches every pad).
@@ -85,9 +83,9 @@ public:
 private:
     void ReadPad(int index);
 
-    InputState* state_ = nullptr;
-    const Settings* settings_ = nullptr;
-    const WorldState* world_ = nullptr;
-    platform::Keyboard* keyboard_ = nullptr;
+    InputState& state_;
+    const Settings& settings_;
+    const WorldState& world_;
+    platform::Keyboard* keyboard_ = nullptr;  // both set together, or neither
     platform::GamePads* pads_ = nullptr;
 };

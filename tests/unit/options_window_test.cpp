@@ -94,7 +94,7 @@ class OptionsRig {
 public:
     OptionsRig() : system(*game.system), world(*game.world) {
         game.LinkObjects(gpu, window);
-        game.input->AttachDevices(&keyboard, &pads);
+        game.input->AttachDevices(keyboard, pads);
         log = std::make_unique<SpriteLog>(*game.graphics);
     }
     // One frame of the open window on `row` with these directions held.

@@ -32,7 +32,7 @@ protected:
         // Virtual pads need SDL's joysticks running before the game's pads start.
         ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_JOYSTICK), 0) << SDL_GetError();
         game.LinkObjects(gpu, fakeWindow);
-        game.input->AttachDevices(&keyboard, &pads);
+        game.input->AttachDevices(keyboard, pads);
         game.system->inputState.inputMode = 1;
         // DECISION A, CANCELLATION B, PAUSE X, SHIFT Y.
         const uint8_t map[] = {0, 1, 2, 3};
