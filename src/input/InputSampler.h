@@ -59,10 +59,10 @@ public:
         pads_ = &gamePads;
     }
 
-    // As InputState::inputMode says, the keyboard (0) or the keyboard and pad
-    // 0 (1) into dirBits and buttonBits; any other mode leaves the two bit
-    // sets as they are (the keyboard is read all the same, so a tap does not
-    // linger into a later frame).
+    // Samples, as InputState::inputMode says, the keyboard (0) or the keyboard
+    // and pad 0 (1) into dirBits and buttonBits; any other mode leaves the two
+    // bit sets as they are (the keyboard is read all the same, so a tap does
+    // not linger into a later frame).
     void PollInput();
     // Reads all four pad slots (the options screen's button assignment
     // watches every pad).
