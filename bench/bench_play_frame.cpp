@@ -98,7 +98,6 @@ void BM_PlayFrame(benchmark::State& state, bool redrawAlways) {
     game->graphics->Link(&system.display, &system.settings, &system.folders, &world, nullptr,
                          nullptr);
     game->graphics->SetRedrawAlways(redrawAlways);
-    game->input->Link(&system.inputState, &system.settings, &world);
     game->audio->Link(&system.sound, &system.music);
     world.angleTable.Fill();
     world.sceneState = SceneState::kPlay;
@@ -133,7 +132,6 @@ void BM_SceneFrame(benchmark::State& state, bool recording) {
     WorldState& world = *game->world;
     game->graphics->Link(&system.display, &system.settings, &system.folders, &world, nullptr,
                          nullptr);
-    game->input->Link(&system.inputState, &system.settings, &world);
     game->audio->Link(&system.sound, &system.music);
     world.angleTable.Fill();
     world.objectTable[0].member(3) = 1296;

@@ -105,7 +105,7 @@ struct Figures {
 
 class NoKeyboard final : public platform::Keyboard {
 public:
-    bool AsyncKeyState(uint8_t) override { return false; }
+    platform::Controls HeldControls() override { return {}; }
 };
 
 class NoPads final : public platform::GamePads {

@@ -21,7 +21,7 @@ Game::Game()
     : system(std::make_unique<System>()),
       world(std::make_unique<WorldState>()),
       graphics(std::make_unique<Graphics>()),
-      input(std::make_unique<InputSampler>()),
+      input(std::make_unique<InputSampler>(system->inputState, system->settings, *world)),
       audio(std::make_unique<Audio>()) {}
 
 Game::~Game() {
@@ -35,6 +35,5 @@ Game::~Game() {
 void Game::LinkObjects(platform::GpuDevice& gpu, platform::Window& window) {
     graphics->Link(&system->display, &system->settings, &system->folders, world.get(), &gpu,
                    &window);
-    input->Link(&system->inputState, &system->settings, world.get());
     audio->Link(&system->sound, &system->music);
 }

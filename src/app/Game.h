@@ -27,7 +27,8 @@ public:
     Game(const Game&) = delete;
     Game& operator=(const Game&) = delete;
 
-    // Links the subsystem objects to the records they serve, once the window exists.
+    // Links graphics and audio to the records they serve, once the window
+    // exists (input sampling gets its records when it is made).
     void LinkObjects(platform::GpuDevice& gpu, platform::Window& window);
 
     // The objects the scene frames work on.

@@ -287,7 +287,6 @@ ReplayVerdict CheckReplay(const Replay& replay) {
     WorldState& world = *game->world;
     game->graphics->Link(&system.display, &system.settings, &system.folders, &world, nullptr,
                          nullptr);
-    game->input->Link(&system.inputState, &system.settings, &world);
     game->audio->Link(&system.sound, &system.music);
     system.sound.soundMode = SoundMode::kNone;
     world.angleTable.Fill();

@@ -2,14 +2,19 @@
 
 #include <cinttypes>
 
-bool TracingKeyboard::AsyncKeyState(uint8_t virtualKey) {
-    const bool down = keyboard_.AsyncKeyState(virtualKey);
-    if (down && !down_[virtualKey] && !newPress_) {
+platform::Controls TracingKeyboard::HeldControls() {
+    const platform::Controls held = keyboard_.HeldControls();
+    bool fresh = false;
+    for (int c = 0; c < platform::kControlCount; ++c) {
+        const auto control = static_cast<platform::Control>(c);
+        fresh = fresh || (held.Has(control) && !held_.Has(control));
+    }
+    if (fresh && !newPress_) {
         newPress_ = true;
         readAt_ = now_();
     }
-    down_[virtualKey] = down;
-    return down;
+    held_ = held;
+    return held;
 }
 
 bool TracingKeyboard::TakeNewPress(uint64_t* readAt) {

@@ -3,9 +3,9 @@
 // standard error when TESSARY_TRACE is set. Every line starts "tessary: ":
 //   "frame N presented at T ns"            every kFrameStride-th frame
 //   "key press read at R ns, frame N presented at T ns"
-//                                          a frame whose input read saw a key
-//                                          go down that was up at its read
-//                                          before; R is when it was read
+//                                          a frame whose input read saw a
+//                                          control held that was not at the
+//                                          read before; R is when it was read
 // T is the monotonic clock in nanoseconds, the same clock a driver outside
 // the program reads, so a key sent at a known moment can be matched with the
 // first frame that showed it.
@@ -16,21 +16,21 @@
 
 #include "platform/Input.h"
 
-// The keyboard as the game reads it, noting when a read finds a key newly down.
+// The keyboard as the game reads it, noting when a read finds a control newly held.
 class TracingKeyboard final : public platform::Keyboard {
 public:
     // now gives the monotonic clock in nanoseconds.
     TracingKeyboard(platform::Keyboard& keyboard, std::function<uint64_t()> now)
         : keyboard_(keyboard), now_(std::move(now)) {}
-    bool AsyncKeyState(uint8_t virtualKey) override;
-    // Whether a key went down since the last call, with the time of the first
+    platform::Controls HeldControls() override;
+    // Whether a control became held since the last call, with the time of the first
     // read that saw one in *readAt; forgets it.
     bool TakeNewPress(uint64_t* readAt);
 
 private:
     platform::Keyboard& keyboard_;
     std::function<uint64_t()> now_;
-    bool down_[256] = {};
+    platform::Controls held_;  // what the last read found
     bool newPress_ = false;
     uint64_t readAt_ = 0;
 };

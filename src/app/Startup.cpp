@@ -139,7 +139,7 @@ int Program::Run(const SceneFrames& scenes) {
     p_.window.Show();
     game_->LinkObjects(p_.gpu, p_.window);
     game_->graphics->LinkDialogs(&p_.dialogs);
-    game_->input->AttachDevices(&p_.keyboard, &p_.pads);
+    game_->input->AttachDevices(p_.keyboard, p_.pads);
     if (!p_.window.GetRect(&system.display.windowRect)) {
         system.display.windowRect.left = 0;
         system.display.windowRect.top = 0;

@@ -1,103 +1,102 @@
 #include "input/InputSampler.h"
 
-#include <cstring>
-
 #include "world/InputState.h"
 #include "world/Settings.h"
 #include "world/WorldState.h"
 
 namespace {
 
-// The fixed keys of each button bit, in buttonMap order. A zero ends a list;
-// VK_UP also confirms while the play scene runs (see PollInput).
-constexpr uint8_t kButtonKeys[InputSampler::kButtons][2] = {
-    {'Z', 'C'},  // DECISION
-    {'X', 0},    // CANCELLATION
-    {'A', 0},    // PAUSE
-    {'S', 0},    // SHIFT
-};
-constexpr int32_t kButtonBits[InputSampler::kButtons] = {
-    InputSampler::kDecision, InputSampler::kCancellation, InputSampler::kPause,
-    InputSampler::kShift};
+using platform::Control;
+using platform::Controls;
 
-struct DirectionKey {
-    uint8_t key;
-    int32_t bit;  // equals the D-pad mask of the same direction
+// Each control's bit in the packed record; the functions in buttonMap order.
+struct ControlBit {
+    Control control;
+    int32_t bit;
 };
-constexpr DirectionKey kDirectionKeys[] = {
-    {InputSampler::kVkUp, InputSampler::kUp},
-    {InputSampler::kVkDown, InputSampler::kDown},
-    {InputSampler::kVkLeft, InputSampler::kLeft},
-    {InputSampler::kVkRight, InputSampler::kRight},
+constexpr ControlBit kDirectionBits[] = {
+    {Control::kUp, InputSampler::kUp},
+    {Control::kDown, InputSampler::kDown},
+    {Control::kLeft, InputSampler::kLeft},
+    {Control::kRight, InputSampler::kRight},
+};
+constexpr ControlBit kButtonBits[InputSampler::kButtons] = {
+    {Control::kDecision, InputSampler::kDecision},
+    {Control::kCancellation, InputSampler::kCancellation},
+    {Control::kPause, InputSampler::kPause},
+    {Control::kShift, InputSampler::kShift},
 };
 
 }  // namespace
 
-uint16_t InputSampler::PadButtonMask(uint8_t index) {
-    // Indexes 0..3 are A, B, X and Y. Everything above names a bit no pad
-    // button sets (and from 20 on would not even fit the mask), so it is
-    // simply "no pad button".
-    if (index >= kButtons)
-        return 0;
-    return static_cast<uint16_t>(0x1000u << index);
+std::optional<platform::PadButton> InputSampler::AssignedButton(uint8_t entry) {
+    if (entry >= platform::kPadButtonCount)
+        return std::nullopt;
+    return static_cast<platform::PadButton>(entry);
 }
 
 void InputSampler::ReadPad(int index) {
-    if (pads_ == nullptr)
-        return;
     PadSlot& slot = pads[index];
     slot.connected = pads_->GetState(index, &slot.state);
 }
 
 void InputSampler::PollAllPads() {
+    if (pads_ == nullptr)
+        return;
     for (int i = 0; i < kPads; ++i)
         ReadPad(i);
 }
 
 void InputSampler::PollInput() {
-    if (state_ == nullptr || settings_ == nullptr || keyboard_ == nullptr)
+    if (keyboard_ == nullptr)
         return;
-    InputState& state = *state_;
 
-    // The scene decides whether Up also confirms.
-    const bool playScene = world_ != nullptr && world_->sceneState == SceneState::kPlay;
-
-    // The keyboard snapshot: every code is asked, so each one's "pressed
-    // since the last call" is consumed once per frame.
-    std::memset(state.keyState, 0, sizeof state.keyState);
-    for (int code = 0; code < 256; ++code) {
-        if (keyboard_->AsyncKeyState(static_cast<uint8_t>(code)))
-            state.keyState[code] = kKeyDown;
-    }
-    const auto down = [&state](uint8_t key) { return key != 0 && state.keyState[key] != 0; };
+    // Read every frame, so each key's "pressed since the last call" is
+    // consumed once per frame.
+    const Controls keys = keyboard_->HeldControls();
 
     // The bit sets, whole, from the keys and (in mode 1) pad 0.
-    const int32_t mode = state.inputMode;
+    const int32_t mode = state_.inputMode;
     if (mode != 0 && mode != 1)
         return;
-    uint16_t padButtons = 0;
+    platform::PadState pad;  // all released when not read or no pad answered
     if (mode == 1) {
         ReadPad(0);
-        padButtons = pads[0].state.buttons;  // all released when no pad answered
+        pad = pads[0].state;
     }
 
     int32_t dirBits = 0;
-    for (const DirectionKey& d : kDirectionKeys) {
-        if (down(d.key) || (padButtons & d.bit) != 0)
+    for (const ControlBit& d : kDirectionBits) {
+        if (keys.Has(d.control) || pad.dpad.Has(d.control))
             dirBits |= d.bit;
     }
 
+    // Up on the keyboard also confirms while the play scene runs. The keys
+    // count first; the function's pad button only when no key gives it.
+    const bool upConfirms = world_.sceneState == SceneState::kPlay && keys.Has(Control::kUp);
     int32_t buttonBits = 0;
     for (int i = 0; i < kButtons; ++i) {
-        bool held = down(kButtonKeys[i][0]) || down(kButtonKeys[i][1]);
-        if (i == 0 && playScene)
-            held = held || down(kVkUp);
-        if (!held)
-            held = (padButtons & PadButtonMask(settings_->buttonMap[i])) != 0;
+        bool held = keys.Has(kButtonBits[i].control) || (i == 0 && upConfirms);
+        if (!held) {
+            const auto button = AssignedButton(settings_.buttonMap[i]);
+            held = button && pad.Holds(*button);
+        }
         if (held)
-            buttonBits |= kButtonBits[i];
+            buttonBits |= kButtonBits[i].bit;
     }
 
-    state.dirBits = dirBits;
-    state.buttonBits = buttonBits;
+    state_.dirBits = dirBits;
+    state_.buttonBits = buttonBits;
+}
+
+bool Held(const InputState& input, platform::Control control) {
+    for (const ControlBit& d : kDirectionBits) {
+        if (d.control == control)
+            return (input.dirBits & d.bit) != 0;
+    }
+    for (const ControlBit& b : kButtonBits) {
+        if (b.control == control)
+            return (input.buttonBits & b.bit) != 0;
+    }
+    return false;
 }

@@ -61,6 +61,7 @@ bool WindowShown(const MenuState& m) {
 }  // namespace title_menu
 
 using namespace title_menu;
+using platform::Control;
 
 Menu::Menu(System& system, WorldState& world, InputSampler& input, Audio& audio, Graphics& graphics)
     : world_(world), input_(input), audio_(audio), system_(system), sprites_(graphics) {}
@@ -108,7 +109,7 @@ void Menu::DrawTitle() {
 
 int32_t Menu::RunMenu() {
     MenuState& m = world_.menuState;
-    const bool decision = (system_.inputState.buttonBits & InputSampler::kDecision) != 0;
+    const bool decision = Held(system_.inputState, Control::kDecision);
     const bool ready = world_.loadingFlag == 0;
 
     // The title items.
@@ -210,11 +211,12 @@ void Menu::StepWindow(bool decision, bool ready) {
 
 void Menu::StepMainCursor(bool decision) {
     MenuState& m = world_.menuState;
-    const int32_t dir = system_.inputState.dirBits;
+    const InputState& input = system_.inputState;
     // UP counts only without DECISION; DOWN counts either way.
-    const bool up = (dir & InputSampler::kUp) != 0 && !decision;
-    const bool down = (dir & InputSampler::kDown) != 0;
-    const bool axisHeld = (dir & (InputSampler::kUp | InputSampler::kDown)) != 0;
+    const bool upHeld = Held(input, Control::kUp);
+    const bool up = upHeld && !decision;
+    const bool down = Held(input, Control::kDown);
+    const bool axisHeld = upHeld || down;
     if (!RepeatStep(m.cursorRepeat, world_.titleMotion.verticalFast, axisHeld, up || down))
         return;
     if (up)
@@ -225,11 +227,11 @@ void Menu::StepMainCursor(bool decision) {
 
 void Menu::StepOptionRow(bool decision) {
     MenuState& m = world_.menuState;
-    const int32_t dir = system_.inputState.dirBits;
-    const bool axisHeld = (dir & (InputSampler::kUp | InputSampler::kDown)) != 0;
+    const bool up = Held(system_.inputState, Control::kUp);
+    const bool axisHeld = up || Held(system_.inputState, Control::kDown);
     if (!RepeatStep(m.rowRepeat, world_.titleMotion.verticalFast, axisHeld, !decision))
         return;
-    if ((dir & InputSampler::kUp) != 0)
+    if (up)
         m.optionRow = m.optionRow <= 0 ? kOptionRows - 1 : m.optionRow - 1;
     else
         m.optionRow = (m.optionRow + 1) % kOptionRows;
@@ -237,9 +239,8 @@ void Menu::StepOptionRow(bool decision) {
 
 void Menu::StepOptionValue(bool decision) {
     MenuState& m = world_.menuState;
-    const int32_t dir = system_.inputState.dirBits;
-    const bool left = (dir & InputSampler::kLeft) != 0;
-    const bool right = (dir & InputSampler::kRight) != 0;
+    const bool left = Held(system_.inputState, Control::kLeft);
+    const bool right = Held(system_.inputState, Control::kRight);
     // Values change only in the options window: in the ranking window the
     // remembered row is hidden, and a step there would change a setting the
     // player cannot see.

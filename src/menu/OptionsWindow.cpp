@@ -38,7 +38,6 @@ constexpr RowRule kRules[kRows] = {{2, false},  {2, false},  {4, false},  {2, fa
 constexpr int32_t kVolumeStep = 500;   // one mark of a volume bar
 constexpr int32_t kMaxVolume = 10000;  // 20 marks
 constexpr int32_t kVolumeMarks = 20;
-constexpr int32_t kPadButtons = 4;      // A, B, X, Y: indexes 0..3
 constexpr int32_t kButtonIndexes = 10;  // 0..9; 4..9 stand for "no pad button"
 constexpr int32_t kPulseTop = 128;
 constexpr int32_t kPulseStep = 4;
@@ -150,9 +149,9 @@ void ApplyButtonRow(System& system, InputSampler& input, int32_t row, bool sidew
     if (system.inputState.inputMode != 1)
         return;
     input.PollAllPads();
-    const uint16_t buttons = input.pads[0].state.buttons;
-    for (int32_t index = 0; index < kPadButtons; ++index) {
-        if ((buttons & InputSampler::PadButtonMask(static_cast<uint8_t>(index))) != 0) {
+    const platform::PadState& pad = input.pads[0].state;
+    for (int32_t index = 0; index < platform::kPadButtonCount; ++index) {
+        if (pad.Holds(static_cast<platform::PadButton>(index))) {
             system.settings.buttonMap[function] = static_cast<uint8_t>(index);
             system.settings.optionValues[row] = index;
         }
@@ -196,8 +195,8 @@ void StepOptionValue(System& system, int32_t row, bool left, bool right) {
 void RunOptionsWindow(Graphics& sprites, System& system, WorldState& world, InputSampler& input,
                       Audio& audio) {
     const int32_t row = world.menuState.optionRow;
-    const bool sideways =
-        (system.inputState.dirBits & (InputSampler::kLeft | InputSampler::kRight)) != 0;
+    const bool sideways = Held(system.inputState, platform::Control::kLeft) ||
+                          Held(system.inputState, platform::Control::kRight);
     const int32_t* values = system.settings.optionValues;
 
     // The highlight borders pulse.

@@ -1,9 +1,6 @@
 #pragma once
 // The keyboard and the game pads on SDL.
 
-#include <array>
-#include <cstdint>
-
 #include "platform/Input.h"
 
 struct _SDL_GameController;
@@ -12,30 +9,17 @@ namespace platform {
 
 class SdlWindow;
 
-// Keys by virtual-key code: held in SDL's keyboard state, or pressed since the
-// last call for that key (the window's event filter records presses, so a tap
-// shorter than a frame is still seen once).
-//
-// Each code stands for up to two physical keys, by position (SDL scancodes):
-// Shift, Ctrl and Alt for either side, Return for both Enter keys. Codes
-// with no key on a PC keyboard (mouse buttons, IME keys) are never down.
+// The controls from the keys that give them, by position on a PC keyboard
+// (SDL scancodes): held in SDL's keyboard state, or pressed since the last
+// call (the window's event filter records presses, so a tap shorter than a
+// frame is still seen once).
 class SdlKeyboard final : public Keyboard {
 public:
-    static constexpr int kKeysPerCode = 2;
-
     explicit SdlKeyboard(SdlWindow& window) : window_(window) {}
-    bool AsyncKeyState(uint8_t virtualKey) override;
-
-    // The SDL scancodes of a virtual-key code; 0 fills the unused places.
-    static std::array<uint16_t, kKeysPerCode> ScancodesOf(uint8_t virtualKey);
+    Controls HeldControls() override;
 
 private:
-    // Takes the window's press flag of one scancode; a press is kept for
-    // every code that names that key until each of them has been asked.
-    void CollectPress(uint16_t scancode);
-
     SdlWindow& window_;
-    std::array<bool, 256> pending_{};  // pressed since this code was last asked
 };
 
 // Pads 0..3 are the first four SDL game controllers, opened when first asked
@@ -63,11 +47,10 @@ private:
 
     SdlWindow& window_;
     _SDL_GameController* controllers_[kMaxPads] = {};
-    PadState last_[kMaxPads] = {};  // the state each pad reported last
-    uint32_t seenChanges_ = 0;      // the window's count of pad changes at the last rescan
-    bool scanned_ = false;          // the controllers have been looked at once
-    bool started_ = false;          // this object started SDL's game-controller subsystem
-    bool unavailable_ = false;      // the subsystem failed to start: no pads this run
+    uint32_t seenChanges_ = 0;  // the window's count of pad changes at the last rescan
+    bool scanned_ = false;      // the controllers have been looked at once
+    bool started_ = false;      // this object started SDL's game-controller subsystem
+    bool unavailable_ = false;  // the subsystem failed to start: no pads this run
 };
 
 }  // namespace platform

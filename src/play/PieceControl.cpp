@@ -4,8 +4,11 @@
 #include "play/Board.h"
 #include "play/PieceGenerator.h"
 #include "play/PlayState.h"
+#include "world/InputState.h"
 
 namespace {
+
+using platform::Control;
 
 constexpr int32_t kSingleBlockKind = 7;
 constexpr uint32_t kLockScore = 20;
@@ -28,10 +31,10 @@ void TurnOnce(PlayState& play, bool held, int32_t& latch, int32_t step) {
 
 }  // namespace
 
-void MoveSideways(PlayState& play, int32_t dirBits, int32_t buttonBits) {
-    const bool left = (dirBits & InputSampler::kLeft) != 0;
-    const bool right = (dirBits & InputSampler::kRight) != 0;
-    if (play.moveRepeat == kRepeatReady && (buttonBits & InputSampler::kDecision) == 0) {
+void MoveSideways(PlayState& play, const InputState& input) {
+    const bool left = Held(input, Control::kLeft);
+    const bool right = Held(input, Control::kRight);
+    if (play.moveRepeat == kRepeatReady && !Held(input, Control::kDecision)) {
         if (left) {
             if (play.leftBlocked == 0) {
                 play.pieceX -= kCellPixels;
@@ -58,15 +61,15 @@ void MoveSideways(PlayState& play, int32_t dirBits, int32_t buttonBits) {
     }
 }
 
-void Rotate(PlayState& play, int32_t buttonBits) {
-    TurnOnce(play, (buttonBits & InputSampler::kDecision) != 0, play.rotateRightLatch, 1);
-    TurnOnce(play, (buttonBits & InputSampler::kCancellation) != 0, play.rotateLeftLatch, -1);
+void Rotate(PlayState& play, const InputState& input) {
+    TurnOnce(play, Held(input, Control::kDecision), play.rotateRightLatch, 1);
+    TurnOnce(play, Held(input, Control::kCancellation), play.rotateLeftLatch, -1);
 }
 
-void FallAndLock(PlayState& play, int32_t dirBits, bool paused, PieceGenerator& generator) {
+void FallAndLock(PlayState& play, const InputState& input, bool paused, PieceGenerator& generator) {
     if (!paused && play.lockCounter == 0 && play.landed == 0) {
         // Falling: soft drop while DOWN is held, gravity otherwise.
-        if ((dirBits & InputSampler::kDown) != 0) {
+        if (Held(input, Control::kDown)) {
             play.gravityTimer = 0;
             ++play.softDropCounter;
             if (play.softDropCounter % kSoftDropPeriod == 0) {

@@ -1,11 +1,12 @@
 #pragma once
 // Control of the falling piece for one frame: sideways moves with auto-repeat,
 // turns once per press, gravity and the soft drop, the lock delay and the lock
-// itself. Each function is one step of the play step and reads only the held
-// bits it is given; none plays a sound.
+// itself. Each function is one step of the play step and reads only the
+// controls held this frame; none plays a sound.
 
 #include <cstdint>
 
+struct InputState;
 struct PlayState;
 class PieceGenerator;
 
@@ -24,16 +25,16 @@ constexpr int32_t GravityLimit(int32_t level) {
 
 // Sideways movement, using the contact flags of the previous frame. LEFT wins
 // over RIGHT; a held DECISION stops moves but not the repeat count.
-void MoveSideways(PlayState& play, int32_t dirBits, int32_t buttonBits);
+void MoveSideways(PlayState& play, const InputState& input);
 
 // DECISION turns clockwise, CANCELLATION counter-clockwise, once per press;
 // a turn onto an occupied cell is not made (the latch is set all the same).
-void Rotate(PlayState& play, int32_t buttonBits);
+void Rotate(PlayState& play, const InputState& input);
 
 // Fall, rest or lock, from the contacts just computed. A resting piece counts
 // towards its lock even while paused; once gameOverCounter runs, nothing locks
 // and a stuck piece raises the counter instead.
-void FallAndLock(PlayState& play, int32_t dirBits, bool paused, PieceGenerator& generator);
+void FallAndLock(PlayState& play, const InputState& input, bool paused, PieceGenerator& generator);
 
 // Writes the piece into the empty board cells under it, scores it, takes the
 // next kind from the queue and puts it at the start position.

@@ -23,8 +23,7 @@ PlayStep::PlayStep(System& system, WorldState& world, Audio& audio, Graphics& gr
 void PlayStep::Run() {
     Graphics& sprites = graphics_;
     const bool paused = world_.menuState.paused != 0;
-    const int32_t dirBits = system_.inputState.dirBits;
-    const int32_t buttonBits = system_.inputState.buttonBits;
+    const InputState& input = system_.inputState;
 
     // This frame's generator; the first frame of a game builds the board
     // and the queue, and queue[0] falls from the start position at once.
@@ -37,16 +36,16 @@ void PlayStep::Run() {
 
     // Sideways, with the contacts of the previous frame.
     if (!paused)
-        MoveSideways(play_, dirBits, buttonBits);
+        MoveSideways(play_, input);
     // The box's board cells, valid for the rest of the frame (the lock included).
     UpdateCellCoordinates(play_);
     // Turns.
     if (!paused)
-        Rotate(play_, buttonBits);
+        Rotate(play_, input);
     // Contacts where the piece now stands.
     ComputeContacts(play_);
     // Fall, rest or lock; a lock also runs while paused.
-    FallAndLock(play_, dirBits, paused, generator);
+    FallAndLock(play_, input, paused, generator);
     // Full rows, level and line score, paused or not.
     RemoveAndScoreRows(play_, audio_);
     // The play screen, then the game-over sequence while the pause is closed.

@@ -58,7 +58,7 @@ void ClosePause(MenuState& m) {
 
 void RunPauseControl(const InputState& input, WorldState& world, Audio& audio) {
     MenuState& m = world.menuState;
-    const bool held = (input.buttonBits & InputSampler::kPause) != 0;
+    const bool held = Held(input, platform::Control::kPause);
     const int32_t s = m.pauseState;
     if (held && s == kRunning) {
         audio.effects().Play(0);

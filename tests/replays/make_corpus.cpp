@@ -72,7 +72,6 @@ public:
         WorldState& world = *game_->world;
         game_->graphics->Link(&system.display, &system.settings, &system.folders, &world,
                               nullptr, nullptr);
-        game_->input->Link(&system.inputState, &system.settings, &world);
         game_->audio->Link(&system.sound, &system.music);
         system.sound.soundMode = SoundMode::kNone;
         world.angleTable.Fill();

@@ -504,9 +504,9 @@ protected:
                 return true;
             if (m.windowState == 0 && m.mainCursor != 1) {
                 if (run.frames % 2 == 0)
-                    keys.Hold(InputSampler::kVkDown);
+                    keys.Hold(platform::Control::kDown);
             } else {
-                keys.Hold('Z');
+                keys.Hold(platform::Control::kDecision);
                 if (m.windowAnim == 7)  // the next frame shows the table
                     run.log = std::make_unique<SpriteLog>(*run.game->graphics);
             }
@@ -530,13 +530,13 @@ TEST_F(TitleToPlayAndBackTest, AGameFromTheTitleEntersTheRankingWhichSurvivesARe
         if (world.sceneState == SceneState::kPlay) {
             played = true;
             keys.ReleaseAll();
-            keys.Hold(InputSampler::kVkDown);
+            keys.Hold(platform::Control::kDown);
             return true;
         }
         if (!played) {
             keys.ReleaseAll();
             if (world.menuState.titleState == 4 && run.frames % 2 == 0)
-                keys.Hold('Z');
+                keys.Hold(platform::Control::kDecision);
             return true;
         }
         score = world.rankingTable.scores[0];

@@ -1,31 +1,47 @@
 #pragma once
-// Scripted keyboard and pads: the test says which keys are held, which were
-// tapped since the last poll, and what each pad reports.
+// Scripted keyboard and pads: the test says which controls are held, which
+// were tapped since the last poll, and what each pad reports.
 
 #include <array>
 #include <cstdint>
+#include <initializer_list>
 
 #include "platform/Input.h"
 
 class ScriptedKeyboard final : public platform::Keyboard {
 public:
-    std::array<bool, 256> held{};
-    std::array<bool, 256> tapped{};  // went down and up again since the last call
+    platform::Controls held;
+    platform::Controls tapped;  // went down and up again since the last call
     int calls = 0;
 
-    bool AsyncKeyState(uint8_t virtualKey) override {
+    platform::Controls HeldControls() override {
         ++calls;
-        const bool result = held[virtualKey] || tapped[virtualKey];
-        tapped[virtualKey] = false;
+        const platform::Controls result = held | tapped;
+        tapped = {};
         return result;
     }
-    void Hold(uint8_t virtualKey, bool down = true) { held[virtualKey] = down; }
-    void Tap(uint8_t virtualKey) { tapped[virtualKey] = true; }
+    void Hold(platform::Control control, bool down = true) {
+        if (down)
+            held.Add(control);
+        else
+            held.Remove(control);
+    }
+    void Tap(platform::Control control) { tapped.Add(control); }
     void ReleaseAll() {
-        held.fill(false);
-        tapped.fill(false);
+        held = {};
+        tapped = {};
     }
 };
+
+// A pad state with these buttons held.
+inline platform::PadState PadHolding(platform::Controls dpad,
+                                     std::initializer_list<platform::PadButton> buttons = {}) {
+    platform::PadState state;
+    state.dpad = dpad;
+    for (platform::PadButton b : buttons)
+        state.Press(b);
+    return state;
+}
 
 class ScriptedPads final : public platform::GamePads {
 public:

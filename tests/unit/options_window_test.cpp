@@ -42,6 +42,7 @@ namespace {
 namespace fs = std::filesystem;
 using options_window::RunOptionsWindow;
 using options_window::StepOptionValue;
+using platform::Control;
 
 constexpr int32_t kLeft = InputSampler::kLeft;
 constexpr int32_t kRight = InputSampler::kRight;
@@ -94,7 +95,7 @@ class OptionsRig {
 public:
     OptionsRig() : system(*game.system), world(*game.world) {
         game.LinkObjects(gpu, window);
-        game.input->AttachDevices(&keyboard, &pads);
+        game.input->AttachDevices(keyboard, pads);
         log = std::make_unique<SpriteLog>(*game.graphics);
     }
     // One frame of the open window on `row` with these directions held.
@@ -208,21 +209,21 @@ TEST(OptionsApplyTest, OnAButtonRowPadButtonsAreTakenAtOnceTheLastOneWinning) {
     OptionsRig rig;
     rig.system.inputState.inputMode = 1;
     rig.pads.attached[0] = true;
-    rig.pads.states[0].buttons = 0x2000;  // B
+    rig.pads.states[0] = PadHolding({}, {platform::PadButton::kB});
     rig.Frame(6);
     EXPECT_EQ(rig.system.settings.buttonMap[0], 1);
     EXPECT_EQ(rig.system.settings.optionValues[6], 1);
-    rig.pads.states[0].buttons = 0x1000 | 0x8000;  // A and Y
+    rig.pads.states[0] = PadHolding({}, {platform::PadButton::kA, platform::PadButton::kY});
     rig.Frame(6);
     EXPECT_EQ(rig.system.settings.buttonMap[0], 3);
     EXPECT_EQ(rig.system.settings.optionValues[6], 3);
     EXPECT_EQ(rig.pads.calls[0], 2);
     EXPECT_EQ(rig.pads.calls[3], 2);  // every pad is watched, present or not
     // On another button row it is that function's button; keyboard steps work too.
-    rig.pads.states[0].buttons = 0x4000;  // X
+    rig.pads.states[0] = PadHolding({}, {platform::PadButton::kX});
     rig.Frame(8);
     EXPECT_EQ(rig.system.settings.buttonMap[2], 2);
-    rig.pads.states[0].buttons = 0;
+    rig.pads.states[0] = {};
     rig.Press(8, kRight);
     EXPECT_EQ(rig.system.settings.buttonMap[2], 3);
     EXPECT_EQ(rig.system.settings.buttonMap[0], 3);
@@ -495,17 +496,17 @@ TEST(OptionsBadInputTest, AllOnesSettingsFileFromStartUpThroughEveryRowToExit) {
     // pad rows, then DOWN to the next row; each key pressed for one frame.
     struct Press {
         int32_t row;
-        std::vector<uint8_t> keys;
+        std::vector<Control> keys;
     };
     std::vector<Press> walk;
     for (int32_t row = 0; row < options_window::kRows; ++row) {
-        for (std::vector<uint8_t> keys : {std::vector<uint8_t>{InputSampler::kVkRight},
-                                          {InputSampler::kVkRight},
-                                          {InputSampler::kVkLeft},
-                                          {InputSampler::kVkLeft, InputSampler::kVkRight},
-                                          {'Z', InputSampler::kVkRight},
-                                          {InputSampler::kVkDown}}) {
-            if (keys[0] != 'Z' || (row >= 6 && row <= 9))
+        for (std::vector<Control> keys : {std::vector<Control>{Control::kRight},
+                                          {Control::kRight},
+                                          {Control::kLeft},
+                                          {Control::kLeft, Control::kRight},
+                                          {Control::kDecision, Control::kRight},
+                                          {Control::kDown}}) {
+            if (keys[0] != Control::kDecision || (row >= 6 && row <= 9))
                 walk.push_back({row, keys});
         }
     }
@@ -543,14 +544,13 @@ TEST(OptionsBadInputTest, AllOnesSettingsFileFromStartUpThroughEveryRowToExit) {
         }
         if (!pressNow || m.titleState != title_menu::kActive)
             return result;
-        auto press = [&](std::vector<uint8_t> keys) {
-            for (uint8_t key : keys)
+        auto press = [&](std::vector<Control> keys) {
+            for (Control key : keys)
                 fake.keyboard.Hold(key);
             released = false;
         };
         if (m.windowState == title_menu::kIdle) {
-            press(
-                {m.mainCursor != title_menu::kOptionsItem ? InputSampler::kVkDown : uint8_t{'Z'}});
+            press({m.mainCursor != title_menu::kOptionsItem ? Control::kDown : Control::kDecision});
         } else if (m.windowState == title_menu::kActive && walked < walk.size()) {
             wrongRow += m.optionRow == walk[walked].row ? 0 : 1;
             press(walk[walked++].keys);

@@ -1,7 +1,7 @@
 // The SDL keyboard and pads on the offscreen video driver: a key pushed down
-// and up between two polls is seen exactly once, by every code that names
-// it; codes map to the keys in the places a PC keyboard has them; without a
-// controller every pad reports "not connected" and nothing held.
+// and up between two polls is seen exactly once, as the control its place on
+// a PC keyboard gives; without a controller every pad reports "not
+// connected" and nothing held.
 
 #include <SDL.h>
 #include <gtest/gtest.h>
@@ -42,47 +42,31 @@ protected:
     platform::SdlKeyboard keyboard{window};
 };
 
-TEST_F(SdlKeyboardTest, ATapBetweenTwoPollsIsSeenOnce) {
-    Tap(SDL_SCANCODE_Z);
-    EXPECT_FALSE(keyboard.AsyncKeyState('X'));
-    EXPECT_TRUE(keyboard.AsyncKeyState('Z'));
-    EXPECT_FALSE(keyboard.AsyncKeyState('Z'));
-
-    // Shift and Left Shift both name the left Shift key: each sees its tap once.
-    Tap(SDL_SCANCODE_LSHIFT);
-    EXPECT_TRUE(keyboard.AsyncKeyState(0x10));
-    EXPECT_TRUE(keyboard.AsyncKeyState(0xA0));
-    EXPECT_FALSE(keyboard.AsyncKeyState(0xA1));
-    EXPECT_FALSE(keyboard.AsyncKeyState(0x10));
-    EXPECT_FALSE(keyboard.AsyncKeyState(0xA0));
-}
-
-// The places where SDL's numbering differs from the codes' (digits 1..9 then
-// 0, F13 apart from F12) and the codes that stand for two keys or none.
-TEST(SdlKeyTable, CodesNameTheKeysInTheirPlaces) {
+// Each key by its place on a PC keyboard, tapped between two polls: seen by
+// the first poll only. Keys the game does not use give nothing.
+TEST_F(SdlKeyboardTest, ATapOfEachKeyIsSeenOnceAsItsControl) {
+    using platform::Control;
     struct Case {
-        uint8_t code;
-        SDL_Scancode first;
-        SDL_Scancode second;
+        SDL_Scancode key;
+        platform::Controls controls;
     };
     const Case cases[] = {
-        {0x01, SDL_SCANCODE_UNKNOWN, SDL_SCANCODE_UNKNOWN},  // a mouse button
-        {0x0D, SDL_SCANCODE_RETURN, SDL_SCANCODE_KP_ENTER},
-        {'0', SDL_SCANCODE_0, SDL_SCANCODE_UNKNOWN},
-        {'1', SDL_SCANCODE_1, SDL_SCANCODE_UNKNOWN},
-        {'9', SDL_SCANCODE_9, SDL_SCANCODE_UNKNOWN},
-        {'Z', SDL_SCANCODE_Z, SDL_SCANCODE_UNKNOWN},
-        {0x60, SDL_SCANCODE_KP_0, SDL_SCANCODE_UNKNOWN},
-        {0x61, SDL_SCANCODE_KP_1, SDL_SCANCODE_UNKNOWN},
-        {0x69, SDL_SCANCODE_KP_9, SDL_SCANCODE_UNKNOWN},
-        {0x7B, SDL_SCANCODE_F12, SDL_SCANCODE_UNKNOWN},
-        {0x7C, SDL_SCANCODE_F13, SDL_SCANCODE_UNKNOWN},
-        {0xFF, SDL_SCANCODE_UNKNOWN, SDL_SCANCODE_UNKNOWN},
+        {SDL_SCANCODE_UP, {Control::kUp}},
+        {SDL_SCANCODE_DOWN, {Control::kDown}},
+        {SDL_SCANCODE_LEFT, {Control::kLeft}},
+        {SDL_SCANCODE_RIGHT, {Control::kRight}},
+        {SDL_SCANCODE_Z, {Control::kDecision}},
+        {SDL_SCANCODE_C, {Control::kDecision}},
+        {SDL_SCANCODE_X, {Control::kCancellation}},
+        {SDL_SCANCODE_A, {Control::kPause}},
+        {SDL_SCANCODE_S, {Control::kShift}},
+        {SDL_SCANCODE_Q, {}},
+        {SDL_SCANCODE_RETURN, {}},
     };
     for (const Case& c : cases) {
-        const auto scancodes = platform::SdlKeyboard::ScancodesOf(c.code);
-        EXPECT_EQ(scancodes[0], c.first) << "code " << int{c.code};
-        EXPECT_EQ(scancodes[1], c.second) << "code " << int{c.code};
+        Tap(c.key);
+        EXPECT_TRUE(keyboard.HeldControls() == c.controls) << SDL_GetScancodeName(c.key);
+        EXPECT_TRUE(keyboard.HeldControls().Empty()) << SDL_GetScancodeName(c.key);
     }
 }
 
@@ -94,11 +78,11 @@ TEST_F(SdlKeyboardTest, WithoutAControllerEveryPadIsNotConnectedAndReleased) {
         GTEST_SKIP() << "a joystick is attached to this machine";
     for (int index : {0, 3, 4, -1}) {
         platform::PadState state;
-        state.buttons = 0xFFFF;
-        state.thumbLX = 123;
+        state.dpad.Add(platform::Control::kUp);
+        state.Press(platform::PadButton::kA);
         EXPECT_FALSE(pads.GetState(index, &state));
-        EXPECT_EQ(state.buttons, 0);
-        EXPECT_EQ(state.thumbLX, 0);
+        EXPECT_TRUE(state.dpad.Empty());
+        EXPECT_EQ(state.heldButtons, 0);
     }
 }
 

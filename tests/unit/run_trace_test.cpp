@@ -30,23 +30,21 @@ TEST(RunTrace, ReportsTheFramesThatReadANewPressAndEveryStridethFrame) {
         keyboard, [&clock] { return clock; }, out);
 
     // Frame 1: Down goes down, read at 1000, presented at 5000.
-    keys.Hold(0x28);
-    keyboard.AsyncKeyState(0x25);
-    keyboard.AsyncKeyState(0x28);
-    clock = 2000;
-    keyboard.AsyncKeyState(0x26);
+    using platform::Control;
+    keys.Hold(Control::kDown);
+    keyboard.HeldControls();
     clock = 5000;
     traced.Presented();
     // Frame 2: Down still held, nothing new.
-    keyboard.AsyncKeyState(0x28);
+    keyboard.HeldControls();
     traced.Presented();
-    // Frame 3: released; frame 4: down again, a new press; a tap counts too.
-    keys.Hold(0x28, false);
-    keyboard.AsyncKeyState(0x28);
+    // Frame 3: released; frame 4: a tap, a new press.
+    keys.Hold(Control::kDown, false);
+    keyboard.HeldControls();
     traced.Presented();
-    keys.Tap(0x5A);
+    keys.Tap(Control::kDecision);
     clock = 7000;
-    keyboard.AsyncKeyState(0x5A);
+    keyboard.HeldControls();
     clock = 9000;
     traced.Presented();
     for (uint64_t frame = 5; frame <= RunTrace::kFrameStride; ++frame)

@@ -28,6 +28,8 @@
 
 namespace {
 
+using platform::Control;
+
 constexpr int kFrames = 1'000'000;
 
 bool OneOf(int32_t value, std::initializer_list<int32_t> allowed) {
@@ -125,43 +127,43 @@ public:
         if (paused) {
             // A pause is left again after a few choices.
             if (r < 20)
-                keys.Hold('A');
+                keys.Hold(Control::kPause);
         } else if (inPlay) {
             if (r < 40) {
-                keys.Hold(InputSampler::kVkDown);
+                keys.Hold(Control::kDown);
                 hold_ += static_cast<int>(random_() % 30);
             } else if (r < 55) {
-                keys.Hold(InputSampler::kVkLeft);
+                keys.Hold(Control::kLeft);
             } else if (r < 70) {
-                keys.Hold(InputSampler::kVkRight);
+                keys.Hold(Control::kRight);
             } else if (r < 80) {
-                keys.Hold(Pick({'Z', 'C', InputSampler::kVkUp}));
+                keys.Hold(Pick({Control::kDecision, Control::kDecision, Control::kUp}));  // Z C Up
             } else if (r < 87) {
-                keys.Hold('X');
+                keys.Hold(Control::kCancellation);
             } else if (r < 88) {
-                keys.Hold('A');
+                keys.Hold(Control::kPause);
             } else if (r < 89) {
-                keys.Hold('S');
+                keys.Hold(Control::kShift);
             }
         } else {
             if (r < 25) {
-                keys.Hold(InputSampler::kVkDown);
+                keys.Hold(Control::kDown);
             } else if (r < 35) {
-                keys.Hold(InputSampler::kVkUp);
+                keys.Hold(Control::kUp);
             } else if (r < 55) {
-                keys.Hold(Pick({'Z', 'C'}));
+                keys.Hold(Pick({Control::kDecision, Control::kDecision}));  // Z or C
             } else if (r < 65) {
-                keys.Hold(InputSampler::kVkLeft);
+                keys.Hold(Control::kLeft);
             } else if (r < 75) {
-                keys.Hold(InputSampler::kVkRight);
+                keys.Hold(Control::kRight);
             } else if (r < 78) {
-                keys.Hold(Pick({'X', 'A', 'S'}));
+                keys.Hold(Pick({Control::kCancellation, Control::kPause, Control::kShift}));
             }
         }
     }
 
 private:
-    uint8_t Pick(std::initializer_list<uint8_t> keys) {
+    Control Pick(std::initializer_list<Control> keys) {
         return keys.begin()[random_() % keys.size()];
     }
 
