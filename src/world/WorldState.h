@@ -12,28 +12,34 @@
 #include "base/ZeroedMemory.h"
 #include "platform/Clock.h"
 
-// One of the 48 blocks at the head of a slot file.
+// The save slots hold what save0001.dat .. save0016.dat beside the program
+// contain. Nothing in the game reads them: they are loaded at start-up and
+// kept for the run, so each field stands for the part of the file it is
+// copied from and is named by that part's byte offset (in the slot file for
+// SaveSlot, within the block for SlotBlock).
+
+// One of the 48 608-byte blocks at the head of a slot file.
 struct SlotBlock {
-    uint8_t flag = 0;
-    int32_t first[5] = {};
-    uint8_t bytes[16] = {};
-    int32_t second[5] = {};
-    uint8_t mark = 0;
-    int32_t pair[2] = {};
-    int32_t groups[8][15] = {};
-    int32_t last = 0;  // stored in the file before the groups
+    uint8_t byteAt0 = 0;
+    int32_t intsAt1[5] = {};
+    uint8_t bytesAt21[16] = {};
+    int32_t intsAt37[5] = {};
+    uint8_t byteAt57 = 0;
+    int32_t intsAt58[2] = {};
+    int32_t groupsAt70[8][15] = {};  // eight groups of fifteen, 60 bytes apart
+    int32_t intAt66 = 0;
 };
 
-// Data read from one slot file at start-up and kept unchanged for the run.
+// One slot file's contents, read at start-up and kept unchanged for the run.
 struct SaveSlot {
     static constexpr int kBlocks = 48;
     SlotBlock blocks[kBlocks];
-    int32_t values[303] = {};
-    uint8_t bytes[303] = {};
-    int32_t four[4] = {};
-    uint8_t tail[53] = {};
-    int32_t three[3] = {};
-    int32_t table[2048] = {};
+    int32_t intsAt29184[303] = {};
+    uint8_t bytesAt30396[303] = {};
+    int32_t intsAt30699[4] = {};
+    uint8_t bytesAt30715[53] = {};
+    int32_t intsAt30768[3] = {};
+    int32_t intsAt30779[2048] = {};  // its first byte is also the last of intsAt30768
 };
 
 struct ObjectRecord {
