@@ -102,7 +102,7 @@ void BM_PlayFrame(benchmark::State& state, bool redrawAlways) {
     game->audio->Link(&system.sound, &system.music);
     world.angleTable.Fill();
     world.sceneState = SceneState::kPlay;
-    world.objectTable[0].member(3) = 1296;
+    world.diagnostic.gameStarted = 1296;
     system.sound.soundMode = SoundMode::kNone;
     platform::SystemCalendar calendar;
 
@@ -136,7 +136,7 @@ void BM_SceneFrame(benchmark::State& state, bool recording) {
     game->input->Link(&system.inputState, &system.settings, &world);
     game->audio->Link(&system.sound, &system.music);
     world.angleTable.Fill();
-    world.objectTable[0].member(3) = 1296;
+    world.diagnostic.gameStarted = 1296;
     system.sound.soundMode = SoundMode::kNone;
     platform::SystemCalendar calendar;
 

@@ -202,7 +202,7 @@ std::string DescribeVerdict(std::string_view file, const ReplayVerdict& verdict)
 void ReplayPlayback::Start(System& system, WorldState& world) {
     // What the title's hand-over leaves; the fade level is the one recorded.
     world.bgmSwitchRequest = 1;
-    world.objectTable[0].member(3) = title_menu::kStartObjectValue;
+    world.diagnostic.gameStarted = title_menu::kGameStartedValue;
     system.music.bgmRestart = 0;
     world.loadingFlag = 0;
     world.bgmSelector = 0;

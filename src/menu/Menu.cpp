@@ -254,7 +254,7 @@ void Menu::HandOverToPlay() {
     // The play scene's first frame selects the play music (selector 0) and
     // fades in from black.
     world_.bgmSwitchRequest = 1;
-    world_.objectTable[0].member(3) = kStartObjectValue;
+    world_.diagnostic.gameStarted = kGameStartedValue;
     system_.music.bgmRestart = 0;
     world_.loadingFlag = 0;
     world_.bgmSelector = 0;

@@ -39,7 +39,7 @@ enum TitleItem : int32_t { kStartItem = 0, kRankingItem = 1, kOptionsItem = 2 };
 constexpr int32_t kFullAnim = 8;      // titleAnim and windowAnim when fully open
 constexpr int32_t kRepeatReady = 48;  // a repeat counter at this value steps on a held key
 constexpr int32_t kRepeatFastStep = 16;
-constexpr int32_t kStartObjectValue = 1296;  // object record 0, member 3, once play starts
+constexpr int32_t kGameStartedValue = 1296;  // the diagnostic line's first value once play starts
 
 }  // namespace title_menu
 

@@ -1,6 +1,6 @@
 #pragma once
 // WorldState, the world record: scene state, the menu and pause block, the
-// fade, the loaded save slots, the object table and the ranking table.
+// fade, the loaded save slots, the diagnostic values and the ranking table.
 //
 // Scenes keep no state of their own; whatever must last from one frame to the
 // next lives here or in System.
@@ -42,11 +42,12 @@ struct SaveSlot {
     int32_t intsAt30779[2048] = {};  // its first byte is also the last of intsAt30768
 };
 
-struct ObjectRecord {
-    // Members are numbered from 1; member 3 is words[2].
-    int32_t words[114] = {};
-    int32_t& member(int n) { return words[n - 1]; }
-    int32_t member(int n) const { return words[n - 1]; }
+// The two numbers the diagnostic line under the play area shows among its
+// zeros: the title menu sets gameStarted when it hands over to play, and
+// nothing in the game writes the other, so it shows 0 unless a test sets it.
+struct DiagnosticValues {
+    int32_t gameStarted = 0;
+    int32_t unwritten = 0;
 };
 
 // The title menu's state and the play scene's pause fields, one 180-byte block
@@ -123,7 +124,6 @@ enum class SceneState : int32_t { kTitle = 1, kPlay = 4 };
 class WorldState {
 public:
     static constexpr int kSlots = 16;
-    static constexpr int kObjects = 255;
 
     WorldState() {
         if (!saveSlots)
@@ -133,7 +133,7 @@ public:
 
     // Zeroed by the system: the 580 KB of slots no file fills cost no memory.
     base::Zeroed<SaveSlot[]> saveSlots = base::MakeZeroed<SaveSlot[]>(kSlots);
-    ObjectRecord objectTable[kObjects];
+    DiagnosticValues diagnostic;
     MenuState menuState;
     uint8_t fadeLevel = 0;
     int32_t fadeOutRequest = 0;

@@ -181,8 +181,8 @@ TEST_F(PlaySceneTest, APendingMusicSwitchIsServedOnce) {
 
 TEST_F(PlaySceneTest, TheFrameOpensWithTheBackgroundAndEndsWithFadeMasksAndDiagnosticLine) {
     struct Case {
-        int32_t record0;
-        int32_t record1;
+        int32_t gameStarted;
+        int32_t unwritten;
         const char* text;  // the first 36 characters shown
     };
     const Case cases[] = {
@@ -192,8 +192,8 @@ TEST_F(PlaySceneTest, TheFrameOpensWithTheBackgroundAndEndsWithFadeMasksAndDiagn
         {INT32_MIN, 42, " -2147483648        0       42      "},
     };
     for (const Case& c : cases) {
-        world().objectTable[0].member(3) = c.record0;
-        world().objectTable[1].member(3) = c.record1;
+        world().diagnostic.gameStarted = c.gameStarted;
+        world().diagnostic.unwritten = c.unwritten;
         world().fadeLevel = 0x55;
         Frame();
         const auto& r = log.requests;

@@ -289,7 +289,7 @@ TEST_F(TitleSceneTest, ConfirmingStartClosesTheItemsFadesOutAndHandsOverToPlay) 
     }
     EXPECT_EQ(world().fadeLevel, 255);
 
-    // The next frame hands over: music request, object record, menu cleared, play.
+    // The next frame hands over: music request, diagnostic value, menu cleared, play.
     menu().optionRow = 7;
     Frame();
     EXPECT_EQ(world().sceneState, SceneState::kPlay);
@@ -297,7 +297,7 @@ TEST_F(TitleSceneTest, ConfirmingStartClosesTheItemsFadesOutAndHandsOverToPlay) 
     EXPECT_EQ(world().bgmSelector, 0);
     EXPECT_EQ(sys().music.bgmRestart, 0);
     EXPECT_EQ(world().loadingFlag, 0);
-    EXPECT_EQ(world().objectTable[0].member(3), 1296);
+    EXPECT_EQ(world().diagnostic.gameStarted, 1296);
     EXPECT_EQ(world().shownItem, 0);
     const MenuState zero{};
     EXPECT_EQ(std::memcmp(&menu(), &zero, sizeof zero), 0);
