@@ -25,8 +25,6 @@ constexpr int32_t kPauseFrames = 8;
 
 void OpenPause(MenuState& m) {
     m.pauseState = kOpening;
-    m.pauseMarks = -1;
-    m.pauseMarks2 = -1;
     m.paused = 1;
     if (m.pauseAnim < kPauseFrames) {
         ++m.pauseAnim;
@@ -47,10 +45,6 @@ void ClosePause(MenuState& m) {
     } else {
         m.pauseState = kClosedHeld;
         m.pauseAnim = 0;
-        m.pauseMarks = 0;
-        m.pauseMarks2 = 0;
-        m.pauseClock[0] = m.pauseClock[1] = 0;
-        m.pauseClock2[0] = m.pauseClock2[1] = 0;
     }
 }
 

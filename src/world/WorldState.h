@@ -50,32 +50,22 @@ struct DiagnosticValues {
     int32_t unwritten = 0;
 };
 
-// The title menu's state and the play scene's pause fields, one 180-byte block
-// that is zeroed as a whole when play starts. Positions are int32 slots
-// numbered from 1.
+// The title menu's state and the play scene's pause, in one record that play
+// start zeroes as a whole.
 struct MenuState {
-    int32_t pauseMarks = 0;       // 1: -1 while the pause opens
-    int32_t pauseState = 0;       // 2
-    int32_t titleState = 0;       // 3
-    int32_t windowState = 0;      // 4
-    int32_t titleAnim = 0;        // 5
-    int32_t windowAnim = 0;       // 6
-    int32_t mainCursor = 0;       // 7
-    int32_t pauseAnim = 0;        // 8
-    int32_t optionRow = 0;        // 9
-    int32_t cursorRepeat = 0;     // 10: main cursor, vertical
-    int32_t rowRepeat = 0;        // 11: options row, vertical
-    int32_t valueRepeat = 0;      // 12: option value, horizontal
-    int32_t reserved13 = 0;       // 13
-    int32_t pauseClock[2] = {};   // 14-15: 64-bit, cleared when the pause has closed
-    int32_t reserved16[4] = {};   // 16-19
-    int32_t pauseClock2[2] = {};  // 20-21
-    int32_t reserved22[18] = {};  // 22-39
-    int32_t pauseMarks2 = 0;      // 40
-    int32_t reserved41[4] = {};   // 41-44
-    int32_t paused = 0;           // 45: 1 from the first opening frame until closing starts
+    int32_t pauseState = 0;  // the pause's phase (PlayScene.cpp's PauseState)
+    int32_t titleState = 0;
+    int32_t windowState = 0;
+    int32_t titleAnim = 0;
+    int32_t windowAnim = 0;
+    int32_t mainCursor = 0;
+    int32_t pauseAnim = 0;  // 0 running .. 8 fully paused
+    int32_t optionRow = 0;
+    int32_t cursorRepeat = 0;  // auto-repeat counter of the main cursor, vertical
+    int32_t rowRepeat = 0;     // of the options row, vertical
+    int32_t valueRepeat = 0;   // of an option's value, horizontal
+    int32_t paused = 0;        // 1 from the pause's first opening frame until closing starts
 };
-static_assert(sizeof(MenuState) == 180, "MenuState is one 180-byte block");
 
 // Cosine and sine of i * pi / 128 for i = 0..255: sprite angles index it, so
 // index 64 is a quarter turn. Zero until Fill runs (resource loading does).

@@ -66,8 +66,6 @@ TEST_F(PlaySceneTest, HoldingPauseOpensOverNineFramesWithOneSoundThenWaitsForRel
         EXPECT_EQ(menu().pauseState, 1) << "frame " << frame;
         EXPECT_EQ(menu().pauseAnim, frame) << "frame " << frame;
         EXPECT_EQ(menu().paused, 1);
-        EXPECT_EQ(menu().pauseMarks, -1);
-        EXPECT_EQ(menu().pauseMarks2, -1);
     }
     Frame();
     EXPECT_EQ(menu().pauseState, 2);
@@ -81,23 +79,16 @@ TEST_F(PlaySceneTest, HoldingPauseOpensOverNineFramesWithOneSoundThenWaitsForRel
     EXPECT_EQ(menu().pauseState, 4);
     EXPECT_EQ(menu().paused, 1);
 
-    // The second press closes over nine frames, silently, and clears the marks.
-    menu().pauseClock[0] = menu().pauseClock[1] = 7;
-    menu().pauseClock2[0] = menu().pauseClock2[1] = 7;
+    // The second press closes over nine frames, silently.
     HoldPause(true);
     for (int frame = 1; frame <= 8; ++frame) {
         Frame();
         EXPECT_EQ(menu().pauseState, 8) << "frame " << frame;
         EXPECT_EQ(menu().pauseAnim, 8 - frame) << "frame " << frame;
         EXPECT_EQ(menu().paused, 0);
-        EXPECT_EQ(menu().pauseMarks, -1);
     }
     Frame();
     EXPECT_EQ(menu().pauseState, 16);
-    EXPECT_EQ(menu().pauseMarks, 0);
-    EXPECT_EQ(menu().pauseMarks2, 0);
-    EXPECT_EQ(menu().pauseClock[0] | menu().pauseClock[1], 0);
-    EXPECT_EQ(menu().pauseClock2[0] | menu().pauseClock2[1], 0);
     Frames(5);
     EXPECT_EQ(menu().pauseState, 16);
     EXPECT_EQ(game.audio->effects().requests(0), 1u);
