@@ -99,7 +99,7 @@ void BM_PlayFrame(benchmark::State& state, bool redrawAlways) {
                          nullptr);
     game->graphics->SetRedrawAlways(redrawAlways);
     game->input->Link(&system.inputState, &system.settings, &world);
-    game->audio->Link(&system.sound, &system.music);
+    game->audio->Link(&system.sound, &system.music, &system.focus);
     world.angleTable.Fill();
     world.sceneState = SceneState::kPlay;
     world.diagnostic.gameStarted = 1296;
@@ -134,7 +134,7 @@ void BM_SceneFrame(benchmark::State& state, bool recording) {
     game->graphics->Link(&system.display, &system.settings, &system.folders, &world, nullptr,
                          nullptr);
     game->input->Link(&system.inputState, &system.settings, &world);
-    game->audio->Link(&system.sound, &system.music);
+    game->audio->Link(&system.sound, &system.music, &system.focus);
     world.angleTable.Fill();
     world.diagnostic.gameStarted = 1296;
     system.sound.soundMode = SoundMode::kNone;

@@ -36,5 +36,5 @@ void Game::LinkObjects(platform::GpuDevice& gpu, platform::Window& window) {
     graphics->Link(&system->display, &system->settings, &system->folders, world.get(), &gpu,
                    &window);
     input->Link(&system->inputState, &system->settings, world.get());
-    audio->Link(&system->sound, &system->music);
+    audio->Link(&system->sound, &system->music, &system->focus);
 }

@@ -288,7 +288,7 @@ ReplayVerdict CheckReplay(const Replay& replay) {
     game->graphics->Link(&system.display, &system.settings, &system.folders, &world, nullptr,
                          nullptr);
     game->input->Link(&system.inputState, &system.settings, &world);
-    game->audio->Link(&system.sound, &system.music);
+    game->audio->Link(&system.sound, &system.music, &system.focus);
     system.sound.soundMode = SoundMode::kNone;
     world.angleTable.Fill();
     auto play = std::make_unique<PlayState>();

@@ -18,6 +18,7 @@
 #include "platform/Files.h"
 #include "world/MusicShared.h"
 #include "world/SoundSettings.h"
+#include "world/WindowFocus.h"
 #include "world/WorldState.h"
 
 namespace {
@@ -422,7 +423,7 @@ void MusicStreamer::StreamPass() {
         return;
     }
     while (q < kQueueDepth) {
-        if (music.active == 0) {
+        if (!link_.focus->active) {
             FadeOutAfterQueue(q);
             playing_ = 0;
             break;

@@ -73,7 +73,7 @@ public:
         game_->graphics->Link(&system.display, &system.settings, &system.folders, &world,
                               nullptr, nullptr);
         game_->input->Link(&system.inputState, &system.settings, &world);
-        game_->audio->Link(&system.sound, &system.music);
+        game_->audio->Link(&system.sound, &system.music, &system.focus);
         system.sound.soundMode = SoundMode::kNone;
         world.angleTable.Fill();
         Replay start;
