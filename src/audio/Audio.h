@@ -24,7 +24,7 @@ class SoundDevice;
 class Audio {
 public:
     Audio();
-    virtual ~Audio();
+    ~Audio();
     Audio(const Audio&) = delete;
     Audio& operator=(const Audio&) = delete;
 

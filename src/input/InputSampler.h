@@ -51,7 +51,7 @@ public:
     static constexpr uint8_t kKeyDown = 0x80;
 
     InputSampler() = default;
-    virtual ~InputSampler() = default;
+    ~InputSampler() = default;
 
     // The records it fills and reads: the input state, the settings (the pad
     // buttons) and the world (the scene decides whether Up also confirms).

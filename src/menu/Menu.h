@@ -46,7 +46,7 @@ constexpr int32_t kGameStartedValue = 1296;  // the diagnostic line's first valu
 class Menu {
 public:
     Menu(System& system, WorldState& world, InputSampler& input, Audio& audio, Graphics& graphics);
-    virtual ~Menu() = default;
+    ~Menu() = default;
     Menu(const Menu&) = delete;
     Menu& operator=(const Menu&) = delete;
 

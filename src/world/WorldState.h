@@ -119,7 +119,7 @@ public:
         if (!saveSlots)
             throw std::bad_alloc();
     }
-    virtual ~WorldState() = default;
+    ~WorldState() = default;
 
     // Zeroed by the system: the 580 KB of slots no file fills cost no memory.
     base::Zeroed<SaveSlot[]> saveSlots = base::MakeZeroed<SaveSlot[]>(kSlots);
