@@ -106,7 +106,7 @@ void Menu::DrawTitle() {
     }
 }
 
-int32_t Menu::RunMenu() {
+void Menu::RunMenu() {
     MenuState& m = world_.menuState;
     const bool decision = (system_.inputState.buttonBits & InputSampler::kDecision) != 0;
     const bool ready = world_.loadingFlag == 0;
@@ -141,7 +141,6 @@ int32_t Menu::RunMenu() {
     // The item shown raised, and the window over the title.
     world_.shownItem = m.mainCursor;
     DrawWindow();
-    return 1;
 }
 
 void Menu::StepTitleItems(bool decision, bool ready) {

@@ -54,8 +54,7 @@ public:
     // being made, the loading picture), with the bob of the shown item.
     void DrawTitle();
     // One frame of the menu's input handling, then the window drawing.
-    // Returns 1.
-    int32_t RunMenu();
+    void RunMenu();
 
 private:
     void StepTitleItems(bool decision, bool ready);

@@ -68,7 +68,7 @@ void RunPauseControl(const InputState& input, WorldState& world, Audio& audio) {
     }
 }
 
-int32_t RunPlaySceneFrame(const SceneLinks& links, PlayState& play, platform::Calendar& calendar) {
+void RunPlaySceneFrame(const SceneLinks& links, PlayState& play, platform::Calendar& calendar) {
     System& system = links.system;
     WorldState& world = links.world;
     Audio& audio = links.audio;
@@ -89,5 +89,4 @@ int32_t RunPlaySceneFrame(const SceneLinks& links, PlayState& play, platform::Ca
     scene_overlays::DrawFadeOverlay(sprites, system.display, world);
     scene_overlays::DrawBorderMasks(sprites, system.display);
     scene_overlays::DrawDiagnosticLine(sprites, system.display, world);
-    return 1;
 }
