@@ -53,14 +53,14 @@ struct DiagnosticValues {
 // The title menu's state and the play scene's pause, in one record that play
 // start zeroes as a whole.
 struct MenuState {
-    int32_t pauseState = 0;  // the pause's phase (PlayScene.cpp's PauseState)
-    int32_t titleState = 0;
-    int32_t windowState = 0;
-    int32_t titleAnim = 0;
-    int32_t windowAnim = 0;
-    int32_t mainCursor = 0;
-    int32_t pauseAnim = 0;  // 0 running .. 8 fully paused
-    int32_t optionRow = 0;
+    int32_t pauseState = 0;    // the pause's phase (PlayScene.cpp's PauseState)
+    int32_t titleState = 0;    // the title items' phase (title_menu::MenuPhase)
+    int32_t windowState = 0;   // the ranking or options window's phase, kIdle when none
+    int32_t titleAnim = 0;     // the items' opening step, 0..8
+    int32_t windowAnim = 0;    // the window's opening step, 0..8
+    int32_t mainCursor = 0;    // the title item under the cursor (title_menu::TitleItem)
+    int32_t pauseAnim = 0;     // 0 running .. 8 fully paused
+    int32_t optionRow = 0;     // the options window's selected row, 0..10
     int32_t cursorRepeat = 0;  // auto-repeat counter of the main cursor, vertical
     int32_t rowRepeat = 0;     // of the options row, vertical
     int32_t valueRepeat = 0;   // of an option's value, horizontal
