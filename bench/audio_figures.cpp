@@ -128,7 +128,7 @@ struct Setup {
         system.sound.soundMode = SoundMode::kWave;
         system.sound.bgmVolume = 10000;
         system.sound.seVolume = 10000;
-        audio.Link(&system.sound, &system.music);
+        audio.Link(&system.sound, &system.music, &system.focus);
         if (!audio.Open(device, clock, dialogs) || system.sound.soundDisabled != 0) {
             std::fprintf(stderr, "no sound device\n");
             std::exit(1);

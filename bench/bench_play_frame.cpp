@@ -98,10 +98,10 @@ void BM_PlayFrame(benchmark::State& state, bool redrawAlways) {
     game->graphics->Link(&system.display, &system.settings, &system.folders, &world, nullptr,
                          nullptr);
     game->graphics->SetRedrawAlways(redrawAlways);
-    game->audio->Link(&system.sound, &system.music);
+    game->audio->Link(&system.sound, &system.music, &system.focus);
     world.angleTable.Fill();
     world.sceneState = SceneState::kPlay;
-    world.objectTable[0].member(3) = 1296;
+    world.diagnostic.gameStarted = 1296;
     system.sound.soundMode = SoundMode::kNone;
     platform::SystemCalendar calendar;
 
@@ -132,9 +132,9 @@ void BM_SceneFrame(benchmark::State& state, bool recording) {
     WorldState& world = *game->world;
     game->graphics->Link(&system.display, &system.settings, &system.folders, &world, nullptr,
                          nullptr);
-    game->audio->Link(&system.sound, &system.music);
+    game->audio->Link(&system.sound, &system.music, &system.focus);
     world.angleTable.Fill();
-    world.objectTable[0].member(3) = 1296;
+    world.diagnostic.gameStarted = 1296;
     system.sound.soundMode = SoundMode::kNone;
     platform::SystemCalendar calendar;
 

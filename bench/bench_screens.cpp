@@ -62,7 +62,7 @@ struct PlayStage {
         WorldState& world = *game.world;
         // What the title's hand-over leaves: the play scene fading in.
         world.menuState = MenuState{};
-        world.objectTable[0].member(3) = 1296;
+        world.diagnostic.gameStarted = 1296;
         world.sceneState = SceneState::kPlay;
         world.fadeLevel = 255;
         world.fadeOutRequest = 0;

@@ -51,7 +51,7 @@ struct SoundRig {
         system.sound.soundMode = static_cast<SoundMode>(soundMode);
         system.sound.seVolume = 10000;
         system.sound.bgmVolume = 10000;
-        audio.Link(&system.sound, &system.music);
+        audio.Link(&system.sound, &system.music, &system.focus);
         audio.Open(device, clock, dialogs);
     }
     void Mix(int32_t frames) {

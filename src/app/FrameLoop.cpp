@@ -80,7 +80,7 @@ FrameLoop::Outcome FrameLoop::RunPass() {
     game_.input->PollInput();
 
     // Scene and present, only while active.
-    const bool active = system.music.active != 0;
+    const bool active = system.focus.active;
     if (active) {
         // Focus regained: the window may no longer show the last picture.
         if (!wasActive_)

@@ -20,8 +20,8 @@ class WindowEvents;
 
 // The scene frames the loop dispatches to by WorldState::sceneState.
 struct SceneFrames {
-    std::function<int(Game&)> title;  // state 1
-    std::function<int(Game&)> play;   // state 4
+    std::function<void(Game&)> title;  // state 1
+    std::function<void(Game&)> play;   // state 4
 };
 
 // How long before a frame boundary the clock waits of modes 0 and 1 stop

@@ -35,5 +35,5 @@ Game::~Game() {
 void Game::LinkObjects(platform::GpuDevice& gpu, platform::Window& window) {
     graphics->Link(&system->display, &system->settings, &system->folders, world.get(), &gpu,
                    &window);
-    audio->Link(&system->sound, &system->music);
+    audio->Link(&system->sound, &system->music, &system->focus);
 }

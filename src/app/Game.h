@@ -23,7 +23,7 @@ class Window;
 class Game {
 public:
     Game();
-    virtual ~Game();
+    ~Game();
     Game(const Game&) = delete;
     Game& operator=(const Game&) = delete;
 

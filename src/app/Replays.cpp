@@ -202,7 +202,7 @@ std::string DescribeVerdict(std::string_view file, const ReplayVerdict& verdict)
 void ReplayPlayback::Start(System& system, WorldState& world) {
     // What the title's hand-over leaves; the fade level is the one recorded.
     world.bgmSwitchRequest = 1;
-    world.objectTable[0].member(3) = title_menu::kStartObjectValue;
+    world.diagnostic.gameStarted = title_menu::kGameStartedValue;
     system.music.bgmRestart = 0;
     world.loadingFlag = 0;
     world.bgmSelector = 0;
@@ -287,7 +287,7 @@ ReplayVerdict CheckReplay(const Replay& replay) {
     WorldState& world = *game->world;
     game->graphics->Link(&system.display, &system.settings, &system.folders, &world, nullptr,
                          nullptr);
-    game->audio->Link(&system.sound, &system.music);
+    game->audio->Link(&system.sound, &system.music, &system.focus);
     system.sound.soundMode = SoundMode::kNone;
     world.angleTable.Fill();
     auto play = std::make_unique<PlayState>();

@@ -29,18 +29,20 @@ void Scenes::Watch(const Replay& replay, std::function<void(Game&)> ended) {
 SceneFrames Scenes::Frames() {
     SceneFrames frames;
     if (playback_) {
-        frames.title = [this](Game& game) { return WatchFrame(game); };
-        frames.play = [this](Game& game) { return WatchFrame(game); };
+        frames.title = [this](Game& game) { WatchFrame(game); };
+        frames.play = [this](Game& game) { WatchFrame(game); };
         return frames;
     }
-    frames.title = [](Game& game) { return RunTitleSceneFrame(game.Links()); };
-    frames.play = [this](Game& game) { return PlayFrame(game); };
+    frames.title = [](Game& game) { RunTitleSceneFrame(game.Links()); };
+    frames.play = [this](Game& game) { PlayFrame(game); };
     return frames;
 }
 
-int Scenes::PlayFrame(Game& game) {
-    if (!recorder_)
-        return RunPlaySceneFrame(game.Links(), *play_, calendar_);
+void Scenes::PlayFrame(Game& game) {
+    if (!recorder_) {
+        RunPlaySceneFrame(game.Links(), *play_, calendar_);
+        return;
+    }
     // One second for the whole frame, and the frame's input, into the record.
     System& system = *game.system;
     WorldState& world = *game.world;
@@ -49,13 +51,12 @@ int Scenes::PlayFrame(Game& game) {
     frameCalendar_->Latch();
     recorder_->Frame(PackBits(system.inputState.dirBits, system.inputState.buttonBits),
                      frameCalendar_->Now());
-    const int result = RunPlaySceneFrame(game.Links(), *play_, *frameCalendar_);
+    RunPlaySceneFrame(game.Links(), *play_, *frameCalendar_);
     if (recorder_->After(*play_, world, *frameCalendar_) && finished_)
         finished_(game, recorder_->replay());
-    return result;
 }
 
-int Scenes::WatchFrame(Game& game) {
+void Scenes::WatchFrame(Game& game) {
     // The first frame the loop runs (the title's, at start) starts the game.
     if (!watching_) {
         watching_ = true;
@@ -67,12 +68,11 @@ int Scenes::WatchFrame(Game& game) {
             display.timerMode != TimerMode::kSleep)
             display.timerMode = TimerMode::kPerformanceCounter;
     } else if (game.world->sceneState != SceneState::kPlay) {
-        return 1;  // over: the loop ends at the quit that `ended` posted
+        return;  // over: the loop ends at the quit that `ended` posted
     }
     if (!playback_->Frame(game.Links(), *play_, false)) {
         game.world->sceneState = SceneState::kTitle;
         if (ended_)
             ended_(game);
     }
-    return 1;
 }

@@ -50,8 +50,8 @@ public:
     PlayState& playState() { return *play_; }
 
 private:
-    int PlayFrame(Game& game);
-    int WatchFrame(Game& game);
+    void PlayFrame(Game& game);
+    void WatchFrame(Game& game);
 
     platform::Calendar& calendar_;
     std::unique_ptr<PlayState> play_;

@@ -9,10 +9,10 @@ void WindowEvents::Handle(const platform::WindowEvent& event) {
     System& system = *game_.system;
     switch (event.kind) {
         case Kind::kFocusGained:
-            system.music.active = 1;
+            system.focus.active = true;
             break;
         case Kind::kFocusLost:
-            system.music.active = 0;
+            system.focus.active = false;
             break;
         case Kind::kCloseAsked:
             Close();
@@ -64,7 +64,7 @@ constexpr int kStillPassesApart = 12;
 // the present that followed the resize and keep the old picture on screen,
 // so the picture is shown again for a while after.
 void WindowEvents::ShowPictureIfStill() {
-    if (game_.system->music.active != 0 || game_.graphics == nullptr)
+    if (game_.system->focus.active || game_.graphics == nullptr)
         return;
     game_.graphics->PresentLastPicture();
     stillPassesLeft_ = kStillPasses;
@@ -74,7 +74,7 @@ void WindowEvents::RefreshStillPicture() {
     if (stillPassesLeft_ == 0)
         return;
     --stillPassesLeft_;
-    if (game_.system->music.active != 0) {
+    if (game_.system->focus.active) {
         stillPassesLeft_ = 0;
     } else if (stillPassesLeft_ % kStillPassesApart == 0 && game_.graphics != nullptr) {
         game_.graphics->PresentLastPicture();

@@ -2,7 +2,7 @@
 // The main window's event handler and the switch between window and full
 // screen.
 //
-// The handler does very little: it keeps MusicShared::active up to date, turns
+// The handler does very little: it keeps WindowFocus up to date, turns
 // Esc and Alt+Enter into a close or a display-mode request, ends the run once
 // the window is gone, and, while the game stands still, shows the last
 // picture again whenever the desktop exposes or resizes the window. Sizes the

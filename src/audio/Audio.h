@@ -24,15 +24,17 @@ class SoundDevice;
 class Audio {
 public:
     Audio();
-    virtual ~Audio();
+    ~Audio();
     Audio(const Audio&) = delete;
     Audio& operator=(const Audio&) = delete;
 
     // The records it plays by: the sound settings (mode, volumes, the music
-    // fade) and the values the music thread shares with the main thread.
-    void Link(SoundSettings* sound, MusicShared* music) {
+    // fade), the values the music thread shares with the main thread, and
+    // the window's focus, which the music thread follows.
+    void Link(SoundSettings* sound, MusicShared* music, const WindowFocus* focus) {
         link_.sound = sound;
         link_.music = music;
+        link_.focus = focus;
     }
 
     // Opens the sound device and makes the mixing context. A device that

@@ -1,6 +1,7 @@
 #pragma once
 // AudioLink: what the audio engine hands to the effects and the music: the
-// sound settings they follow, the values the music thread shares, the clock
+// sound settings they follow, the values the music thread shares, the
+// window's focus the music follows, the clock
 // that paces the stream thread, and the dialogs their load failures are
 // shown in.
 //
@@ -12,6 +13,7 @@
 
 struct MusicShared;
 struct SoundSettings;
+struct WindowFocus;
 
 namespace platform {
 class Clock;
@@ -21,6 +23,7 @@ class Dialogs;
 struct AudioLink {
     SoundSettings* sound = nullptr;
     MusicShared* music = nullptr;
+    const WindowFocus* focus = nullptr;  // the music fades out while the window is inactive
     platform::Clock* clock = nullptr;
     platform::Dialogs* dialogs = nullptr;
 

@@ -17,6 +17,7 @@
 #include "platform/Files.h"
 #include "world/MusicShared.h"
 #include "world/SoundSettings.h"
+#include "world/WindowFocus.h"
 #include "world/WorldState.h"
 
 namespace {
@@ -412,7 +413,7 @@ void MusicStreamer::StreamPass() {
         return;
     }
     while (q < kQueueDepth) {
-        if (music.active == 0) {
+        if (!link_.focus->active) {
             FadeOutAfterQueue(q);
             playing_ = 0;
             break;

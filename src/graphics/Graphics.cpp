@@ -126,12 +126,12 @@ constexpr platform::ClipBox kWholePicture{-1.0f, -1.0f, 1.0f, 1.0f};
 // multiplications overlap. Equal requests give equal quads while the texel
 // offset and the textures stay as they were, which are compared apart.
 uint64_t HashRequest(const SpriteRequest& request) {
-    static_assert(sizeof(SpriteRequest) == 92, "23 words");
-    uint64_t words[12] = {};
+    static_assert(sizeof(SpriteRequest) == 76, "19 four-byte fields");
+    uint64_t words[10] = {};
     std::memcpy(words, &request, sizeof request);
     uint64_t a = 0x9E3779B97F4A7C15u;
     uint64_t b = 0xD1B54A32D192ED03u;
-    for (int i = 0; i < 12; i += 2) {
+    for (int i = 0; i < 10; i += 2) {
         a = (a ^ words[i]) * 0xBF58476D1CE4E5B9u;
         b = (b ^ words[i + 1]) * 0x94D049BB133111EBu;
         a ^= a >> 31;
@@ -257,8 +257,9 @@ void Graphics::Draw(const platform::ClipBox* limit) {
     const platform::ClipBox covered = gpu_->LimitDrawing(limit);
     gpu_->Clear();
     // A limited frame leaves out the quads wholly outside what it covers.
-    const platform::ClipBox* boxes =
-        limit == nullptr ? nullptr : submittedStale_ ? DrawnBoxes() : SubmittedBoxes();
+    const platform::ClipBox* boxes = limit == nullptr  ? nullptr
+                                     : submittedStale_ ? DrawnBoxes()
+                                                       : SubmittedBoxes();
     // The list goes to the device as it is until the first quad is left out;
     // from then on, the quads drawn are packed into the drawn arrays.
     uint32_t kept = 0;

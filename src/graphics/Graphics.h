@@ -59,7 +59,7 @@ public:
     static constexpr int32_t kTextureSlots = platform::kTextureSlots;
 
     Graphics();
-    virtual ~Graphics();
+    ~Graphics();
     Graphics(const Graphics&) = delete;
     Graphics& operator=(const Graphics&) = delete;
 

@@ -16,7 +16,7 @@ class TextureLoader {
 public:
     TextureLoader(Graphics* graphics, int32_t texelBits)
         : graphics_(graphics), texelBits_(texelBits) {}
-    virtual ~TextureLoader() = default;
+    ~TextureLoader() = default;
 
     // Decodes the PNG at path into texture slot `slot`. False, after the
     // message, when the file is missing or cannot be used. A texture the device

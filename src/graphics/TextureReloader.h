@@ -10,7 +10,7 @@ class TextureReloader {
 public:
     TextureReloader(Graphics* graphics, const Folders* folders, WorldState* world)
         : graphics_(graphics), folders_(folders), world_(world) {}
-    virtual ~TextureReloader() = default;
+    ~TextureReloader() = default;
 
     // For slots 0..7 in order: empties the slot, remembers the listed name and
     // loads the named file of the resource folder, except for "null0000.png", which leaves the

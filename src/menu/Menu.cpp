@@ -107,7 +107,7 @@ void Menu::DrawTitle() {
     }
 }
 
-int32_t Menu::RunMenu() {
+void Menu::RunMenu() {
     MenuState& m = world_.menuState;
     const bool decision = Held(system_.inputState, Control::kDecision);
     const bool ready = world_.loadingFlag == 0;
@@ -142,7 +142,6 @@ int32_t Menu::RunMenu() {
     // The item shown raised, and the window over the title.
     world_.shownItem = m.mainCursor;
     DrawWindow();
-    return 1;
 }
 
 void Menu::StepTitleItems(bool decision, bool ready) {
@@ -255,7 +254,7 @@ void Menu::HandOverToPlay() {
     // The play scene's first frame selects the play music (selector 0) and
     // fades in from black.
     world_.bgmSwitchRequest = 1;
-    world_.objectTable[0].member(3) = kStartObjectValue;
+    world_.diagnostic.gameStarted = kGameStartedValue;
     system_.music.bgmRestart = 0;
     world_.loadingFlag = 0;
     world_.bgmSelector = 0;

@@ -39,14 +39,14 @@ enum TitleItem : int32_t { kStartItem = 0, kRankingItem = 1, kOptionsItem = 2 };
 constexpr int32_t kFullAnim = 8;      // titleAnim and windowAnim when fully open
 constexpr int32_t kRepeatReady = 48;  // a repeat counter at this value steps on a held key
 constexpr int32_t kRepeatFastStep = 16;
-constexpr int32_t kStartObjectValue = 1296;  // object record 0, member 3, once play starts
+constexpr int32_t kGameStartedValue = 1296;  // the diagnostic line's first value once play starts
 
 }  // namespace title_menu
 
 class Menu {
 public:
     Menu(System& system, WorldState& world, InputSampler& input, Audio& audio, Graphics& graphics);
-    virtual ~Menu() = default;
+    ~Menu() = default;
     Menu(const Menu&) = delete;
     Menu& operator=(const Menu&) = delete;
 
@@ -54,8 +54,7 @@ public:
     // being made, the loading picture), with the bob of the shown item.
     void DrawTitle();
     // One frame of the menu's input handling, then the window drawing.
-    // Returns 1.
-    int32_t RunMenu();
+    void RunMenu();
 
 private:
     void StepTitleItems(bool decision, bool ready);

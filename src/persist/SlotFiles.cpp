@@ -11,22 +11,11 @@
 
 namespace {
 
-// Slot files: where each part of a SaveSlot lies.
+// Slot files: the block size and the spacing of a block's groups; the
+// other offsets are in the names of the SaveSlot fields they fill.
 constexpr size_t kBlockSize = 608;
-constexpr size_t kBlockFirst = 1;
-constexpr size_t kBlockBytes = 21;
-constexpr size_t kBlockSecond = 37;
-constexpr size_t kBlockMark = 57;
-constexpr size_t kBlockPair = 58;
-constexpr size_t kBlockLast = 66;
-constexpr size_t kBlockGroups = 70;
 constexpr size_t kGroupSize = 60;
-constexpr size_t kSlotValues = 29184;
-constexpr size_t kSlotBytes = 30396;
-constexpr size_t kSlotFour = 30699;
-constexpr size_t kSlotTail = 30715;
-constexpr size_t kSlotThree = 30768;
-constexpr size_t kSlotTable = 30779;  // shares its first byte with the last of kSlotThree
+constexpr size_t kSlotTable = 30779;
 
 static_assert(kSlotTable + 4 * 2048 == 38971, "a slot file holds 38971 meaningful bytes");
 static_assert(kSlotTable + 4 * 2048 <= SlotFiles::kBufferSize, "slot buffer too small");
@@ -74,20 +63,20 @@ void SlotFiles::Decode(const uint8_t (&bytes)[kBufferSize], SaveSlot& slot) {
     for (int k = 0; k < SaveSlot::kBlocks; ++k) {
         const uint8_t* p = bytes + kBlockSize * k;
         SlotBlock& b = slot.blocks[k];
-        b.flag = p[0];
-        LoadInts(p + kBlockFirst, b.first);
-        LoadBytes(p + kBlockBytes, b.bytes);
-        LoadInts(p + kBlockSecond, b.second);
-        b.mark = p[kBlockMark];
-        LoadInts(p + kBlockPair, b.pair);
-        b.last = base::LoadLE32s(p + kBlockLast);
+        b.byteAt0 = p[0];
+        LoadInts(p + 1, b.intsAt1);
+        LoadBytes(p + 21, b.bytesAt21);
+        LoadInts(p + 37, b.intsAt37);
+        b.byteAt57 = p[57];
+        LoadInts(p + 58, b.intsAt58);
+        b.intAt66 = base::LoadLE32s(p + 66);
         for (int g = 0; g < 8; ++g)
-            LoadInts(p + kBlockGroups + kGroupSize * g, b.groups[g]);
+            LoadInts(p + 70 + kGroupSize * g, b.groupsAt70[g]);
     }
-    LoadInts(bytes + kSlotValues, slot.values);
-    LoadBytes(bytes + kSlotBytes, slot.bytes);
-    LoadInts(bytes + kSlotFour, slot.four);
-    LoadBytes(bytes + kSlotTail, slot.tail);
-    LoadInts(bytes + kSlotThree, slot.three);
-    LoadInts(bytes + kSlotTable, slot.table);
+    LoadInts(bytes + 29184, slot.intsAt29184);
+    LoadBytes(bytes + 30396, slot.bytesAt30396);
+    LoadInts(bytes + 30699, slot.intsAt30699);
+    LoadBytes(bytes + 30715, slot.bytesAt30715);
+    LoadInts(bytes + 30768, slot.intsAt30768);
+    LoadInts(bytes + kSlotTable, slot.intsAt30779);
 }

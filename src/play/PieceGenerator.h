@@ -1,8 +1,10 @@
 #pragma once
-// The piece generator: every kind 0..7 is equally likely and independent of
-// the pieces before it. Each play frame makes a new MT19937 seeded from the
-// calendar second and the program's thread and process ids, so all pieces
-// drawn in one second come from the same few first outputs.
+// The piece generator: a kind 0..7 is the top three bits of an MT19937
+// output, so each kind is equally likely and there is no bag or history.
+// The play step makes a new generator every frame, seeded from the calendar
+// second and the program's thread and process ids, so a frame draws the
+// first outputs for its second's seed: every lock within one second brings
+// the same kind into queue[7], and a new game's queue is the first eight.
 
 #include <cstdint>
 #include <optional>

@@ -1,8 +1,9 @@
 #pragma once
-// PlayStep: the play scene's per-frame object. Its PlayStep is the rules
-// of play for one frame: it reads the held bits, moves, turns, drops and
+// PlayStep: the rules of play for one frame. The play scene makes one each
+// frame and runs it once: it reads the held bits, moves, turns, drops and
 // locks the falling piece, removes and scores full rows, draws the play
-// screen and runs the game-over sequence.
+// screen and runs the game-over sequence. What lasts between frames is in
+// PlayState and the world record, not here.
 
 #include <cstdint>
 
@@ -23,7 +24,7 @@ public:
     // and dates the ranking entry.
     PlayStep(System& system, WorldState& world, Audio& audio, Graphics& graphics, PlayState& play,
              platform::Calendar& calendar);
-    virtual ~PlayStep() = default;
+    ~PlayStep() = default;
 
     void Run();
 

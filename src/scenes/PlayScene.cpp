@@ -25,8 +25,6 @@ constexpr int32_t kPauseFrames = 8;
 
 void OpenPause(MenuState& m) {
     m.pauseState = kOpening;
-    m.pauseMarks = -1;
-    m.pauseMarks2 = -1;
     m.paused = 1;
     if (m.pauseAnim < kPauseFrames) {
         ++m.pauseAnim;
@@ -47,10 +45,6 @@ void ClosePause(MenuState& m) {
     } else {
         m.pauseState = kClosedHeld;
         m.pauseAnim = 0;
-        m.pauseMarks = 0;
-        m.pauseMarks2 = 0;
-        m.pauseClock[0] = m.pauseClock[1] = 0;
-        m.pauseClock2[0] = m.pauseClock2[1] = 0;
     }
 }
 
@@ -74,7 +68,7 @@ void RunPauseControl(const InputState& input, WorldState& world, Audio& audio) {
     }
 }
 
-int32_t RunPlaySceneFrame(const SceneLinks& links, PlayState& play, platform::Calendar& calendar) {
+void RunPlaySceneFrame(const SceneLinks& links, PlayState& play, platform::Calendar& calendar) {
     System& system = links.system;
     WorldState& world = links.world;
     Audio& audio = links.audio;
@@ -95,5 +89,4 @@ int32_t RunPlaySceneFrame(const SceneLinks& links, PlayState& play, platform::Ca
     scene_overlays::DrawFadeOverlay(sprites, system.display, world);
     scene_overlays::DrawBorderMasks(sprites, system.display);
     scene_overlays::DrawDiagnosticLine(sprites, system.display, world);
-    return 1;
 }

@@ -22,9 +22,9 @@ namespace platform {
 class Calendar;
 }
 
-// One play frame; always returns 1. The calendar reaches the rules of play
+// One play frame. The calendar reaches the rules of play
 // (the piece generator's seed, the ranking entry's date).
-int32_t RunPlaySceneFrame(const SceneLinks& links, PlayState& play, platform::Calendar& calendar);
+void RunPlaySceneFrame(const SceneLinks& links, PlayState& play, platform::Calendar& calendar);
 
 // The pause button, one frame of it. A press from a running game plays effect
 // 0 and opens the pause over nine frames (pauseState 1, pauseAnim 1..8, then

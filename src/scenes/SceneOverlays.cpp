@@ -57,8 +57,8 @@ void DrawBorderMasks(Graphics& sprites, const Display& display) {
 void DrawDiagnosticLine(Graphics& sprites, const Display& display, const WorldState& world) {
     // The fourth value is a world-record counter nothing ever writes.
     char text[kDiagnosticUnits] = {};
-    std::snprintf(text, sizeof text, " %8d %8d %8d %8d", world.objectTable[0].member(3), 0,
-                  world.objectTable[1].member(3), 0);
+    std::snprintf(text, sizeof text, " %8d %8d %8d %8d", world.diagnostic.gameStarted, 0,
+                  world.diagnostic.unwritten, 0);
     for (int k = 0; k < kDiagnosticGlyphs; ++k) {
         const int32_t c = static_cast<unsigned char>(text[k]);
         sprites.SubmitSprite(

@@ -32,7 +32,7 @@ void DrawFadeOverlay(Graphics& sprites, const Display& display, const WorldState
 // layoutHeight): top, bottom, left, right.
 void DrawBorderMasks(Graphics& sprites, const Display& display);
 
-// " %8d %8d %8d %8d" of object record 0's member 3, 0, record 1's member 3
+// " %8d %8d %8d %8d" of diagnostic.gameStarted, 0, diagnostic.unwritten
 // and 0, as 36 glyph quads at y = layoutHeight, 10 pixels apart; a longer
 // text is cut, a shorter one filled with the glyph of code 0.
 void DrawDiagnosticLine(Graphics& sprites, const Display& display, const WorldState& world);

@@ -8,7 +8,7 @@
 #include "world/System.h"
 #include "world/WorldState.h"
 
-int32_t RunTitleSceneFrame(const SceneLinks& links) {
+void RunTitleSceneFrame(const SceneLinks& links) {
     WorldState& world = links.world;
     Graphics& sprites = links.graphics;
 
@@ -24,5 +24,4 @@ int32_t RunTitleSceneFrame(const SceneLinks& links) {
     scene_overlays::DrawFadeOverlay(sprites, links.system.display, world);
     scene_overlays::DrawBorderMasks(sprites, links.system.display);
     scene_overlays::DrawDiagnosticLine(sprites, links.system.display, world);
-    return 1;
 }

@@ -6,8 +6,8 @@
 
 struct SceneLinks;
 
-// One title frame; always returns 1. In order: the sprite list is emptied;
+// One title frame. In order: the sprite list is emptied;
 // the title is drawn; the menu takes its step (not while textures are being
 // made); the screen fade and the music fade take a step; then the fade
 // overlay, the border masks and the diagnostic line go on top.
-int32_t RunTitleSceneFrame(const SceneLinks& links);
+void RunTitleSceneFrame(const SceneLinks& links);

@@ -3,9 +3,8 @@
 //
 // The rule: every value here is atomic, written by one thread and read by the
 // other, and nothing else the music thread reads changes after it starts.
-// The main thread writes the window's active flag, the stop flag and the
-// track selection; the loop points are written by resource loading before the
-// thread starts and only read afterwards.
+// The main thread writes the stop flag and the track selection; the loop points are written by
+// resource loading before the thread starts and only read afterwards.
 
 #include <atomic>
 #include <cstdint>
@@ -13,7 +12,6 @@
 struct MusicShared {
     static constexpr int kTrackCount = 64;
 
-    std::atomic<int32_t> active = 1;      // 1 while the window is active
     std::atomic<int32_t> stopStream = 0;  // 1 ends the music thread
     // The music track playing (1..63, 0 for silence), the one before it, and
     // 1 to rewind the track even if it did not change.

@@ -1,6 +1,6 @@
 #pragma once
 // WorldState, the world record: scene state, the menu and pause block, the
-// fade, the loaded save slots, the object table and the ranking table.
+// fade, the loaded save slots, the diagnostic values and the ranking table.
 //
 // Scenes keep no state of their own; whatever must last from one frame to the
 // next lives here or in System.
@@ -12,63 +12,60 @@
 #include "base/ZeroedMemory.h"
 #include "platform/Clock.h"
 
-// One of the 48 blocks at the head of a slot file.
+// The save slots hold what save0001.dat .. save0016.dat beside the program
+// contain. Nothing in the game reads them: they are loaded at start-up and
+// kept for the run, so each field stands for the part of the file it is
+// copied from and is named by that part's byte offset (in the slot file for
+// SaveSlot, within the block for SlotBlock).
+
+// One of the 48 608-byte blocks at the head of a slot file.
 struct SlotBlock {
-    uint8_t flag = 0;
-    int32_t first[5] = {};
-    uint8_t bytes[16] = {};
-    int32_t second[5] = {};
-    uint8_t mark = 0;
-    int32_t pair[2] = {};
-    int32_t groups[8][15] = {};
-    int32_t last = 0;  // stored in the file before the groups
+    uint8_t byteAt0 = 0;
+    int32_t intsAt1[5] = {};
+    uint8_t bytesAt21[16] = {};
+    int32_t intsAt37[5] = {};
+    uint8_t byteAt57 = 0;
+    int32_t intsAt58[2] = {};
+    int32_t groupsAt70[8][15] = {};  // eight groups of fifteen, 60 bytes apart
+    int32_t intAt66 = 0;
 };
 
-// Data read from one slot file at start-up and kept unchanged for the run.
+// One slot file's contents, read at start-up and kept unchanged for the run.
 struct SaveSlot {
     static constexpr int kBlocks = 48;
     SlotBlock blocks[kBlocks];
-    int32_t values[303] = {};
-    uint8_t bytes[303] = {};
-    int32_t four[4] = {};
-    uint8_t tail[53] = {};
-    int32_t three[3] = {};
-    int32_t table[2048] = {};
+    int32_t intsAt29184[303] = {};
+    uint8_t bytesAt30396[303] = {};
+    int32_t intsAt30699[4] = {};
+    uint8_t bytesAt30715[53] = {};
+    int32_t intsAt30768[3] = {};
+    int32_t intsAt30779[2048] = {};  // its first byte is also the last of intsAt30768
 };
 
-struct ObjectRecord {
-    // Members are numbered from 1; member 3 is words[2].
-    int32_t words[114] = {};
-    int32_t& member(int n) { return words[n - 1]; }
-    int32_t member(int n) const { return words[n - 1]; }
+// The two numbers the diagnostic line under the play area shows among its
+// zeros: the title menu sets gameStarted when it hands over to play, and
+// nothing in the game writes the other, so it shows 0 unless a test sets it.
+struct DiagnosticValues {
+    int32_t gameStarted = 0;
+    int32_t unwritten = 0;
 };
 
-// The title menu's state and the play scene's pause fields, one 180-byte block
-// that is zeroed as a whole when play starts. Positions are int32 slots
-// numbered from 1.
+// The title menu's state and the play scene's pause, in one record that play
+// start zeroes as a whole.
 struct MenuState {
-    int32_t pauseMarks = 0;       // 1: -1 while the pause opens
-    int32_t pauseState = 0;       // 2
-    int32_t titleState = 0;       // 3
-    int32_t windowState = 0;      // 4
-    int32_t titleAnim = 0;        // 5
-    int32_t windowAnim = 0;       // 6
-    int32_t mainCursor = 0;       // 7
-    int32_t pauseAnim = 0;        // 8
-    int32_t optionRow = 0;        // 9
-    int32_t cursorRepeat = 0;     // 10: main cursor, vertical
-    int32_t rowRepeat = 0;        // 11: options row, vertical
-    int32_t valueRepeat = 0;      // 12: option value, horizontal
-    int32_t reserved13 = 0;       // 13
-    int32_t pauseClock[2] = {};   // 14-15: 64-bit, cleared when the pause has closed
-    int32_t reserved16[4] = {};   // 16-19
-    int32_t pauseClock2[2] = {};  // 20-21
-    int32_t reserved22[18] = {};  // 22-39
-    int32_t pauseMarks2 = 0;      // 40
-    int32_t reserved41[4] = {};   // 41-44
-    int32_t paused = 0;           // 45: 1 from the first opening frame until closing starts
+    int32_t pauseState = 0;    // the pause's phase (PlayScene.cpp's PauseState)
+    int32_t titleState = 0;    // the title items' phase (title_menu::MenuPhase)
+    int32_t windowState = 0;   // the ranking or options window's phase, kIdle when none
+    int32_t titleAnim = 0;     // the items' opening step, 0..8
+    int32_t windowAnim = 0;    // the window's opening step, 0..8
+    int32_t mainCursor = 0;    // the title item under the cursor (title_menu::TitleItem)
+    int32_t pauseAnim = 0;     // 0 running .. 8 fully paused
+    int32_t optionRow = 0;     // the options window's selected row, 0..10
+    int32_t cursorRepeat = 0;  // auto-repeat counter of the main cursor, vertical
+    int32_t rowRepeat = 0;     // of the options row, vertical
+    int32_t valueRepeat = 0;   // of an option's value, horizontal
+    int32_t paused = 0;        // 1 from the pause's first opening frame until closing starts
 };
-static_assert(sizeof(MenuState) == 180, "MenuState is one 180-byte block");
 
 // Cosine and sine of i * pi / 128 for i = 0..255: sprite angles index it, so
 // index 64 is a quarter turn. Zero until Fill runs (resource loading does).
@@ -117,17 +114,16 @@ enum class SceneState : int32_t { kTitle = 1, kPlay = 4 };
 class WorldState {
 public:
     static constexpr int kSlots = 16;
-    static constexpr int kObjects = 255;
 
     WorldState() {
         if (!saveSlots)
             throw std::bad_alloc();
     }
-    virtual ~WorldState() = default;
+    ~WorldState() = default;
 
     // Zeroed by the system: the 580 KB of slots no file fills cost no memory.
     base::Zeroed<SaveSlot[]> saveSlots = base::MakeZeroed<SaveSlot[]>(kSlots);
-    ObjectRecord objectTable[kObjects];
+    DiagnosticValues diagnostic;
     MenuState menuState;
     uint8_t fadeLevel = 0;
     int32_t fadeOutRequest = 0;

@@ -72,7 +72,7 @@ public:
         WorldState& world = *game_->world;
         game_->graphics->Link(&system.display, &system.settings, &system.folders, &world,
                               nullptr, nullptr);
-        game_->audio->Link(&system.sound, &system.music);
+        game_->audio->Link(&system.sound, &system.music, &system.focus);
         system.sound.soundMode = SoundMode::kNone;
         world.angleTable.Fill();
         Replay start;

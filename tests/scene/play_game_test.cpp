@@ -101,9 +101,7 @@ TEST(PlayScreenTest, OneFrameDrawsPreviewsAndPieceThenScoreAndLevelThenTheBoard)
         EXPECT_EQ(r.scaleX, 1.0f);
         EXPECT_EQ(r.scaleY, 1.0f);
         EXPECT_EQ(r.color, 0xFFFFFFFFu);
-        EXPECT_EQ(r.flip | static_cast<int32_t>(r.blendMode) | r.angleX | r.angleY | r.angleZ |
-                      r.reserved3 | r.reserved10 | r.reserved11 | r.reserved17,
-                  0);
+        EXPECT_EQ(r.flip | static_cast<int32_t>(r.blendMode) | r.angleX | r.angleY | r.angleZ, 0);
         if (IsTile(r)) {
             EXPECT_EQ(r.height, 24);
             EXPECT_EQ(r.srcY, 256);

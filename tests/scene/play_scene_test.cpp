@@ -44,7 +44,7 @@ protected:
 
     void Frame() {
         log.Clear();
-        ASSERT_EQ(frames.play(game), 1);
+        frames.play(game);
     }
     void Frames(int n) {
         for (int i = 0; i < n; ++i)
@@ -66,8 +66,6 @@ TEST_F(PlaySceneTest, HoldingPauseOpensOverNineFramesWithOneSoundThenWaitsForRel
         EXPECT_EQ(menu().pauseState, 1) << "frame " << frame;
         EXPECT_EQ(menu().pauseAnim, frame) << "frame " << frame;
         EXPECT_EQ(menu().paused, 1);
-        EXPECT_EQ(menu().pauseMarks, -1);
-        EXPECT_EQ(menu().pauseMarks2, -1);
     }
     Frame();
     EXPECT_EQ(menu().pauseState, 2);
@@ -81,23 +79,16 @@ TEST_F(PlaySceneTest, HoldingPauseOpensOverNineFramesWithOneSoundThenWaitsForRel
     EXPECT_EQ(menu().pauseState, 4);
     EXPECT_EQ(menu().paused, 1);
 
-    // The second press closes over nine frames, silently, and clears the marks.
-    menu().pauseClock[0] = menu().pauseClock[1] = 7;
-    menu().pauseClock2[0] = menu().pauseClock2[1] = 7;
+    // The second press closes over nine frames, silently.
     HoldPause(true);
     for (int frame = 1; frame <= 8; ++frame) {
         Frame();
         EXPECT_EQ(menu().pauseState, 8) << "frame " << frame;
         EXPECT_EQ(menu().pauseAnim, 8 - frame) << "frame " << frame;
         EXPECT_EQ(menu().paused, 0);
-        EXPECT_EQ(menu().pauseMarks, -1);
     }
     Frame();
     EXPECT_EQ(menu().pauseState, 16);
-    EXPECT_EQ(menu().pauseMarks, 0);
-    EXPECT_EQ(menu().pauseMarks2, 0);
-    EXPECT_EQ(menu().pauseClock[0] | menu().pauseClock[1], 0);
-    EXPECT_EQ(menu().pauseClock2[0] | menu().pauseClock2[1], 0);
     Frames(5);
     EXPECT_EQ(menu().pauseState, 16);
     EXPECT_EQ(game.audio->effects().requests(0), 1u);
@@ -181,8 +172,8 @@ TEST_F(PlaySceneTest, APendingMusicSwitchIsServedOnce) {
 
 TEST_F(PlaySceneTest, TheFrameOpensWithTheBackgroundAndEndsWithFadeMasksAndDiagnosticLine) {
     struct Case {
-        int32_t record0;
-        int32_t record1;
+        int32_t gameStarted;
+        int32_t unwritten;
         const char* text;  // the first 36 characters shown
     };
     const Case cases[] = {
@@ -192,8 +183,8 @@ TEST_F(PlaySceneTest, TheFrameOpensWithTheBackgroundAndEndsWithFadeMasksAndDiagn
         {INT32_MIN, 42, " -2147483648        0       42      "},
     };
     for (const Case& c : cases) {
-        world().objectTable[0].member(3) = c.record0;
-        world().objectTable[1].member(3) = c.record1;
+        world().diagnostic.gameStarted = c.gameStarted;
+        world().diagnostic.unwritten = c.unwritten;
         world().fadeLevel = 0x55;
         Frame();
         const auto& r = log.requests;

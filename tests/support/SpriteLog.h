@@ -28,8 +28,9 @@ private:
     Graphics& graphics_;
 };
 
-// A request as its 23 raw fields, so a mismatch prints every one.
-using SpriteFields = std::array<uint32_t, 23>;
+// A request as its raw four-byte fields, so a mismatch prints every one.
+using SpriteFields = std::array<uint32_t, sizeof(SpriteRequest) / 4>;
+static_assert(sizeof(SpriteFields) == sizeof(SpriteRequest), "one element per field");
 
 inline SpriteFields FieldsOf(const SpriteRequest& r) {
     SpriteFields f;

@@ -217,12 +217,12 @@ TEST_F(FrameLoopTest, FrameSkipDropsOnlyTheNextPresent) {
 TEST_F(FrameLoopTest, OneEventPerPass) {
     window.events = {{Kind::kFocusLost}, {Kind::kFocusGained}, {Kind::kFocusLost}};
     Loop().RunPass();
-    EXPECT_EQ(sys().music.active, 0);
+    EXPECT_FALSE(sys().focus.active);
     EXPECT_EQ(window.events.size(), 2u);
     Loop().RunPass();
-    EXPECT_EQ(sys().music.active, 1);
+    EXPECT_TRUE(sys().focus.active);
     Loop().RunPass();
-    EXPECT_EQ(sys().music.active, 0);
+    EXPECT_FALSE(sys().focus.active);
     EXPECT_TRUE(window.events.empty());
 }
 
@@ -245,7 +245,7 @@ TEST_F(FrameLoopTest, AnInactiveWindowRunsNoSceneAndSleeps) {
 TEST_F(FrameLoopTest, AnUnchangedPictureIsNotShownAgainButFocusRegainedShowsIt) {
     gpu.keepsPicture = true;
     game.graphics->SetRedrawAlways(false);
-    RunFrames(3);  // the scene submits nothing: the same empty picture
+    RunFrames(3);                       // the scene submits nothing: the same empty picture
     EXPECT_EQ(sceneStarts.size(), 3u);  // the scenes run on
     EXPECT_EQ(gpu.presents, 1);
     window.events.push_back({Kind::kFocusLost});
@@ -378,7 +378,7 @@ TEST_F(FrameLoopTest, AStillWindowIsDrawnAgainWhenTheDesktopChangesIt) {
     for (const Kind kind : {Kind::kExposed, Kind::kSizeSetByDesktop, Kind::kSizeDragged,
                             Kind::kFullScreenAsked, Kind::kFullScreenByDesktop}) {
         SCOPED_TRACE(static_cast<int>(kind));
-        sys().music.active = 0;
+        sys().focus.active = false;
         const int presents = gpu.presents;
         window.events.push_back({kind});
         Loop().RunPass();
@@ -396,7 +396,7 @@ TEST_F(FrameLoopTest, AStillWindowIsDrawnAgainWhenTheDesktopChangesIt) {
     for (int pass = 0; pass < 60; ++pass)
         Loop().RunPass();
     EXPECT_EQ(gpu.presents, presents);
-    sys().music.active = 1;
+    sys().focus.active = true;
     presents = gpu.presents;
     window.events.push_back({Kind::kExposed});
     Loop().RunPass();

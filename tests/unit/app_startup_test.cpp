@@ -151,7 +151,7 @@ TEST_F(StartupTest, AnInstalledGameKeepsThePlayersFilesInTheirOwnFolder) {
     uint8_t flag = 0;
     scenes.title = [&](Game& game) {
         bgmVolume = game.system->sound.bgmVolume;
-        flag = game.world->saveSlots[0].blocks[0].flag;
+        flag = game.world->saveSlots[0].blocks[0].byteAt0;
         return 1;
     };
     window.events.push_back({platform::WindowEvent::Kind::kEscapePressed});
@@ -184,8 +184,8 @@ TEST_F(StartupTest, SlotFilesThatExistAreLoaded) {
     uint8_t flag2 = 0;
     uint8_t flag0 = 0;
     scenes.title = [&](Game& game) {
-        flag2 = game.world->saveSlots[2].blocks[0].flag;
-        flag0 = game.world->saveSlots[0].blocks[0].flag;
+        flag2 = game.world->saveSlots[2].blocks[0].byteAt0;
+        flag0 = game.world->saveSlots[0].blocks[0].byteAt0;
         return 1;
     };
     EXPECT_EQ(Run(), 0);

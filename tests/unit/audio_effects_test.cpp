@@ -42,7 +42,7 @@ TEST(AudioEngineTest, WithoutASoundDeviceTheGameGoesOnSilently) {
     FakeSoundDevice device;
     device.hasDevice = false;
     Audio audio;
-    audio.Link(&system.sound, &system.music);
+    audio.Link(&system.sound, &system.music, &system.focus);
     EXPECT_TRUE(audio.Open(device, clock, dialogs));
     EXPECT_EQ(system.sound.soundDisabled, 1);
     EXPECT_TRUE(dialogs.shown.empty());
@@ -53,7 +53,7 @@ TEST(AudioEngineTest, WithoutASoundDeviceTheGameGoesOnSilently) {
     FakeSoundDevice broken;
     broken.contextOk = false;
     Audio failing;
-    failing.Link(&other.sound, &other.music);
+    failing.Link(&other.sound, &other.music, &other.focus);
     EXPECT_FALSE(failing.Open(broken, clock, dialogs));
     EXPECT_EQ(other.sound.soundDisabled, 0);
     failing.Shutdown();
@@ -69,7 +69,7 @@ TEST(AudioEngineTest, WhenSoundIsOffNoOpenAlCallIsMade) {
         system.sound.bgmFadeOutRequest = 1;
         system.sound.bgmFadeInRequest = 1;
         Audio audio;
-        audio.Link(&system.sound, &system.music);
+        audio.Link(&system.sound, &system.music, &system.focus);
         const uint64_t before = platform::AlVoice::OperationCount();
         EXPECT_TRUE(EffectLoader(&audio.effects(), system.sound.soundMode)
                         .LoadEffect(u"/nonexistent/se.ogg", 0));

@@ -230,11 +230,11 @@ TEST(MusicTest, TrackZeroOrAnInactiveWindowLetsTheQueueDrain) {
 
     // Inactive: what is queued plays out and fades, then silence; active
     // again, the music goes on after what faded out.
-    rig.system.music.active = 0;
+    rig.system.focus.active = false;
     std::vector<Frame> more = rig.Steps(10);
     const int64_t chunksBefore = rig.audio.music().chunksQueued();
     const size_t drained = static_cast<size_t>(chunksBefore) * kChunkFrames;
-    rig.system.music.active = 1;
+    rig.system.focus.active = true;
     const size_t resumedFrom = sound.size() + more.size();
     sound.insert(sound.end(), more.begin(), more.end());
     more = rig.Steps(10);
@@ -287,7 +287,7 @@ TEST(MusicTest, MusicThatStopsOrIsCutOffFadesOutWithinTenMilliseconds) {
     };
     const Case cases[] = {
         {"track 0", [](AudioRig& rig) { rig.Select(0); }, true},
-        {"inactive window", [](AudioRig& rig) { rig.system.music.active = 0; }, true},
+        {"inactive window", [](AudioRig& rig) { rig.system.focus.active = false; }, true},
         {"a silent track cuts in", [](AudioRig& rig) { rig.Select(2); }, false},
     };
     for (const Case& c : cases) {

@@ -516,7 +516,7 @@ TEST(OptionsBadInputTest, AllOnesSettingsFileFromStartUpThroughEveryRowToExit) {
     SceneFrames scenes = real.Frames();
     scenes.title = [&, title = scenes.title](Game& game) {
         SpriteLog log(*game.graphics);
-        const int32_t result = title(game);
+        title(game);
         const MenuState& m = game.world->menuState;
         // The window's boxes and the glyphs on screen lie inside the window
         // (the diagnostic line stands below the screen); blank glyphs at
@@ -543,7 +543,7 @@ TEST(OptionsBadInputTest, AllOnesSettingsFileFromStartUpThroughEveryRowToExit) {
             closing = true;
         }
         if (!pressNow || m.titleState != title_menu::kActive)
-            return result;
+            return;
         auto press = [&](std::vector<Control> keys) {
             for (Control key : keys)
                 fake.keyboard.Hold(key);
@@ -558,7 +558,6 @@ TEST(OptionsBadInputTest, AllOnesSettingsFileFromStartUpThroughEveryRowToExit) {
             fake.window.events.push_back({platform::WindowEvent::Kind::kCloseAsked});
             closing = true;
         }
-        return result;
     };
     EXPECT_EQ(RunGame(fake.platform, scenes), 0);
     EXPECT_EQ(walked, walk.size());
