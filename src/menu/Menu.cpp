@@ -6,7 +6,8 @@
 #include "menu/MenuDrawing.h"
 #include "menu/OptionsWindow.h"
 #include "menu/RankingWindow.h"
-#include "world/System.h"
+#include "world/InputState.h"
+#include "world/MusicShared.h"
 #include "world/WorldState.h"
 
 namespace title_menu {
@@ -63,8 +64,16 @@ bool WindowShown(const MenuState& m) {
 using namespace title_menu;
 using platform::Control;
 
-Menu::Menu(System& system, WorldState& world, InputSampler& input, Audio& audio, Graphics& graphics)
-    : world_(world), input_(input), audio_(audio), system_(system), sprites_(graphics) {}
+Menu::Menu(const options_window::OptionTargets& options, const InputState& input,
+           MusicShared& music, WorldState& world, InputSampler& pads, Audio& audio,
+           Graphics& graphics)
+    : options_(options),
+      input_(input),
+      music_(music),
+      world_(world),
+      pads_(pads),
+      audio_(audio),
+      sprites_(graphics) {}
 
 void Menu::DrawTitle() {
     // The bob: 0 up to 16 and back down, one pixel a frame, loading or not.
@@ -109,7 +118,7 @@ void Menu::DrawTitle() {
 
 void Menu::RunMenu() {
     MenuState& m = world_.menuState;
-    const bool decision = Held(system_.inputState, Control::kDecision);
+    const bool decision = Held(input_, Control::kDecision);
     const bool ready = world_.loadingFlag == 0;
 
     // The title items.
@@ -210,11 +219,10 @@ void Menu::StepWindow(bool decision, bool ready) {
 
 void Menu::StepMainCursor(bool decision) {
     MenuState& m = world_.menuState;
-    const InputState& input = system_.inputState;
     // UP counts only without DECISION; DOWN counts either way.
-    const bool upHeld = Held(input, Control::kUp);
+    const bool upHeld = Held(input_, Control::kUp);
     const bool up = upHeld && !decision;
-    const bool down = Held(input, Control::kDown);
+    const bool down = Held(input_, Control::kDown);
     const bool axisHeld = upHeld || down;
     if (!RepeatStep(m.cursorRepeat, world_.titleMotion.verticalFast, axisHeld, up || down))
         return;
@@ -226,8 +234,8 @@ void Menu::StepMainCursor(bool decision) {
 
 void Menu::StepOptionRow(bool decision) {
     MenuState& m = world_.menuState;
-    const bool up = Held(system_.inputState, Control::kUp);
-    const bool axisHeld = up || Held(system_.inputState, Control::kDown);
+    const bool up = Held(input_, Control::kUp);
+    const bool axisHeld = up || Held(input_, Control::kDown);
     if (!RepeatStep(m.rowRepeat, world_.titleMotion.verticalFast, axisHeld, !decision))
         return;
     if (up)
@@ -238,15 +246,15 @@ void Menu::StepOptionRow(bool decision) {
 
 void Menu::StepOptionValue(bool decision) {
     MenuState& m = world_.menuState;
-    const bool left = Held(system_.inputState, Control::kLeft);
-    const bool right = Held(system_.inputState, Control::kRight);
+    const bool left = Held(input_, Control::kLeft);
+    const bool right = Held(input_, Control::kRight);
     // Values change only in the options window: in the ranking window the
     // remembered row is hidden, and a step there would change a setting the
     // player cannot see.
     const bool optionsWindow = m.mainCursor == kOptionsItem;
     if (RepeatStep(m.valueRepeat, world_.titleMotion.horizontalFast, left || right,
                    !decision && optionsWindow)) {
-        options_window::StepOptionValue(system_, m.optionRow, left, right);
+        options_window::StepOptionValue(options_, m.optionRow, left, right);
     }
 }
 
@@ -255,7 +263,7 @@ void Menu::HandOverToPlay() {
     // fades in from black.
     world_.bgmSwitchRequest = 1;
     world_.diagnostic.gameStarted = kGameStartedValue;
-    system_.music.bgmRestart = 0;
+    music_.bgmRestart = 0;
     world_.loadingFlag = 0;
     world_.bgmSelector = 0;
     world_.menuState = MenuState{};
@@ -276,5 +284,5 @@ void Menu::DrawWindow() {
     if (world_.shownItem == kRankingItem)
         ranking_window::DrawRankingWindow(sprites_, world_.rankingTable);
     else if (world_.shownItem == kOptionsItem)
-        options_window::RunOptionsWindow(sprites_, system_, world_, input_, audio_);
+        options_window::RunOptionsWindow(sprites_, options_, input_, world_, pads_, audio_);
 }

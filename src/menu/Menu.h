@@ -15,11 +15,13 @@
 #include <cstdint>
 
 #include "graphics/Graphics.h"
+#include "menu/OptionsWindow.h"
 
 class Audio;
 class InputSampler;
 class WorldState;
-struct System;
+struct InputState;
+struct MusicShared;
 
 namespace title_menu {
 
@@ -45,7 +47,10 @@ constexpr int32_t kGameStartedValue = 1296;  // the diagnostic line's first valu
 
 class Menu {
 public:
-    Menu(System& system, WorldState& world, InputSampler& input, Audio& audio, Graphics& graphics);
+    // `options` are the settings the options window changes; `input` the
+    // controls held this frame; `music` takes the hand-over to play.
+    Menu(const options_window::OptionTargets& options, const InputState& input, MusicShared& music,
+         WorldState& world, InputSampler& pads, Audio& audio, Graphics& graphics);
     ~Menu() = default;
     Menu(const Menu&) = delete;
     Menu& operator=(const Menu&) = delete;
@@ -65,9 +70,11 @@ private:
     void HandOverToPlay();
     void DrawWindow();
 
+    options_window::OptionTargets options_;
+    const InputState& input_;
+    MusicShared& music_;
     WorldState& world_;
-    InputSampler& input_;
+    InputSampler& pads_;
     Audio& audio_;
-    System& system_;
     Graphics& sprites_;
 };

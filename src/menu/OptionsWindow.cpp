@@ -8,7 +8,10 @@
 #include "graphics/Graphics.h"
 #include "input/InputSampler.h"
 #include "menu/MenuDrawing.h"
-#include "world/System.h"
+#include "world/Display.h"
+#include "world/InputState.h"
+#include "world/Settings.h"
+#include "world/SoundSettings.h"
 #include "world/WorldState.h"
 
 namespace options_window {
@@ -141,19 +144,19 @@ void ApplyVolumeValue(bool sideways, int32_t value, int32_t* volume) {
 // The four pad-button rows: LEFT or RIGHT stores the row value as the
 // function's button; with the pad in use, a button pressed on pad 0 is taken
 // at once (A, B, X, Y tested in this order: the last one held wins).
-void ApplyButtonRow(System& system, InputSampler& input, int32_t row, bool sideways) {
+void ApplyButtonRow(Settings& settings, const InputState& input, InputSampler& pads, int32_t row,
+                    bool sideways) {
     const int32_t function = row - kFirstButtonRow;
-    if (sideways && InRange(system.settings.optionValues[row], 256))
-        system.settings.buttonMap[function] =
-            static_cast<uint8_t>(system.settings.optionValues[row]);
-    if (system.inputState.inputMode != 1)
+    if (sideways && InRange(settings.optionValues[row], 256))
+        settings.buttonMap[function] = static_cast<uint8_t>(settings.optionValues[row]);
+    if (input.inputMode != 1)
         return;
-    input.PollAllPads();
-    const platform::PadState& pad = input.pads[0].state;
+    pads.PollAllPads();
+    const platform::PadState& pad = pads.pads[0].state;
     for (int32_t index = 0; index < platform::kPadButtonCount; ++index) {
         if (pad.Holds(static_cast<platform::PadButton>(index))) {
-            system.settings.buttonMap[function] = static_cast<uint8_t>(index);
-            system.settings.optionValues[row] = index;
+            settings.buttonMap[function] = static_cast<uint8_t>(index);
+            settings.optionValues[row] = index;
         }
     }
 }
@@ -167,12 +170,12 @@ void DrawBars(Graphics& sprites, int32_t volume, int32_t y) {
 
 }  // namespace
 
-void StepOptionValue(System& system, int32_t row, bool left, bool right) {
+void StepOptionValue(const OptionTargets& targets, int32_t row, bool left, bool right) {
     if (!InRange(row, kRows))
         return;
     const RowRule rule = kRules[row];
     const int32_t last = rule.values - 1;
-    int32_t& value = system.settings.optionValues[row];
+    int32_t& value = targets.settings.optionValues[row];
     if (left) {
         if (rule.clamp) {
             value = value <= 1 ? 0 : value - 1;
@@ -192,24 +195,27 @@ void StepOptionValue(System& system, int32_t row, bool left, bool right) {
     }
 }
 
-void RunOptionsWindow(Graphics& sprites, System& system, WorldState& world, InputSampler& input,
-                      Audio& audio) {
+void RunOptionsWindow(Graphics& sprites, const OptionTargets& targets, const InputState& input,
+                      WorldState& world, InputSampler& pads, Audio& audio) {
     const int32_t row = world.menuState.optionRow;
-    const bool sideways = Held(system.inputState, platform::Control::kLeft) ||
-                          Held(system.inputState, platform::Control::kRight);
-    const int32_t* values = system.settings.optionValues;
+    const bool sideways =
+        Held(input, platform::Control::kLeft) || Held(input, platform::Control::kRight);
+    Display& display = targets.display;
+    SoundSettings& sound = targets.sound;
+    Settings& settings = targets.settings;
+    const int32_t* values = settings.optionValues;
 
     // The highlight borders pulse.
     StepPulse(world);
 
     // The value highlights show the live settings as they stood at the
     // start of this frame.
-    const int32_t shownScreenMode = system.display.screenMode != 0 ? 1 : 0;
-    const int32_t shownVsync = system.display.vsync != 0 ? 1 : 0;
-    const int32_t shownTimer = static_cast<int32_t>(system.display.timerMode);
-    const int32_t shownFrameSkip = system.display.frameSkip != 0 ? 1 : 0;
+    const int32_t shownScreenMode = display.screenMode != 0 ? 1 : 0;
+    const int32_t shownVsync = display.vsync != 0 ? 1 : 0;
+    const int32_t shownTimer = static_cast<int32_t>(display.timerMode);
+    const int32_t shownFrameSkip = display.frameSkip != 0 ? 1 : 0;
     uint8_t shownButtons[InputSampler::kButtons];
-    std::copy_n(system.settings.buttonMap, InputSampler::kButtons, shownButtons);
+    std::copy_n(settings.buttonMap, InputSampler::kButtons, shownButtons);
 
     // The selected row.
     if (InRange(row, kRows)) {
@@ -220,24 +226,24 @@ void RunOptionsWindow(Graphics& sprites, System& system, WorldState& world, Inpu
 
     // A display mode that differs from the live one is asked for every
     // frame while its row stays selected; the frame loop makes the switch.
-    if (row == kScreenModeRow && values[kScreenModeRow] != system.display.screenMode)
-        system.display.screenModeRequest = 1;
+    if (row == kScreenModeRow && values[kScreenModeRow] != display.screenMode)
+        display.screenModeRequest = 1;
 
     // Vertical sync, timer, frame skip.
-    ApplySwitch(row, kVsyncRow, values[kVsyncRow], &system.display.vsync);
+    ApplySwitch(row, kVsyncRow, values[kVsyncRow], &display.vsync);
     const int32_t timer = values[kTimerRow];
     if (row == kTimerRow && timer == 0) {
-        system.display.timerMode = TimerMode::kMillisecondClock;
+        display.timerMode = TimerMode::kMillisecondClock;
     } else if (timer >= 1 && timer <= 3) {
-        system.display.timerMode = static_cast<TimerMode>(timer);
+        display.timerMode = static_cast<TimerMode>(timer);
     }
-    ApplySwitch(row, kFrameSkipRow, values[kFrameSkipRow], &system.display.frameSkip);
+    ApplySwitch(row, kFrameSkipRow, values[kFrameSkipRow], &display.frameSkip);
 
     // Music volume, applied every frame while its row is selected.
     if (row == kMusicRow) {
-        ApplyVolumeValue(sideways, values[kMusicRow], &system.sound.bgmVolume);
-        audio.music().SetVolume(PlayableVolume(system.sound.bgmVolume));
-        if (system.sound.bgmVolume == 0)
+        ApplyVolumeValue(sideways, values[kMusicRow], &sound.bgmVolume);
+        audio.music().SetVolume(PlayableVolume(sound.bgmVolume));
+        if (sound.bgmVolume == 0)
             audio.music().SetVolume(0);
     }
 
@@ -245,19 +251,19 @@ void RunOptionsWindow(Graphics& sprites, System& system, WorldState& world, Inpu
     // (the frame loop re-arms the voice once it has played out).
     if (row == kEffectRow) {
         audio.effects().RestartSlot0();
-        ApplyVolumeValue(sideways, values[kEffectRow], &system.sound.seVolume);
-        audio.effects().SetVolume(PlayableVolume(system.sound.seVolume));
-        if (system.sound.seVolume == 0)
+        ApplyVolumeValue(sideways, values[kEffectRow], &sound.seVolume);
+        audio.effects().SetVolume(PlayableVolume(sound.seVolume));
+        if (sound.seVolume == 0)
             audio.effects().SetVolume(0);
     }
 
     // Pad buttons.
     if (row >= kFirstButtonRow && row <= kLastButtonRow)
-        ApplyButtonRow(system, input, row, sideways);
+        ApplyButtonRow(settings, input, pads, row, sideways);
 
     // Window colour.
     if (row == kColorRow && sideways)
-        world.colorIndex = values[kColorRow];
+        targets.windowColor = values[kColorRow];
 
     // Value highlights. A value no row can show (only the settings file
     // gives one) is not highlighted; the colour is shown as the frame is
@@ -274,8 +280,9 @@ void RunOptionsWindow(Graphics& sprites, System& system, WorldState& world, Inpu
         if (shownButtons[i] < kButtonIndexes)
             valueBox(512 + kDigitPitch * shownButtons[i], 390 + 52 * i, kDigitPitch);
     }
-    const int32_t color =
-        InRange(world.colorIndex, menu_drawing::kWindowColors) ? world.colorIndex : 0;
+    const int32_t color = InRange(targets.windowColor, menu_drawing::kWindowColors)
+                              ? targets.windowColor
+                              : 0;
     valueBox(512 + kDigitPitch * color, 598, kDigitPitch);
 
     // Labels.
@@ -286,8 +293,8 @@ void RunOptionsWindow(Graphics& sprites, System& system, WorldState& world, Inpu
     Draw(sprites, kColorLabel, kLabelX, 574);
 
     // Volume bars.
-    DrawBars(sprites, system.sound.bgmVolume, 284);
-    DrawBars(sprites, system.sound.seVolume, 336);
+    DrawBars(sprites, sound.bgmVolume, 284);
+    DrawBars(sprites, sound.seVolume, 336);
 
     // Value texts.
     for (int32_t v = 0; v < 2; ++v) {

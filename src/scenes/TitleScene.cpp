@@ -13,7 +13,9 @@ void RunTitleSceneFrame(const SceneLinks& links) {
     Graphics& sprites = links.graphics;
 
     sprites.ClearSpriteList();
-    Menu title(links.system, world, links.input, links.audio, links.graphics);
+    System& system = links.system;
+    Menu title({system.display, system.sound, system.settings, world.colorIndex}, system.inputState,
+               system.music, world, links.input, links.audio, links.graphics);
     title.DrawTitle();
     if (world.loadingFlag == 0)
         title.RunMenu();

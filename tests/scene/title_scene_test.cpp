@@ -249,7 +249,10 @@ TEST_F(TitleSceneTest, UpWithDecisionMovesTheCursorDownOnlyWhenDownIsHeldToo) {
         world().loadingFlag = 1;
         sys().inputState.dirBits = c.dirBits;
         sys().inputState.buttonBits = c.buttonBits;
-        Menu(*game.system, *game.world, *game.input, *game.audio, *game.graphics).RunMenu();
+        System& s = sys();
+        Menu({s.display, s.sound, s.settings, world().colorIndex}, s.inputState, s.music, world(),
+             *game.input, *game.audio, *game.graphics)
+            .RunMenu();
         EXPECT_EQ(menu().mainCursor, c.cursorAfter) << c.dirBits << "/" << c.buttonBits;
         EXPECT_EQ(menu().titleState, 4);
         EXPECT_EQ(menu().windowState, 0);

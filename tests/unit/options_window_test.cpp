@@ -104,12 +104,12 @@ public:
         log->Clear();
         world.menuState.optionRow = row;
         settings->inputState.dirBits = dirBits;
-        Graphics& sprites = *game.graphics;
-        RunOptionsWindow(sprites, *settings, world, *game.input, *sound);
+        RunOptionsWindow(*game.graphics, Targets(), settings->inputState, world, *game.input,
+                         *sound);
     }
     // The menu's value step on a key press, then the frame.
     void Press(int32_t row, int32_t dirBits) {
-        StepOptionValue(*settings, row, (dirBits & kLeft) != 0, (dirBits & kRight) != 0);
+        StepOptionValue(Targets(), row, (dirBits & kLeft) != 0, (dirBits & kRight) != 0);
         Frame(row, dirBits);
     }
     // Settings and sound from elsewhere (an AudioRig).
@@ -118,6 +118,9 @@ public:
         sound = &a;
     }
     const std::vector<SpriteRequest>& sprites() const { return log->requests; }
+    options_window::OptionTargets Targets() {
+        return {settings->display, settings->sound, settings->settings, world.colorIndex};
+    }
 
     FakeGpu gpu;
     FakeWindow window;
@@ -163,15 +166,20 @@ TEST(OptionsValueTest, StepsWrapOrClampByRowAndOutOfRangeValuesComeBackIntoRange
     for (const Case& c : cases) {
         System system;
         system.settings.optionValues[c.row] = c.start;
-        StepOptionValue(system, c.row, c.left, c.right);
+        int32_t color = 0;
+        StepOptionValue({system.display, system.sound, system.settings, color}, c.row, c.left,
+                        c.right);
         EXPECT_EQ(system.settings.optionValues[c.row], c.expected)
             << "row " << c.row << " from " << c.start << (c.left ? " LEFT" : "")
             << (c.right ? " RIGHT" : "");
     }
     // A row that does not exist changes nothing.
     System system;
-    StepOptionValue(system, 11, false, true);
-    StepOptionValue(system, -1, true, false);
+    int32_t color = 0;
+    const options_window::OptionTargets targets{system.display, system.sound, system.settings,
+                                                color};
+    StepOptionValue(targets, 11, false, true);
+    StepOptionValue(targets, -1, true, false);
     EXPECT_EQ(system.display.deviceLostRequest, 0);
     EXPECT_EQ(system.display.screenModeRequest, 0);
 }
@@ -433,7 +441,8 @@ TEST_F(OptionsRenderTest, TheWindowsTextsAppearWhereTheyBelong) {
     Graphics& sprites = *game->graphics;
     game->graphics->ClearSpriteList();
     menu_drawing::DrawWindowFrame(sprites, world, 880, 720);
-    RunOptionsWindow(sprites, system, world, *game->input, *game->audio);
+    RunOptionsWindow(sprites, {system.display, system.sound, system.settings, world.colorIndex},
+                     system.inputState, world, *game->input, *game->audio);
     game->graphics->DrawFrame();
 
     std::vector<uint8_t> rgb(1280 * 720 * 3);

@@ -140,8 +140,10 @@ TEST_F(VirtualPadsTest, TheOptionsWindowTakesAButtonFromPad0) {
     game.world->menuState.optionRow = 7;  // CANCELLATION
     Hold(pad, SDL_CONTROLLER_BUTTON_Y);
     window.PumpEvents();
-    options_window::RunOptionsWindow(*game.graphics, *game.system, *game.world, *game.input,
-                                     *game.audio);
+    System& s = *game.system;
+    options_window::RunOptionsWindow(*game.graphics,
+                                     {s.display, s.sound, s.settings, game.world->colorIndex},
+                                     s.inputState, *game.world, *game.input, *game.audio);
     EXPECT_EQ(game.system->settings.buttonMap[1], 3);
     EXPECT_EQ(game.system->settings.optionValues[7], 3);
 }
