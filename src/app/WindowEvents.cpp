@@ -90,7 +90,7 @@ void WindowEvents::FollowDesktop(bool fullScreen) {
         return;
     byHand_ = false;
     system.display.screenMode = fullScreen ? 1 : 0;
-    system.settings.optionValues[0] = system.display.screenMode;
+    system.display.screenModeChoice = system.display.screenMode;
 }
 
 void WindowEvents::SwitchDisplayMode() {
@@ -110,7 +110,7 @@ void WindowEvents::SwitchDisplayMode() {
     } else {
         window_.SetDesktopFullScreen(false);
     }
-    system.settings.optionValues[0] = system.display.screenMode;
+    system.display.screenModeChoice = system.display.screenMode;
     system.display.screenModeRequest = 0;
     ShowPictureIfStill();
 }

@@ -99,9 +99,7 @@ bool InRange(int32_t value, int32_t count) {
     return value >= 0 && value < count;
 }
 
-// A row value as a volume: its mark count clamped to 0..20, times 500. A
-// value from the settings file can be any byte; the volume never leaves the
-// range the voices understand.
+// A row value as a volume: its mark count clamped to 0..20, times 500.
 int32_t VolumeOfValue(int32_t value) {
     return std::clamp(value, 0, kVolumeMarks) * kVolumeStep;
 }
@@ -123,40 +121,76 @@ void StepPulse(WorldState& world) {
     world.highlightPulse = std::clamp(pulse, 0, kPulseTop);
 }
 
-// The on/off rows: the value 0 turns the setting off only while its row is
-// selected; the value 1 turns it on at any time.
-void ApplySwitch(int32_t selectedRow, int32_t row, int32_t value, int32_t* live) {
-    if (selectedRow == row && value == 0) {
-        *live = 0;
-    } else if (value == 1) {
-        *live = 1;
+// A row's value as its live setting holds it; a volume counts its marks of
+// 500 (a volume the file set above 10,000 counts more than 20).
+int32_t LiveValue(const OptionTargets& targets, int32_t row) {
+    const Display& display = targets.display;
+    switch (row) {
+        case kScreenModeRow:
+            return display.screenModeChoice;
+        case kVsyncRow:
+            return display.vsync;
+        case kTimerRow:
+            return static_cast<int32_t>(display.timerMode);
+        case kFrameSkipRow:
+            return display.frameSkip;
+        case kMusicRow:
+            return targets.sound.bgmVolume / kVolumeStep;
+        case kEffectRow:
+            return targets.sound.seVolume / kVolumeStep;
+        case kColorRow:
+            return targets.windowColor;
+        default:
+            return targets.settings.buttonMap[row - kFirstButtonRow];
     }
 }
 
-// The volume rows (music or effects): while LEFT or RIGHT is held the row
-// value becomes the volume, unless the volume stands above 10,000 (a value
-// only the settings file can give, kept as it was loaded).
-void ApplyVolumeValue(bool sideways, int32_t value, int32_t* volume) {
-    if (sideways && static_cast<uint32_t>(*volume) <= static_cast<uint32_t>(kMaxVolume))
-        *volume = VolumeOfValue(value);
+using WaitingValue = Settings::WaitingValue;
+
+// The on/off rows: a waiting OFF reaches the setting only while its row is
+// selected; a waiting ON at any time.
+void ApplySwitch(int32_t selectedRow, int32_t row, WaitingValue& waiting, int32_t& live) {
+    if (!waiting.waiting)
+        return;
+    if (selectedRow == row && waiting.value == 0) {
+        live = 0;
+        waiting = {};
+    } else if (waiting.value == 1) {
+        live = 1;
+        waiting = {};
+    }
 }
 
-// The four pad-button rows: LEFT or RIGHT stores the row value as the
-// function's button; with the pad in use, a button pressed on pad 0 is taken
-// at once (A, B, X, Y tested in this order: the last one held wins).
+// The volume rows (music or effects): while LEFT or RIGHT is held the
+// waiting value becomes the volume, unless the volume stands outside
+// 0..10,000 (a value only the settings file can give, kept as it was loaded).
+void ApplyVolume(bool sideways, WaitingValue& waiting, int32_t& volume) {
+    if (waiting.waiting && sideways &&
+        static_cast<uint32_t>(volume) <= static_cast<uint32_t>(kMaxVolume)) {
+        volume = VolumeOfValue(waiting.value);
+        waiting = {};
+    }
+}
+
+// The four pad-button rows: LEFT or RIGHT puts the waiting value on the
+// function; with the pad in use, a button pressed on pad 0 is taken at once
+// (A, B, X, Y tested in this order: the last one held wins).
 void ApplyButtonRow(Settings& settings, const InputState& input, InputSampler& pads, int32_t row,
                     bool sideways) {
-    const int32_t function = row - kFirstButtonRow;
-    if (sideways && InRange(settings.optionValues[row], 256))
-        settings.buttonMap[function] = static_cast<uint8_t>(settings.optionValues[row]);
+    uint8_t& button = settings.buttonMap[row - kFirstButtonRow];
+    WaitingValue& waiting = settings.waitingOptionValues[row];
+    if (sideways && waiting.waiting && InRange(waiting.value, 256)) {
+        button = static_cast<uint8_t>(waiting.value);
+        waiting = {};
+    }
     if (input.inputMode != 1)
         return;
     pads.PollAllPads();
     const platform::PadState& pad = pads.pads[0].state;
     for (int32_t index = 0; index < platform::kPadButtonCount; ++index) {
         if (pad.Holds(static_cast<platform::PadButton>(index))) {
-            settings.buttonMap[function] = static_cast<uint8_t>(index);
-            settings.optionValues[row] = index;
+            button = static_cast<uint8_t>(index);
+            waiting = {};
         }
     }
 }
@@ -170,29 +204,38 @@ void DrawBars(Graphics& sprites, int32_t volume, int32_t y) {
 
 }  // namespace
 
+int32_t SteppedValue(int32_t row, int32_t value, bool left, bool right) {
+    if (!InRange(row, kRows))
+        return value;
+    const RowRule rule = kRules[row];
+    const int32_t last = rule.values - 1;
+    if (left) {
+        if (rule.clamp)
+            return value <= 1 ? 0 : value - 1;
+        // 0 wraps to the top; so does a value the row cannot have, which
+        // would otherwise take up to 245 presses to come back into view.
+        return value >= 1 && value <= last ? value - 1 : last;
+    }
+    if (right) {
+        if (rule.clamp)
+            return value >= last - 1 ? last : std::max(value + 1, 0);
+        // (value + 1) mod n, without overflow and never negative.
+        const int64_t next = static_cast<int64_t>(value) + 1;
+        return static_cast<int32_t>((next % rule.values + rule.values) % rule.values);
+    }
+    return value;
+}
+
 void StepOptionValue(const OptionTargets& targets, int32_t row, bool left, bool right) {
     if (!InRange(row, kRows))
         return;
-    const RowRule rule = kRules[row];
-    const int32_t last = rule.values - 1;
-    int32_t& value = targets.settings.optionValues[row];
-    if (left) {
-        if (rule.clamp) {
-            value = value <= 1 ? 0 : value - 1;
-        } else {
-            // 0 wraps to the top; so does a value the row cannot have, which
-            // would otherwise take up to 245 presses to come back into view.
-            value = value >= 1 && value <= last ? value - 1 : last;
-        }
-    } else if (right) {
-        if (rule.clamp) {
-            value = value >= last - 1 ? last : std::max(value + 1, 0);
-        } else {
-            // (value + 1) mod n, without overflow and never negative.
-            const int64_t next = static_cast<int64_t>(value) + 1;
-            value = static_cast<int32_t>((next % rule.values + rule.values) % rule.values);
-        }
+    if (row == kScreenModeRow) {
+        targets.display.screenModeChoice = SteppedValue(row, LiveValue(targets, row), left, right);
+        return;
     }
+    WaitingValue& waiting = targets.settings.waitingOptionValues[row];
+    const int32_t from = waiting.waiting ? waiting.value : LiveValue(targets, row);
+    waiting = {true, SteppedValue(row, from, left, right)};
 }
 
 void RunOptionsWindow(Graphics& sprites, const OptionTargets& targets, const InputState& input,
@@ -203,13 +246,13 @@ void RunOptionsWindow(Graphics& sprites, const OptionTargets& targets, const Inp
     Display& display = targets.display;
     SoundSettings& sound = targets.sound;
     Settings& settings = targets.settings;
-    const int32_t* values = settings.optionValues;
+    WaitingValue* waiting = settings.waitingOptionValues;
 
     // The highlight borders pulse.
     StepPulse(world);
 
     // The value highlights show the live settings as they stood at the
-    // start of this frame.
+    // start of this frame, before a waiting value reaches them.
     const int32_t shownScreenMode = display.screenMode != 0 ? 1 : 0;
     const int32_t shownVsync = display.vsync != 0 ? 1 : 0;
     const int32_t shownTimer = static_cast<int32_t>(display.timerMode);
@@ -226,22 +269,24 @@ void RunOptionsWindow(Graphics& sprites, const OptionTargets& targets, const Inp
 
     // A display mode that differs from the live one is asked for every
     // frame while its row stays selected; the frame loop makes the switch.
-    if (row == kScreenModeRow && values[kScreenModeRow] != display.screenMode)
+    if (row == kScreenModeRow && display.screenModeChoice != display.screenMode)
         display.screenModeRequest = 1;
 
     // Vertical sync, timer, frame skip.
-    ApplySwitch(row, kVsyncRow, values[kVsyncRow], &display.vsync);
-    const int32_t timer = values[kTimerRow];
-    if (row == kTimerRow && timer == 0) {
+    ApplySwitch(row, kVsyncRow, waiting[kVsyncRow], display.vsync);
+    WaitingValue& timer = waiting[kTimerRow];
+    if (timer.waiting && row == kTimerRow && timer.value == 0) {
         display.timerMode = TimerMode::kMillisecondClock;
-    } else if (timer >= 1 && timer <= 3) {
-        display.timerMode = static_cast<TimerMode>(timer);
+        timer = {};
+    } else if (timer.waiting && timer.value >= 1 && timer.value <= 3) {
+        display.timerMode = static_cast<TimerMode>(timer.value);
+        timer = {};
     }
-    ApplySwitch(row, kFrameSkipRow, values[kFrameSkipRow], &display.frameSkip);
+    ApplySwitch(row, kFrameSkipRow, waiting[kFrameSkipRow], display.frameSkip);
 
-    // Music volume, applied every frame while its row is selected.
+    // Music volume, sent to its voice every frame while its row is selected.
     if (row == kMusicRow) {
-        ApplyVolumeValue(sideways, values[kMusicRow], &sound.bgmVolume);
+        ApplyVolume(sideways, waiting[kMusicRow], sound.bgmVolume);
         audio.music().SetVolume(PlayableVolume(sound.bgmVolume));
         if (sound.bgmVolume == 0)
             audio.music().SetVolume(0);
@@ -251,7 +296,7 @@ void RunOptionsWindow(Graphics& sprites, const OptionTargets& targets, const Inp
     // (the frame loop re-arms the voice once it has played out).
     if (row == kEffectRow) {
         audio.effects().RestartSlot0();
-        ApplyVolumeValue(sideways, values[kEffectRow], &sound.seVolume);
+        ApplyVolume(sideways, waiting[kEffectRow], sound.seVolume);
         audio.effects().SetVolume(PlayableVolume(sound.seVolume));
         if (sound.seVolume == 0)
             audio.effects().SetVolume(0);
@@ -262,8 +307,10 @@ void RunOptionsWindow(Graphics& sprites, const OptionTargets& targets, const Inp
         ApplyButtonRow(settings, input, pads, row, sideways);
 
     // Window colour.
-    if (row == kColorRow && sideways)
-        targets.windowColor = values[kColorRow];
+    if (row == kColorRow && sideways && waiting[kColorRow].waiting) {
+        targets.windowColor = waiting[kColorRow].value;
+        waiting[kColorRow] = {};
+    }
 
     // Value highlights. A value no row can show (only the settings file
     // gives one) is not highlighted; the colour is shown as the frame is

@@ -164,15 +164,10 @@ void SettingsFile::Decode(const uint8_t (&bytes)[kSize]) {
     std::memcpy(s.settings.buttonMap, bytes + kButtonMapOffset, kButtonMapSize);
     DecodeRanking(bytes, ranking_);
 
-    s.settings.optionValues[0] = s.display.screenMode;
-    s.settings.optionValues[1] = s.display.vsync;
-    s.settings.optionValues[2] = static_cast<int32_t>(s.display.timerMode);
-    s.settings.optionValues[3] = s.display.frameSkip;
-    s.settings.optionValues[4] = bytes[kBgmVolumeByte];
-    s.settings.optionValues[5] = bytes[kSeVolumeByte];
-    for (int i = 0; i < 4; ++i)
-        s.settings.optionValues[6 + i] = s.settings.buttonMap[i];
-
+    s.display.screenModeChoice = s.display.screenMode;
+    // The rows read the settings just loaded (the colour is not in the file).
+    for (int row = 0; row < Settings::kOptionRows - 1; ++row)
+        s.settings.waitingOptionValues[row] = {};
     s.sound.bgmVolume = bytes[kBgmVolumeByte] * kVolumeStep;
     s.sound.seVolume = bytes[kSeVolumeByte] * kVolumeStep;
 }

@@ -24,6 +24,10 @@ struct Display {
     int32_t layoutHeight = 720;
     int32_t screenMode = 0;  // 0 windowed, 1 borderless full screen
     int32_t screenModeRequest = 0;
+    // The mode the options window's SCREEN MODE row stands on. It follows
+    // every switch; while it differs and its row is selected, the window
+    // asks for the switch.
+    int32_t screenModeChoice = 0;
     int32_t deviceLostRequest = 0;
     platform::Rect windowRect{0, 0, 1280, 720};
 

@@ -368,9 +368,9 @@ TEST_F(TitleSceneTest, TheRankingWindowKeepsTheHiddenOptionsAsTheyAre) {
     OpenItems();
     OpenWindow(1);
     menu().optionRow = 4;  // remembered from an options visit: the music volume
-    sys().settings.optionValues[4] = 5;
+    sys().sound.bgmVolume = 2500;
     Frames(60, kRight);  // five steps in an options window
-    EXPECT_EQ(sys().settings.optionValues[4], 5);
+    EXPECT_EQ(sys().sound.bgmVolume, 2500);
     EXPECT_EQ(menu().windowState, 4);
 }
 

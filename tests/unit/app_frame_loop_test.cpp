@@ -325,7 +325,7 @@ TEST_F(FrameLoopTest, AltEnterTwiceGoesToFullScreenAndBack) {
         window.events.push_back({Kind::kFullScreenAsked});
         Loop().RunPass();
         EXPECT_EQ(sys().display.screenMode, 1);
-        EXPECT_EQ(sys().settings.optionValues[0], 1);
+        EXPECT_EQ(sys().display.screenModeChoice, 1);
         EXPECT_EQ(sys().display.screenModeRequest, 0);
         EXPECT_EQ(window.desktopFullScreen, desktop);
         EXPECT_EQ(window.bordered, desktop);
@@ -335,7 +335,7 @@ TEST_F(FrameLoopTest, AltEnterTwiceGoesToFullScreenAndBack) {
         window.events.push_back({Kind::kFullScreenAsked});
         Loop().RunPass();
         EXPECT_EQ(sys().display.screenMode, 0);
-        EXPECT_EQ(sys().settings.optionValues[0], 0);
+        EXPECT_EQ(sys().display.screenModeChoice, 0);
         EXPECT_FALSE(window.desktopFullScreen);
         EXPECT_TRUE(window.bordered);
         EXPECT_EQ(window.placement, before);
@@ -367,7 +367,7 @@ TEST_F(FrameLoopTest, TheDisplayModeFollowsTheDesktop) {
         window.events.push_back({s.kind});
         Loop().RunPass();
         EXPECT_EQ(sys().display.screenMode, s.mode);
-        EXPECT_EQ(sys().settings.optionValues[0], s.mode);
+        EXPECT_EQ(sys().display.screenModeChoice, s.mode);
         EXPECT_EQ(window.desktopFullScreen, s.desktopFullScreen);
     }
 }

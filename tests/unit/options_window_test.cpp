@@ -41,6 +41,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using options_window::RunOptionsWindow;
+using options_window::SteppedValue;
 using options_window::StepOptionValue;
 using platform::Control;
 
@@ -164,12 +165,7 @@ TEST(OptionsValueTest, StepsWrapOrClampByRowAndOutOfRangeValuesComeBackIntoRange
         {3, -2147483647 - 1, true, false, 1},
     };
     for (const Case& c : cases) {
-        System system;
-        system.settings.optionValues[c.row] = c.start;
-        int32_t color = 0;
-        StepOptionValue({system.display, system.sound, system.settings, color}, c.row, c.left,
-                        c.right);
-        EXPECT_EQ(system.settings.optionValues[c.row], c.expected)
+        EXPECT_EQ(SteppedValue(c.row, c.start, c.left, c.right), c.expected)
             << "row " << c.row << " from " << c.start << (c.left ? " LEFT" : "")
             << (c.right ? " RIGHT" : "");
     }
@@ -186,15 +182,15 @@ TEST(OptionsValueTest, StepsWrapOrClampByRowAndOutOfRangeValuesComeBackIntoRange
 
 TEST(OptionsApplyTest, ALoadedVolumeAbove20StepsDownOneByOneAndKeepsTheLoadedVolume) {
     OptionsRig rig;
-    rig.system.settings.optionValues[4] = 30;
     rig.system.sound.bgmVolume = 30 * 500;
+    const Settings::WaitingValue& row = rig.system.settings.waitingOptionValues[4];
     for (int32_t want = 29; want >= 26; --want) {
         rig.Press(4, kLeft);
-        EXPECT_EQ(rig.system.settings.optionValues[4], want);
+        EXPECT_EQ(row.value, want);
         EXPECT_EQ(rig.system.sound.bgmVolume, 15000);
     }
     rig.Press(4, kRight);
-    EXPECT_EQ(rig.system.settings.optionValues[4], 20);
+    EXPECT_EQ(row.value, 20);
     EXPECT_EQ(rig.system.sound.bgmVolume, 15000);
 }
 
@@ -210,7 +206,7 @@ TEST(OptionsApplyTest, TheDisplayModeIsAskedForOnlyWhileItsRowIsSelected) {
     rig.Frame(1);
     EXPECT_EQ(rig.system.display.screenModeRequest, 0);
     EXPECT_EQ(rig.system.display.screenMode, 0);
-    EXPECT_EQ(rig.system.settings.optionValues[0], 1);
+    EXPECT_EQ(rig.system.display.screenModeChoice, 1);
 }
 
 TEST(OptionsApplyTest, OnAButtonRowPadButtonsAreTakenAtOnceTheLastOneWinning) {
@@ -220,11 +216,9 @@ TEST(OptionsApplyTest, OnAButtonRowPadButtonsAreTakenAtOnceTheLastOneWinning) {
     rig.pads.states[0] = PadHolding({}, {platform::PadButton::kB});
     rig.Frame(6);
     EXPECT_EQ(rig.system.settings.buttonMap[0], 1);
-    EXPECT_EQ(rig.system.settings.optionValues[6], 1);
     rig.pads.states[0] = PadHolding({}, {platform::PadButton::kA, platform::PadButton::kY});
     rig.Frame(6);
     EXPECT_EQ(rig.system.settings.buttonMap[0], 3);
-    EXPECT_EQ(rig.system.settings.optionValues[6], 3);
     EXPECT_EQ(rig.pads.calls[0], 2);
     EXPECT_EQ(rig.pads.calls[3], 2);  // every pad is watched, present or not
     // On another button row it is that function's button; keyboard steps work too.
@@ -246,7 +240,7 @@ TEST(OptionsApplyTest, TheVolumeRowsSetTheVoicesPlayThePreviewAndNeverGoAboveFul
     ASSERT_TRUE(audio.audio.effects().LoadWave(audio.Write("se.wav", StereoWave(Ramp(1000))), 0));
     ASSERT_TRUE(audio.audio.music().CreateVoice());
     System& s = audio.system;
-    s.settings.optionValues[4] = s.settings.optionValues[5] = 20;
+    s.sound.bgmVolume = s.sound.seVolume = 10000;
     OptionsRig rig;
     rig.Use(s, audio.audio);
 
@@ -269,7 +263,7 @@ TEST(OptionsApplyTest, TheVolumeRowsSetTheVoicesPlayThePreviewAndNeverGoAboveFul
     rig.Frame(5, 0);
     EXPECT_FALSE(silent(audio.Mix(1500)));
     // Down to 0: every voice is silent.
-    s.settings.optionValues[5] = 1;
+    s.sound.seVolume = 500;
     rig.Press(5, kLeft);
     EXPECT_EQ(s.sound.seVolume, 0);
     EXPECT_FLOAT_EQ(audio.audio.effects().VoiceVolume(0), 0.0f);
@@ -277,7 +271,6 @@ TEST(OptionsApplyTest, TheVolumeRowsSetTheVoicesPlayThePreviewAndNeverGoAboveFul
     // Volumes above 10,000 from the settings file stay as loaded, play at
     // full volume and show full bars.
     s.sound.bgmVolume = s.sound.seVolume = 255 * 500;
-    s.settings.optionValues[4] = s.settings.optionValues[5] = 255;
     rig.Frame(4, kRight);
     rig.Frame(5, kRight);
     EXPECT_EQ(s.sound.bgmVolume, 127500);
@@ -296,7 +289,7 @@ TEST(OptionsDrawTest, TextsHighlightsAndBarsStandWhereTheyBelong) {
     s.display.vsync = 1;
     s.display.timerMode = TimerMode::kSleep;
     s.display.screenMode = 1;
-    s.settings.optionValues[0] = 1;
+    s.display.screenModeChoice = 1;
     s.settings.buttonMap[0] = 1;
     s.settings.buttonMap[1] = 9;
     s.settings.buttonMap[2] = 3;

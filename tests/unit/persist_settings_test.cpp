@@ -76,7 +76,7 @@ TEST_F(SettingsFileTest, MissingFileGivesTheFreshInstallSettings) {
     EXPECT_EQ(s.sound.bgmVolume, 0);
     EXPECT_EQ(s.sound.seVolume, 0);
     EXPECT_FLOAT_EQ(s.settings.texelOffset, 1.0e-6f);
-    EXPECT_EQ(s.settings.optionValues[1], 1);
+    EXPECT_EQ(s.display.vsync, 1);
     EXPECT_FALSE(std::filesystem::exists(folder_.Native("Game.ini")));
 }
 
@@ -87,8 +87,6 @@ TEST_F(SettingsFileTest, FreshInstallPadButtonsAreAbxyAndStoredZerosMeanA) {
     ASSERT_TRUE(file_->Load(folder_.Path("Game.ini")));
     const uint8_t abxy[Settings::kButtonMapSize] = {0, 1, 2, 3};
     EXPECT_TRUE(std::equal(std::begin(abxy), std::end(abxy), system_->settings.buttonMap));
-    for (int i = 0; i < 4; ++i)
-        EXPECT_EQ(system_->settings.optionValues[6 + i], i);
     EXPECT_EQ(system_->settings.padSetting, 1);
     const Bytes saved = Encoded();
     EXPECT_EQ(Bytes(saved.begin() + 24, saved.begin() + 34),
@@ -151,8 +149,8 @@ TEST_F(SettingsFileTest, SavedFileReadsBackToTheSameBytes) {
     ASSERT_TRUE(file_->Load(folder_.Path("Game.ini")));
     EXPECT_EQ(system_->display.timerMode, TimerMode::kSleep);
     EXPECT_EQ(system_->sound.bgmVolume, 7500);
-    EXPECT_EQ(system_->settings.optionValues[5], 20);
-    EXPECT_EQ(system_->settings.optionValues[6], 3);
+    EXPECT_EQ(system_->sound.seVolume, 10000);
+    EXPECT_EQ(system_->settings.buttonMap[0], 3);
     EXPECT_EQ(map_->rankingTable.scores[9], -5);
     EXPECT_EQ(map_->rankingTable.dates[0].daylight, -1);
     EXPECT_EQ(map_->rankingTable.dates[0].year, 124);
@@ -169,7 +167,7 @@ TEST_F(SettingsFileTest, DisplayModeIsRequestedButWrittenBackAsLoaded) {
     LoadBytes(b);
     EXPECT_EQ(system_->display.screenMode, 0);
     EXPECT_EQ(system_->display.screenModeRequest, 1);
-    EXPECT_EQ(system_->settings.optionValues[0], 0);
+    EXPECT_EQ(system_->display.screenModeChoice, 0);
     system_->display.screenMode = 1;  // the switch has happened during the run
     EXPECT_EQ(Encoded()[2], 1);
 
@@ -204,7 +202,6 @@ TEST_F(SettingsFileTest, OutOfRangeBytesKeepTheCurrentValues) {
     b[19] = 0;
     LoadBytes(b);
     EXPECT_EQ(system_->display.timerMode, TimerMode::kNoWait);
-    EXPECT_EQ(system_->settings.optionValues[2], 3);
     EXPECT_EQ(system_->display.framePacing, 0);
 }
 
@@ -252,13 +249,10 @@ TEST_F(SettingsFileTest, VolumesButtonsTexelOffsetAndDaylightFlag) {
     base::StoreLE32(&b[76 + 27], 2024 - 1900);  // entry 1 year follows entry 0 directly
     LoadBytes(b);
     EXPECT_EQ(system_->sound.bgmVolume, 15000);
-    EXPECT_EQ(system_->settings.optionValues[4], 30);
     EXPECT_EQ(system_->sound.seVolume, 255 * 500);
-    EXPECT_EQ(system_->settings.optionValues[5], 255);
-    EXPECT_EQ(system_->settings.optionValues[6], 10);
-    EXPECT_EQ(system_->settings.optionValues[9], 13);
+    EXPECT_EQ(system_->settings.buttonMap[0], 10);
+    EXPECT_EQ(system_->settings.buttonMap[3], 13);
     EXPECT_EQ(system_->settings.buttonMap[9], 19);
-    EXPECT_EQ(system_->settings.optionValues[10], 0);
     EXPECT_FLOAT_EQ(system_->settings.texelOffset, 1.0f / 1024);
     EXPECT_EQ(map_->rankingTable.dates[0].daylight, -1);
     EXPECT_EQ(map_->rankingTable.dates[0].second, 0);

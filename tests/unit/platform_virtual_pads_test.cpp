@@ -145,7 +145,6 @@ TEST_F(VirtualPadsTest, TheOptionsWindowTakesAButtonFromPad0) {
                                      {s.display, s.sound, s.settings, game.world->colorIndex},
                                      s.inputState, *game.world, *game.input, *game.audio);
     EXPECT_EQ(game.system->settings.buttonMap[1], 3);
-    EXPECT_EQ(game.system->settings.optionValues[7], 3);
 }
 
 TEST_F(VirtualPadsTest, FourPadsAreReadAtOnceAndAFifthWaitsForAFreePlace) {

@@ -108,8 +108,6 @@ TEST_F(ReadmeScreens, TitleAndWindows) {
 
     Title(1, 0, InputSampler::kDecision);  // close it again
     Title(20);
-    game.system->settings.optionValues[4] = 14;
-    game.system->settings.optionValues[5] = 17;
     game.system->sound.bgmVolume = 7000;
     game.system->sound.seVolume = 8500;
     Title(1, InputSampler::kDown);  // from ranking to options

@@ -96,11 +96,20 @@ testing::AssertionResult RecordsIntact(const Game& game) {
                << "timer " << static_cast<int32_t>(system.display.timerMode) << " screen "
                << system.display.screenMode << " volumes " << system.sound.bgmVolume << "/"
                << system.sound.seVolume;
+    const Display& d = system.display;
+    if (!Within(d.screenModeChoice, 0, 1) || !Within(d.vsync, 0, 1) || !Within(d.frameSkip, 0, 1))
+        return testing::AssertionFailure() << "switches " << d.screenModeChoice << "/" << d.vsync
+                                           << "/" << d.frameSkip;
+    for (int32_t i = 0; i < 4; ++i) {
+        if (!Within(system.settings.buttonMap[i], 0, 9))
+            return testing::AssertionFailure()
+                   << "button " << i << " " << int{system.settings.buttonMap[i]};
+    }
     const int32_t lastValue[] = {1, 1, 3, 1, 20, 20, 9, 9, 9, 9, 9};
     for (int32_t row = 0; row < 11; ++row) {
-        if (!Within(system.settings.optionValues[row], 0, lastValue[row]))
-            return testing::AssertionFailure()
-                   << "row " << row << " value " << system.settings.optionValues[row];
+        const Settings::WaitingValue& w = system.settings.waitingOptionValues[row];
+        if (w.waiting && !Within(w.value, 0, lastValue[row]))
+            return testing::AssertionFailure() << "row " << row << " waits with " << w.value;
     }
     for (int32_t i = 1; i < 10; ++i) {
         if (world.rankingTable.scores[i] > world.rankingTable.scores[i - 1])
