@@ -374,6 +374,51 @@ TEST_F(TitleSceneTest, TheRankingWindowKeepsTheHiddenOptionsAsTheyAre) {
     EXPECT_EQ(menu().windowState, 4);
 }
 
+// A step reaches its setting after the window's frame and value highlights
+// are drawn, so they show the change from the next frame on; the colour's
+// own highlight moves at once.
+TEST_F(TitleSceneTest, AStepShowsInTheFrameAndTheValueHighlightsFromTheNextFrame) {
+    OpenItems();
+    OpenWindow(2);
+    const auto frameColor = [&] {  // from the frame's body, cut from its colour's cell
+        for (const SpriteRequest& r : log.requests) {
+            if (r.texture == 5 && r.x == 212 && r.y == 4)
+                return r.srcX / 16;
+        }
+        return -1;
+    };
+    const auto highlighted = [&](int32_t x, int32_t y) {  // a highlight's body at (x, y)
+        return std::any_of(log.requests.begin(), log.requests.end(), [&](const SpriteRequest& r) {
+            return r.texture == 5 && r.srcX == 160 && r.srcY == 0 && r.x == x + 4 && r.y == y + 4;
+        });
+    };
+    const struct {
+        int32_t row, beforeX, afterX, y;
+    } cases[] = {
+        {1, 330, 518, 130},  // VSYNC off -> on
+        {2, 330, 518, 182},  // TIMER
+        {3, 330, 518, 234},  // FRAME SKIP
+        {7, 542, 572, 442},  // CANCELLATION: B -> X
+    };
+    for (const auto& c : cases) {
+        menu().optionRow = c.row;
+        Frame(kRight);
+        EXPECT_TRUE(highlighted(c.beforeX, c.y) && !highlighted(c.afterX, c.y)) << c.row;
+        Frame();
+        EXPECT_TRUE(highlighted(c.afterX, c.y) && !highlighted(c.beforeX, c.y)) << c.row;
+    }
+    EXPECT_EQ(sys().display.vsync, 1);
+    EXPECT_EQ(sys().settings.buttonMap[1], 2);
+
+    menu().optionRow = 10;
+    Frame(kRight);
+    EXPECT_EQ(world().colorIndex, 1);
+    EXPECT_EQ(frameColor(), 0);
+    EXPECT_TRUE(highlighted(542, 598));
+    Frame();
+    EXPECT_EQ(frameColor(), 1);
+}
+
 TEST_F(TitleSceneTest, TheRankingWindowShowsTheTableLineByLine) {
     OpenItems();
     OpenWindow(1);
