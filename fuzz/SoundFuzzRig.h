@@ -52,7 +52,7 @@ struct SoundRig {
         system.sound.seVolume = 10000;
         system.sound.bgmVolume = 10000;
         audio.Link(&system.sound, &system.music, &system.focus);
-        audio.Open(device, clock, dialogs);
+        static_cast<void>(audio.Open(device, clock, dialogs));
     }
     void Mix(int32_t frames) {
         static float out[2 * 4096];

@@ -177,8 +177,9 @@ void FrameLoop::CheckDeviceHealth() {
         return;
     if (reason == DeviceStatus::kHung || reason == DeviceStatus::kReset) {
         // This path makes the device again without its textures.
+        // Should that fail too, the message below is all the player learns.
         game_.graphics->ReleaseDevice();
-        game_.graphics->CreateDevice();
+        static_cast<void>(game_.graphics->CreateDevice());
     }
     platform_.dialogs.Show("失敗しました。", "Message", "the graphics device stopped working");
 }
@@ -189,10 +190,9 @@ FrameLoop::Outcome FrameLoop::RebuildLostDevice() {
     world.loadingFlag = 1;
     game_.graphics->ReleaseDevice();
     game_.graphics->ClearDevicePointers();
-    if (!game_.graphics->CreateDevice()) {
-        platform_.dialogs.Show(
-            "DirectGraphicsの初期化に失敗しました。", "Message",
-            "could not start OpenGL 3.3 again: " + platform_.gpu.FailureReason());
+    if (base::Outcome made = game_.graphics->CreateDevice(); !made) {
+        platform_.dialogs.Show("DirectGraphicsの初期化に失敗しました。", "Message",
+                               "could not start OpenGL 3.3 again: " + made.reason());
         return Outcome::kFailureExit;
     }
     TextureReloader textures(game_.graphics.get(), &system.folders, &world);

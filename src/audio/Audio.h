@@ -16,6 +16,7 @@
 #include "audio/AudioLink.h"
 #include "audio/MusicStreamer.h"
 #include "audio/SoundEffects.h"
+#include "base/Outcome.h"
 
 namespace platform {
 class SoundDevice;
@@ -41,7 +42,8 @@ public:
     // cannot be opened sets soundDisabled and still returns true: the game
     // goes on silently. False means the context failed. The clock paces the
     // stream thread; the dialogs show load failures.
-    bool Open(platform::SoundDevice& device, platform::Clock& clock, platform::Dialogs& dialogs);
+    base::Outcome Open(platform::SoundDevice& device, platform::Clock& clock,
+                       platform::Dialogs& dialogs);
     // Stops the stream thread and waits for it, then destroys the voices,
     // the stream memory, the context and the device, in that order.
     void Shutdown();

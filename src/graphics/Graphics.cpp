@@ -217,9 +217,9 @@ void Graphics::ShowMessage(std::string_view text, std::string_view caption,
     platform::ShowOrPrint(dialogs_, text, caption, detail);
 }
 
-bool Graphics::CreateDevice() {
+base::Outcome Graphics::CreateDevice() {
     if (gpu_ == nullptr || window_ == nullptr)
-        return false;
+        return base::Outcome::Failed("no drawing device or window to draw in");
     std::fill(std::begin(slotFilled_), std::end(slotFilled_), false);
     opacity_.ForgetAll();
     drawnValid_ = false;

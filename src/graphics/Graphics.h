@@ -26,16 +26,17 @@
 // the picture is what the last frame drew there, so the pixels are those of a
 // whole redraw. A frame where more than half changed is drawn straight into
 // the back buffer rather than kept, which spares the device its copy on
-// screens that change wholesale every frame (the title's scrolling sky). Anything that spoils the last picture (the first frame, a new
-// device, a texture filled or emptied, the display mode or the texel offset
-// changed, InvalidatePicture, or the device's own PictureIntact) makes the
-// next frame draw everything. TESSARY_REDRAW_ALWAYS=1 in the environment draws
-// every frame whole, without hashing.
+// screens that change wholesale every frame (the title's scrolling sky). Anything that spoils the
+// last picture (the first frame, a new device, a texture filled or emptied, the display mode or the
+// texel offset changed, InvalidatePicture, or the device's own PictureIntact) makes the next frame
+// draw everything. TESSARY_REDRAW_ALWAYS=1 in the environment draws every frame whole, without
+// hashing.
 
 #include <cstdint>
 #include <memory>
 #include <string_view>
 
+#include "base/Outcome.h"
 #include "base/ZeroedMemory.h"
 #include "graphics/SpriteRequest.h"
 #include "graphics/TextureOpacity.h"
@@ -75,8 +76,8 @@ public:
 
     // ---- Device ----
     // Makes the device on the main window, with the shader files from the
-    // program folder; false when it cannot be made.
-    bool CreateDevice();
+    // program folder.
+    base::Outcome CreateDevice();
     // Frees the device and everything made with it, the texture slots included.
     void ReleaseDevice();
     // Forgets every device object and texture slot without freeing them (after a loss).
@@ -186,9 +187,10 @@ private:
     bool tracking_ = true;
     bool listTracked_ = true;  // every quad of the list was hashed as submitted
     int current_ = 0;
-    bool submittedStale_ = false;  // the submitted pair does not describe the list (see RememberDrawn)
-    bool drawnValid_ = false;      // there is a last drawn picture to compare with
-    bool unpresented_ = false;     // it was drawn by DrawFrame and not shown yet
+    // The submitted pair does not describe the list (see RememberDrawn).
+    bool submittedStale_ = false;
+    bool drawnValid_ = false;   // there is a last drawn picture to compare with
+    bool unpresented_ = false;  // it was drawn by DrawFrame and not shown yet
     uint32_t drawnCount_ = 0;
     int32_t drawnScreenMode_ = 0;
     float drawnTexelOffset_ = 0.0f;

@@ -13,6 +13,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/Outcome.h"
+
 struct System;
 struct RankingTable;
 
@@ -30,10 +32,8 @@ public:
 
     // Reads Game.ini; a missing file keeps the defaults. Always true.
     bool Load(const std::filesystem::path& path);
-    // Writes Game.ini whole or not at all; false when it could not be written,
-    // with what failed in failure().
-    bool Save(const std::filesystem::path& path);
-    const std::string& failure() const { return failure_; }
+    // Writes Game.ini whole or not at all.
+    base::Outcome Save(const std::filesystem::path& path);
 
     // The same conversions on bytes in memory.
     void Decode(const uint8_t (&bytes)[kSize]);
@@ -43,5 +43,4 @@ private:
     System& system_;
     RankingTable& ranking_;
     platform::FileSystem& files_;
-    std::string failure_;
 };

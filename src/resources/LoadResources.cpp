@@ -32,11 +32,6 @@ static_assert(WorldState::kNameUnits == resources::kListEntryUnits);
 static_assert(WorldState::kSoundNames >= kFirstEffectEntry + SoundEffects::kVoices);
 static_assert(MusicStreamer::kTracks <= kFirstEffectEntry);
 
-// Whether a line from DescribeFileFailure says the file could not even be read.
-bool Unreadable(const std::string& line) {
-    return line.rfind("could not load ", 0) != 0;
-}
-
 class Loader {
 public:
     Loader(System& system, WorldState& world, Graphics& graphics, Audio& audio,
@@ -154,15 +149,15 @@ bool Loader::LoadTrack(int track) {
                             : audio_.music().OpenOgg(path, track);
     if (opened)
         return true;
-    // Say which of the two files let the track down.
-    std::string line = platform::DescribeFileFailure(path, "");
-    if (!Unreadable(line)) {
-        line = platform::DescribeFileFailure(LoopFileOf(path), "");
-        if (!Unreadable(line))
-            line = platform::DescribeFileFailure(
-                path, "not music the game can play, or its loop points lie outside it");
-    }
-    return Fail(std::move(line));
+    // Say which of the two files let the track down: the first that cannot
+    // be read, else the track itself.
+    const fs::path loopFile = LoopFileOf(path);
+    if (!platform::FileReadable(path))
+        return Fail(platform::DescribeFileFailure(path, ""));
+    if (!platform::FileReadable(loopFile))
+        return Fail(platform::DescribeFileFailure(loopFile, ""));
+    return Fail(platform::DescribeFileFailure(
+        path, "not music the game can play, or its loop points lie outside it"));
 }
 
 bool Loader::LoadPictures() {
@@ -183,9 +178,9 @@ bool Loader::LoadPictures() {
             const std::u16string_view name = base::WideView(world_.pictureNames[slot]);
             if (name == kNoPicture)
                 continue;
-            const std::string line = platform::DescribeFileFailure(folders_.ListedFile(name), "");
-            if (Unreadable(line))
-                Fail(line);
+            const fs::path picture = folders_.ListedFile(name);
+            if (!platform::FileReadable(picture))
+                Fail(platform::DescribeFileFailure(picture, ""));
         }
         Fail("could not load a picture listed in " + list.native() +
              ": one is damaged or not a 512 x 512 palette PNG");
@@ -197,11 +192,10 @@ bool Loader::LoadPictures() {
 
 }  // namespace
 
-bool LoadResources(System& system, WorldState& world, Graphics& graphics, Audio& audio,
-                   platform::Dialogs& dialogs, std::string* failure) {
+base::Outcome LoadResources(System& system, WorldState& world, Graphics& graphics, Audio& audio,
+                            platform::Dialogs& dialogs) {
     Loader loader(system, world, graphics, audio, dialogs);
-    const bool ok = loader.Run();
-    if (!ok && failure != nullptr)
-        *failure = loader.failure();
-    return ok;
+    if (loader.Run())
+        return {};
+    return base::Outcome::Failed(loader.failure());
 }

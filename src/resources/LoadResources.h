@@ -14,10 +14,10 @@
 //
 // Each failure shows its own message (some come from the audio and texture
 // loaders) and returns false; whatever was opened or started stays so until
-// shutdown, which also stops the music thread. *failure (if given) then says
-// in English which file could not be used and why.
+// shutdown, which also stops the music thread. The failure then says in
+// English which file could not be used and why.
 
-#include <string>
+#include "base/Outcome.h"
 
 class Audio;
 class Graphics;
@@ -29,5 +29,5 @@ class Dialogs;
 }  // namespace platform
 
 // Runs once at start-up, after the graphics device and the sound engine exist.
-bool LoadResources(System& system, WorldState& world, Graphics& graphics, Audio& audio,
-                   platform::Dialogs& dialogs, std::string* failure = nullptr);
+base::Outcome LoadResources(System& system, WorldState& world, Graphics& graphics, Audio& audio,
+                            platform::Dialogs& dialogs);

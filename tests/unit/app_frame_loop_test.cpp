@@ -25,8 +25,8 @@ class FrameLoopTest : public ::testing::Test {
 protected:
     FrameLoopTest() {
         game.LinkObjects(gpu, window);
-        window.Create("Tessary", 1280, 720);
-        game.graphics->CreateDevice();
+        EXPECT_TRUE(window.Create("Tessary", 1280, 720));
+        EXPECT_TRUE(game.graphics->CreateDevice());
         sys().sound.soundMode = SoundMode::kNone;
         // No pictures are listed: the rebuild re-creates no texture.
         for (auto& name : game.world->pictureNames)

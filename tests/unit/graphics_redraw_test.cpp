@@ -25,7 +25,7 @@ protected:
                        &window);
         graphics->SetRedrawAlways(false);
         gpu.keepsPicture = true;
-        graphics->CreateDevice();
+        EXPECT_TRUE(graphics->CreateDevice());
         texels.assign(512 * 512, 0x8000);
         graphics->FillTextureSlot(3, texels.data());
     }
@@ -114,7 +114,7 @@ TEST_F(RedrawTest, WhateverSpoilsTheLastPictureBringsAWholeRedraw) {
         const char* name;
         std::function<void()> spoil;
     } cases[] = {
-        {"the device made again", [&] { graphics->ReleaseDevice(), graphics->CreateDevice(); }},
+        {"the device made again", [&] { graphics->ReleaseDevice(); EXPECT_TRUE(graphics->CreateDevice()); }},
         {"a texture filled", [&] { graphics->FillTextureSlot(4, texels.data()); }},
         {"a texture emptied", [&] { graphics->ReleaseTextureSlot(3); }},
         {"the display mode", [&] { system->display.screenMode ^= 1; }},

@@ -587,7 +587,7 @@ TEST(GraphicsDevice, MissingOrBrokenShaderFilesFailCreation) {
             folder.Write("SampleVS.glsl", bytes(c.vertex));
         if (c.pixel != nullptr)
             folder.Write("SamplePS.glsl", bytes(c.pixel));
-        const bool made = gpu.Create(window, shaders);
+        const bool made = gpu.Create(window, shaders).ok();
         if (gpu.failure() == platform::GlFailure::kNoContext)
             GTEST_SKIP() << "no OpenGL 3.3 core context here";
         EXPECT_FALSE(made);

@@ -80,7 +80,7 @@ protected:
         graphics->Link(&system->display, &system->settings, &system->folders, world.get(), &gpu,
                        &window);
         graphics->LinkDialogs(&dialogs);
-        graphics->CreateDevice();
+        EXPECT_TRUE(graphics->CreateDevice());
     }
 
     // Loads the picture file into slot 3 and returns the texels the device got.
