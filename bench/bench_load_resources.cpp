@@ -106,7 +106,8 @@ void BM_LoadResources(benchmark::State& state) {
         state.ResumeTiming();
 
         const bool loaded =
-            LoadResources(*game.system, *game.world, *game.graphics, *game.audio, stage.dialogs)
+            LoadResources(game.system->folders, game.system->sound, game.system->music, *game.world,
+                          *game.graphics, *game.audio, stage.dialogs)
                 .ok();
 
         state.PauseTiming();

@@ -195,7 +195,7 @@ FrameLoop::Outcome FrameLoop::RebuildLostDevice() {
                                "could not start OpenGL 3.3 again: " + made.reason());
         return Outcome::kFailureExit;
     }
-    TextureReloader textures(game_.graphics.get(), &system.folders, &world);
+    TextureReloader textures(*game_.graphics, system.folders, world);
     if (!textures.RecreateTextures())
         return Outcome::kAbort;
     system.display.deviceLostRequest = 0;

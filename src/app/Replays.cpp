@@ -285,9 +285,6 @@ ReplayVerdict CheckReplay(const Replay& replay) {
     auto game = std::make_unique<Game>();
     System& system = *game->system;
     WorldState& world = *game->world;
-    game->graphics->Link(&system.display, &system.settings, &system.folders, &world, nullptr,
-                         nullptr);
-    game->audio->Link(&system.sound, &system.music, &system.focus);
     system.sound.soundMode = SoundMode::kNone;
     world.angleTable.Fill();
     auto play = std::make_unique<PlayState>();

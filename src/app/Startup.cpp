@@ -182,8 +182,9 @@ int Program::Run(const SceneFrames& scenes) {
 
     // Pictures, effects, music and the music thread. A failure after the
     // thread has started still ends cleanly: the shutdown stops it first.
-    if (base::Outcome loaded = LoadResources(*game_->system, *game_->world, *game_->graphics,
-                                             *game_->audio, p_.dialogs);
+    if (base::Outcome loaded =
+            LoadResources(game_->system->folders, game_->system->sound, game_->system->music,
+                          *game_->world, *game_->graphics, *game_->audio, p_.dialogs);
         !loaded) {
         p_.dialogs.Show("ゲームの初期化に失敗しました。", "Message", loaded.reason());
         return FailureExit();

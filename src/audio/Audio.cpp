@@ -3,7 +3,8 @@
 #include "platform/SoundDevice.h"
 #include "world/SoundSettings.h"
 
-Audio::Audio() = default;
+Audio::Audio(SoundSettings& sound, MusicShared& music, const WindowFocus& focus)
+    : link_{sound, music, focus} {}
 
 Audio::~Audio() {
     Shutdown();
@@ -15,8 +16,7 @@ base::Outcome Audio::Open(platform::SoundDevice& device, platform::Clock& clock,
     link_.dialogs = &dialogs;
     // Without a device the game plays silently.
     if (!device.OpenDevice()) {
-        if (link_.sound != nullptr)
-            link_.sound->soundDisabled = 1;
+        link_.sound.soundDisabled = 1;
         return {};
     }
     device_ = &device;

@@ -24,19 +24,13 @@ class SoundDevice;
 
 class Audio {
 public:
-    Audio();
-    ~Audio();
-    Audio(const Audio&) = delete;
-    Audio& operator=(const Audio&) = delete;
-
     // The records it plays by: the sound settings (mode, volumes, the music
     // fade), the values the music thread shares with the main thread, and
     // the window's focus, which the music thread follows.
-    void Link(SoundSettings* sound, MusicShared* music, const WindowFocus* focus) {
-        link_.sound = sound;
-        link_.music = music;
-        link_.focus = focus;
-    }
+    Audio(SoundSettings& sound, MusicShared& music, const WindowFocus& focus);
+    ~Audio();
+    Audio(const Audio&) = delete;
+    Audio& operator=(const Audio&) = delete;
 
     // Opens the sound device and makes the mixing context. A device that
     // cannot be opened sets soundDisabled and still returns true: the game

@@ -59,16 +59,22 @@ public:
     static constexpr uint32_t kMaxVisible = 14969;
     static constexpr int32_t kTextureSlots = platform::kTextureSlots;
 
-    Graphics();
+    // The records it reads and writes: the display (vsync, the device-lost
+    // request), the settings (texel offset), the folders (the shaders lie in
+    // the program folder) and the world's angle table.
+    Graphics(Display& display, const Settings& settings, const Folders& folders,
+             const WorldState& world);
     ~Graphics();
     Graphics(const Graphics&) = delete;
     Graphics& operator=(const Graphics&) = delete;
 
-    // The records it reads and writes: the display (vsync, the device-lost
-    // request), the settings (texel offset), the folders (the shaders lie in
-    // the program folder) and the world's angle table.
-    void Link(Display* display, const Settings* settings, const Folders* folders,
-              const WorldState* world, platform::GpuDevice* gpu, platform::Window* window);
+    // The device it draws with and the window it draws in. Without them (a
+    // run with no window: replays checked, benchmarks of the rules) frames
+    // are listed but never drawn.
+    void AttachDevice(platform::GpuDevice& gpu, platform::Window& window) {
+        gpu_ = &gpu;
+        window_ = &window;
+    }
     // Where texture loading shows its messages; without a link they go to
     // standard error.
     void LinkDialogs(platform::Dialogs* dialogs) { dialogs_ = dialogs; }
@@ -169,10 +175,10 @@ private:
     const uint64_t* DrawnHashes() const { return lists_->quadHashes[current_ ^ 1]; }
     const platform::ClipBox* DrawnBoxes() const { return lists_->quadBoxes[current_ ^ 1]; }
 
-    Display* display_ = nullptr;
-    const Settings* settings_ = nullptr;
-    const Folders* folders_ = nullptr;
-    const WorldState* world_ = nullptr;
+    Display& display_;
+    const Settings& settings_;
+    const Folders& folders_;
+    const WorldState& world_;
     platform::GpuDevice* gpu_ = nullptr;
     platform::Window* window_ = nullptr;
     platform::Dialogs* dialogs_ = nullptr;

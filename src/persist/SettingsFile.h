@@ -26,6 +26,9 @@ class SettingsFile {
 public:
     static constexpr size_t kSize = 512;
 
+    // System whole: Game.ini keeps a part of four of its records (the
+    // display, the sound, the settings and the folders' layout flag), and
+    // this is the one place that knows the file's layout.
     SettingsFile(System& system, RankingTable& ranking);
     SettingsFile(System& system, RankingTable& ranking, platform::FileSystem& files)
         : system_(system), ranking_(ranking), files_(files) {}

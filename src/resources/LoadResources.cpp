@@ -13,7 +13,9 @@
 #include "platform/Dialogs.h"
 #include "platform/Files.h"
 #include "resources/ListFile.h"
-#include "world/System.h"
+#include "world/Folders.h"
+#include "world/MusicShared.h"
+#include "world/SoundSettings.h"
 #include "world/WorldState.h"
 
 namespace {
@@ -34,14 +36,15 @@ static_assert(MusicStreamer::kTracks <= kFirstEffectEntry);
 
 class Loader {
 public:
-    Loader(System& system, WorldState& world, Graphics& graphics, Audio& audio,
-           platform::Dialogs& dialogs)
-        : system_(system),
+    Loader(const Folders& folders, const SoundSettings& sound, MusicShared& music,
+           WorldState& world, Graphics& graphics, Audio& audio, platform::Dialogs& dialogs)
+        : folders_(folders),
+          sound_(sound),
+          music_(music),
           world_(world),
           graphics_(graphics),
           audio_(audio),
-          dialogs_(dialogs),
-          folders_(system_.folders) {}
+          dialogs_(dialogs) {}
 
     bool Run();
     // What failed first, in English, for the message that ends the start.
@@ -59,12 +62,13 @@ private:
     // Keeps the first failure's English line; returns false.
     bool Fail(std::string line);
 
-    System& system_;
+    const Folders& folders_;
+    const SoundSettings& sound_;
+    MusicShared& music_;
     WorldState& world_;
     Graphics& graphics_;
     Audio& audio_;
     platform::Dialogs& dialogs_;
-    const Folders& folders_;
     std::string failure_;
 };
 
@@ -85,14 +89,14 @@ bool Loader::Run() {
     world_.angleTable.Fill();
 
     // Sound, when there is any.
-    if (system_.sound.soundDisabled == 0 && (system_.sound.soundMode == SoundMode::kWave ||
-                                             system_.sound.soundMode == SoundMode::kOgg)) {
+    if (sound_.soundDisabled == 0 &&
+        (sound_.soundMode == SoundMode::kWave || sound_.soundMode == SoundMode::kOgg)) {
         if (!LoadSound())
             return false;
     }
 
     // No music until a scene asks for it.
-    system_.music.bgmTrack = 0;
+    music_.bgmTrack = 0;
     world_.bgmSelector = 0;
 
     // Pictures.
@@ -101,9 +105,8 @@ bool Loader::Run() {
 
 bool Loader::LoadSound() {
     // The sound list of the mode.
-    const fs::path list =
-        folders_.resourceFolder /
-        (system_.sound.soundMode == SoundMode::kWave ? kWaveSoundList : kOggSoundList);
+    const fs::path list = folders_.resourceFolder /
+                          (sound_.soundMode == SoundMode::kWave ? kWaveSoundList : kOggSoundList);
     if (!resources::ReadListFile(list, world_.soundNames, WorldState::kSoundNames)) {
         ShowNotFound(list);
         return false;
@@ -129,7 +132,7 @@ bool Loader::LoadSound() {
 }
 
 bool Loader::LoadEffects() {
-    EffectLoader loader(&audio_.effects(), system_.sound.soundMode);
+    EffectLoader loader(&audio_.effects(), sound_.soundMode);
     for (int slot = 0; slot < SoundEffects::kVoices; ++slot) {
         const fs::path path =
             folders_.ListedFile(base::WideView(world_.soundNames[kFirstEffectEntry + slot]));
@@ -144,9 +147,8 @@ bool Loader::LoadTrack(int track) {
     const fs::path path = folders_.ListedFile(base::WideView(world_.soundNames[track]));
     // The audio object opens the track, reads its loop file and positions
     // the track at its start, showing its own messages.
-    const bool opened = system_.sound.soundMode == SoundMode::kWave
-                            ? audio_.music().OpenWave(path, track)
-                            : audio_.music().OpenOgg(path, track);
+    const bool opened = sound_.soundMode == SoundMode::kWave ? audio_.music().OpenWave(path, track)
+                                                             : audio_.music().OpenOgg(path, track);
     if (opened)
         return true;
     // Say which of the two files let the track down: the first that cannot
@@ -170,7 +172,7 @@ bool Loader::LoadPictures() {
     }
 
     // The textures.
-    TextureReloader textures(&graphics_, &system_.folders, &world_);
+    TextureReloader textures(graphics_, folders_, world_);
     if (!textures.RecreateTextures()) {
         // The first picture that cannot be read is the one; else one of them
         // is damaged.
@@ -192,9 +194,10 @@ bool Loader::LoadPictures() {
 
 }  // namespace
 
-base::Outcome LoadResources(System& system, WorldState& world, Graphics& graphics, Audio& audio,
+base::Outcome LoadResources(const Folders& folders, const SoundSettings& sound, MusicShared& music,
+                            WorldState& world, Graphics& graphics, Audio& audio,
                             platform::Dialogs& dialogs) {
-    Loader loader(system, world, graphics, audio, dialogs);
+    Loader loader(folders, sound, music, world, graphics, audio, dialogs);
     if (loader.Run())
         return {};
     return base::Outcome::Failed(loader.failure());

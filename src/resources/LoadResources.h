@@ -20,8 +20,10 @@
 #include "base/Outcome.h"
 
 class Audio;
+struct Folders;
 class Graphics;
-struct System;
+struct MusicShared;
+struct SoundSettings;
 class WorldState;
 
 namespace platform {
@@ -29,5 +31,8 @@ class Dialogs;
 }  // namespace platform
 
 // Runs once at start-up, after the graphics device and the sound engine exist.
-base::Outcome LoadResources(System& system, WorldState& world, Graphics& graphics, Audio& audio,
+// It reads the files of the resource folder in the sound set's list and the
+// picture list, fills the world's name tables and clears the music track.
+base::Outcome LoadResources(const Folders& folders, const SoundSettings& sound, MusicShared& music,
+                            WorldState& world, Graphics& graphics, Audio& audio,
                             platform::Dialogs& dialogs);

@@ -70,9 +70,6 @@ public:
     explicit Table(const Opening& opening) : opening_(opening), recorder_("corpus") {
         System& system = *game_->system;
         WorldState& world = *game_->world;
-        game_->graphics->Link(&system.display, &system.settings, &system.folders, &world, nullptr,
-                              nullptr);
-        game_->audio->Link(&system.sound, &system.music, &system.focus);
         system.sound.soundMode = SoundMode::kNone;
         world.angleTable.Fill();
         Replay start;

@@ -36,8 +36,8 @@ public:
     }
 
     bool Load() {
-        return LoadResources(*game->system, *game->world, *game->graphics, *game->audio,
-                             fake.dialogs)
+        return LoadResources(game->system->folders, game->system->sound, game->system->music,
+                             *game->world, *game->graphics, *game->audio, fake.dialogs)
             .ok();
     }
 
