@@ -203,12 +203,12 @@ int Program::Run(const SceneFrames& scenes) {
         });
     }
     switch (loop.Run()) {
-        case FrameLoop::Outcome::kQuit:
+        case FrameLoop::Next::kQuit:
             return OrderlyExit();
-        case FrameLoop::Outcome::kFailureExit:
+        case FrameLoop::Next::kFailureExit:
             return FailureExit();
-        case FrameLoop::Outcome::kAbort:
-        case FrameLoop::Outcome::kContinue:
+        case FrameLoop::Next::kAbort:
+        case FrameLoop::Next::kContinue:
             break;
     }
     // The textures could not be made again after a lost device: the run ends

@@ -360,23 +360,23 @@ TEST(GraphicsDeviceLoss, TheFrameLoopRebuildsTheDeviceAndItsTextures) {
             EXPECT_NEAR(got[i], picture[i], 1) << when;
     };
 
-    EXPECT_EQ(loop.RunPass(), FrameLoop::Outcome::kContinue);
+    EXPECT_EQ(loop.RunPass(), FrameLoop::Next::kContinue);
     expectPicture("before the loss");
 
     gpu.ReportLossAtNextPresent(platform::DeviceStatus::kReset);
-    EXPECT_EQ(loop.RunPass(), FrameLoop::Outcome::kContinue);
+    EXPECT_EQ(loop.RunPass(), FrameLoop::Next::kContinue);
     EXPECT_EQ(system.display.deviceLostRequest, 0);
     EXPECT_EQ(world.loadingFlag, 0);
     EXPECT_TRUE(gpu.IsCreated());
     EXPECT_TRUE(game->graphics->TextureSlotFilled(3));
     EXPECT_TRUE(fake.dialogs.shown.empty());
-    EXPECT_EQ(loop.RunPass(), FrameLoop::Outcome::kContinue);
+    EXPECT_EQ(loop.RunPass(), FrameLoop::Next::kContinue);
     expectPicture("after the rebuild");
 
     // A picture that has gone by the next loss ends the program at once.
     std::filesystem::remove(folder.Native("grp/pic_0003.png"));
     gpu.ReportLossAtNextPresent(platform::DeviceStatus::kRemoved);
-    EXPECT_EQ(loop.RunPass(), FrameLoop::Outcome::kAbort);
+    EXPECT_EQ(loop.RunPass(), FrameLoop::Next::kAbort);
     ASSERT_EQ(fake.dialogs.shown.size(), 1u);
     EXPECT_EQ(fake.dialogs.shown[0].text,
               folder.path() + "/grp/pic_0003.png ファイルが見つかりません");
