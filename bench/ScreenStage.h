@@ -76,7 +76,8 @@ struct ScreenStage {
             error = "no OpenGL 3.3 core device";
             return;
         }
-        if (!LoadResources(*game->system, *game->world, *game->graphics, *game->audio, dialogs)) {
+        if (!LoadResources(game->system->folders, game->system->sound, game->system->music,
+                           *game->world, *game->graphics, *game->audio, dialogs)) {
             error = "LoadResources failed (is build/game/data made?)";
             return;
         }

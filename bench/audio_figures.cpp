@@ -128,7 +128,6 @@ struct Setup {
         system.sound.soundMode = SoundMode::kWave;
         system.sound.bgmVolume = 10000;
         system.sound.seVolume = 10000;
-        audio.Link(&system.sound, &system.music, &system.focus);
         if (!audio.Open(device, clock, dialogs) || system.sound.soundDisabled != 0) {
             std::fprintf(stderr, "no sound device\n");
             std::exit(1);
@@ -153,7 +152,7 @@ struct Setup {
     std::string folder;
     System system;
     PrintingDialogs dialogs;
-    Audio audio;
+    Audio audio{system.sound, system.music, system.focus};
 };
 
 const int kOrder[] = {1, 2, 3, 7, 2, 1, 7, 3};

@@ -106,7 +106,9 @@ void BM_LoadResources(benchmark::State& state) {
         state.ResumeTiming();
 
         const bool loaded =
-            LoadResources(*game.system, *game.world, *game.graphics, *game.audio, stage.dialogs);
+            LoadResources(game.system->folders, game.system->sound, game.system->music, *game.world,
+                          *game.graphics, *game.audio, stage.dialogs)
+                .ok();
 
         state.PauseTiming();
         run.reset();  // stops the music thread, frees the voices, textures and devices

@@ -31,10 +31,10 @@
 
 #include "app/Game.h"
 #include "app/Scenes.h"
-#include "persist/ReplayFile.h"
 #include "audio/Audio.h"
 #include "graphics/Graphics.h"
 #include "input/InputSampler.h"
+#include "persist/ReplayFile.h"
 #include "platform/Clock.h"
 #include "play/PlayState.h"
 #include "scenes/PlayScene.h"
@@ -95,10 +95,7 @@ void BM_PlayFrame(benchmark::State& state, bool redrawAlways) {
     auto game = std::make_unique<Game>();
     System& system = *game->system;
     WorldState& world = *game->world;
-    game->graphics->Link(&system.display, &system.settings, &system.folders, &world, nullptr,
-                         nullptr);
     game->graphics->SetRedrawAlways(redrawAlways);
-    game->audio->Link(&system.sound, &system.music, &system.focus);
     world.angleTable.Fill();
     world.sceneState = SceneState::kPlay;
     world.diagnostic.gameStarted = 1296;
@@ -130,9 +127,6 @@ void BM_SceneFrame(benchmark::State& state, bool recording) {
     auto game = std::make_unique<Game>();
     System& system = *game->system;
     WorldState& world = *game->world;
-    game->graphics->Link(&system.display, &system.settings, &system.folders, &world, nullptr,
-                         nullptr);
-    game->audio->Link(&system.sound, &system.music, &system.focus);
     world.angleTable.Fill();
     world.diagnostic.gameStarted = 1296;
     system.sound.soundMode = SoundMode::kNone;

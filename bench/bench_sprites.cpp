@@ -134,9 +134,8 @@ void BM_SubmitSprite(benchmark::State& state, bool redrawAlways) {
     auto system = std::make_unique<System>();
     auto world = std::make_unique<WorldState>();
     world->angleTable.Fill();
-    auto graphics = std::make_unique<Graphics>();
-    graphics->Link(&system->display, &system->settings, &system->folders, world.get(), nullptr,
-                   nullptr);
+    auto graphics =
+        std::make_unique<Graphics>(system->display, system->settings, system->folders, *world);
     graphics->SetRedrawAlways(redrawAlways);
     std::vector<SpriteRequest> frame = WindowFrame(Text::kWhite);
     for (size_t i = 0; i < frame.size(); i += 16) {  // a few turned and scaled quads as well
@@ -167,7 +166,8 @@ struct Device {
     platform::GlDevice gpu;
     std::unique_ptr<System> system = std::make_unique<System>();
     std::unique_ptr<WorldState> world = std::make_unique<WorldState>();
-    std::unique_ptr<Graphics> graphics = std::make_unique<Graphics>();
+    std::unique_ptr<Graphics> graphics =
+        std::make_unique<Graphics>(system->display, system->settings, system->folders, *world);
     bool ready = false;
 
     Device() {
@@ -181,8 +181,7 @@ struct Device {
             return;
         system->folders.programFolder = platform::FolderOf(std::string(exe, n)) / "../game/";
         system->display.vsync = 0;
-        graphics->Link(&system->display, &system->settings, &system->folders, world.get(), &gpu,
-                       &window);
+        graphics->AttachDevice(gpu, window);
         if (!graphics->CreateDevice())
             return;
         // Slot 3 tiles, slot 5 window pictures, slot 6 a glyph sheet: patterns

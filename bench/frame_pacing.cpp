@@ -44,7 +44,7 @@ double CpuMs() {
 // and no display is needed.
 class QuietWindow final : public platform::Window {
 public:
-    bool Create(const char*, int32_t, int32_t) override { return true; }
+    base::Outcome Create(const char*, int32_t, int32_t) override { return {}; }
     void Show() override {}
     void Destroy() override {}
     bool Exists() const override { return true; }
@@ -62,7 +62,7 @@ public:
 
 class NoDevice final : public platform::GpuDevice {
 public:
-    bool Create(platform::Window&, const std::filesystem::path&) override { return true; }
+    base::Outcome Create(platform::Window&, const std::filesystem::path&) override { return {}; }
     void Release() override {}
     void Forget() override {}
     bool IsCreated() const override { return false; }

@@ -51,8 +51,7 @@ struct SoundRig {
         system.sound.soundMode = static_cast<SoundMode>(soundMode);
         system.sound.seVolume = 10000;
         system.sound.bgmVolume = 10000;
-        audio.Link(&system.sound, &system.music, &system.focus);
-        audio.Open(device, clock, dialogs);
+        static_cast<void>(audio.Open(device, clock, dialogs));
     }
     void Mix(int32_t frames) {
         static float out[2 * 4096];
@@ -67,7 +66,7 @@ struct SoundRig {
     QuietDialogs dialogs;
     platform::SystemClock clock;
     platform::AlLoopbackDevice device;
-    Audio audio;
+    Audio audio{system.sound, system.music, system.focus};
 };
 
 }  // namespace fuzz

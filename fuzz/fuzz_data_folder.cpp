@@ -458,8 +458,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const uint64_t glErrors = platform::GlDebugMessageCounts().errors;
 
     stderrSwap.Capture();
-    const bool loaded =
-        LoadResources(*game.system, *game.world, *game.graphics, *game.audio, dialogs);
+    const bool loaded = LoadResources(game.system->folders, game.system->sound, game.system->music,
+                                      *game.world, *game.graphics, *game.audio, dialogs)
+                            .ok();
     const std::string said = stderrSwap.Restore();
     if (!loaded && dialogs.shown == 0 && said.empty() && folder->mode != 2)
         Fail("the load failed without a word", said);

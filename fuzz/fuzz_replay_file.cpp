@@ -11,15 +11,15 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Replay replay;
-    std::string why;
-    if (!DecodeReplay(data, size, &replay, &why)) {
-        if (why.empty())
+    const base::Outcome decoded = DecodeReplay(data, size, &replay);
+    if (!decoded) {
+        if (decoded.reason().empty())
             std::abort();
         return 0;
     }
     const std::vector<uint8_t> again = EncodeReplay(replay);
     Replay second;
-    if (!DecodeReplay(again.data(), again.size(), &second, &why) || !(second == replay))
+    if (!DecodeReplay(again.data(), again.size(), &second) || !(second == replay))
         std::abort();
     if (replay.bits.size() <= 4000)
         CheckReplay(replay);

@@ -41,15 +41,15 @@ FrameLoop::FrameLoop(Game& game, const platform::Platform& platform, WindowEvent
       scenes_(std::move(scenes)),
       period_(static_cast<uint32_t>(platform.clock.CounterFrequency()) / 60u) {}
 
-FrameLoop::Outcome FrameLoop::Run() {
-    Outcome outcome;
+FrameLoop::Next FrameLoop::Run() {
+    Next next;
     do {
-        outcome = RunPass();
-    } while (outcome == Outcome::kContinue);
-    return outcome;
+        next = RunPass();
+    } while (next == Next::kContinue);
+    return next;
 }
 
-FrameLoop::Outcome FrameLoop::RunPass() {
+FrameLoop::Next FrameLoop::RunPass() {
     System& system = *game_.system;
     WorldState& world = *game_.world;
     platform::Clock& clock = platform_.clock;
@@ -59,7 +59,7 @@ FrameLoop::Outcome FrameLoop::RunPass() {
     platform::WindowEvent event;
     if (platform_.window.TakeEvent(&event)) {
         if (event.kind == platform::WindowEvent::Kind::kWindowGone)
-            return Outcome::kQuit;
+            return Next::kQuit;
         windowProc_.Handle(event);
     } else {
         windowProc_.RefreshStillPicture();
@@ -115,8 +115,8 @@ FrameLoop::Outcome FrameLoop::RunPass() {
     // Device health and the rebuild after a loss.
     CheckDeviceHealth();
     if (system.display.deviceLostRequest != 0) {
-        const Outcome rebuilt = RebuildLostDevice();
-        if (rebuilt != Outcome::kContinue)
+        const Next rebuilt = RebuildLostDevice();
+        if (rebuilt != Next::kContinue)
             return rebuilt;
     }
 
@@ -140,7 +140,7 @@ FrameLoop::Outcome FrameLoop::RunPass() {
     // Keep the display awake.
     platform_.screenSaver.KeepDisplayAwake();
     clock.Yield();
-    return Outcome::kContinue;
+    return Next::kContinue;
 }
 
 void FrameLoop::PaceUnshownFrame(TimerMode mode) {
@@ -177,29 +177,29 @@ void FrameLoop::CheckDeviceHealth() {
         return;
     if (reason == DeviceStatus::kHung || reason == DeviceStatus::kReset) {
         // This path makes the device again without its textures.
+        // Should that fail too, the message below is all the player learns.
         game_.graphics->ReleaseDevice();
-        game_.graphics->CreateDevice();
+        static_cast<void>(game_.graphics->CreateDevice());
     }
     platform_.dialogs.Show("失敗しました。", "Message", "the graphics device stopped working");
 }
 
-FrameLoop::Outcome FrameLoop::RebuildLostDevice() {
+FrameLoop::Next FrameLoop::RebuildLostDevice() {
     System& system = *game_.system;
     WorldState& world = *game_.world;
     world.loadingFlag = 1;
     game_.graphics->ReleaseDevice();
     game_.graphics->ClearDevicePointers();
-    if (!game_.graphics->CreateDevice()) {
-        platform_.dialogs.Show(
-            "DirectGraphicsの初期化に失敗しました。", "Message",
-            "could not start OpenGL 3.3 again: " + platform_.gpu.FailureReason());
-        return Outcome::kFailureExit;
+    if (base::Outcome made = game_.graphics->CreateDevice(); !made) {
+        platform_.dialogs.Show("DirectGraphicsの初期化に失敗しました。", "Message",
+                               "could not start OpenGL 3.3 again: " + made.reason());
+        return Next::kFailureExit;
     }
-    TextureReloader textures(game_.graphics.get(), &system.folders, &world);
+    TextureReloader textures(*game_.graphics, system.folders, world);
     if (!textures.RecreateTextures())
-        return Outcome::kAbort;
+        return Next::kAbort;
     system.display.deviceLostRequest = 0;
-    return Outcome::kContinue;
+    return Next::kContinue;
 }
 
 bool FrameLoop::FrameRanLate(TimerMode mode) {

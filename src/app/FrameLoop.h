@@ -49,7 +49,8 @@ private:
 
 class FrameLoop {
 public:
-    enum class Outcome {
+    // What comes after a pass of the loop.
+    enum class Next {
         kContinue,     // run the next pass
         kQuit,         // the window is gone: orderly exit
         kFailureExit,  // the device could not be made again
@@ -68,9 +69,9 @@ public:
     // one the request is only cleared.
     void ServeSaveRequests(std::function<void()> save) { save_ = std::move(save); }
 
-    Outcome RunPass();
+    Next RunPass();
     // Runs passes until one ends the loop.
-    Outcome Run();
+    Next Run();
 
     uint32_t frameStart() const { return frameStart_; }
     uint32_t cycleIndex() const { return cycleIndex_; }
@@ -82,7 +83,7 @@ private:
     // Waits as a present would have, after a frame that presented nothing.
     void PaceUnshownFrame(TimerMode mode);
     void CheckDeviceHealth();
-    Outcome RebuildLostDevice();
+    Next RebuildLostDevice();
     bool FrameRanLate(TimerMode mode);
     void WaitForFrameEnd(TimerMode mode, bool active);
     void SleepUntil(uint32_t target, uint32_t addend);

@@ -20,9 +20,10 @@ void SetTheGame(Game* game) {
 Game::Game()
     : system(std::make_unique<System>()),
       world(std::make_unique<WorldState>()),
-      graphics(std::make_unique<Graphics>()),
+      graphics(
+          std::make_unique<Graphics>(system->display, system->settings, system->folders, *world)),
       input(std::make_unique<InputSampler>(system->inputState, system->settings, *world)),
-      audio(std::make_unique<Audio>()) {}
+      audio(std::make_unique<Audio>(system->sound, system->music, system->focus)) {}
 
 Game::~Game() {
     audio.reset();
@@ -33,7 +34,5 @@ Game::~Game() {
 }
 
 void Game::LinkObjects(platform::GpuDevice& gpu, platform::Window& window) {
-    graphics->Link(&system->display, &system->settings, &system->folders, world.get(), &gpu,
-                   &window);
-    audio->Link(&system->sound, &system->music, &system->focus);
+    graphics->AttachDevice(gpu, window);
 }

@@ -27,8 +27,8 @@ public:
     Game(const Game&) = delete;
     Game& operator=(const Game&) = delete;
 
-    // Links graphics and audio to the records they serve, once the window
-    // exists (input sampling gets its records when it is made).
+    // Gives graphics its device and window, once the window exists (every
+    // subsystem gets its records when it is made).
     void LinkObjects(platform::GpuDevice& gpu, platform::Window& window);
 
     // The objects the scene frames work on.

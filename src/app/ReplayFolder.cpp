@@ -42,18 +42,18 @@ std::string ReplayFileName(const Replay& replay) {
     return text + kExtension;
 }
 
-bool SaveReplay(const std::filesystem::path& folder, const Replay& replay, std::string* why,
-                platform::FileSystem& files) {
-    if (folder.empty()) {
-        *why = "there is no player's folder to keep it in";
-        return false;
-    }
-    if (!platform::MakeFolders(folder, why))
-        return false;
+base::Outcome SaveReplay(const std::filesystem::path& folder, const Replay& replay,
+                         platform::FileSystem& files) {
+    if (folder.empty())
+        return base::Outcome::Failed("there is no player's folder to keep it in");
+    if (base::Outcome made = platform::MakeFolders(folder); !made)
+        return made;
     const std::vector<uint8_t> bytes = EncodeReplay(replay);
     const std::string name = ReplayFileName(replay);
-    if (!platform::ReplaceFile(folder / name, bytes.data(), bytes.size(), why, files))
-        return false;
+    if (base::Outcome saved =
+            platform::ReplaceFile(folder / name, bytes.data(), bytes.size(), files);
+        !saved)
+        return saved;
 
     // The others beyond the newest kKeptOthers go; the ranked ones stay.
     std::error_code error;
@@ -66,5 +66,5 @@ bool SaveReplay(const std::filesystem::path& folder, const Replay& replay, std::
     std::sort(others.begin(), others.end());
     for (size_t i = 0; i + kKeptOthers < others.size(); ++i)
         files.Remove((folder / others[i]).native());
-    return true;
+    return {};
 }

@@ -27,7 +27,7 @@ std::filesystem::path ReplayFolderOf(const Folders& folders);
 std::string ReplayFileName(const Replay& replay);
 
 // Makes the folder if needed, writes the replay atomically (as Game.ini is
-// written) and removes the others beyond the newest kKeptOthers. False with
-// *why when the replay could not be written; the files already there stay.
-bool SaveReplay(const std::filesystem::path& folder, const Replay& replay, std::string* why,
-                platform::FileSystem& files);
+// written) and removes the others beyond the newest kKeptOthers. When the
+// replay cannot be written, the files already there stay.
+base::Outcome SaveReplay(const std::filesystem::path& folder, const Replay& replay,
+                         platform::FileSystem& files);

@@ -147,7 +147,7 @@ ReplayResult FinishedResult(const Replay& replay, const WorldState& world, const
     const int place = uptoIt < Replay::kRankingScores ? uptoIt + 1 : 0;
     const platform::CalendarTime& date =
         table.dates[place == 0 ? RankingTable::kEntries - 1 : place - 1];
-    r.ranking = {static_cast<uint8_t>(place),         static_cast<uint16_t>(date.year + 1900),
+    r.ranking = {static_cast<uint8_t>(place),          static_cast<uint16_t>(date.year + 1900),
                  static_cast<uint8_t>(date.month + 1), static_cast<uint8_t>(date.day),
                  static_cast<uint8_t>(date.hour),      static_cast<uint8_t>(date.minute),
                  static_cast<uint8_t>(date.second)};
@@ -195,8 +195,7 @@ std::string DescribeVerdict(std::string_view file, const ReplayVerdict& verdict)
     std::string line(file);
     if (verdict.same)
         return line + ": " + Figures(verdict.result) + ": same as recorded";
-    return line + ": differs at frame " + std::to_string(verdict.frame) + ": " +
-           verdict.difference;
+    return line + ": differs at frame " + std::to_string(verdict.frame) + ": " + verdict.difference;
 }
 
 void ReplayPlayback::Start(System& system, WorldState& world) {
@@ -231,7 +230,8 @@ void ReplayPlayback::CheckLocks(bool locked, uint8_t digest) {
         if (due == nullptr || due->frame != frame_) {
             Differ(frame_, due == nullptr ? "a piece locks after the last recorded lock"
                                           : "a piece locks here; the recorded game locked at "
-                                            "frame " + std::to_string(due->frame));
+                                            "frame " +
+                                                std::to_string(due->frame));
         } else if (due->digest != digest) {
             Differ(frame_, "the board after this lock is not the recorded one");
         }
@@ -268,11 +268,11 @@ bool ReplayPlayback::Frame(const SceneLinks& links, PlayState& play, bool stopAt
             Differ(frame_ - 1, "the game ends here; the recorded one ended after " +
                                    std::to_string(want.frames) + " frames");
         } else if (got.score != want.score || got.rows != want.rows || got.level != want.level) {
-            Differ(frame_ - 1, "the game ends with " + Figures(got) + "; recorded " +
-                                   Figures(want));
+            Differ(frame_ - 1,
+                   "the game ends with " + Figures(got) + "; recorded " + Figures(want));
         } else if (got.ranking != want.ranking) {
-            Differ(frame_ - 1, "the ranking line is " + RankingText(got.ranking) +
-                                   "; recorded " + RankingText(want.ranking));
+            Differ(frame_ - 1, "the ranking line is " + RankingText(got.ranking) + "; recorded " +
+                                   RankingText(want.ranking));
         }
         verdict_.same = !differed_;
         return false;
@@ -285,9 +285,6 @@ ReplayVerdict CheckReplay(const Replay& replay) {
     auto game = std::make_unique<Game>();
     System& system = *game->system;
     WorldState& world = *game->world;
-    game->graphics->Link(&system.display, &system.settings, &system.folders, &world, nullptr,
-                         nullptr);
-    game->audio->Link(&system.sound, &system.music, &system.focus);
     system.sound.soundMode = SoundMode::kNone;
     world.angleTable.Fill();
     auto play = std::make_unique<PlayState>();
@@ -300,34 +297,27 @@ ReplayVerdict CheckReplay(const Replay& replay) {
     return playback.verdict();
 }
 
-bool ReadReplayFile(const std::string& path, Replay* out, std::string* why) {
+base::Outcome ReadReplayFile(const std::string& path, Replay* out) {
     std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
-    if (!file) {
-        *why = std::strerror(errno);
-        return false;
-    }
+    if (!file)
+        return base::Outcome::Failed(std::strerror(errno));
     std::vector<uint8_t> bytes;
     uint8_t chunk[65536];
     size_t got = 0;
     while ((got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0) {
         bytes.insert(bytes.end(), chunk, chunk + got);
-        if (static_cast<long>(bytes.size()) > kMaxFileSize) {
-            *why = "too large for a replay";
-            return false;
-        }
+        if (static_cast<long>(bytes.size()) > kMaxFileSize)
+            return base::Outcome::Failed("too large for a replay");
     }
-    if (std::ferror(file.get()) != 0) {
-        *why = std::strerror(errno);
-        return false;
-    }
-    return DecodeReplay(bytes.data(), bytes.size(), out, why);
+    if (std::ferror(file.get()) != 0)
+        return base::Outcome::Failed(std::strerror(errno));
+    return DecodeReplay(bytes.data(), bytes.size(), out);
 }
 
 bool CheckReplayFile(const std::string& path, std::string* line) {
     Replay replay;
-    std::string why;
-    if (!ReadReplayFile(path, &replay, &why)) {
-        *line = path + ": cannot be read: " + why;
+    if (base::Outcome read = ReadReplayFile(path, &replay); !read) {
+        *line = path + ": cannot be read: " + read.reason();
         return false;
     }
     const ReplayVerdict verdict = CheckReplay(replay);

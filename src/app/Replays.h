@@ -142,5 +142,5 @@ ReplayVerdict CheckReplay(const Replay& replay);
 // True when it is the same as recorded.
 bool CheckReplayFile(const std::string& path, std::string* line);
 
-// Reads a replay file; false with *why naming what is wrong.
-bool ReadReplayFile(const std::string& path, Replay* out, std::string* why);
+// Reads a replay file; a failure names what is wrong.
+base::Outcome ReadReplayFile(const std::string& path, Replay* out);

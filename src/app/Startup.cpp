@@ -62,7 +62,7 @@ private:
     int SilentEarlyExit();
     int FailureExit();
     int OrderlyExit();
-    bool SaveSettings(std::string* failure);
+    base::Outcome SaveSettings();
     void Shutdown();
 
     const platform::Platform& p_;
@@ -123,9 +123,10 @@ int Program::Run(const SceneFrames& scenes) {
     // as a request that the first frame carries out.
     system.display.screenWidth = 1280;
     system.display.screenHeight = 720;
-    if (!p_.window.Create("Tessary", system.display.screenWidth, system.display.screenHeight)) {
-        p_.dialogs.Show("失敗", "Message",
-                        "could not create the window: " + p_.window.FailureReason());
+    if (base::Outcome made =
+            p_.window.Create("Tessary", system.display.screenWidth, system.display.screenHeight);
+        !made) {
+        p_.dialogs.Show("失敗", "Message", "could not create the window: " + made.reason());
         return SilentEarlyExit();
     }
     // The badge from the data folder as the window's icon; without it the
@@ -149,10 +150,9 @@ int Program::Run(const SceneFrames& scenes) {
     // glyph sheet, so a missing font is noted on the terminal and nothing more.
     if (system.settings.fontEnabled == 1) {
         const fs::path font = folders.resourceFolder / kFontFile;
-        std::string why;
         uint8_t first = 0;
-        if (!platform::ReadFilePrefix(font, &first, 1, nullptr, &why))
-            std::fprintf(stderr, "Tessary: font: %s\n", why.c_str());
+        if (base::Outcome read = platform::ReadFilePrefix(font, &first, 1); !read)
+            std::fprintf(stderr, "Tessary: font: %s\n", read.reason().c_str());
     }
 
     // No Ogg music track is open yet.
@@ -160,9 +160,9 @@ int Program::Run(const SceneFrames& scenes) {
         game_->audio->music().ClearOggTracks();
 
     // Graphics device.
-    if (!game_->graphics->CreateDevice()) {
+    if (base::Outcome made = game_->graphics->CreateDevice(); !made) {
         p_.dialogs.Show("DirectGraphicsの初期化に失敗しました。", "Message",
-                        "could not start OpenGL 3.3: " + p_.gpu.FailureReason());
+                        "could not start OpenGL 3.3: " + made.reason());
         return FailureExit();
     }
 
@@ -172,19 +172,21 @@ int Program::Run(const SceneFrames& scenes) {
     // Sound. Without a sound device the game goes on silently
     // (soundDisabled); a device whose mixing context fails ends the start-up.
     if (system.sound.soundMode == SoundMode::kWave || system.sound.soundMode == SoundMode::kOgg) {
-        if (!game_->audio->Open(p_.sound, p_.streamClock, p_.dialogs)) {
+        if (base::Outcome opened = game_->audio->Open(p_.sound, p_.streamClock, p_.dialogs);
+            !opened) {
             p_.dialogs.Show("XAudio2の初期化に失敗しました。", "Message",
-                            "could not open a sound device: " + p_.sound.FailureReason());
+                            "could not open a sound device: " + opened.reason());
             return FailureExit();
         }
     }
 
     // Pictures, effects, music and the music thread. A failure after the
     // thread has started still ends cleanly: the shutdown stops it first.
-    std::string loadFailure;
-    if (!LoadResources(*game_->system, *game_->world, *game_->graphics, *game_->audio, p_.dialogs,
-                       &loadFailure)) {
-        p_.dialogs.Show("ゲームの初期化に失敗しました。", "Message", loadFailure);
+    if (base::Outcome loaded =
+            LoadResources(game_->system->folders, game_->system->sound, game_->system->music,
+                          *game_->world, *game_->graphics, *game_->audio, p_.dialogs);
+        !loaded) {
+        p_.dialogs.Show("ゲームの初期化に失敗しました。", "Message", loaded.reason());
         return FailureExit();
     }
 
@@ -196,18 +198,17 @@ int Program::Run(const SceneFrames& scenes) {
     // A watched replay writes nothing, not even when its game ends.
     if (writesFiles_) {
         loop.ServeSaveRequests([this] {
-            std::string failure;
-            if (!SaveSettings(&failure))
-                std::fprintf(stderr, "Tessary: %s\n", failure.c_str());
+            if (base::Outcome saved = SaveSettings(); !saved)
+                std::fprintf(stderr, "Tessary: %s\n", saved.reason().c_str());
         });
     }
     switch (loop.Run()) {
-        case FrameLoop::Outcome::kQuit:
+        case FrameLoop::Next::kQuit:
             return OrderlyExit();
-        case FrameLoop::Outcome::kFailureExit:
+        case FrameLoop::Next::kFailureExit:
             return FailureExit();
-        case FrameLoop::Outcome::kAbort:
-        case FrameLoop::Outcome::kContinue:
+        case FrameLoop::Next::kAbort:
+        case FrameLoop::Next::kContinue:
             break;
     }
     // The textures could not be made again after a lost device: the run ends
@@ -215,20 +216,16 @@ int Program::Run(const SceneFrames& scenes) {
     return kExitFailure;
 }
 
-bool Program::SaveSettings(std::string* failure) {
+base::Outcome Program::SaveSettings() {
     System& system = *game_->system;
     const Folders& folders = system.folders;
     // An installed game makes the player's folder on its first save.
-    if (folders.layout != FolderLayout::kPortable &&
-        !platform::MakeFolders(folders.userFolder, failure)) {
-        return false;
+    if (folders.layout != FolderLayout::kPortable) {
+        if (base::Outcome made = platform::MakeFolders(folders.userFolder); !made)
+            return made;
     }
     SettingsFile settings(system, game_->world->rankingTable, files_);
-    if (!settings.Save(PlayerFile(folders, "Game.ini"))) {
-        *failure = settings.failure();
-        return false;
-    }
-    return true;
+    return settings.Save(PlayerFile(folders, "Game.ini"));
 }
 
 int Program::OrderlyExit() {
@@ -238,9 +235,8 @@ int Program::OrderlyExit() {
     }
     System& system = *game_->system;
     const Folders& folders = system.folders;
-    std::string failure;
-    if (!SaveSettings(&failure)) {
-        p_.dialogs.Show("ini書き込みに失敗しました。", "Error", failure);
+    if (base::Outcome saved = SaveSettings(); !saved) {
+        p_.dialogs.Show("ini書き込みに失敗しました。", "Error", saved.reason());
         return FailureExit();
     }
     // The shared files of an installed game are never written. A portable
@@ -248,8 +244,8 @@ int Program::OrderlyExit() {
     // start may not find its resources.
     if (folders.layout == FolderLayout::kPortable) {
         FolderFile folderFile(system.folders, files_);
-        if (!folderFile.Save(folders.programFolder / "dir.txt")) {
-            p_.dialogs.Show("ini書き込みに失敗しました。", "Error", folderFile.failure());
+        if (base::Outcome saved = folderFile.Save(folders.programFolder / "dir.txt"); !saved) {
+            p_.dialogs.Show("ini書き込みに失敗しました。", "Error", saved.reason());
             return FailureExit();
         }
     }

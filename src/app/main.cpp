@@ -77,9 +77,12 @@ int CheckReplays(const std::vector<std::string>& files) {
 // A finished game's replay goes to the player's replays folder; a failure is
 // said on the terminal and changes nothing else.
 void KeepReplay(Game& game, const Replay& replay) {
-    std::string why;
-    if (!SaveReplay(ReplayFolderOf(game.system->folders), replay, &why, platform::SystemFiles()))
-        std::fprintf(stderr, "Tessary: the replay of this game was not kept: %s\n", why.c_str());
+    if (base::Outcome saved =
+            SaveReplay(ReplayFolderOf(game.system->folders), replay, platform::SystemFiles());
+        !saved) {
+        std::fprintf(stderr, "Tessary: the replay of this game was not kept: %s\n",
+                     saved.reason().c_str());
+    }
 }
 
 // A watched replay writes nothing, so it may run beside a game.
@@ -111,13 +114,12 @@ int main(int argc, char** argv) {
     const bool watching = request == CommandLineRequest::kReplay;
     Replay replay;
     if (watching) {
-        std::string why;
         if (replayFiles.empty()) {
             std::fputs("tessary: --replay needs a replay file\n", stderr);
             return 1;
         }
-        if (!ReadReplayFile(replayFiles[0], &replay, &why)) {
-            std::printf("%s: cannot be read: %s\n", replayFiles[0].c_str(), why.c_str());
+        if (base::Outcome read = ReadReplayFile(replayFiles[0], &replay); !read) {
+            std::printf("%s: cannot be read: %s\n", replayFiles[0].c_str(), read.reason().c_str());
             return 1;
         }
     }
@@ -162,9 +164,8 @@ int main(int argc, char** argv) {
     NoInstanceLock noLock;
     platform::InstanceLock& lock = watching ? static_cast<platform::InstanceLock&>(noLock)
                                             : static_cast<platform::InstanceLock&>(instanceLock);
-    const platform::Platform platform{clock, calendar,     dialogs, window,
-                                      gpu,   screenSaver,  lock,    process,
-                                      sound, gameKeyboard, pads,    clock};
+    const platform::Platform platform{clock, calendar, dialogs, window,       gpu,  screenSaver,
+                                      lock,  process,  sound,   gameKeyboard, pads, clock};
     Scenes scenes(calendar);
     if (!watching) {
         scenes.RecordGames(TESSARY_VERSION, &KeepReplay);
@@ -172,7 +173,8 @@ int main(int argc, char** argv) {
     }
 
     // The replay ends the run when it ends; Esc ends it sooner.
-    scenes.Watch(replay, [&window](Game&) { window.PostEvent({platform::WindowEvent::Kind::kWindowGone}); });
+    scenes.Watch(
+        replay, [&window](Game&) { window.PostEvent({platform::WindowEvent::Kind::kWindowGone}); });
     const int status = RunGame(platform, scenes.Frames(), platform::SystemFiles(), false);
     if (status != 0)
         return status;

@@ -3,27 +3,27 @@
 #include "platform/SoundDevice.h"
 #include "world/SoundSettings.h"
 
-Audio::Audio() = default;
+Audio::Audio(SoundSettings& sound, MusicShared& music, const WindowFocus& focus)
+    : link_{sound, music, focus} {}
 
 Audio::~Audio() {
     Shutdown();
 }
 
-bool Audio::Open(platform::SoundDevice& device, platform::Clock& clock,
-                 platform::Dialogs& dialogs) {
+base::Outcome Audio::Open(platform::SoundDevice& device, platform::Clock& clock,
+                          platform::Dialogs& dialogs) {
     link_.clock = &clock;
     link_.dialogs = &dialogs;
     // Without a device the game plays silently.
     if (!device.OpenDevice()) {
-        if (link_.sound != nullptr)
-            link_.sound->soundDisabled = 1;
-        return true;
+        link_.sound.soundDisabled = 1;
+        return {};
     }
     device_ = &device;
-    if (!device.CreateContext())
-        return false;
+    if (base::Outcome made = device.CreateContext(); !made)
+        return made;
     contextMade_ = true;
-    return true;
+    return {};
 }
 
 void Audio::Shutdown() {

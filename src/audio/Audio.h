@@ -16,6 +16,7 @@
 #include "audio/AudioLink.h"
 #include "audio/MusicStreamer.h"
 #include "audio/SoundEffects.h"
+#include "base/Outcome.h"
 
 namespace platform {
 class SoundDevice;
@@ -23,25 +24,20 @@ class SoundDevice;
 
 class Audio {
 public:
-    Audio();
-    ~Audio();
-    Audio(const Audio&) = delete;
-    Audio& operator=(const Audio&) = delete;
-
     // The records it plays by: the sound settings (mode, volumes, the music
     // fade), the values the music thread shares with the main thread, and
     // the window's focus, which the music thread follows.
-    void Link(SoundSettings* sound, MusicShared* music, const WindowFocus* focus) {
-        link_.sound = sound;
-        link_.music = music;
-        link_.focus = focus;
-    }
+    Audio(SoundSettings& sound, MusicShared& music, const WindowFocus& focus);
+    ~Audio();
+    Audio(const Audio&) = delete;
+    Audio& operator=(const Audio&) = delete;
 
     // Opens the sound device and makes the mixing context. A device that
     // cannot be opened sets soundDisabled and still returns true: the game
     // goes on silently. False means the context failed. The clock paces the
     // stream thread; the dialogs show load failures.
-    bool Open(platform::SoundDevice& device, platform::Clock& clock, platform::Dialogs& dialogs);
+    base::Outcome Open(platform::SoundDevice& device, platform::Clock& clock,
+                       platform::Dialogs& dialogs);
     // Stops the stream thread and waits for it, then destroys the voices,
     // the stream memory, the context and the device, in that order.
     void Shutdown();

@@ -4,7 +4,7 @@
 #include "world/SoundSettings.h"
 
 bool AudioLink::SoundOn() const {
-    return sound != nullptr && sound->Playing();
+    return sound.Playing();
 }
 
 void AudioLink::ShowMessage(std::string_view text, std::string_view caption,

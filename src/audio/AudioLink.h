@@ -5,8 +5,9 @@
 // that paces the stream thread, and the dialogs their load failures are
 // shown in.
 //
-// The engine fills it on the main thread (Link, then Open) before any sound
-// is loaded or the stream thread starts; after that it is only read.
+// The records are given when the engine is made; the clock and the dialogs
+// when it opens, on the main thread, before any sound is loaded or the
+// stream thread starts. After that it is only read.
 
 #include <cstdint>
 #include <string_view>
@@ -21,9 +22,9 @@ class Dialogs;
 }  // namespace platform
 
 struct AudioLink {
-    SoundSettings* sound = nullptr;
-    MusicShared* music = nullptr;
-    const WindowFocus* focus = nullptr;  // the music fades out while the window is inactive
+    SoundSettings& sound;
+    MusicShared& music;
+    const WindowFocus& focus;  // the music fades out while the window is inactive
     platform::Clock* clock = nullptr;
     platform::Dialogs* dialogs = nullptr;
 

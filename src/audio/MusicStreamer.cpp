@@ -96,7 +96,7 @@ bool MusicStreamer::OpenWave(const std::filesystem::path& file, int k) {
         return false;
     if (!wave.ResetToData())
         return false;
-    const MusicShared& music = *link_.music;
+    const MusicShared& music = link_.music;
     const uint64_t end = uint64_t{static_cast<uint32_t>(music.bgmLoopStart[k])} +
                          static_cast<uint32_t>(music.bgmLoopLength[k]);
     wave.setRemainingBytes(static_cast<uint32_t>(end * kFrameBytes));
@@ -172,7 +172,7 @@ void MusicStreamer::CloseOgg(int k) {
 }
 
 bool MusicStreamer::TrackLength(int k, uint64_t* frames) const {
-    const SoundMode mode = link_.sound->soundMode;
+    const SoundMode mode = link_.sound.soundMode;
     if (mode == SoundMode::kWave && waveTracks_[k]) {
         *frames = waveTracks_[k]->dataBytesInFile() / kFrameBytes;
         return true;
@@ -204,8 +204,8 @@ bool MusicStreamer::ReadLoopFile(const std::filesystem::path& file, int k) {
                           "the loop points in " + file.native() + " lie outside the track");
         return false;
     }
-    link_.music->bgmLoopStart[k] = static_cast<int32_t>(loop.start);
-    link_.music->bgmLoopLength[k] = static_cast<int32_t>(loop.length);
+    link_.music.bgmLoopStart[k] = static_cast<int32_t>(loop.start);
+    link_.music.bgmLoopLength[k] = static_cast<int32_t>(loop.length);
     return true;
 }
 
@@ -221,7 +221,7 @@ bool MusicStreamer::CreateVoice() {
     if (!streamData_)
         return false;
     voice_ = std::move(voice);
-    voice_->SetVolume(VolumeOf(link_.sound->bgmVolume));
+    voice_->SetVolume(VolumeOf(link_.sound.bgmVolume));
     return true;
 }
 
@@ -239,8 +239,7 @@ bool MusicStreamer::StartThread() {
 
 void MusicStreamer::StopThread() {
     // The thread ends before anything it uses goes away.
-    if (link_.music != nullptr)
-        link_.music->stopStream = 1;
+    link_.music.stopStream = 1;
     if (thread_.joinable())
         thread_.join();
 }
@@ -264,7 +263,7 @@ void MusicStreamer::RequestRewind(int k) {
 }
 
 void MusicStreamer::SelectForScene(WorldState& world) {
-    MusicShared& music = *link_.music;
+    MusicShared& music = link_.music;
     const int32_t track = world.bgmSelector == 0 ? kPlayTrack : 0;
     const int32_t previous = music.bgmTrack;
     music.bgmPreviousTrack = previous;
@@ -278,15 +277,15 @@ void MusicStreamer::SelectForScene(WorldState& world) {
 }
 
 void MusicStreamer::RewindIfChanged(int k) {
-    MusicShared& music = *link_.music;
+    MusicShared& music = link_.music;
     if (music.bgmTrack != music.bgmPreviousTrack || music.bgmRestart == 1)
         RequestRewind(k);
     music.bgmRestart = 0;
 }
 
 void MusicStreamer::RewindTrack(int k) {
-    const MusicShared& music = *link_.music;
-    const SoundSettings& sound = *link_.sound;
+    const MusicShared& music = link_.music;
+    const SoundSettings& sound = link_.sound;
     if (sound.soundMode == SoundMode::kWave) {
         if (!waveTracks_[k])
             return;
@@ -306,7 +305,7 @@ void MusicStreamer::RewindTrack(int k) {
 void MusicStreamer::SetVolume() {
     if (!link_.SoundOn())
         return;
-    SetVolume(link_.sound->bgmVolume);
+    SetVolume(link_.sound.bgmVolume);
 }
 
 void MusicStreamer::SetVolume(int32_t volume) {
@@ -318,7 +317,7 @@ void MusicStreamer::SetVolume(int32_t volume) {
 void MusicStreamer::ServiceFade() {
     if (!link_.SoundOn())
         return;
-    SoundSettings& sound = *link_.sound;
+    SoundSettings& sound = link_.sound;
     const int32_t v = sound.bgmVolume;
     const int32_t step = v < 100 ? 500 : v / 100;
 
@@ -368,7 +367,7 @@ void MusicStreamer::RunThread() {
         const uint32_t passStart = link_.clock->Milliseconds();
         StreamPass();
         WaitForNextPass(passStart);
-        if (link_.music->stopStream != 0)
+        if (link_.music.stopStream != 0)
             return;
     }
 }
@@ -389,7 +388,7 @@ void MusicStreamer::StreamPass() {
     if (!voice_)
         return;
     platform::AlVoice& voice = *voice_;
-    const MusicShared& music = *link_.music;
+    const MusicShared& music = link_.music;
     const uint32_t c = chunkBytes_;
 
     // The track to play and what is still queued.
@@ -413,7 +412,7 @@ void MusicStreamer::StreamPass() {
         return;
     }
     while (q < kQueueDepth) {
-        if (!link_.focus->active) {
+        if (!link_.focus.active) {
             FadeOutAfterQueue(q);
             playing_ = 0;
             break;
@@ -521,11 +520,11 @@ void MusicStreamer::MixFadeOut(uint8_t* chunk, int64_t pending) {
 }
 
 void MusicStreamer::FillChunk(int k, uint8_t* chunk, uint32_t bytes) {
-    const SoundMode mode = link_.sound->soundMode;
+    const SoundMode mode = link_.sound.soundMode;
     if (mode == SoundMode::kWave) {
         FillWaveChunk(k, chunk, bytes);
     } else if (mode == SoundMode::kOgg) {
-        OggStreamDecoder(link_.music).Fill(oggTracks_[k], k, chunk, bytes);
+        OggStreamDecoder(&link_.music).Fill(oggTracks_[k], k, chunk, bytes);
     }
 }
 
@@ -533,7 +532,7 @@ void MusicStreamer::FillWaveChunk(int k, uint8_t* chunk, uint32_t c) {
     if (!waveTracks_[k])
         return;
     WaveReader& wave = *waveTracks_[k];
-    const MusicShared& music = *link_.music;
+    const MusicShared& music = link_.music;
     const uint64_t loopStart = static_cast<uint32_t>(music.bgmLoopStart[k]);
     const uint64_t loopLength = static_cast<uint32_t>(music.bgmLoopLength[k]);
     uint32_t pos = 0;

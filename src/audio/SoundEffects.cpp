@@ -159,7 +159,7 @@ bool SoundEffects::Keep(int j, const VoiceBuffer& buffer, const uint8_t* samples
         !voice_[j]->SubmitKeptSound())
         return false;
     buffer_[j] = buffer;
-    voice_[j]->SetVolume(VolumeOf(link_.sound->seVolume));
+    voice_[j]->SetVolume(VolumeOf(link_.sound.seVolume));
     return true;
 }
 
@@ -190,7 +190,7 @@ void SoundEffects::RestartSlot0() {
 void SoundEffects::SetVolume() {
     if (!link_.SoundOn())
         return;
-    SetVolume(link_.sound->seVolume);
+    SetVolume(link_.sound.seVolume);
 }
 
 void SoundEffects::SetVolume(int32_t volume) {

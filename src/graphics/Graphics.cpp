@@ -190,7 +190,13 @@ uint32_t FloatBits(float value) {
 
 }  // namespace
 
-Graphics::Graphics() : lists_(base::MakeZeroed<Lists>()) {
+Graphics::Graphics(Display& display, const Settings& settings, const Folders& folders,
+                   const WorldState& world)
+    : display_(display),
+      settings_(settings),
+      folders_(folders),
+      world_(world),
+      lists_(base::MakeZeroed<Lists>()) {
     if (!lists_) {
         std::fprintf(stderr, "Tessary: no memory for the sprite list\n");
         std::abort();
@@ -202,30 +208,19 @@ Graphics::~Graphics() {
     ReleaseDevice();
 }
 
-void Graphics::Link(Display* display, const Settings* settings, const Folders* folders,
-                    const WorldState* world, platform::GpuDevice* gpu, platform::Window* window) {
-    display_ = display;
-    settings_ = settings;
-    folders_ = folders;
-    world_ = world;
-    gpu_ = gpu;
-    window_ = window;
-}
-
 void Graphics::ShowMessage(std::string_view text, std::string_view caption,
                            std::string_view detail) {
     platform::ShowOrPrint(dialogs_, text, caption, detail);
 }
 
-bool Graphics::CreateDevice() {
+base::Outcome Graphics::CreateDevice() {
     if (gpu_ == nullptr || window_ == nullptr)
-        return false;
+        return base::Outcome::Failed("no drawing device or window to draw in");
     std::fill(std::begin(slotFilled_), std::end(slotFilled_), false);
     opacity_.ForgetAll();
     drawnValid_ = false;
     // The shader files lie beside the program, wherever it was started from.
-    return gpu_->Create(*window_,
-                        folders_ != nullptr ? folders_->programFolder : std::filesystem::path());
+    return gpu_->Create(*window_, folders_.programFolder);
 }
 
 void Graphics::ReleaseDevice() {
@@ -320,15 +315,13 @@ void Graphics::RememberDrawn() {
         submittedStale_ = true;
     }
     drawnCount_ = count_;
-    drawnScreenMode_ = display_ != nullptr ? display_->screenMode : 0;
-    drawnTexelOffset_ = settings_ != nullptr ? settings_->texelOffset : 0.0f;
+    drawnScreenMode_ = display_.screenMode;
+    drawnTexelOffset_ = settings_.texelOffset;
 }
 
 bool Graphics::LastPictureStands() {
-    return tracking_ && drawnValid_ && listTracked_ &&
-           drawnScreenMode_ == (display_ != nullptr ? display_->screenMode : 0) &&
-           FloatBits(drawnTexelOffset_) ==
-               FloatBits(settings_ != nullptr ? settings_->texelOffset : 0.0f) &&
+    return tracking_ && drawnValid_ && listTracked_ && drawnScreenMode_ == display_.screenMode &&
+           FloatBits(drawnTexelOffset_) == FloatBits(settings_.texelOffset) &&
            gpu_->PictureIntact();
 }
 
@@ -386,7 +379,7 @@ platform::DeviceStatus Graphics::RenderFrame() {
         RememberDrawn();
     }
     unpresented_ = false;
-    return Present(gpu_->Present(display_ != nullptr && display_->vsync != 0));
+    return Present(gpu_->Present(display_.vsync != 0));
 }
 
 platform::DeviceStatus Graphics::PresentLastPicture() {
@@ -398,14 +391,12 @@ platform::DeviceStatus Graphics::PresentLastPicture() {
         Draw(nullptr);
         RememberDrawn();
     }
-    return Present(gpu_->PresentAgain(display_ != nullptr && display_->vsync != 0));
+    return Present(gpu_->PresentAgain(display_.vsync != 0));
 }
 
 platform::DeviceStatus Graphics::Present(platform::DeviceStatus result) {
-    if ((result == platform::DeviceStatus::kRemoved || result == platform::DeviceStatus::kReset) &&
-        display_ != nullptr) {
-        display_->deviceLostRequest = 1;
-    }
+    if (result == platform::DeviceStatus::kRemoved || result == platform::DeviceStatus::kReset)
+        display_.deviceLostRequest = 1;
     return result;
 }
 
@@ -494,7 +485,7 @@ void Graphics::SubmitSprite(const SpriteRequest& request) {
 
     // Texture coordinates by flip, nudged by the texel offset e.
     // Corners: 0 left-bottom, 1 left-top, 2 right-bottom, 3 right-top.
-    const float e = settings_ != nullptr ? settings_->texelOffset : 0.0f;
+    const float e = settings_.texelOffset;
     float u[4];
     float v[4];
     switch (request.flip) {
@@ -538,12 +529,12 @@ void Graphics::SubmitSprite(const SpriteRequest& request) {
     // about the horizontal axis; each uses the old values of what it changes.
     const bool turned = request.angleX != 0 || request.angleY != 0 || request.angleZ != 0;
     if (turned) {
-        const AngleTable* table = world_ != nullptr ? &world_->angleTable : nullptr;
-        auto cosOf = [table](int32_t angle) {
-            return table != nullptr ? static_cast<float>(table->cosine[angle & 0xFF]) : 1.0f;
+        const AngleTable& table = world_.angleTable;
+        auto cosOf = [&table](int32_t angle) {
+            return static_cast<float>(table.cosine[angle & 0xFF]);
         };
-        auto sinOf = [table](int32_t angle) {
-            return table != nullptr ? static_cast<float>(table->sine[angle & 0xFF]) : 0.0f;
+        auto sinOf = [&table](int32_t angle) {
+            return static_cast<float>(table.sine[angle & 0xFF]);
         };
         const float cz = cosOf(request.angleZ), sz = sinOf(request.angleZ);
         const float cy = cosOf(request.angleY), sy = sinOf(request.angleY);

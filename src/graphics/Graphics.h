@@ -26,16 +26,17 @@
 // the picture is what the last frame drew there, so the pixels are those of a
 // whole redraw. A frame where more than half changed is drawn straight into
 // the back buffer rather than kept, which spares the device its copy on
-// screens that change wholesale every frame (the title's scrolling sky). Anything that spoils the last picture (the first frame, a new
-// device, a texture filled or emptied, the display mode or the texel offset
-// changed, InvalidatePicture, or the device's own PictureIntact) makes the
-// next frame draw everything. TESSARY_REDRAW_ALWAYS=1 in the environment draws
-// every frame whole, without hashing.
+// screens that change wholesale every frame (the title's scrolling sky). Anything that spoils the
+// last picture (the first frame, a new device, a texture filled or emptied, the display mode or the
+// texel offset changed, InvalidatePicture, or the device's own PictureIntact) makes the next frame
+// draw everything. TESSARY_REDRAW_ALWAYS=1 in the environment draws every frame whole, without
+// hashing.
 
 #include <cstdint>
 #include <memory>
 #include <string_view>
 
+#include "base/Outcome.h"
 #include "base/ZeroedMemory.h"
 #include "graphics/SpriteRequest.h"
 #include "graphics/TextureOpacity.h"
@@ -58,16 +59,22 @@ public:
     static constexpr uint32_t kMaxVisible = 14969;
     static constexpr int32_t kTextureSlots = platform::kTextureSlots;
 
-    Graphics();
+    // The records it reads and writes: the display (vsync, the device-lost
+    // request), the settings (texel offset), the folders (the shaders lie in
+    // the program folder) and the world's angle table.
+    Graphics(Display& display, const Settings& settings, const Folders& folders,
+             const WorldState& world);
     ~Graphics();
     Graphics(const Graphics&) = delete;
     Graphics& operator=(const Graphics&) = delete;
 
-    // The records it reads and writes: the display (vsync, the device-lost
-    // request), the settings (texel offset), the folders (the shaders lie in
-    // the program folder) and the world's angle table.
-    void Link(Display* display, const Settings* settings, const Folders* folders,
-              const WorldState* world, platform::GpuDevice* gpu, platform::Window* window);
+    // The device it draws with and the window it draws in. Without them (a
+    // run with no window: replays checked, benchmarks of the rules) frames
+    // are listed but never drawn.
+    void AttachDevice(platform::GpuDevice& gpu, platform::Window& window) {
+        gpu_ = &gpu;
+        window_ = &window;
+    }
     // Where texture loading shows its messages; without a link they go to
     // standard error.
     void LinkDialogs(platform::Dialogs* dialogs) { dialogs_ = dialogs; }
@@ -75,8 +82,8 @@ public:
 
     // ---- Device ----
     // Makes the device on the main window, with the shader files from the
-    // program folder; false when it cannot be made.
-    bool CreateDevice();
+    // program folder.
+    base::Outcome CreateDevice();
     // Frees the device and everything made with it, the texture slots included.
     void ReleaseDevice();
     // Forgets every device object and texture slot without freeing them (after a loss).
@@ -168,10 +175,10 @@ private:
     const uint64_t* DrawnHashes() const { return lists_->quadHashes[current_ ^ 1]; }
     const platform::ClipBox* DrawnBoxes() const { return lists_->quadBoxes[current_ ^ 1]; }
 
-    Display* display_ = nullptr;
-    const Settings* settings_ = nullptr;
-    const Folders* folders_ = nullptr;
-    const WorldState* world_ = nullptr;
+    Display& display_;
+    const Settings& settings_;
+    const Folders& folders_;
+    const WorldState& world_;
     platform::GpuDevice* gpu_ = nullptr;
     platform::Window* window_ = nullptr;
     platform::Dialogs* dialogs_ = nullptr;
@@ -186,9 +193,10 @@ private:
     bool tracking_ = true;
     bool listTracked_ = true;  // every quad of the list was hashed as submitted
     int current_ = 0;
-    bool submittedStale_ = false;  // the submitted pair does not describe the list (see RememberDrawn)
-    bool drawnValid_ = false;      // there is a last drawn picture to compare with
-    bool unpresented_ = false;     // it was drawn by DrawFrame and not shown yet
+    // The submitted pair does not describe the list (see RememberDrawn).
+    bool submittedStale_ = false;
+    bool drawnValid_ = false;   // there is a last drawn picture to compare with
+    bool unpresented_ = false;  // it was drawn by DrawFrame and not shown yet
     uint32_t drawnCount_ = 0;
     int32_t drawnScreenMode_ = 0;
     float drawnTexelOffset_ = 0.0f;

@@ -8,9 +8,8 @@ class WorldState;
 
 class TextureReloader {
 public:
-    TextureReloader(Graphics* graphics, const Folders* folders, WorldState* world)
+    TextureReloader(Graphics& graphics, const Folders& folders, WorldState& world)
         : graphics_(graphics), folders_(folders), world_(world) {}
-    ~TextureReloader() = default;
 
     // For slots 0..7 in order: empties the slot, remembers the listed name and
     // loads the named file of the resource folder, except for "null0000.png", which leaves the
@@ -21,7 +20,7 @@ public:
     static constexpr int kSlots = 8;
 
 private:
-    Graphics* graphics_;
-    const Folders* folders_;
-    WorldState* world_;
+    Graphics& graphics_;
+    const Folders& folders_;
+    WorldState& world_;
 };

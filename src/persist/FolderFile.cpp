@@ -14,17 +14,17 @@ FolderFile::FolderFile(Folders& folders) : FolderFile(folders, platform::SystemF
 bool FolderFile::Load(const std::filesystem::path& path) {
     uint8_t bytes[2 + kTextBytes] = {};
     size_t size = 0;
-    std::string why;
-    if (!platform::ReadFilePrefix(path, bytes, sizeof bytes, &size, &why, files_)) {
+    if (base::Outcome read = platform::ReadFilePrefix(path, bytes, sizeof bytes, &size, files_);
+        !read) {
         // Start-up ends quietly without this file; the terminal line says why.
-        std::fprintf(stderr, "Tessary: %s\n", why.c_str());
+        std::fprintf(stderr, "Tessary: %s\n", read.reason().c_str());
         return false;
     }
     Decode(bytes, size);
     return true;
 }
 
-bool FolderFile::Save(const std::filesystem::path& path) {
+base::Outcome FolderFile::Save(const std::filesystem::path& path) {
     const std::u16string_view text = base::WideView(folders_.folderText);
     std::string bytes;
     bytes.reserve(2 + 2 * text.size());
@@ -34,8 +34,7 @@ bool FolderFile::Save(const std::filesystem::path& path) {
         bytes += static_cast<char>(unit & 0xFF);
         bytes += static_cast<char>(unit >> 8);
     }
-    failure_.clear();
-    return platform::ReplaceFile(path, bytes.data(), bytes.size(), &failure_, files_);
+    return platform::ReplaceFile(path, bytes.data(), bytes.size(), files_);
 }
 
 void FolderFile::Decode(const uint8_t* bytes, size_t size) {

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/Outcome.h"
+
 struct Folders;
 
 namespace platform {
@@ -24,9 +26,8 @@ public:
     // Reads dir.txt into folderText and dataFolderName; false when it cannot
     // be opened (the reason goes to standard error).
     bool Load(const std::filesystem::path& path);
-    // Writes dir.txt whole or not at all; on failure failure() says what failed.
-    bool Save(const std::filesystem::path& path);
-    const std::string& failure() const { return failure_; }
+    // Writes dir.txt whole or not at all.
+    base::Outcome Save(const std::filesystem::path& path);
 
     // The text part of the file's bytes, after a two-byte byte-order mark: kept
     // as stored in folderText, and as a path in dataFolderName.
@@ -35,5 +36,4 @@ public:
 private:
     Folders& folders_;
     platform::FileSystem& files_;
-    std::string failure_;
 };

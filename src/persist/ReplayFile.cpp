@@ -115,8 +115,8 @@ ReplayResult ReadResult(Reader& r) {
     return result;
 }
 
-// The frame runs and the seconds; false with *why on a fault.
-bool ReadFrames(Reader& r, Replay* out, std::string* why) {
+// The frame runs and the seconds; false with *fault said, or with it empty when the bytes ran out.
+bool ReadFrames(Reader& r, Replay* out, std::string* fault) {
     int64_t second = out->seconds.front().second;
     for (;;) {
         const uint8_t bits = r.Byte();
@@ -126,9 +126,9 @@ bool ReadFrames(Reader& r, Replay* out, std::string* why) {
         const uint64_t count = head >> 2;
         const uint64_t code = head & 3;
         if (count == 0)
-            return head == 0 || (*why = "damaged: a frame run ends the frames", false);
+            return head == 0 || (*fault = "damaged: a frame run ends the frames", false);
         if (count > Replay::kMaxFrames - out->bits.size()) {
-            *why = "damaged: more than a day of frames";
+            *fault = "damaged: more than a day of frames";
             return false;
         }
         const auto frame = static_cast<uint32_t>(out->bits.size());
@@ -140,12 +140,12 @@ bool ReadFrames(Reader& r, Replay* out, std::string* why) {
                 return false;
             second += UnZigZag(delta);
         } else if (code != kKeepSecond) {
-            *why = "damaged: unknown second code";
+            *fault = "damaged: unknown second code";
             return false;
         }
         if (code != kKeepSecond) {
             if (frame == 0) {
-                *why = "damaged: the first frame changes its second";
+                *fault = "damaged: the first frame changes its second";
                 return false;
             }
             out->seconds.push_back({frame, second});
@@ -154,12 +154,12 @@ bool ReadFrames(Reader& r, Replay* out, std::string* why) {
     }
 }
 
-bool ReadLocks(Reader& r, Replay* out, std::string* why) {
+bool ReadLocks(Reader& r, Replay* out, std::string* fault) {
     uint64_t count = 0;
     if (!r.Varint(&count) || r.ranOut)
         return false;
     if (count > out->bits.size()) {
-        *why = "damaged: more locks than frames";
+        *fault = "damaged: more locks than frames";
         return false;
     }
     out->locks.reserve(count);
@@ -170,7 +170,7 @@ bool ReadLocks(Reader& r, Replay* out, std::string* why) {
             return false;
         frame += gap;
         if (frame >= out->bits.size()) {
-            *why = "damaged: a lock after the last frame";
+            *fault = "damaged: a lock after the last frame";
             return false;
         }
         out->locks.push_back({static_cast<uint32_t>(frame), r.Byte()});
@@ -188,9 +188,9 @@ uint32_t ReplayCrc32(const uint8_t* data, size_t size) {
 }
 
 int64_t Replay::SecondAt(uint32_t frame) const {
-    const auto after = std::upper_bound(
-        seconds.begin(), seconds.end(), frame,
-        [](uint32_t f, const ReplaySecond& s) { return f < s.frame; });
+    const auto after =
+        std::upper_bound(seconds.begin(), seconds.end(), frame,
+                         [](uint32_t f, const ReplaySecond& s) { return f < s.frame; });
     return after == seconds.begin() ? seconds.front().second : std::prev(after)->second;
 }
 
@@ -250,12 +250,11 @@ std::vector<uint8_t> EncodeReplay(const Replay& replay) {
     return std::move(w.bytes);
 }
 
-bool DecodeReplay(const uint8_t* data, size_t size, Replay* out, std::string* why) {
+base::Outcome DecodeReplay(const uint8_t* data, size_t size, Replay* out) {
     *out = Replay{};
     Reader r(data, size);
-    const auto truncated = [&] {
-        *why = "truncated after " + std::to_string(size) + " bytes";
-        return false;
+    const auto truncated = [size] {
+        return base::Outcome::Failed("truncated after " + std::to_string(size) + " bytes");
     };
     uint8_t magic[4];
     for (uint8_t& b : magic)
@@ -263,20 +262,18 @@ bool DecodeReplay(const uint8_t* data, size_t size, Replay* out, std::string* wh
     if (r.ranOut)
         return truncated();
     if (!std::equal(std::begin(magic), std::end(magic), std::begin(kMagic))) {
-        *why = "not a Tessary replay";
-        return false;
+        return base::Outcome::Failed("not a Tessary replay");
     }
     const auto format = static_cast<uint16_t>(r.Fixed(2));
     if (r.ranOut)
         return truncated();
     if (format > Replay::kFormat) {
-        *why = "made by a newer version of the game (format " + std::to_string(format) +
-               "; this one reads format " + std::to_string(Replay::kFormat) + ")";
-        return false;
+        return base::Outcome::Failed("made by a newer version of the game (format " +
+                                     std::to_string(format) + "; this one reads format " +
+                                     std::to_string(Replay::kFormat) + ")");
     }
     if (format != Replay::kFormat) {
-        *why = "damaged: format 0";
-        return false;
+        return base::Outcome::Failed("damaged: format 0");
     }
 
     const uint8_t versionSize = r.Byte();
@@ -295,27 +292,23 @@ bool DecodeReplay(const uint8_t* data, size_t size, Replay* out, std::string* wh
 
     std::string fault;
     if (!ReadFrames(r, out, &fault) || !ReadLocks(r, out, &fault)) {
-        if (!fault.empty()) {
-            *why = fault;
-            return false;
-        }
-        return r.ranOut ? truncated() : (*why = "damaged: a number too long", false);
+        if (!fault.empty())
+            return base::Outcome::Failed(fault);
+        return r.ranOut ? truncated() : base::Outcome::Failed("damaged: a number too long");
     }
     out->result = ReadResult(r);
     const auto crc = static_cast<uint32_t>(r.Fixed(4));
     if (r.ranOut)
         return truncated();
     if (r.pos() != size) {
-        *why = "damaged: " + std::to_string(size - r.pos()) + " bytes after the end";
-        return false;
+        return base::Outcome::Failed("damaged: " + std::to_string(size - r.pos()) +
+                                     " bytes after the end");
     }
     if (crc != ReplayCrc32(data, size - kCrcSize)) {
-        *why = "damaged: checksum does not match";
-        return false;
+        return base::Outcome::Failed("damaged: checksum does not match");
     }
     if (out->bits.empty() || out->result.frames != out->bits.size()) {
-        *why = "damaged: the frame count does not match the frames";
-        return false;
+        return base::Outcome::Failed("damaged: the frame count does not match the frames");
     }
-    return true;
+    return {};
 }

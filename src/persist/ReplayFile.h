@@ -31,6 +31,8 @@
 #include <string>
 #include <vector>
 
+#include "base/Outcome.h"
+
 struct ReplayRankingLine {
     uint8_t place = 0;  // 1..10; 0: below the ten
     uint16_t year = 0;
@@ -89,9 +91,9 @@ struct Replay {
 
 std::vector<uint8_t> EncodeReplay(const Replay& replay);
 
-// Reads a whole file's bytes. False with *why set to what is wrong, in a few
-// words a player can act on ("truncated after 12 bytes", "made by a newer
-// version of the game (format 3)", "damaged: checksum does not match").
-bool DecodeReplay(const uint8_t* data, size_t size, Replay* out, std::string* why);
+// Reads a whole file's bytes. A failure says what is wrong in a few words a
+// player can act on ("truncated after 12 bytes", "made by a newer version of
+// the game (format 3)", "damaged: checksum does not match").
+base::Outcome DecodeReplay(const uint8_t* data, size_t size, Replay* out);
 
 uint32_t ReplayCrc32(const uint8_t* data, size_t size);

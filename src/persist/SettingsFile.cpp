@@ -95,7 +95,7 @@ SettingsFile::SettingsFile(System& system, RankingTable& ranking)
 
 bool SettingsFile::Load(const std::filesystem::path& path) {
     uint8_t bytes[kSize] = {};
-    if (!platform::ReadFilePrefix(path, bytes, sizeof bytes, nullptr, nullptr, files_)) {
+    if (!platform::ReadFilePrefix(path, bytes, sizeof bytes, nullptr, files_)) {
         // No file: the derivations still run, on the values the records were
         // made with, so a fresh install gets the same settings as a saved one.
         Encode(bytes);
@@ -105,11 +105,10 @@ bool SettingsFile::Load(const std::filesystem::path& path) {
     return true;
 }
 
-bool SettingsFile::Save(const std::filesystem::path& path) {
+base::Outcome SettingsFile::Save(const std::filesystem::path& path) {
     uint8_t bytes[kSize] = {};
     Encode(bytes);
-    failure_.clear();
-    return platform::ReplaceFile(path, bytes, sizeof bytes, &failure_, files_);
+    return platform::ReplaceFile(path, bytes, sizeof bytes, files_);
 }
 
 void SettingsFile::Decode(const uint8_t (&bytes)[kSize]) {

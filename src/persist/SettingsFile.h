@@ -13,6 +13,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/Outcome.h"
+
 struct System;
 struct RankingTable;
 
@@ -24,16 +26,17 @@ class SettingsFile {
 public:
     static constexpr size_t kSize = 512;
 
+    // System whole: Game.ini keeps a part of four of its records (the
+    // display, the sound, the settings and the folders' layout flag), and
+    // this is the one place that knows the file's layout.
     SettingsFile(System& system, RankingTable& ranking);
     SettingsFile(System& system, RankingTable& ranking, platform::FileSystem& files)
         : system_(system), ranking_(ranking), files_(files) {}
 
     // Reads Game.ini; a missing file keeps the defaults. Always true.
     bool Load(const std::filesystem::path& path);
-    // Writes Game.ini whole or not at all; false when it could not be written,
-    // with what failed in failure().
-    bool Save(const std::filesystem::path& path);
-    const std::string& failure() const { return failure_; }
+    // Writes Game.ini whole or not at all.
+    base::Outcome Save(const std::filesystem::path& path);
 
     // The same conversions on bytes in memory.
     void Decode(const uint8_t (&bytes)[kSize]);
@@ -43,5 +46,4 @@ private:
     System& system_;
     RankingTable& ranking_;
     platform::FileSystem& files_;
-    std::string failure_;
 };

@@ -49,10 +49,11 @@ bool SlotFiles::Load(const std::filesystem::path& path, int slot) {
     if (slot < 0 || slot >= WorldState::kSlots)
         return false;
     auto buffer = std::make_unique<SlotFileBuffer>();
-    std::string why;
-    if (!platform::ReadFilePrefix(path, buffer->bytes, kBufferSize, nullptr, &why, files_)) {
+    if (base::Outcome read =
+            platform::ReadFilePrefix(path, buffer->bytes, kBufferSize, nullptr, files_);
+        !read) {
         // The dialog also writes its text to standard error.
-        dialogs_.Show(path.native() + " ファイルが見つかりません", "Message", why);
+        dialogs_.Show(path.native() + " ファイルが見つかりません", "Message", read.reason());
         return false;
     }
     Decode(buffer->bytes, world_.saveSlots[slot]);

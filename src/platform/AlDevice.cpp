@@ -26,25 +26,25 @@ AlDeviceBase::~AlDeviceBase() {
     CloseDevice();
 }
 
-bool AlDeviceBase::CreateContext() {
+base::Outcome AlDeviceBase::CreateContext() {
     if (device_ == nullptr)
-        return false;
+        return base::Outcome::Failed("no sound device is open");
     if (context_ != nullptr)
-        return true;
+        return {};
     ALCcontext* context = alcCreateContext(AsDevice(device_), ContextAttributes());
     if (context == nullptr) {
-        reason_ = alcGetString(AsDevice(device_), alcGetError(AsDevice(device_)));
-        std::fprintf(stderr, "alcCreateContext failed: %s\n", reason_.c_str());
-        return false;
+        std::string reason = alcGetString(AsDevice(device_), alcGetError(AsDevice(device_)));
+        std::fprintf(stderr, "alcCreateContext failed: %s\n", reason.c_str());
+        return base::Outcome::Failed(std::move(reason));
     }
     if (alcMakeContextCurrent(context) != ALC_TRUE) {
-        reason_ = alcGetString(AsDevice(device_), alcGetError(AsDevice(device_)));
-        std::fprintf(stderr, "alcMakeContextCurrent failed: %s\n", reason_.c_str());
+        std::string reason = alcGetString(AsDevice(device_), alcGetError(AsDevice(device_)));
+        std::fprintf(stderr, "alcMakeContextCurrent failed: %s\n", reason.c_str());
         alcDestroyContext(context);
-        return false;
+        return base::Outcome::Failed(std::move(reason));
     }
     context_ = context;
-    return true;
+    return {};
 }
 
 void AlDeviceBase::DestroyContext() {
@@ -64,12 +64,12 @@ void AlDeviceBase::CloseDevice() {
     device_ = nullptr;
 }
 
-bool AlDefaultDevice::OpenDevice() {
+base::Outcome AlDefaultDevice::OpenDevice() {
     if (device_ == nullptr)
         device_ = alcOpenDevice(nullptr);
     if (device_ == nullptr)
-        reason_ = alcGetString(nullptr, alcGetError(nullptr));
-    return device_ != nullptr;
+        return base::Outcome::Failed(alcGetString(nullptr, alcGetError(nullptr)));
+    return {};
 }
 
 const int* AlDefaultDevice::ContextAttributes() const {
@@ -98,17 +98,19 @@ AlLoopbackDevice::AlLoopbackDevice(int32_t sampleRate) : sampleRate_(sampleRate)
         attributes_[i] = attributes[i];
 }
 
-bool AlLoopbackDevice::OpenDevice() {
+base::Outcome AlLoopbackDevice::OpenDevice() {
     if (device_ != nullptr)
-        return true;
-    if (alcIsExtensionPresent(nullptr, "ALC_SOFT_loopback") != ALC_TRUE)
-        return false;
-    auto open = reinterpret_cast<LPALCLOOPBACKOPENDEVICESOFT>(
-        alcGetProcAddress(nullptr, "alcLoopbackOpenDeviceSOFT"));
+        return {};
+    auto open = alcIsExtensionPresent(nullptr, "ALC_SOFT_loopback") == ALC_TRUE
+                    ? reinterpret_cast<LPALCLOOPBACKOPENDEVICESOFT>(
+                          alcGetProcAddress(nullptr, "alcLoopbackOpenDeviceSOFT"))
+                    : nullptr;
     if (open == nullptr)
-        return false;
+        return base::Outcome::Failed("OpenAL has no loopback device");
     device_ = open(nullptr);
-    return device_ != nullptr;
+    if (device_ == nullptr)
+        return base::Outcome::Failed(alcGetString(nullptr, alcGetError(nullptr)));
+    return {};
 }
 
 void AlLoopbackDevice::Render(float* out, int32_t frames) {

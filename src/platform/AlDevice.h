@@ -23,10 +23,9 @@ public:
     AlDeviceBase(const AlDeviceBase&) = delete;
     AlDeviceBase& operator=(const AlDeviceBase&) = delete;
 
-    bool CreateContext() override;
+    base::Outcome CreateContext() override;
     void DestroyContext() override;
     void CloseDevice() override;
-    std::string FailureReason() const override { return reason_; }
     bool IsOpen() const { return device_ != nullptr; }
     bool HasContext() const { return context_ != nullptr; }
 
@@ -36,7 +35,6 @@ protected:
 
     void* device_ = nullptr;   // ALCdevice
     void* context_ = nullptr;  // ALCcontext
-    std::string reason_;
 };
 
 // The system's default output (alcOpenDevice(NULL)). The game's voices go
@@ -44,7 +42,7 @@ protected:
 // configuration asks for.
 class AlDefaultDevice final : public AlDeviceBase {
 public:
-    bool OpenDevice() override;
+    base::Outcome OpenDevice() override;
 
 protected:
     const int* ContextAttributes() const override;
@@ -56,7 +54,7 @@ public:
     static constexpr int32_t kChannels = 2;
 
     explicit AlLoopbackDevice(int32_t sampleRate = 44100);
-    bool OpenDevice() override;
+    base::Outcome OpenDevice() override;
     // Mixes the next frames of every playing voice into out: kChannels floats
     // per frame, left first. Needs the context.
     void Render(float* out, int32_t frames);

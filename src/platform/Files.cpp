@@ -17,12 +17,6 @@ std::string Reason(int error) {
     return std::strerror(error);
 }
 
-bool Fail(std::string* why, std::string text) {
-    if (why != nullptr)
-        *why = std::move(text);
-    return false;
-}
-
 // Writes all of data to fd, retrying after interruptions and short writes. A
 // write that makes no progress is a full disk.
 bool WriteAll(FileSystem& files, int fd, const uint8_t* data, size_t size) {
@@ -89,8 +83,8 @@ bool FollowLinks(std::string* path) {
 
 // Rewrites target in place, for a folder that takes no new files. Should the
 // write fail, the old bytes go back.
-bool RewriteInPlace(FileSystem& files, const std::string& target, const uint8_t* data, size_t size,
-                    off_t oldSize, std::string* why) {
+base::Outcome RewriteInPlace(FileSystem& files, const std::string& target, const uint8_t* data,
+                             size_t size, off_t oldSize) {
     std::vector<uint8_t> old(static_cast<size_t>(oldSize));
     size_t oldGot = 0;
     const int in = files.Open(target, O_RDONLY | O_CLOEXEC, 0);
@@ -98,7 +92,7 @@ bool RewriteInPlace(FileSystem& files, const std::string& target, const uint8_t*
         const int error = errno;
         if (in >= 0)
             files.Close(in);
-        return Fail(why, "could not read " + target + ": " + Reason(error));
+        return base::Outcome::Failed("could not read " + target + ": " + Reason(error));
     }
     files.Close(in);
     old.resize(oldGot);
@@ -117,10 +111,10 @@ bool RewriteInPlace(FileSystem& files, const std::string& target, const uint8_t*
     };
     errno = 0;
     if (put(data, size))
-        return true;
+        return {};
     const int error = errno;
     put(old.data(), old.size());
-    return Fail(why, "could not write " + target + ": " + Reason(error));
+    return base::Outcome::Failed("could not write " + target + ": " + Reason(error));
 }
 
 }  // namespace
@@ -168,15 +162,15 @@ FILE* OpenFile(const std::filesystem::path& path, const char* mode) {
     return std::fopen(path.c_str(), mode);
 }
 
-bool ReadFilePrefix(const std::filesystem::path& path, void* buffer, size_t capacity,
-                    size_t* bytesRead, std::string* why, FileSystem& files) {
+base::Outcome ReadFilePrefix(const std::filesystem::path& path, void* buffer, size_t capacity,
+                             size_t* bytesRead, FileSystem& files) {
     if (bytesRead != nullptr)
         *bytesRead = 0;
     const std::string& native = path.native();
     const int fd =
         native.empty() ? (errno = ENOENT, -1) : files.Open(native, O_RDONLY | O_CLOEXEC, 0);
     if (fd < 0)
-        return Fail(why, "could not open " + native + ": " + Reason(errno));
+        return base::Outcome::Failed("could not open " + native + ": " + Reason(errno));
     size_t got = 0;
     // A folder opens like a file but cannot be read: that is no file at all.
     const bool ok = ReadAll(files, fd, static_cast<uint8_t*>(buffer), capacity, &got);
@@ -185,31 +179,31 @@ bool ReadFilePrefix(const std::filesystem::path& path, void* buffer, size_t capa
     if (bytesRead != nullptr)
         *bytesRead = got;
     if (!ok)
-        return Fail(why, "could not read " + native + ": " + Reason(error));
-    return true;
+        return base::Outcome::Failed("could not read " + native + ": " + Reason(error));
+    return {};
 }
 
 bool FileReadable(const std::filesystem::path& path, FileSystem& files) {
     uint8_t first = 0;
-    return ReadFilePrefix(path, &first, 1, nullptr, nullptr, files);
+    return ReadFilePrefix(path, &first, 1, nullptr, files).ok();
 }
 
 std::string DescribeFileFailure(const std::filesystem::path& path, std::string_view problem) {
-    std::string why;
     uint8_t first = 0;
-    if (!ReadFilePrefix(path, &first, 1, nullptr, &why))
-        return why;
+    if (base::Outcome read = ReadFilePrefix(path, &first, 1); !read)
+        return read.reason();
     return "could not load " + path.native() + ": " + std::string(problem);
 }
 
-bool ReplaceFile(const std::filesystem::path& path, const void* data, size_t size, std::string* why,
-                 FileSystem& files) {
+base::Outcome ReplaceFile(const std::filesystem::path& path, const void* data, size_t size,
+                          FileSystem& files) {
     const auto* bytes = static_cast<const uint8_t*>(data);
     std::string target = path.native();
     if (target.empty())
-        return Fail(why, "could not write a file with an empty name");
+        return base::Outcome::Failed("could not write a file with an empty name");
     if (!FollowLinks(&target))
-        return Fail(why, "could not follow the link " + path.native() + ": " + Reason(errno));
+        return base::Outcome::Failed("could not follow the link " + path.native() + ": " +
+                                     Reason(errno));
 
     // The file as it stands: its permission bits and owner pass to the
     // replacement, and a file nobody may write stays as it is (even for root,
@@ -217,14 +211,14 @@ bool ReplaceFile(const std::filesystem::path& path, const void* data, size_t siz
     struct stat old;
     const bool exists = stat(target.c_str(), &old) == 0;
     if (!exists && errno != ENOENT)
-        return Fail(why, "could not write " + target + ": " + Reason(errno));
+        return base::Outcome::Failed("could not write " + target + ": " + Reason(errno));
     if (exists) {
         if (S_ISDIR(old.st_mode))
-            return Fail(why, "could not write " + target + ": " + Reason(EISDIR));
+            return base::Outcome::Failed("could not write " + target + ": " + Reason(EISDIR));
         if ((old.st_mode & 0222) == 0)
-            return Fail(why, "could not write " + target + ": the file is read-only");
+            return base::Outcome::Failed("could not write " + target + ": the file is read-only");
         if (access(target.c_str(), W_OK) != 0)
-            return Fail(why, "could not write " + target + ": " + Reason(errno));
+            return base::Outcome::Failed("could not write " + target + ": " + Reason(errno));
     }
 
     // The new file beside it. What an earlier run left at its name is cleared
@@ -240,8 +234,8 @@ bool ReplaceFile(const std::filesystem::path& path, const void* data, size_t siz
     if (fd < 0) {
         const int error = errno;
         if (exists && (error == EACCES || error == EPERM))
-            return RewriteInPlace(files, target, bytes, size, old.st_size, why);
-        return Fail(why, "could not write " + target + ": " + Reason(error));
+            return RewriteInPlace(files, target, bytes, size, old.st_size);
+        return base::Outcome::Failed("could not write " + target + ": " + Reason(error));
     }
     if (exists) {
         fchmod(fd, old.st_mode & 07777);
@@ -250,7 +244,7 @@ bool ReplaceFile(const std::filesystem::path& path, const void* data, size_t siz
         if (files.Fchown(fd, old.st_uid, old.st_gid) != 0) {
             files.Close(fd);
             files.Remove(temp);
-            return RewriteInPlace(files, target, bytes, size, old.st_size, why);
+            return RewriteInPlace(files, target, bytes, size, old.st_size);
         }
     }
 
@@ -273,7 +267,8 @@ bool ReplaceFile(const std::filesystem::path& path, const void* data, size_t siz
     }
     if (!ok) {
         files.Remove(temp);
-        return Fail(why, std::string("could not ") + step + " " + target + ": " + Reason(error));
+        return base::Outcome::Failed(std::string("could not ") + step + " " + target + ": " +
+                                     Reason(error));
     }
 
     // Make the rename itself durable. A folder that cannot be opened for
@@ -285,10 +280,10 @@ bool ReplaceFile(const std::filesystem::path& path, const void* data, size_t siz
         error = errno;
         files.Close(dir);
         if (!flushed)
-            return Fail(why, "could not flush " + target + " to disk (its folder " + folder +
-                                 "): " + Reason(error));
+            return base::Outcome::Failed("could not flush " + target + " to disk (its folder " +
+                                         folder + "): " + Reason(error));
     }
-    return true;
+    return {};
 }
 
 std::filesystem::path FolderOf(const std::filesystem::path& programFile) {
@@ -332,33 +327,27 @@ bool FolderWritable(const std::filesystem::path& folder) {
     return !folder.empty() && access(folder.c_str(), W_OK | X_OK) == 0;
 }
 
-bool MakeFolders(const std::filesystem::path& folder, std::string* why) {
+base::Outcome MakeFolders(const std::filesystem::path& folder) {
     std::string native = folder.native();
     while (native.size() > 1 && native.back() == '/')
         native.pop_back();
-    if (native.empty()) {
-        if (why != nullptr)
-            *why = "no folder to keep the player's files in (neither XDG_DATA_HOME nor HOME)";
-        return false;
-    }
+    if (native.empty())
+        return base::Outcome::Failed(
+            "no folder to keep the player's files in (neither XDG_DATA_HOME nor HOME)");
     // Each folder from the top down; one that exists already is no error.
     for (size_t slash = native.find('/', 1);; slash = native.find('/', slash + 1)) {
         const std::string part = native.substr(0, slash);
-        if (mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) {
-            if (why != nullptr)
-                *why = "could not make the folder " + part + ": " + Reason(errno);
-            return false;
-        }
+        if (mkdir(part.c_str(), 0700) != 0 && errno != EEXIST)
+            return base::Outcome::Failed("could not make the folder " + part + ": " +
+                                         Reason(errno));
         if (slash == std::string::npos)
             break;
     }
     struct stat info {};
-    if (stat(native.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
-        if (why != nullptr)
-            *why = "could not make the folder " + native + ": it is not a folder";
-        return false;
-    }
-    return true;
+    if (stat(native.c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
+        return base::Outcome::Failed("could not make the folder " + native +
+                                     ": it is not a folder");
+    return {};
 }
 
 }  // namespace platform

@@ -13,6 +13,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/Outcome.h"
+
 namespace platform {
 
 // fopen on path; nullptr when it cannot be opened (an empty path never opens).
@@ -37,13 +39,11 @@ public:
 // The system's own file calls.
 FileSystem& SystemFiles();
 
-// Reads up to capacity bytes of the file into buffer. Returns false when the
-// file cannot be opened or read (a folder, say); *bytesRead (if given) tells
-// how many bytes arrived, and *why (if given) says what failed, in a line a
-// player can act on ("could not read /path: Is a directory").
-bool ReadFilePrefix(const std::filesystem::path& path, void* buffer, size_t capacity,
-                    size_t* bytesRead = nullptr, std::string* why = nullptr,
-                    FileSystem& files = SystemFiles());
+// Reads up to capacity bytes of the file into buffer; *bytesRead (if given)
+// tells how many bytes arrived. Fails when the file cannot be opened or read
+// (a folder, say): "could not read /path: Is a directory".
+base::Outcome ReadFilePrefix(const std::filesystem::path& path, void* buffer, size_t capacity,
+                             size_t* bytesRead = nullptr, FileSystem& files = SystemFiles());
 
 // True when the file opens and its first byte can be read (an empty file
 // counts); a folder or a file the system refuses to read does not.
@@ -68,9 +68,9 @@ std::string DescribeFileFailure(const std::filesystem::path& path, std::string_v
 //  - When the folder cannot take a new file, or the owner cannot be kept,
 //    but the old file is writable, the file is rewritten in place and
 //    flushed; should that fail, its old bytes are put back.
-// On failure *why (if given) names the file and the system's reason.
-bool ReplaceFile(const std::filesystem::path& path, const void* data, size_t size,
-                 std::string* why = nullptr, FileSystem& files = SystemFiles());
+// A failure names the file and the system's reason.
+base::Outcome ReplaceFile(const std::filesystem::path& path, const void* data, size_t size,
+                          FileSystem& files = SystemFiles());
 
 // The folder of a program file with its trailing separator, lexically
 // normalised: "." and ".." segments and doubled separators are resolved.
@@ -80,8 +80,7 @@ std::filesystem::path FolderOf(const std::filesystem::path& programFile);
 bool FolderWritable(const std::filesystem::path& folder);
 
 // Makes the folder and any missing folder above it, each readable by its
-// owner alone (mode 0700); folders that exist are left as they are. False,
-// with the reason in *why when given, when the folder cannot be made.
-bool MakeFolders(const std::filesystem::path& folder, std::string* why = nullptr);
+// owner alone (mode 0700); folders that exist are left as they are.
+base::Outcome MakeFolders(const std::filesystem::path& folder);
 
 }  // namespace platform

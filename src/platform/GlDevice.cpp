@@ -155,9 +155,8 @@ GlDevice::~GlDevice() {
     Release();
 }
 
-bool GlDevice::Create(Window& window, const std::filesystem::path& shaderFolder) {
+base::Outcome GlDevice::Create(Window& window, const std::filesystem::path& shaderFolder) {
     failure_ = GlFailure::kNone;
-    reason_.clear();
     auto* sdlWindow = dynamic_cast<SdlWindow*>(&window);
     if (sdlWindow == nullptr || sdlWindow->Handle() == nullptr) {
         std::fprintf(stderr, "Tessary: the GL device needs an open SDL window\n");
@@ -207,18 +206,15 @@ bool GlDevice::Create(Window& window, const std::filesystem::path& shaderFolder)
     failure_ = renderer_.Create(shaderFolder);
     switch (failure_) {
         case GlFailure::kNone:
-            return true;
+            return {};
         case GlFailure::kShaderFile:
-            reason_ = "cannot read SampleVS.glsl and SamplePS.glsl in " + shaderFolder.native();
-            break;
+            return base::Outcome::Failed("cannot read SampleVS.glsl and SamplePS.glsl in " +
+                                         shaderFolder.native());
         case GlFailure::kShader:
-            reason_ = "SampleVS.glsl and SamplePS.glsl do not compile and link";
-            break;
+            return base::Outcome::Failed("SampleVS.glsl and SamplePS.glsl do not compile and link");
         default:
-            reason_ = "the sprite pipeline could not be made";
-            break;
+            return base::Outcome::Failed("the sprite pipeline could not be made");
     }
-    return false;
 }
 
 void GlDevice::Release() {
@@ -356,7 +352,8 @@ ClipBox GlDevice::LimitDrawing(const ClipBox* box) {
     scissor_[1] = bottom;
     scissor_[2] = std::max(right - left, 0);
     scissor_[3] = std::max(top - bottom, 0);
-    return {static_cast<float>(left) / w * 2.0f - 1.0f, static_cast<float>(bottom) / h * 2.0f - 1.0f,
+    return {static_cast<float>(left) / w * 2.0f - 1.0f,
+            static_cast<float>(bottom) / h * 2.0f - 1.0f,
             static_cast<float>(right) / w * 2.0f - 1.0f, static_cast<float>(top) / h * 2.0f - 1.0f};
 }
 

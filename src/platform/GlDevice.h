@@ -55,10 +55,9 @@ public:
     GlDevice(const GlDevice&) = delete;
     GlDevice& operator=(const GlDevice&) = delete;
 
-    bool Create(Window& window, const std::filesystem::path& shaderFolder) override;
+    base::Outcome Create(Window& window, const std::filesystem::path& shaderFolder) override;
     // Why the last Create failed (kNone after a success).
     GlFailure failure() const { return failure_; }
-    std::string FailureReason() const override { return reason_; }
     void Release() override;
     void Forget() override;
     bool IsCreated() const override { return context_ != nullptr; }
@@ -107,10 +106,9 @@ private:
     bool MakePicture(int32_t width, int32_t height);
     // Copies the picture into the picture rectangle of the back buffer.
     void ShowPicture();
-    bool Fail(GlFailure failure, std::string reason) {
+    base::Outcome Fail(GlFailure failure, std::string reason) {
         failure_ = failure;
-        reason_ = std::move(reason);
-        return false;
+        return base::Outcome::Failed(std::move(reason));
     }
 
     SdlWindow* window_ = nullptr;
@@ -118,7 +116,6 @@ private:
     int swapInterval_ = -1;    // the interval last asked for; -1 before the first present
     DeviceStatus pendingLoss_ = DeviceStatus::kOk;
     GlFailure failure_ = GlFailure::kNone;
-    std::string reason_;
     GlSpriteRenderer renderer_;
     std::function<void()> presented_;
 
@@ -129,11 +126,11 @@ private:
     int32_t shownWidth_ = 0;  // the picture rectangle of the last frame
     int32_t shownHeight_ = 0;
     bool pictureFailed_ = false;  // the driver could not make one: no more tries
-    bool intact_ = false;   // the window shows the last frame, unspoilt
-    bool kept_ = false;     // the last frame was drawn into the picture
-    bool keepNext_ = true;  // the next whole frame goes into the picture
+    bool intact_ = false;         // the window shows the last frame, unspoilt
+    bool kept_ = false;           // the last frame was drawn into the picture
+    bool keepNext_ = true;        // the next whole frame goes into the picture
     bool limited_ = false;
-    int32_t scissor_[4] = {};             // x, y, width, height of a limited frame
+    int32_t scissor_[4] = {};    // x, y, width, height of a limited frame
     uint32_t windowStates_ = 0;  // the window's states at the last look (see PictureIntact)
 };
 

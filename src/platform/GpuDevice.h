@@ -11,6 +11,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/Outcome.h"
+
 namespace platform {
 
 class Window;
@@ -55,11 +57,10 @@ public:
     virtual ~GpuDevice() = default;
 
     // Makes the context on the window and the drawing pipeline, with the shader
-    // files SampleVS.glsl and SamplePS.glsl read from shaderFolder. False on failure, after a line
-    // on standard error that names the call; whatever was made before it stays until Release.
-    virtual bool Create(Window& window, const std::filesystem::path& shaderFolder) = 0;
-    // Why the last Create failed, in the system's words where it gave any.
-    virtual std::string FailureReason() const { return {}; }
+    // files SampleVS.glsl and SamplePS.glsl read from shaderFolder. A failure,
+    // in the system's words where it gave any, comes after a line on standard
+    // error that names the call; whatever was made before it stays until Release.
+    virtual base::Outcome Create(Window& window, const std::filesystem::path& shaderFolder) = 0;
     // Frees everything Create made, the texture slots included; harmless when nothing was made.
     virtual void Release() = 0;
     // Forgets every handle without freeing it (after a loss, the old ones are gone).

@@ -81,8 +81,8 @@ int NoteXError(Display*, XErrorEvent*) {
     unsigned long after = 0;
     unsigned char* data = nullptr;
     ::Window named = 0;
-    if (XGetWindowProperty(display, from, property, 0, 1, False, XA_WINDOW, &type, &format,
-                           &count, &after, &data) == Success &&
+    if (XGetWindowProperty(display, from, property, 0, 1, False, XA_WINDOW, &type, &format, &count,
+                           &after, &data) == Success &&
         type == XA_WINDOW && format == 32 && count == 1 && data != nullptr) {
         named = *reinterpret_cast<::Window*>(data);
     }
@@ -139,15 +139,14 @@ SdlWindow::~SdlWindow() {
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
 }
 
-bool SdlWindow::Create(const char* title, int32_t clientWidth, int32_t clientHeight) {
+base::Outcome SdlWindow::Create(const char* title, int32_t clientWidth, int32_t clientHeight) {
     if (window_ != nullptr)
-        return false;
+        return base::Outcome::Failed("the window is open already");
     if (SDL_WasInit(SDL_INIT_VIDEO) == 0) {
         if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
             std::fprintf(stderr, "Tessary: SDL_InitSubSystem(SDL_INIT_VIDEO) failed: %s\n",
                          SDL_GetError());
-            reason_ = SDL_GetError();
-            return false;
+            return base::Outcome::Failed(SDL_GetError());
         }
         videoStarted_ = true;
     }
@@ -159,12 +158,11 @@ bool SdlWindow::Create(const char* title, int32_t clientWidth, int32_t clientHei
     if (driver != nullptr && (asked == nullptr || asked[0] == '\0') &&
         (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0)) {
         std::fprintf(stderr, "Tessary: no display to open a window on (is DISPLAY set?)\n");
-        reason_ = "no display to open a window on (is DISPLAY set?)";
         if (videoStarted_) {
             SDL_QuitSubSystem(SDL_INIT_VIDEO);
             videoStarted_ = false;
         }
-        return false;
+        return base::Outcome::Failed("no display to open a window on (is DISPLAY set?)");
     }
 
     // Closing the window is one close message; SDL would add a quit event too.
@@ -194,12 +192,11 @@ bool SdlWindow::Create(const char* title, int32_t clientWidth, int32_t clientHei
     int x = SDL_WINDOWPOS_UNDEFINED;
     int y = SDL_WINDOWPOS_UNDEFINED;
     SDL_Rect usable{};
-    const bool onScreen = std::strcmp(VideoDriver(), "x11") == 0 ||
-                          std::strcmp(VideoDriver(), "wayland") == 0;
+    const bool onScreen =
+        std::strcmp(VideoDriver(), "x11") == 0 || std::strcmp(VideoDriver(), "wayland") == 0;
     if (onScreen && SDL_GetDisplayUsableBounds(0, &usable) == 0) {
-        const FirstWindow first =
-            FitFirstWindow(MakeRect(usable.x, usable.y, usable.w, usable.h), kAssumedFrame,
-                           clientWidth, clientHeight);
+        const FirstWindow first = FitFirstWindow(MakeRect(usable.x, usable.y, usable.w, usable.h),
+                                                 kAssumedFrame, clientWidth, clientHeight);
         clientWidth = first.width;
         clientHeight = first.height;
         if (first.placed) {
@@ -209,14 +206,14 @@ bool SdlWindow::Create(const char* title, int32_t clientWidth, int32_t clientHei
     }
     // On a scaled output the drawable has the output's own pixels, so the
     // picture is drawn sharp rather than magnified by the compositor.
-    window_ = SDL_CreateWindow(title, x, y, clientWidth, clientHeight,
-                               SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE | SDL_WINDOW_HIDDEN |
-                                   SDL_WINDOW_ALLOW_HIGHDPI);
+    window_ = SDL_CreateWindow(
+        title, x, y, clientWidth, clientHeight,
+        SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE | SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI);
     if (window_ == nullptr) {
         std::fprintf(stderr, "Tessary: SDL_CreateWindow failed: %s\n", SDL_GetError());
-        reason_ = SDL_GetError();
+        std::string reason = SDL_GetError();
         SDL_SetEventFilter(nullptr, nullptr);
-        return false;
+        return base::Outcome::Failed(std::move(reason));
     }
     int width = 0;
     int height = 0;
@@ -237,7 +234,7 @@ bool SdlWindow::Create(const char* title, int32_t clientWidth, int32_t clientHei
     RememberNormalBounds();
     // The game has no text entry; this keeps input methods from popping up.
     SDL_StopTextInput();
-    return true;
+    return {};
 }
 
 void SdlWindow::Show() {

@@ -42,8 +42,7 @@ public:
     SdlWindow(const SdlWindow&) = delete;
     SdlWindow& operator=(const SdlWindow&) = delete;
 
-    bool Create(const char* title, int32_t clientWidth, int32_t clientHeight) override;
-    std::string FailureReason() const override { return reason_; }
+    base::Outcome Create(const char* title, int32_t clientWidth, int32_t clientHeight) override;
     void Show() override;
     // Destroys the window and removes the event filter; queued events stay.
     void Destroy() override;
@@ -117,7 +116,6 @@ private:
     SDL_Window* window_ = nullptr;
     std::atomic<uint32_t> windowId_{0};
     bool videoStarted_ = false;  // this object started SDL's video subsystem
-    std::string reason_;         // why the last Create failed
 
     std::mutex mutex_;  // guards everything below up to the pressed flags
     std::array<WindowEvent, kQueueCapacity> queue_{};

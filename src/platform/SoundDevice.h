@@ -7,19 +7,18 @@
 // and mix into memory. A machine without a sound card cannot open a device,
 // and the game then runs silently.
 
-#include <string>
+#include "base/Outcome.h"
 
 namespace platform {
 
 class SoundDevice {
 public:
     virtual ~SoundDevice() = default;
-    // Opens the device; false when there is none to open.
-    virtual bool OpenDevice() = 0;
+    // Opens the device; fails when there is none to open. Failures give the
+    // sound library's words.
+    virtual base::Outcome OpenDevice() = 0;
     // Makes a mixing context on the open device, current for every thread.
-    virtual bool CreateContext() = 0;
-    // Why the last OpenDevice or CreateContext failed, in the sound library's words.
-    virtual std::string FailureReason() const { return {}; }
+    virtual base::Outcome CreateContext() = 0;
     // Destroys the context; the voices must be gone by then.
     virtual void DestroyContext() = 0;
     // Closes the device (destroying the context first if it still exists).
@@ -29,8 +28,8 @@ public:
 // The device of a machine with no sound output at all: it never opens.
 class NoSoundDevice final : public SoundDevice {
 public:
-    bool OpenDevice() override { return false; }
-    bool CreateContext() override { return false; }
+    base::Outcome OpenDevice() override { return base::Outcome::Failed("no sound output"); }
+    base::Outcome CreateContext() override { return base::Outcome::Failed("no sound output"); }
     void DestroyContext() override {}
     void CloseDevice() override {}
 };

@@ -11,6 +11,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/Outcome.h"
+
 namespace platform {
 
 struct Rect {
@@ -36,18 +38,18 @@ enum class Edge : uint8_t {
 
 struct WindowEvent {
     enum class Kind : uint8_t {
-        kCloseAsked,       // the close button, Alt+F4 or a signal: close now
-        kEscapePressed,    // Esc: a close is asked on the next pass
+        kCloseAsked,     // the close button, Alt+F4 or a signal: close now
+        kEscapePressed,  // Esc: a close is asked on the next pass
         kFocusGained,
         kFocusLost,
-        kFullScreenAsked,  // Alt+Enter: flip between window and full screen
-        kExposed,          // the picture on screen was lost and must be shown again
-        kSizeSetByDesktop, // maximise, restore, tiling, full screen or a frame change
-        kSizeDragged,      // the player dragged a border: edge and the new outer bounds
+        kFullScreenAsked,   // Alt+Enter: flip between window and full screen
+        kExposed,           // the picture on screen was lost and must be shown again
+        kSizeSetByDesktop,  // maximise, restore, tiling, full screen or a frame change
+        kSizeDragged,       // the player dragged a border: edge and the new outer bounds
         // The desktop took the window into its full screen, or out of it, by itself.
         kFullScreenByDesktop,
         kWindowedByDesktop,
-        kWindowGone,       // the window was destroyed: the frame loop ends
+        kWindowGone,  // the window was destroyed: the frame loop ends
     };
     Kind kind = Kind::kWindowGone;
     Edge edge = Edge::kNone;
@@ -66,10 +68,9 @@ class Window {
 public:
     virtual ~Window() = default;
 
-    // Makes the main window, hidden, with a client area of the given size.
-    virtual bool Create(const char* title, int32_t clientWidth, int32_t clientHeight) = 0;
-    // Why the last Create failed, in the system's words where it gave any.
-    virtual std::string FailureReason() const { return {}; }
+    // Makes the main window, hidden, with a client area of the given size. A
+    // failure gives the system's words where it gave any.
+    virtual base::Outcome Create(const char* title, int32_t clientWidth, int32_t clientHeight) = 0;
     virtual void Show() = 0;
     // Destroys the window; nothing happens when there is none.
     virtual void Destroy() = 0;

@@ -8,12 +8,17 @@
 #include "play/PlayScreen.h"
 #include "play/PlayState.h"
 #include "play/Rows.h"
-#include "world/System.h"
+#include "world/InputState.h"
+#include "world/MusicShared.h"
+#include "world/ProcessIds.h"
 #include "world/WorldState.h"
 
-PlayStep::PlayStep(System& system, WorldState& world, Audio& audio, Graphics& graphics,
-                   PlayState& play, platform::Calendar& calendar)
-    : system_(system),
+PlayStep::PlayStep(const InputState& input, const ProcessIds& ids, MusicShared& music,
+                   WorldState& world, Audio& audio, Graphics& graphics, PlayState& play,
+                   platform::Calendar& calendar)
+    : input_(input),
+      ids_(ids),
+      music_(music),
       world_(world),
       audio_(audio),
       graphics_(graphics),
@@ -23,11 +28,11 @@ PlayStep::PlayStep(System& system, WorldState& world, Audio& audio, Graphics& gr
 void PlayStep::Run() {
     Graphics& sprites = graphics_;
     const bool paused = world_.menuState.paused != 0;
-    const InputState& input = system_.inputState;
+    const InputState& input = input_;
 
     // This frame's generator; the first frame of a game builds the board
     // and the queue, and queue[0] falls from the start position at once.
-    PieceGenerator generator(PieceSeed(calendar_, system_.processIds));
+    PieceGenerator generator(PieceSeed(calendar_, ids_));
     if (play_.started == 0) {
         BuildBoard(play_);
         generator.FillQueue(play_);
@@ -51,5 +56,5 @@ void PlayStep::Run() {
     // The play screen, then the game-over sequence while the pause is closed.
     DrawPlayScreen(play_, paused, sprites);
     if (!paused)
-        RunGameOverSequence(play_, system_.music, world_, calendar_, sprites);
+        RunGameOverSequence(play_, music_, world_, calendar_, sprites);
 }

@@ -9,9 +9,11 @@
 
 class Audio;
 class Graphics;
-class WorldState;
-struct System;
+struct InputState;
+struct MusicShared;
 struct PlayState;
+struct ProcessIds;
+class WorldState;
 
 namespace platform {
 class Calendar;
@@ -19,17 +21,19 @@ class Calendar;
 
 class PlayStep {
 public:
-    // Links System, the world record and the audio object of the game; the
-    // play state lasts between frames, the calendar seeds the piece generator
-    // and dates the ranking entry.
-    PlayStep(System& system, WorldState& world, Audio& audio, Graphics& graphics, PlayState& play,
-             platform::Calendar& calendar);
-    ~PlayStep() = default;
+    // The held controls it plays by, the ids and the calendar that seed the
+    // piece generator (the calendar also dates the ranking entry), the music
+    // the game-over sequence switches, the world record, the audio and the
+    // sprite list; the play state lasts between frames.
+    PlayStep(const InputState& input, const ProcessIds& ids, MusicShared& music, WorldState& world,
+             Audio& audio, Graphics& graphics, PlayState& play, platform::Calendar& calendar);
 
     void Run();
 
 private:
-    System& system_;
+    const InputState& input_;
+    const ProcessIds& ids_;
+    MusicShared& music_;
     WorldState& world_;
     Audio& audio_;
     Graphics& graphics_;

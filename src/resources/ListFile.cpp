@@ -40,7 +40,7 @@ bool ReadListFile(const std::filesystem::path& path, char16_t (*names)[kListEntr
                   int records) {
     std::vector<uint8_t> bytes(ListFileBytes(records));
     size_t got = 0;
-    if (!platform::ReadFilePrefix(path, bytes.data(), bytes.size(), &got))
+    if (!platform::ReadFilePrefix(path, bytes.data(), bytes.size(), &got).ok())
         return false;
     ReadListRecords(bytes.data(), got, names, records);
     return true;

@@ -13,7 +13,9 @@
 #include "platform/Dialogs.h"
 #include "platform/Files.h"
 #include "resources/ListFile.h"
-#include "world/System.h"
+#include "world/Folders.h"
+#include "world/MusicShared.h"
+#include "world/SoundSettings.h"
 #include "world/WorldState.h"
 
 namespace {
@@ -32,21 +34,17 @@ static_assert(WorldState::kNameUnits == resources::kListEntryUnits);
 static_assert(WorldState::kSoundNames >= kFirstEffectEntry + SoundEffects::kVoices);
 static_assert(MusicStreamer::kTracks <= kFirstEffectEntry);
 
-// Whether a line from DescribeFileFailure says the file could not even be read.
-bool Unreadable(const std::string& line) {
-    return line.rfind("could not load ", 0) != 0;
-}
-
 class Loader {
 public:
-    Loader(System& system, WorldState& world, Graphics& graphics, Audio& audio,
-           platform::Dialogs& dialogs)
-        : system_(system),
+    Loader(const Folders& folders, const SoundSettings& sound, MusicShared& music,
+           WorldState& world, Graphics& graphics, Audio& audio, platform::Dialogs& dialogs)
+        : folders_(folders),
+          sound_(sound),
+          music_(music),
           world_(world),
           graphics_(graphics),
           audio_(audio),
-          dialogs_(dialogs),
-          folders_(system_.folders) {}
+          dialogs_(dialogs) {}
 
     bool Run();
     // What failed first, in English, for the message that ends the start.
@@ -64,12 +62,13 @@ private:
     // Keeps the first failure's English line; returns false.
     bool Fail(std::string line);
 
-    System& system_;
+    const Folders& folders_;
+    const SoundSettings& sound_;
+    MusicShared& music_;
     WorldState& world_;
     Graphics& graphics_;
     Audio& audio_;
     platform::Dialogs& dialogs_;
-    const Folders& folders_;
     std::string failure_;
 };
 
@@ -90,14 +89,14 @@ bool Loader::Run() {
     world_.angleTable.Fill();
 
     // Sound, when there is any.
-    if (system_.sound.soundDisabled == 0 && (system_.sound.soundMode == SoundMode::kWave ||
-                                             system_.sound.soundMode == SoundMode::kOgg)) {
+    if (sound_.soundDisabled == 0 &&
+        (sound_.soundMode == SoundMode::kWave || sound_.soundMode == SoundMode::kOgg)) {
         if (!LoadSound())
             return false;
     }
 
     // No music until a scene asks for it.
-    system_.music.bgmTrack = 0;
+    music_.bgmTrack = 0;
     world_.bgmSelector = 0;
 
     // Pictures.
@@ -106,9 +105,8 @@ bool Loader::Run() {
 
 bool Loader::LoadSound() {
     // The sound list of the mode.
-    const fs::path list =
-        folders_.resourceFolder /
-        (system_.sound.soundMode == SoundMode::kWave ? kWaveSoundList : kOggSoundList);
+    const fs::path list = folders_.resourceFolder /
+                          (sound_.soundMode == SoundMode::kWave ? kWaveSoundList : kOggSoundList);
     if (!resources::ReadListFile(list, world_.soundNames, WorldState::kSoundNames)) {
         ShowNotFound(list);
         return false;
@@ -134,7 +132,7 @@ bool Loader::LoadSound() {
 }
 
 bool Loader::LoadEffects() {
-    EffectLoader loader(&audio_.effects(), system_.sound.soundMode);
+    EffectLoader loader(&audio_.effects(), sound_.soundMode);
     for (int slot = 0; slot < SoundEffects::kVoices; ++slot) {
         const fs::path path =
             folders_.ListedFile(base::WideView(world_.soundNames[kFirstEffectEntry + slot]));
@@ -149,20 +147,19 @@ bool Loader::LoadTrack(int track) {
     const fs::path path = folders_.ListedFile(base::WideView(world_.soundNames[track]));
     // The audio object opens the track, reads its loop file and positions
     // the track at its start, showing its own messages.
-    const bool opened = system_.sound.soundMode == SoundMode::kWave
-                            ? audio_.music().OpenWave(path, track)
-                            : audio_.music().OpenOgg(path, track);
+    const bool opened = sound_.soundMode == SoundMode::kWave ? audio_.music().OpenWave(path, track)
+                                                             : audio_.music().OpenOgg(path, track);
     if (opened)
         return true;
-    // Say which of the two files let the track down.
-    std::string line = platform::DescribeFileFailure(path, "");
-    if (!Unreadable(line)) {
-        line = platform::DescribeFileFailure(LoopFileOf(path), "");
-        if (!Unreadable(line))
-            line = platform::DescribeFileFailure(
-                path, "not music the game can play, or its loop points lie outside it");
-    }
-    return Fail(std::move(line));
+    // Say which of the two files let the track down: the first that cannot
+    // be read, else the track itself.
+    const fs::path loopFile = LoopFileOf(path);
+    if (!platform::FileReadable(path))
+        return Fail(platform::DescribeFileFailure(path, ""));
+    if (!platform::FileReadable(loopFile))
+        return Fail(platform::DescribeFileFailure(loopFile, ""));
+    return Fail(platform::DescribeFileFailure(
+        path, "not music the game can play, or its loop points lie outside it"));
 }
 
 bool Loader::LoadPictures() {
@@ -175,7 +172,7 @@ bool Loader::LoadPictures() {
     }
 
     // The textures.
-    TextureReloader textures(&graphics_, &system_.folders, &world_);
+    TextureReloader textures(graphics_, folders_, world_);
     if (!textures.RecreateTextures()) {
         // The first picture that cannot be read is the one; else one of them
         // is damaged.
@@ -183,9 +180,9 @@ bool Loader::LoadPictures() {
             const std::u16string_view name = base::WideView(world_.pictureNames[slot]);
             if (name == kNoPicture)
                 continue;
-            const std::string line = platform::DescribeFileFailure(folders_.ListedFile(name), "");
-            if (Unreadable(line))
-                Fail(line);
+            const fs::path picture = folders_.ListedFile(name);
+            if (!platform::FileReadable(picture))
+                Fail(platform::DescribeFileFailure(picture, ""));
         }
         Fail("could not load a picture listed in " + list.native() +
              ": one is damaged or not a 512 x 512 palette PNG");
@@ -197,11 +194,11 @@ bool Loader::LoadPictures() {
 
 }  // namespace
 
-bool LoadResources(System& system, WorldState& world, Graphics& graphics, Audio& audio,
-                   platform::Dialogs& dialogs, std::string* failure) {
-    Loader loader(system, world, graphics, audio, dialogs);
-    const bool ok = loader.Run();
-    if (!ok && failure != nullptr)
-        *failure = loader.failure();
-    return ok;
+base::Outcome LoadResources(const Folders& folders, const SoundSettings& sound, MusicShared& music,
+                            WorldState& world, Graphics& graphics, Audio& audio,
+                            platform::Dialogs& dialogs) {
+    Loader loader(folders, sound, music, world, graphics, audio, dialogs);
+    if (loader.Run())
+        return {};
+    return base::Outcome::Failed(loader.failure());
 }

@@ -14,14 +14,16 @@
 //
 // Each failure shows its own message (some come from the audio and texture
 // loaders) and returns false; whatever was opened or started stays so until
-// shutdown, which also stops the music thread. *failure (if given) then says
-// in English which file could not be used and why.
+// shutdown, which also stops the music thread. The failure then says in
+// English which file could not be used and why.
 
-#include <string>
+#include "base/Outcome.h"
 
 class Audio;
+struct Folders;
 class Graphics;
-struct System;
+struct MusicShared;
+struct SoundSettings;
 class WorldState;
 
 namespace platform {
@@ -29,5 +31,8 @@ class Dialogs;
 }  // namespace platform
 
 // Runs once at start-up, after the graphics device and the sound engine exist.
-bool LoadResources(System& system, WorldState& world, Graphics& graphics, Audio& audio,
-                   platform::Dialogs& dialogs, std::string* failure = nullptr);
+// It reads the files of the resource folder in the sound set's list and the
+// picture list, fills the world's name tables and clears the music track.
+base::Outcome LoadResources(const Folders& folders, const SoundSettings& sound, MusicShared& music,
+                            WorldState& world, Graphics& graphics, Audio& audio,
+                            platform::Dialogs& dialogs);

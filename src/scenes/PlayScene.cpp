@@ -83,7 +83,9 @@ void RunPlaySceneFrame(const SceneLinks& links, PlayState& play, platform::Calen
 
     // The background, then the rules of play with the play screen.
     DrawPlayBackground(sprites);
-    PlayStep(system, world, audio, sprites, play, calendar).Run();
+    PlayStep(system.inputState, system.processIds, system.music, world, audio, sprites, play,
+             calendar)
+        .Run();
 
     // On top of everything: the fade, the border masks, the diagnostic line.
     scene_overlays::DrawFadeOverlay(sprites, system.display, world);

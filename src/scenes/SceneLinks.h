@@ -10,6 +10,9 @@ struct System;
 class WorldState;
 
 struct SceneLinks {
+    // Whole, because a scene frame is where the records part ways: it hands
+    // each piece of play, the menu and the overlays the records that piece
+    // uses, and between them they use nearly every one.
     System& system;
     WorldState& world;
     Graphics& graphics;

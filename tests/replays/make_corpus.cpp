@@ -12,8 +12,8 @@
 // the same files.
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <memory>
 #include <random>
@@ -70,9 +70,6 @@ public:
     explicit Table(const Opening& opening) : opening_(opening), recorder_("corpus") {
         System& system = *game_->system;
         WorldState& world = *game_->world;
-        game_->graphics->Link(&system.display, &system.settings, &system.folders, &world,
-                              nullptr, nullptr);
-        game_->audio->Link(&system.sound, &system.music, &system.focus);
         system.sound.soundMode = SoundMode::kNone;
         world.angleTable.Fill();
         Replay start;
@@ -132,8 +129,15 @@ private:
     }
     Snapshot Save() const {
         const WorldState& w = *game_->world;
-        return {play,         w.menuState,        w.fadeLevel,   w.fadeOutRequest, w.fadeInRequest,
-                w.bgmSwitchRequest, w.bgmSelector, w.sceneState, w.rankingTable};
+        return {play,
+                w.menuState,
+                w.fadeLevel,
+                w.fadeOutRequest,
+                w.fadeInRequest,
+                w.bgmSwitchRequest,
+                w.bgmSelector,
+                w.sceneState,
+                w.rankingTable};
     }
     void Restore(const Snapshot& s) {
         WorldState& w = *game_->world;
@@ -310,8 +314,8 @@ Played Searching(Table& table, uint32_t stopRows, bool wantFours) {
             // kUntilTop plays well until the top level, and 4 rows more.
             if (play.level < 9)
                 topRows = rows;
-            const bool goOn = stopRows == kUntilTop ? rows < topRows + 4 || play.level < 9
-                                                    : rows < stopRows;
+            const bool goOn =
+                stopRows == kUntilTop ? rows < topRows + 4 || play.level < 9 : rows < stopRows;
             placer = goOn ? Choose(table, wantFours) : Placer{};
             newPiece = false;
         }
@@ -356,8 +360,8 @@ Played Random(Table& table, uint32_t seed, int hold, uint32_t pauseEvery) {
     int left = 0;
     while (!table.done() && table.frame() < kFrameCap) {
         if (left-- <= 0) {
-            bits = static_cast<uint8_t>(random() & (kLeft | kRight | kDown | kTurn |
-                                                    InputSampler::kCancellation << 4));
+            bits = static_cast<uint8_t>(
+                random() & (kLeft | kRight | kDown | kTurn | InputSampler::kCancellation << 4));
             if (random() % 3 == 0)
                 bits |= kDown;
             left = static_cast<int>(random() % hold);
@@ -403,16 +407,16 @@ int main(int argc, char** argv) {
         const ReplayResult& r = table.replay().result;
         figures << file << ": score " << r.score << ", rows " << r.rows << ", level "
                 << int{r.level} << ", " << r.frames << " frames" << std::endl;
-        std::printf("%s: score %u rows %u level %d frames %u place %d kinds %zu fours %d %zu bytes\n",
-                    file, r.score, r.rows, r.level, r.frames, r.ranking.place,
-                    played.kinds.size(), played.fours, bytes.size());
+        std::printf(
+            "%s: score %u rows %u level %d frames %u place %d kinds %zu fours %d %zu bytes\n", file,
+            r.score, r.rows, r.level, r.frames, r.ranking.place, played.kinds.size(), played.fours,
+            bytes.size());
         std::fflush(stdout);
         // The corpus must hold only games the checker agrees with.
         Replay read;
-        std::string why;
-        if (!table.done() || !DecodeReplay(bytes.data(), bytes.size(), &read, &why) ||
-            !(read == table.replay())) {
-            std::fprintf(stderr, "%s: not written whole: %s\n", file, why.c_str());
+        const base::Outcome decoded = DecodeReplay(bytes.data(), bytes.size(), &read);
+        if (!table.done() || !decoded || !(read == table.replay())) {
+            std::fprintf(stderr, "%s: not written whole: %s\n", file, decoded.reason().c_str());
             std::exit(1);
         }
         const ReplayVerdict verdict = CheckReplay(read);
@@ -449,7 +453,8 @@ int main(int argc, char** argv) {
         o.utcOffset = static_cast<int32_t>((seed % 5) * 3600) - 7200;
         o.daylight = static_cast<int8_t>(seed % 2);
         if (seed % 3 == 1)
-            o.ranking = {900000, 800000, 700000, 600000, 500000, 400000, 300000, 200000, 100000, 50000};
+            o.ranking = {900000, 800000, 700000, 600000, 500000,
+                         400000, 300000, 200000, 100000, 50000};
         else if (seed % 3 == 2)
             o.ranking = {5000, 200, 200, 200, 20};
         Table table(o);
@@ -462,9 +467,12 @@ int main(int argc, char** argv) {
         bool fours;
         const char* name;
     } searches[] = {
-        {0, false, "search-at-once"},    {10, false, "search-10-rows"},
-        {25, true, "search-fours-25"},   {45, false, "search-45-rows"},
-        {70, true, "search-fours-70"},   {100, false, "search-100-rows"},
+        {0, false, "search-at-once"},
+        {10, false, "search-10-rows"},
+        {25, true, "search-fours-25"},
+        {45, false, "search-45-rows"},
+        {70, true, "search-fours-70"},
+        {100, false, "search-100-rows"},
         {kUntilTop, true, "search-fours-all-levels"},
     };
     uint32_t n = 0;

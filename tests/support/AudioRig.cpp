@@ -9,7 +9,6 @@ AudioRig::AudioRig(int32_t soundMode) {
     system.sound.soundMode = static_cast<SoundMode>(soundMode);
     system.sound.bgmVolume = 10000;
     system.sound.seVolume = 10000;
-    audio.Link(&system.sound, &system.music, &system.focus);
     EXPECT_TRUE(audio.Open(device, clock, dialogs));
 }
 

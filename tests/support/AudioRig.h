@@ -56,7 +56,7 @@ public:
     RecordingDialogs dialogs;
     LockstepClock clock;
     FakeSoundDevice device;
-    Audio audio;
+    Audio audio{system.sound, system.music, system.focus};
 
 private:
     int sleepsSeen_ = 0;

@@ -2,13 +2,13 @@
 
 #include <algorithm>
 
-bool FakeGpu::Create(platform::Window& target, const std::filesystem::path& folder) {
+base::Outcome FakeGpu::Create(platform::Window& target, const std::filesystem::path& folder) {
     ++creates;
     window = &target;
     shaderFolder = folder;
     created = createSucceeds;
     intact = false;
-    return createSucceeds;
+    return createSucceeds ? base::Outcome() : base::Outcome::Failed("");
 }
 
 void FakeGpu::Release() {

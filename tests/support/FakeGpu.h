@@ -28,10 +28,10 @@ public:
     std::vector<uint16_t> lastTexels;  // the texels of the last upload
     std::vector<int32_t> drawnTextures;
     std::vector<platform::BlendState> drawnStates;
-    bool intact = false;               // the kept picture stands (see PictureIntact)
-    bool limited = false;              // the last LimitDrawing gave a box
-    bool keep = true;                  // the next whole frame is kept
-    bool kept = false;                 // the last whole frame was kept
+    bool intact = false;   // the kept picture stands (see PictureIntact)
+    bool limited = false;  // the last LimitDrawing gave a box
+    bool keep = true;      // the next whole frame is kept
+    bool kept = false;     // the last whole frame was kept
     platform::ClipBox lastLimit{};
 
     // Calls.
@@ -46,7 +46,7 @@ public:
     int limitedClears = 0;
     int presentsAgain = 0;
 
-    bool Create(platform::Window& target, const std::filesystem::path& folder) override;
+    base::Outcome Create(platform::Window& target, const std::filesystem::path& folder) override;
     void Release() override;
     void Forget() override;
     bool IsCreated() const override { return created; }

@@ -14,11 +14,13 @@ public:
     int closes = 0;
     platform::AlLoopbackDevice loopback;
 
-    bool OpenDevice() override {
+    base::Outcome OpenDevice() override {
         ++opens;
-        return hasDevice && loopback.OpenDevice();
+        return hasDevice ? loopback.OpenDevice() : base::Outcome::Failed("");
     }
-    bool CreateContext() override { return contextOk && loopback.CreateContext(); }
+    base::Outcome CreateContext() override {
+        return contextOk ? loopback.CreateContext() : base::Outcome::Failed("");
+    }
     void DestroyContext() override { loopback.DestroyContext(); }
     void CloseDevice() override {
         ++closes;

@@ -1,18 +1,19 @@
 #include "support/FakeWindow.h"
 
-bool FakeWindow::Create(const char* windowTitle, int32_t clientWidth, int32_t clientHeight) {
+base::Outcome FakeWindow::Create(const char* windowTitle, int32_t clientWidth,
+                                 int32_t clientHeight) {
     ++creates;
     createdTitle = windowTitle != nullptr ? windowTitle : "";
     createdWidth = clientWidth;
     createdHeight = clientHeight;
     if (!createOk || exists)
-        return false;
+        return base::Outcome::Failed("");
     exists = true;
     shown = false;
     bordered = true;
     placement = {{createLeft, createTop, createLeft + clientWidth, createTop + clientHeight},
                  false};
-    return true;
+    return {};
 }
 
 void FakeWindow::Show() {

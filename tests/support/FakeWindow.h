@@ -23,7 +23,7 @@ public:
     platform::Rect displayBounds{0, 0, 1920, 1080};
     int32_t createLeft = 100;  // where Create puts the window
     int32_t createTop = 100;
-    bool desktop = false;  // a window manager or compositor answers full-screen requests
+    bool desktop = false;         // a window manager or compositor answers full-screen requests
     bool desktopRefuses = false;  // ... but the request cannot be made
 
     // State.
@@ -49,7 +49,8 @@ public:
     int cursorShows = 0;
     int desktopRequests = 0;
 
-    bool Create(const char* windowTitle, int32_t clientWidth, int32_t clientHeight) override;
+    base::Outcome Create(const char* windowTitle, int32_t clientWidth,
+                         int32_t clientHeight) override;
     void Show() override;
     void Destroy() override;
     bool Exists() const override { return exists; }

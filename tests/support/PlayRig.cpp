@@ -28,7 +28,8 @@ void PlayRig::Frame(int32_t dirBits, int32_t buttonBits) {
     }
     system.inputState.dirBits = dirBits;
     system.inputState.buttonBits = buttonBits;
-    PlayStep object(system, world, *game.audio, *game.graphics, play, calendar);
+    PlayStep object(system.inputState, system.processIds, system.music, world, *game.audio,
+                    *game.graphics, play, calendar);
     object.Run();
     ++frame;
 }

@@ -24,7 +24,8 @@ SceneRenderRig::Start SceneRenderRig::Begin() {
     system.sound.soundMode = SoundMode::kNone;
     system.folders.resourceFolder = TESSARY_GAME_DATA_DIR;
     RecordingDialogs dialogs;
-    if (!LoadResources(*game.system, *game.world, *game.graphics, *game.audio, dialogs) ||
+    if (!LoadResources(game.system->folders, game.system->sound, game.system->music, *game.world,
+                       *game.graphics, *game.audio, dialogs) ||
         game.world->loadingFlag != 0)
         return Start::kFailed;
     return Start::kReady;

@@ -19,14 +19,14 @@
 namespace {
 
 using Kind = platform::WindowEvent::Kind;
-using Outcome = FrameLoop::Outcome;
+using Next = FrameLoop::Next;
 
 class FrameLoopTest : public ::testing::Test {
 protected:
     FrameLoopTest() {
         game.LinkObjects(gpu, window);
-        window.Create("Tessary", 1280, 720);
-        game.graphics->CreateDevice();
+        EXPECT_TRUE(window.Create("Tessary", 1280, 720));
+        EXPECT_TRUE(game.graphics->CreateDevice());
         sys().sound.soundMode = SoundMode::kNone;
         // No pictures are listed: the rebuild re-creates no texture.
         for (auto& name : game.world->pictureNames)
@@ -50,7 +50,7 @@ protected:
     std::vector<uint32_t> RunFrames(int n) {
         std::vector<uint32_t> starts;
         for (int i = 0; i < n; ++i) {
-            EXPECT_EQ(Loop().RunPass(), Outcome::kContinue);
+            EXPECT_EQ(Loop().RunPass(), Next::kContinue);
             starts.push_back(Loop().frameStart());
         }
         return starts;
@@ -301,10 +301,10 @@ TEST_F(FrameLoopTest, ScenesAreChosenByTheStateReadAtThePassStart) {
 
 TEST_F(FrameLoopTest, EscClosesTheWindowAndEndsTheLoop) {
     window.events.push_back({Kind::kEscapePressed});
-    EXPECT_EQ(Loop().RunPass(), Outcome::kContinue);  // Esc: the close is asked
-    EXPECT_EQ(Loop().RunPass(), Outcome::kContinue);  // close: the window is destroyed
+    EXPECT_EQ(Loop().RunPass(), Next::kContinue);  // Esc: the close is asked
+    EXPECT_EQ(Loop().RunPass(), Next::kContinue);  // close: the window is destroyed
     EXPECT_FALSE(window.Exists());
-    EXPECT_EQ(Loop().RunPass(), Outcome::kQuit);
+    EXPECT_EQ(Loop().RunPass(), Next::kQuit);
 }
 
 // With a desktop, its own full screen is asked for and it puts the window
@@ -412,14 +412,14 @@ TEST_F(FrameLoopTest, ALostDeviceIsRebuiltWithItsTextures) {
     EXPECT_EQ(sys().display.deviceLostRequest, 0);
     EXPECT_EQ(game.world->loadingFlag, 0);  // textures made again
     EXPECT_TRUE(dialogs.shown.empty());
-    EXPECT_EQ(Loop().RunPass(), Outcome::kContinue);
+    EXPECT_EQ(Loop().RunPass(), Next::kContinue);
     EXPECT_EQ(gpu.presents, 2);
 }
 
 TEST_F(FrameLoopTest, ADeviceThatCannotBeRebuiltTakesTheFailureExit) {
     gpu.presentResults.push_back(platform::DeviceStatus::kRemoved);
     gpu.createSucceeds = false;
-    EXPECT_EQ(Loop().RunPass(), Outcome::kFailureExit);
+    EXPECT_EQ(Loop().RunPass(), Next::kFailureExit);
     ASSERT_EQ(dialogs.shown.size(), 1u);
     EXPECT_EQ(dialogs.shown[0].text, "DirectGraphicsの初期化に失敗しました。");
     EXPECT_EQ(dialogs.shown[0].caption, "Message");

@@ -103,9 +103,9 @@ TEST(ProgramLayout, MakeFoldersMakesEachMissingFolderPrivate) {
         EXPECT_EQ(info.st_mode & 0777, 0700u) << folder;
     }
     root.Write("file", {1});
-    std::string why;
-    EXPECT_FALSE(platform::MakeFolders(root.Path("file/sub/"), &why));
-    EXPECT_NE(why.find("file/sub: Not a directory"), std::string::npos) << why;
+    const base::Outcome made = platform::MakeFolders(root.Path("file/sub/"));
+    EXPECT_FALSE(made);
+    EXPECT_NE(made.reason().find("file/sub: Not a directory"), std::string::npos) << made.reason();
 }
 
 }  // namespace

@@ -244,8 +244,7 @@ protected:
         setenv("SDL_VIDEODRIVER", "offscreen", 1);
         ASSERT_TRUE(window.Create("Tessary", 1280, 720));
         system->folders.programFolder = kShaderFolder;
-        graphics->Link(&system->display, &system->settings, &system->folders, world.get(), &gpu,
-                       &window);
+        graphics->AttachDevice(gpu, window);
         CREATE_DEVICE_OR_SKIP(*graphics, gpu);
 
         // The slots as start-up fills them: the list's names, then TextureReloader.
@@ -254,8 +253,7 @@ protected:
         for (int slot = 0; slot < kListRecords; ++slot)
             base::WideCopy(world->pictureNames[slot], names[slot]);
         system->folders.resourceFolder = kDataFolder;
-        ASSERT_TRUE(
-            TextureReloader(graphics.get(), &system->folders, world.get()).RecreateTextures());
+        ASSERT_TRUE(TextureReloader(*graphics, system->folders, *world).RecreateTextures());
         for (int slot = 0; slot < 8; ++slot) {
             const bool used = slot != 1 && slot != 4 && slot != 7;
             EXPECT_EQ(graphics->TextureSlotFilled(slot), used) << "slot " << slot;
@@ -327,7 +325,8 @@ protected:
     platform::GlDevice gpu;
     std::unique_ptr<System> system = std::make_unique<System>();
     std::unique_ptr<WorldState> world = std::make_unique<WorldState>();
-    std::unique_ptr<Graphics> graphics = std::make_unique<Graphics>();
+    std::unique_ptr<Graphics> graphics =
+        std::make_unique<Graphics>(system->display, system->settings, system->folders, *world);
 };
 
 TEST_F(AssetRenderTest, TheTitleShowsSkyLogoAndItemsAndAWindowOverThem) {

@@ -41,8 +41,7 @@ TEST(AudioEngineTest, WithoutASoundDeviceTheGameGoesOnSilently) {
     LockstepClock clock;
     FakeSoundDevice device;
     device.hasDevice = false;
-    Audio audio;
-    audio.Link(&system.sound, &system.music, &system.focus);
+    Audio audio(system.sound, system.music, system.focus);
     EXPECT_TRUE(audio.Open(device, clock, dialogs));
     EXPECT_EQ(system.sound.soundDisabled, 1);
     EXPECT_TRUE(dialogs.shown.empty());
@@ -52,8 +51,7 @@ TEST(AudioEngineTest, WithoutASoundDeviceTheGameGoesOnSilently) {
     other.sound.soundMode = SoundMode::kWave;
     FakeSoundDevice broken;
     broken.contextOk = false;
-    Audio failing;
-    failing.Link(&other.sound, &other.music, &other.focus);
+    Audio failing(other.sound, other.music, other.focus);
     EXPECT_FALSE(failing.Open(broken, clock, dialogs));
     EXPECT_EQ(other.sound.soundDisabled, 0);
     failing.Shutdown();
@@ -68,8 +66,7 @@ TEST(AudioEngineTest, WhenSoundIsOffNoOpenAlCallIsMade) {
         system.sound.soundMode = static_cast<SoundMode>(mode);
         system.sound.bgmFadeOutRequest = 1;
         system.sound.bgmFadeInRequest = 1;
-        Audio audio;
-        audio.Link(&system.sound, &system.music, &system.focus);
+        Audio audio(system.sound, system.music, system.focus);
         const uint64_t before = platform::AlVoice::OperationCount();
         EXPECT_TRUE(EffectLoader(&audio.effects(), system.sound.soundMode)
                         .LoadEffect(u"/nonexistent/se.ogg", 0));

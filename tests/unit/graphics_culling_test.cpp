@@ -102,8 +102,7 @@ std::vector<uint16_t> CellPicture() {
 class CullingTest : public ::testing::Test {
 protected:
     CullingTest() {
-        graphics->Link(&system->display, &system->settings, &system->folders, world.get(), &gpu,
-                       &window);
+        graphics->AttachDevice(gpu, window);
         world->angleTable.Fill();
         EXPECT_TRUE(graphics->CreateDevice());
     }
@@ -138,7 +137,8 @@ protected:
     FakeWindow window;
     std::unique_ptr<System> system = std::make_unique<System>();
     std::unique_ptr<WorldState> world = std::make_unique<WorldState>();
-    std::unique_ptr<Graphics> graphics = std::make_unique<Graphics>();
+    std::unique_ptr<Graphics> graphics =
+        std::make_unique<Graphics>(system->display, system->settings, system->folders, *world);
 };
 
 TEST_F(CullingTest, OnlyQuadsThatCannotChangeAPixelAreLeftOut) {
@@ -252,7 +252,8 @@ TEST(CullingOnTheDevice, TheOptionsWindowOverTheTitleKeepsEveryPixel) {
     system.sound.soundMode = SoundMode::kNone;
     system.folders.resourceFolder = kDataFolder;
     RecordingDialogs dialogs;
-    ASSERT_TRUE(LoadResources(*game.system, *game.world, *game.graphics, *game.audio, dialogs));
+    ASSERT_TRUE(LoadResources(game.system->folders, game.system->sound, game.system->music,
+                              *game.world, *game.graphics, *game.audio, dialogs));
 
     WorldState& world = *game.world;
     world.loadingFlag = 0;

@@ -10,22 +10,20 @@
 
 #include "graphics/Graphics.h"
 #include "support/FakeGpu.h"
-#include "support/PlainQuad.h"
 #include "support/FakeWindow.h"
+#include "support/PlainQuad.h"
 #include "world/System.h"
 #include "world/WorldState.h"
 
 namespace {
 
-
 class RedrawTest : public ::testing::Test {
 protected:
     RedrawTest() {
-        graphics->Link(&system->display, &system->settings, &system->folders, world.get(), &gpu,
-                       &window);
+        graphics->AttachDevice(gpu, window);
         graphics->SetRedrawAlways(false);
         gpu.keepsPicture = true;
-        graphics->CreateDevice();
+        EXPECT_TRUE(graphics->CreateDevice());
         texels.assign(512 * 512, 0x8000);
         graphics->FillTextureSlot(3, texels.data());
     }
@@ -57,7 +55,8 @@ protected:
     std::vector<uint16_t> texels;
     std::unique_ptr<System> system = std::make_unique<System>();
     std::unique_ptr<WorldState> world = std::make_unique<WorldState>();
-    std::unique_ptr<Graphics> graphics = std::make_unique<Graphics>();
+    std::unique_ptr<Graphics> graphics =
+        std::make_unique<Graphics>(system->display, system->settings, system->folders, *world);
 };
 
 TEST_F(RedrawTest, TheSamePictureIsNeitherDrawnNorPresentedAgain) {
@@ -114,7 +113,11 @@ TEST_F(RedrawTest, WhateverSpoilsTheLastPictureBringsAWholeRedraw) {
         const char* name;
         std::function<void()> spoil;
     } cases[] = {
-        {"the device made again", [&] { graphics->ReleaseDevice(), graphics->CreateDevice(); }},
+        {"the device made again",
+         [&] {
+             graphics->ReleaseDevice();
+             EXPECT_TRUE(graphics->CreateDevice());
+         }},
         {"a texture filled", [&] { graphics->FillTextureSlot(4, texels.data()); }},
         {"a texture emptied", [&] { graphics->ReleaseTextureSlot(3); }},
         {"the display mode", [&] { system->display.screenMode ^= 1; }},
@@ -146,7 +149,7 @@ TEST_F(RedrawTest, AFrameDrawnWithoutPresentIsPresentedOnceAndTheLastCanBeShownA
     Submit();
     graphics->DrawFrame();
     const int draws = gpu.draws;
-    EXPECT_EQ(Render(), 0);  // nothing new to draw...
+    EXPECT_EQ(Render(), 0);      // nothing new to draw...
     EXPECT_EQ(gpu.presents, 1);  // ...but the picture had not been shown
     EXPECT_EQ(gpu.draws, draws);
     EXPECT_EQ(Render(), 0);

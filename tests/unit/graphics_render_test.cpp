@@ -64,8 +64,7 @@ protected:
         setenv("SDL_VIDEODRIVER", "offscreen", 1);
         ASSERT_TRUE(window.Create("Tessary", 1280, 720));
         system->folders.programFolder = kShaderFolder;
-        graphics->Link(&system->display, &system->settings, &system->folders, world.get(), &gpu,
-                       &window);
+        graphics->AttachDevice(gpu, window);
         CREATE_DEVICE_OR_SKIP(*graphics, gpu);
         FillPictures();
     }
@@ -147,7 +146,8 @@ protected:
     platform::GlDevice gpu;
     std::unique_ptr<System> system = std::make_unique<System>();
     std::unique_ptr<WorldState> world = std::make_unique<WorldState>();
-    std::unique_ptr<Graphics> graphics = std::make_unique<Graphics>();
+    std::unique_ptr<Graphics> graphics =
+        std::make_unique<Graphics>(system->display, system->settings, system->folders, *world);
 };
 
 TEST_F(GraphicsRenderTest, TheFourBlendStatesOverAKnownBackground) {
@@ -540,8 +540,11 @@ TEST_F(GraphicsRenderTest, TheDeviceKeepsItsPictureUntilTheWindowSpoilsIt) {
         const char* name;
         std::function<void()> spoil;
     } cases[] = {
-        {"hidden and shown", [&] { SDL_HideWindow(window.Handle()), graphics->RenderFrame(),
-                                   SDL_ShowWindow(window.Handle()); }},
+        {"hidden and shown",
+         [&] {
+             SDL_HideWindow(window.Handle()), graphics->RenderFrame(),
+                 SDL_ShowWindow(window.Handle());
+         }},
         {"invalidated", [&] { graphics->InvalidatePicture(); }},
         {"resized", [&] { SDL_SetWindowSize(window.Handle(), 640, 360); }},
     };
@@ -587,7 +590,7 @@ TEST(GraphicsDevice, MissingOrBrokenShaderFilesFailCreation) {
             folder.Write("SampleVS.glsl", bytes(c.vertex));
         if (c.pixel != nullptr)
             folder.Write("SamplePS.glsl", bytes(c.pixel));
-        const bool made = gpu.Create(window, shaders);
+        const bool made = gpu.Create(window, shaders).ok();
         if (gpu.failure() == platform::GlFailure::kNoContext)
             GTEST_SKIP() << "no OpenGL 3.3 core context here";
         EXPECT_FALSE(made);

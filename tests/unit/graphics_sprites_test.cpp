@@ -11,8 +11,8 @@
 #include "app/Game.h"
 #include "graphics/Graphics.h"
 #include "support/FakeGpu.h"
-#include "support/PlainQuad.h"
 #include "support/FakeWindow.h"
+#include "support/PlainQuad.h"
 #include "world/System.h"
 #include "world/WorldState.h"
 
@@ -20,7 +20,6 @@ namespace {
 
 using platform::BlendState;
 using platform::SpriteVertex;
-
 
 // Design-space position of a clip-space vertex.
 float DesignX(const SpriteVertex& v) {
@@ -33,8 +32,7 @@ float DesignY(const SpriteVertex& v) {
 class SpriteListTest : public ::testing::Test {
 protected:
     SpriteListTest() {
-        graphics->Link(&system->display, &system->settings, &system->folders, world.get(), &gpu,
-                       &window);
+        graphics->AttachDevice(gpu, window);
         world->angleTable.Fill();
     }
 
@@ -46,7 +44,8 @@ protected:
     FakeWindow window;
     std::unique_ptr<System> system = std::make_unique<System>();
     std::unique_ptr<WorldState> world = std::make_unique<WorldState>();
-    std::unique_ptr<Graphics> graphics = std::make_unique<Graphics>();
+    std::unique_ptr<Graphics> graphics =
+        std::make_unique<Graphics>(system->display, system->settings, system->folders, *world);
 };
 
 TEST_F(SpriteListTest, AFullScreenQuadCoversClipSpace) {
@@ -194,8 +193,8 @@ TEST_F(SpriteListTest, ColoursAreDividedBy256) {
 
 TEST_F(SpriteListTest, TheCountStopsAt14969AndLaterRequestsDisturbNothing) {
     for (uint32_t i = 0; i < Graphics::kMaxVisible; ++i) {
-        SpriteRequest r = PlainQuad(static_cast<int32_t>(i % 1280), static_cast<int32_t>(i / 1280), 1, 1,
-                               static_cast<int32_t>(i % 64));
+        SpriteRequest r = PlainQuad(static_cast<int32_t>(i % 1280), static_cast<int32_t>(i / 1280),
+                                    1, 1, static_cast<int32_t>(i % 64));
         r.color = 0xFF000000u | i;
         graphics->SubmitSprite(r);
     }

@@ -77,10 +77,9 @@ PngLayout PlainPicture(int colorType, int depth, uint32_t width = 512, uint32_t 
 class PngLoadTest : public ::testing::Test {
 protected:
     PngLoadTest() {
-        graphics->Link(&system->display, &system->settings, &system->folders, world.get(), &gpu,
-                       &window);
+        graphics->AttachDevice(gpu, window);
         graphics->LinkDialogs(&dialogs);
-        graphics->CreateDevice();
+        EXPECT_TRUE(graphics->CreateDevice());
     }
 
     // Loads the picture file into slot 3 and returns the texels the device got.
@@ -102,7 +101,8 @@ protected:
     RecordingDialogs dialogs;
     std::unique_ptr<System> system = std::make_unique<System>();
     std::unique_ptr<WorldState> world = std::make_unique<WorldState>();
-    std::unique_ptr<Graphics> graphics = std::make_unique<Graphics>();
+    std::unique_ptr<Graphics> graphics =
+        std::make_unique<Graphics>(system->display, system->settings, system->folders, *world);
 };
 
 TEST_F(PngLoadTest, PalettePicturesOfEveryDepthGiveTheSameTexels) {
@@ -263,7 +263,7 @@ TEST_F(TextureReloadTest, SlotsZeroToSevenAreLoadedAndNullNamesStayEmpty) {
     ASSERT_TRUE(graphics->FillTextureSlot(1, any.data()));  // from an earlier load
     ASSERT_TRUE(graphics->FillTextureSlot(9, any.data()));  // outside 0..7: untouched
 
-    TextureReloader textures(graphics.get(), &system->folders, world.get());
+    TextureReloader textures(*graphics, system->folders, *world);
     ASSERT_EQ(world->loadingFlag, 1);
     EXPECT_TRUE(textures.RecreateTextures());
     EXPECT_TRUE(dialogs.shown.empty());
@@ -285,7 +285,7 @@ TEST_F(TextureReloadTest, TheFirstPictureThatFailsStopsTheReload) {
     SetName(2, u"grp\\pic_0002.png");  // not there
     SetName(5, u"grp\\pic_0000.png");
 
-    TextureReloader textures(graphics.get(), &system->folders, world.get());
+    TextureReloader textures(*graphics, system->folders, *world);
     EXPECT_FALSE(textures.RecreateTextures());
     EXPECT_EQ(world->loadingFlag, 1);
     EXPECT_TRUE(graphics->TextureSlotFilled(0));
@@ -325,7 +325,7 @@ TEST(GraphicsDeviceLoss, TheFrameLoopRebuildsTheDeviceAndItsTextures) {
                        slot == 3 ? u"grp\\pic_0003.png" : u"null0000.png");
 
     CREATE_DEVICE_OR_SKIP(*game->graphics, gpu);
-    ASSERT_TRUE(TextureReloader(game->graphics.get(), &system.folders, &world).RecreateTextures());
+    ASSERT_TRUE(TextureReloader(*game->graphics, system.folders, world).RecreateTextures());
 
     // The scene: one quad of slot 3 over the top left corner.
     SceneFrames scenes;
@@ -360,23 +360,23 @@ TEST(GraphicsDeviceLoss, TheFrameLoopRebuildsTheDeviceAndItsTextures) {
             EXPECT_NEAR(got[i], picture[i], 1) << when;
     };
 
-    EXPECT_EQ(loop.RunPass(), FrameLoop::Outcome::kContinue);
+    EXPECT_EQ(loop.RunPass(), FrameLoop::Next::kContinue);
     expectPicture("before the loss");
 
     gpu.ReportLossAtNextPresent(platform::DeviceStatus::kReset);
-    EXPECT_EQ(loop.RunPass(), FrameLoop::Outcome::kContinue);
+    EXPECT_EQ(loop.RunPass(), FrameLoop::Next::kContinue);
     EXPECT_EQ(system.display.deviceLostRequest, 0);
     EXPECT_EQ(world.loadingFlag, 0);
     EXPECT_TRUE(gpu.IsCreated());
     EXPECT_TRUE(game->graphics->TextureSlotFilled(3));
     EXPECT_TRUE(fake.dialogs.shown.empty());
-    EXPECT_EQ(loop.RunPass(), FrameLoop::Outcome::kContinue);
+    EXPECT_EQ(loop.RunPass(), FrameLoop::Next::kContinue);
     expectPicture("after the rebuild");
 
     // A picture that has gone by the next loss ends the program at once.
     std::filesystem::remove(folder.Native("grp/pic_0003.png"));
     gpu.ReportLossAtNextPresent(platform::DeviceStatus::kRemoved);
-    EXPECT_EQ(loop.RunPass(), FrameLoop::Outcome::kAbort);
+    EXPECT_EQ(loop.RunPass(), FrameLoop::Next::kAbort);
     ASSERT_EQ(fake.dialogs.shown.size(), 1u);
     EXPECT_EQ(fake.dialogs.shown[0].text,
               folder.path() + "/grp/pic_0003.png ファイルが見つかりません");

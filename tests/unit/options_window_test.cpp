@@ -370,8 +370,7 @@ protected:
         setenv("SDL_VIDEODRIVER", "offscreen", 1);
         ASSERT_TRUE(window.Create("Tessary", 1280, 720));
         system.folders.programFolder = kShaderFolder;
-        game->graphics->Link(&system.display, &system.settings, &system.folders, &world, &gpu,
-                             &window);
+        game->graphics->AttachDevice(gpu, window);
         CREATE_DEVICE_OR_SKIP(*game->graphics, gpu);
         const char16_t* names[8] = {u"grp\\tex_0000.png", u"null0000.png", u"grp\\tex_0002.png",
                                     u"grp\\tex_0003.png", u"null0000.png", u"grp\\tex_0005.png",
@@ -379,8 +378,7 @@ protected:
         for (int slot = 0; slot < 8; ++slot)
             base::WideCopy(world.pictureNames[slot], names[slot]);
         system.folders.resourceFolder = kDataFolder;
-        ASSERT_TRUE(
-            TextureReloader(game->graphics.get(), &system.folders, &world).RecreateTextures());
+        ASSERT_TRUE(TextureReloader(*game->graphics, system.folders, world).RecreateTextures());
 
         FILE* file = std::fopen((kDataFolder / "grp" / "tex_0006.png").string().c_str(), "rb");
         ASSERT_NE(file, nullptr);

@@ -302,9 +302,10 @@ TEST_F(SettingsFileTest, FailedSaveReportsFalseAndKeepsTheOldFile) {
     folder_.Write("Game.ini", old);
     ASSERT_EQ(chmod(folder_.Native("Game.ini").c_str(), 0444), 0);
     system_->sound.bgmVolume = 500;
-    EXPECT_FALSE(file_->Save(folder_.Path("Game.ini")));
+    const base::Outcome saved = file_->Save(folder_.Path("Game.ini"));
+    EXPECT_FALSE(saved);
     EXPECT_EQ(folder_.Read("Game.ini"), old);
-    EXPECT_EQ(file_->failure(),
+    EXPECT_EQ(saved.reason(),
               "could not write " + folder_.Native("Game.ini") + ": the file is read-only");
 
     EXPECT_FALSE(file_->Save(folder_.Path("no_such_folder/Game.ini")));

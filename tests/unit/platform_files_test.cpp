@@ -134,11 +134,9 @@ TEST(Files, ReplaceFileHonoursTheFileItReplaces) {
         files.failing = c.step;
 
         const std::string bytes = "new";
-        std::string why;
-        EXPECT_EQ(
-            platform::ReplaceFile(base::FromUtf8(path), bytes.data(), bytes.size(), &why, files),
-            c.saved)
-            << why;
+        const base::Outcome saved =
+            platform::ReplaceFile(base::FromUtf8(path), bytes.data(), bytes.size(), files);
+        EXPECT_EQ(saved.ok(), c.saved) << saved.reason();
         struct stat st {};
         if (c.mode != 0) {
             EXPECT_EQ(Contents(stored), c.saved ? bytes : old);
@@ -155,7 +153,7 @@ TEST(Files, ReplaceFileHonoursTheFileItReplaces) {
             EXPECT_TRUE(S_ISLNK(st.st_mode));
         }
         if (!c.saved) {
-            EXPECT_NE(why.find(stored), std::string::npos) << why;
+            EXPECT_NE(saved.reason().find(stored), std::string::npos) << saved.reason();
         }
         // Nothing of this save is left beside the file.
         for (const auto& entry : std::filesystem::directory_iterator(folder.File(""))) {
@@ -196,17 +194,17 @@ TEST(Files, ReplaceFileOnAFailingDisk) {
         Write(path, old);
         FailingFiles files;
         files.failing = c.step;
-        std::string why;
-        EXPECT_FALSE(
-            platform::ReplaceFile(base::FromUtf8(path), bytes.data(), bytes.size(), &why, files));
+        const base::Outcome saved =
+            platform::ReplaceFile(base::FromUtf8(path), bytes.data(), bytes.size(), files);
+        const std::string& why = saved.reason();
+        EXPECT_FALSE(saved);
         EXPECT_EQ(Contents(path), c.replaced ? bytes : old);
         EXPECT_NE(why.find(path), std::string::npos) << why;
         EXPECT_NE(why.find(c.reason), std::string::npos) << why;
         EXPECT_FALSE(std::filesystem::exists(path + ".new"));
 
         files.failing = Step::kNone;
-        EXPECT_TRUE(platform::ReplaceFile(base::FromUtf8(path), bytes.data(), bytes.size(), nullptr,
-                                          files));
+        EXPECT_TRUE(platform::ReplaceFile(base::FromUtf8(path), bytes.data(), bytes.size(), files));
         EXPECT_EQ(Contents(path), bytes);
     }
 }
@@ -215,13 +213,15 @@ TEST(Files, ReadingSaysWhatFailed) {
     TempFolder folder;
     ASSERT_EQ(mkdir(folder.File("dir").c_str(), 0755), 0);
     uint8_t byte = 0;
-    std::string why;
-    EXPECT_FALSE(
-        platform::ReadFilePrefix(base::FromUtf8(folder.File("none")), &byte, 1, nullptr, &why));
-    EXPECT_EQ(why, "could not open " + folder.File("none") + ": No such file or directory");
-    EXPECT_FALSE(
-        platform::ReadFilePrefix(base::FromUtf8(folder.File("dir")), &byte, 1, nullptr, &why));
-    EXPECT_EQ(why, "could not read " + folder.File("dir") + ": Is a directory");
+    const base::Outcome none =
+        platform::ReadFilePrefix(base::FromUtf8(folder.File("none")), &byte, 1);
+    EXPECT_FALSE(none);
+    EXPECT_EQ(none.reason(),
+              "could not open " + folder.File("none") + ": No such file or directory");
+    const base::Outcome dir =
+        platform::ReadFilePrefix(base::FromUtf8(folder.File("dir")), &byte, 1);
+    EXPECT_FALSE(dir);
+    EXPECT_EQ(dir.reason(), "could not read " + folder.File("dir") + ": Is a directory");
     EXPECT_FALSE(platform::FileReadable(base::FromUtf8(folder.File("dir"))));
     Write(folder.File("empty"), "");
     EXPECT_TRUE(platform::FileReadable(base::FromUtf8(folder.File("empty"))));

@@ -11,6 +11,7 @@
 #include "play/PieceGenerator.h"
 #include "play/PlayState.h"
 #include "play/Rows.h"
+#include "world/System.h"
 
 namespace {
 
@@ -90,7 +91,8 @@ TEST_F(BoardTest, LineScoreAndLevelByRowsRemoved) {
         play.level = c.level;
         play.levelLines = c.levelLines;
         play.score = 7;
-        Audio sound;
+        System records;  // no sound set: the effects are asked for, not played
+        Audio sound(records.sound, records.music, records.focus);
         RemoveAndScoreRows(play, sound);
         EXPECT_EQ(play.score, 7 + c.points);
         EXPECT_EQ(play.level, c.levelAfter);

@@ -34,8 +34,8 @@ Bytes ReadBytes(const std::string& path) {
 
 Replay Decoded(const Bytes& bytes) {
     Replay replay;
-    std::string why;
-    EXPECT_TRUE(DecodeReplay(bytes.data(), bytes.size(), &replay, &why)) << why;
+    const base::Outcome decoded = DecodeReplay(bytes.data(), bytes.size(), &replay);
+    EXPECT_TRUE(decoded) << decoded.reason();
     return replay;
 }
 
@@ -153,9 +153,10 @@ TEST(ReplayFileTest, DamagedFilesSayWhatIsWrong) {
     };
     for (const auto& c : cases) {
         Replay replay;
-        std::string why;
-        EXPECT_FALSE(DecodeReplay(c.bytes.data(), c.bytes.size(), &replay, &why));
-        EXPECT_NE(why.find(c.says), std::string::npos) << c.says << " / " << why;
+        const base::Outcome decoded = DecodeReplay(c.bytes.data(), c.bytes.size(), &replay);
+        EXPECT_FALSE(decoded);
+        EXPECT_NE(decoded.reason().find(c.says), std::string::npos)
+            << c.says << " / " << decoded.reason();
     }
     std::string line;
     EXPECT_FALSE(CheckReplayFile("/nonexistent/game.replay", &line));
@@ -166,7 +167,7 @@ TEST(ReplayCalendarTest, LocalTimesMatchTheCLibrary) {
     const struct {
         int64_t second;
         int32_t offset;
-    } cases[] = {{0, 0},          {951782400, 0},  {951868799, 3600},  {1796000000, 32400},
+    } cases[] = {{0, 0},           {951782400, 0},  {951868799, 3600},  {1796000000, 32400},
                  {-86401, -18000}, {4102444800, 0}, {1709251199, -3600}};
     for (const auto& c : cases) {
         const time_t t = static_cast<time_t>(c.second + c.offset);
@@ -191,8 +192,8 @@ TEST(ReplayFolderTest, KeepsRankedGamesAndTheLastTwentyOthers) {
     for (int game = 0; game < 30; ++game) {
         replay.result.ranking.minute = static_cast<uint8_t>(game);
         replay.result.ranking.place = game % 10 == 0 ? 3 : 0;
-        std::string why;
-        ASSERT_TRUE(SaveReplay(folder, replay, &why, platform::SystemFiles())) << why;
+        const base::Outcome saved = SaveReplay(folder, replay, platform::SystemFiles());
+        ASSERT_TRUE(saved) << saved.reason();
     }
     std::vector<std::string> ranked, others;
     for (const auto& entry : fs::directory_iterator(temp.path() + "/replays")) {
@@ -211,12 +212,12 @@ TEST(ReplayFolderTest, KeepsRankedGamesAndTheLastTwentyOthers) {
     failing.suffix = ".replay";
     failing.failing = FailingFiles::Step::kWriteNoSpace;
     replay.result.ranking.minute = 59;
-    std::string why;
-    EXPECT_FALSE(SaveReplay(folder, replay, &why, failing));
-    EXPECT_NE(why.find("No space left on device"), std::string::npos) << why;
-    EXPECT_EQ(std::distance(fs::directory_iterator(temp.path() + "/replays"),
-                            fs::directory_iterator()),
-              24);
+    const base::Outcome saved = SaveReplay(folder, replay, failing);
+    EXPECT_FALSE(saved);
+    EXPECT_NE(saved.reason().find("No space left on device"), std::string::npos) << saved.reason();
+    EXPECT_EQ(
+        std::distance(fs::directory_iterator(temp.path() + "/replays"), fs::directory_iterator()),
+        24);
 }
 
 }  // namespace
@@ -229,8 +230,11 @@ TEST(ReplayCommandLineTest, TakesTheFilesAfterTheOption) {
         CommandLineRequest request;
         std::vector<std::string> files;
     } cases[] = {
-        {{"tessary", "--replay", "a.replay", "b.replay"}, CommandLineRequest::kReplay, {"a.replay"}},
-        {{"tessary", "--check-replay", "a", "b", "--x", "c"}, CommandLineRequest::kCheckReplay,
+        {{"tessary", "--replay", "a.replay", "b.replay"},
+         CommandLineRequest::kReplay,
+         {"a.replay"}},
+        {{"tessary", "--check-replay", "a", "b", "--x", "c"},
+         CommandLineRequest::kCheckReplay,
          {"a", "b"}},
         {{"tessary", "--check-replay"}, CommandLineRequest::kCheckReplay, {}},
         {{"tessary", "--help", "--replay", "a"}, CommandLineRequest::kHelp, {}},
