@@ -52,7 +52,7 @@ bool TextureLoader::LoadPicture(int32_t slot, const std::filesystem::path& path)
     // The texels, then the slot. A slot the device cannot fill stays empty.
     std::vector<uint16_t> texels(static_cast<size_t>(Picture::kSize) * Picture::kSize);
     PictureToTexels(picture, texels.data());
-    if (graphics_ == nullptr || !graphics_->FillTextureSlot(slot, texels.data())) {
+    if (!graphics_.FillTextureSlot(slot, texels.data())) {
         std::fprintf(stderr, "Tessary: texture slot %d could not be made; it stays empty\n",
                      static_cast<int>(slot));
     }
@@ -64,9 +64,6 @@ bool TextureLoader::Fail(const std::filesystem::path& path, const char* message,
     std::string text = path.native();
     text += ' ';
     text += message;
-    if (graphics_ != nullptr)
-        graphics_->ShowMessage(text, "Message", detail);
-    else
-        std::fprintf(stderr, "Tessary: Message: %s\nTessary: %s\n", text.c_str(), detail.c_str());
+    graphics_.ShowMessage(text, "Message", detail);
     return false;
 }

@@ -14,9 +14,8 @@ class Graphics;
 
 class TextureLoader {
 public:
-    TextureLoader(Graphics* graphics, int32_t texelBits)
+    TextureLoader(Graphics& graphics, int32_t texelBits)
         : graphics_(graphics), texelBits_(texelBits) {}
-    ~TextureLoader() = default;
 
     // Decodes the PNG at path into texture slot `slot`. False, after the
     // message, when the file is missing or cannot be used. A texture the device
@@ -28,6 +27,6 @@ public:
 private:
     bool Fail(const std::filesystem::path& path, const char* message, const std::string& detail);
 
-    Graphics* graphics_;
+    Graphics& graphics_;
     int32_t texelBits_;  // 16: the 1-5-5-5 texel form, the only one the game makes
 };

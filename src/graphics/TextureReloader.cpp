@@ -29,7 +29,7 @@ bool TextureReloader::RecreateTextures() {
 
         // The picture, unless the list marks the slot unused.
         if (name != kNoPicture) {
-            TextureLoader loader(&graphics_, 16);
+            TextureLoader loader(graphics_, 16);
             if (!loader.LoadPicture(slot, folders_.ListedFile(name)))
                 return false;
         }

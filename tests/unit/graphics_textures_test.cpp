@@ -85,7 +85,7 @@ protected:
     // Loads the picture file into slot 3 and returns the texels the device got.
     bool Load(const std::string& name) {
         gpu.lastTexels.clear();
-        TextureLoader loader(graphics.get(), 16);
+        TextureLoader loader(*graphics, 16);
         return loader.LoadPicture(3, folder.Path(name));
     }
     std::vector<uint16_t> LoadTexels(const PngLayout& layout, const std::string& name = "pic.png") {
