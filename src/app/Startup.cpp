@@ -93,11 +93,14 @@ int Program::Run(const SceneFrames& scenes) {
     // Folder file: without it there is nothing to run. A copy without one
     // beside it ends quietly; an installed one whose package lacks it says
     // which file is missing, in a box as well, for a player who started it
-    // from the menu. (The English line is already on the terminal.)
+    // from the menu, with the English line under it as every box has.
     const fs::path folderFile = folders.programFolder / "dir.txt";
-    if (!FolderFile(folders, files_).Load(folderFile)) {
+    if (base::Outcome loaded = FolderFile(folders, files_).Load(folderFile); !loaded) {
         if (folders.layout == FolderLayout::kInstalled)
-            p_.dialogs.Show(folderFile.native() + " ファイルが見つかりません", "Message");
+            p_.dialogs.Show(folderFile.native() + " ファイルが見つかりません", "Message",
+                            loaded.reason());
+        else
+            std::fprintf(stderr, "Tessary: %s\n", loaded.reason().c_str());
         return SilentEarlyExit();
     }
 

@@ -1,7 +1,6 @@
 #include "persist/FolderFile.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -11,17 +10,14 @@
 
 FolderFile::FolderFile(Folders& folders) : FolderFile(folders, platform::SystemFiles()) {}
 
-bool FolderFile::Load(const std::filesystem::path& path) {
+base::Outcome FolderFile::Load(const std::filesystem::path& path) {
     uint8_t bytes[2 + kTextBytes] = {};
     size_t size = 0;
     if (base::Outcome read = platform::ReadFilePrefix(path, bytes, sizeof bytes, &size, files_);
-        !read) {
-        // Start-up ends quietly without this file; the terminal line says why.
-        std::fprintf(stderr, "Tessary: %s\n", read.reason().c_str());
-        return false;
-    }
+        !read)
+        return read;
     Decode(bytes, size);
-    return true;
+    return {};
 }
 
 base::Outcome FolderFile::Save(const std::filesystem::path& path) {

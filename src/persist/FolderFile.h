@@ -23,9 +23,9 @@ public:
     explicit FolderFile(Folders& folders);
     FolderFile(Folders& folders, platform::FileSystem& files) : folders_(folders), files_(files) {}
 
-    // Reads dir.txt into folderText and dataFolderName; false when it cannot
-    // be opened (the reason goes to standard error).
-    bool Load(const std::filesystem::path& path);
+    // Reads dir.txt into folderText and dataFolderName; fails when it cannot
+    // be opened, naming the file and the system's reason.
+    base::Outcome Load(const std::filesystem::path& path);
     // Writes dir.txt whole or not at all.
     base::Outcome Save(const std::filesystem::path& path);
 

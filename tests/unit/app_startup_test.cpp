@@ -158,6 +158,14 @@ TEST_F(StartupTest, AnInstalledGameKeepsThePlayersFilesInTheirOwnFolder) {
     EXPECT_EQ(Run(), 0);
     EXPECT_EQ(bgmVolume, 7 * 500);
     EXPECT_EQ(flag, 0x5A);
+
+    // Without the shared dir.txt the box names it, with the system's reason.
+    const std::string shared = folder.Native("usr/share/tessary/dir.txt");
+    fs::remove(shared);
+    EXPECT_EQ(Run(), kExitFailure);
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].text, shared + " ファイルが見つかりません");
+    EXPECT_EQ(dialogs.shown[0].detail, "could not open " + shared + ": No such file or directory");
 }
 
 TEST_F(StartupTest, ASecondInstanceEndsAtOnce) {
