@@ -33,8 +33,11 @@ Rect MakeRect(int x, int y, int width, int height) {
 constexpr uint64_t kDesktopSizingMs = 1000;
 
 // The frame a window manager is taken to draw before the window exists to ask:
-// generous, so that a first window sized by it fits whatever frame comes.
+// generous, so that a first window sized by it fits whatever frame comes. Once
+// the window is shown, the frame it really got sizes and centres it again.
 constexpr FrameExtents kAssumedFrame{8, 40, 8, 8};
+// How long after showing the window its frame is waited for.
+constexpr uint64_t kFrameAnswerMs = 2000;
 
 // The edge or corner a resize dragged. A size that changed moved the far side
 // unless the window's position moved with it, which only dragging the left or
@@ -194,15 +197,18 @@ base::Outcome SdlWindow::Create(const char* title, int32_t clientWidth, int32_t 
     SDL_Rect usable{};
     const bool onScreen =
         std::strcmp(VideoDriver(), "x11") == 0 || std::strcmp(VideoDriver(), "wayland") == 0;
+    firstFit_ = {};
     if (onScreen && SDL_GetDisplayUsableBounds(0, &usable) == 0) {
         const FirstWindow first = FitFirstWindow(MakeRect(usable.x, usable.y, usable.w, usable.h),
                                                  kAssumedFrame, clientWidth, clientHeight);
-        clientWidth = first.width;
-        clientHeight = first.height;
         if (first.placed) {
+            firstFit_ = {true, MakeRect(usable.x, usable.y, usable.w, usable.h), clientWidth,
+                         clientHeight};
             x = first.frameLeft;
             y = first.frameTop;
         }
+        clientWidth = first.width;
+        clientHeight = first.height;
     }
     // On a scaled output the drawable has the output's own pixels, so the
     // picture is drawn sharp rather than magnified by the compositor.
@@ -238,8 +244,48 @@ base::Outcome SdlWindow::Create(const char* title, int32_t clientWidth, int32_t 
 }
 
 void SdlWindow::Show() {
-    if (window_ != nullptr)
-        SDL_ShowWindow(window_);
+    if (window_ == nullptr)
+        return;
+    SDL_ShowWindow(window_);
+    firstFit_.untilMs = SDL_GetTicks64() + kFrameAnswerMs;
+    RefitFirstWindow();
+}
+
+void SdlWindow::RefitFirstWindow() {
+    // Only a first window sized to a small screen, and only once: after this
+    // the player's and the desktop's sizes rule.
+    if (!firstFit_.pending)
+        return;
+    // SDL learns the frame (_NET_FRAME_EXTENTS on X11) when the window
+    // manager sets it, on the window's mapping or a little after; until then
+    // it reports none. A driver that cannot tell, or a frame that does not
+    // come in time (no window manager), keeps the assumed one.
+    int top = 0;
+    int left = 0;
+    int bottom = 0;
+    int right = 0;
+    if (SDL_GetWindowBordersSize(window_, &top, &left, &bottom, &right) != 0) {
+        firstFit_.pending = false;
+        return;
+    }
+    if (top == 0 && left == 0 && bottom == 0 && right == 0) {
+        if (SDL_GetTicks64() > firstFit_.untilMs)
+            firstFit_.pending = false;
+        return;
+    }
+    firstFit_.pending = false;
+    const FrameExtents frame{left, top, right, bottom};
+    const FirstWindow first =
+        FitFirstWindow(firstFit_.usable, frame, firstFit_.width, firstFit_.height);
+    if (!first.placed)
+        return;
+    // SDL places the client; the frame's outer corner lies its extents
+    // above and to the left of it.
+    BeginProgramSizing(first.width, first.height);
+    SDL_SetWindowSize(window_, first.width, first.height);
+    SDL_SetWindowPosition(window_, first.frameLeft + frame.left, first.frameTop + frame.top);
+    EndProgramSizing();
+    RememberNormalBounds();
 }
 
 void SdlWindow::Destroy() {
@@ -266,6 +312,7 @@ void SdlWindow::PumpEvents() {
         SDL_PushEvent(&quit);
     }
     SDL_PumpEvents();
+    RefitFirstWindow();
     FollowDesktopFullScreen();
     FlushPlayerSizing();
     RefitAfterFullScreen();

@@ -99,6 +99,9 @@ private:
     void RefitAfterFullScreen();
 
     // Program-made moves and sizes: events they cause are not the player's.
+    // Sizes and centres a first window fitted to a small screen again with
+    // the frame the window manager really gave it.
+    void RefitFirstWindow();
     void BeginProgramSizing(int32_t width, int32_t height);
     void EndProgramSizing();
     void RememberNormalBounds();
@@ -125,6 +128,14 @@ private:
     int32_t knownHeight_ = 0;
     int32_t knownX_ = 0;  // the position at the last pump, or where the program put it
     int32_t knownY_ = 0;
+    struct FirstFit {
+        bool pending = false;  // the first window was fitted to its screen
+        Rect usable{};
+        int32_t width = 0;  // the size the program asked for
+        int32_t height = 0;
+        uint64_t untilMs = 0;  // the frame is waited for until then
+    };
+    FirstFit firstFit_;
     int programSizing_ = 0;  // > 0 while SetBounds or SetPlacement is running
     std::array<ExpectedSize, kExpectedSizes> expected_{};
     bool sizePending_ = false;  // a player's size change waits for the end of the pump
