@@ -10,6 +10,7 @@
 #include "graphics/Graphics.h"
 #include "input/InputSampler.h"
 #include "menu/Menu.h"
+#include "play/GameFlow.h"
 #include "play/PlayState.h"
 #include "scenes/PlayScene.h"
 #include "scenes/SceneLinks.h"
@@ -180,7 +181,7 @@ bool ReplayRecorder::After(const PlayState& play, const WorldState& world,
     uint8_t digest = 0;
     if (tally_.AfterFrame(play, &digest))
         replay_.locks.push_back({frame, digest});
-    if (world.sceneState == SceneState::kPlay)
+    if (play.resultEntered == 0)
         return false;
     const int64_t last = world.rankingTable.lastTime;
     const platform::CalendarTime local = localTime.LocalTime(last);
@@ -260,24 +261,41 @@ bool ReplayPlayback::Frame(const SceneLinks& links, PlayState& play, bool stopAt
     CheckLocks(locked, digest);
     ++frame_;
     verdict_.result.frames = frame_;
-    if (links.world.sceneState != SceneState::kPlay) {
-        verdict_.result = FinishedResult(replay_, links.world, tally_, frame_);
-        const ReplayResult& want = replay_.result;
-        const ReplayResult& got = verdict_.result;
-        if (got.frames != want.frames) {
-            Differ(frame_ - 1, "the game ends here; the recorded one ended after " +
-                                   std::to_string(want.frames) + " frames");
-        } else if (got.score != want.score || got.rows != want.rows || got.level != want.level) {
-            Differ(frame_ - 1,
-                   "the game ends with " + Figures(got) + "; recorded " + Figures(want));
-        } else if (got.ranking != want.ranking) {
-            Differ(frame_ - 1, "the ranking line is " + RankingText(got.ranking) + "; recorded " +
-                                   RankingText(want.ranking));
-        }
-        verdict_.same = !differed_;
+    // The game's end: when it ended (format 2, as the game does live), or
+    // when the title returned (format 1).
+    const bool ended = replay_.format >= 2
+                           ? EnterEndedGame(play, links.world, calendar_)
+                           : links.world.sceneState != SceneState::kPlay;
+    if (ended) {
+        CheckResult(links.world);
         return false;
     }
     return !(stopAtDifference && differed_);
+}
+
+void ReplayPlayback::CheckResult(const WorldState& world) {
+    verdict_.result = FinishedResult(replay_, world, tally_, frame_);
+    const ReplayResult& want = replay_.result;
+    const ReplayResult& got = verdict_.result;
+    if (got.frames != want.frames) {
+        Differ(frame_ - 1, "the game ends here; the recorded one ended after " +
+                               std::to_string(want.frames) + " frames");
+    } else if (got.score != want.score || got.rows != want.rows || got.level != want.level) {
+        Differ(frame_ - 1, "the game ends with " + Figures(got) + "; recorded " + Figures(want));
+    } else if (got.ranking != want.ranking) {
+        Differ(frame_ - 1, "the ranking line is " + RankingText(got.ranking) + "; recorded " +
+                               RankingText(want.ranking));
+    }
+    verdict_.same = !differed_;
+}
+
+bool ReplayPlayback::PlayOut(const SceneLinks& links, PlayState& play) {
+    if (links.world.sceneState != SceneState::kPlay || !GameHasEnded(play))
+        return false;
+    links.system.inputState.dirBits = 0;
+    links.system.inputState.buttonBits = 0;
+    RunPlaySceneFrame(links, play, calendar_);
+    return links.world.sceneState == SceneState::kPlay;
 }
 
 ReplayVerdict CheckReplay(const Replay& replay) {

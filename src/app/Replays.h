@@ -4,9 +4,11 @@
 // The play frame reads the held bits from InputState and the calendar second
 // through the calendar; nothing else it reads comes from outside. The
 // recorder takes those two at every play frame, from the frame the title
-// hands over to the frame the title returns; the playback puts the world as
-// the title leaves it, then feeds the recorded bits and seconds to the same
-// play frame and compares what comes of it with what the file says.
+// hands over to the frame the game ends (its score enters the ranking then);
+// the playback puts the world as the title leaves it, then feeds the recorded
+// bits and seconds to the same play frame and compares what comes of it with
+// what the file says. Recordings of the older format run on to the frame the
+// title returns, and are played to that frame.
 //
 // FrameCalendar gives the play frame one second for the whole frame, so the
 // piece generator and the ranking entry of that frame always read the same
@@ -86,7 +88,8 @@ public:
     void Begin(const System& system, const WorldState& world);
     // Before the play frame runs: what it is about to read.
     void Frame(uint8_t bits, int64_t second);
-    // After it; true once the title has returned and replay() is complete.
+    // After it, and after EnterEndedGame; true once the game has ended and
+    // replay() is complete.
     bool After(const PlayState& play, const WorldState& world, platform::Calendar& localTime);
     const Replay& replay() const { return replay_; }
 
@@ -118,12 +121,17 @@ public:
     // has ended, the frames have run out, or (stopAtDifference) it has gone
     // another way.
     bool Frame(const SceneLinks& links, PlayState& play, bool stopAtDifference);
+    // After a game that ended with its recording: one more frame of its
+    // game-over sequence, no keys held, at the last recorded second; false
+    // once the title has returned.
+    bool PlayOut(const SceneLinks& links, PlayState& play);
     const ReplayVerdict& verdict() const { return verdict_; }
     uint32_t frame() const { return frame_; }
 
 private:
     void Differ(uint32_t frame, std::string what);
     void CheckLocks(bool locked, uint8_t digest);
+    void CheckResult(const WorldState& world);
 
     const Replay& replay_;
     FrameCalendar calendar_;

@@ -2,6 +2,7 @@
 
 #include "app/Game.h"
 #include "app/Replays.h"
+#include "play/GameFlow.h"
 #include "play/PlayState.h"
 #include "scenes/PlayScene.h"
 #include "scenes/TitleScene.h"
@@ -39,20 +40,29 @@ SceneFrames Scenes::Frames() {
 }
 
 void Scenes::PlayFrame(Game& game) {
+    WorldState& world = *game.world;
     if (!recorder_) {
         RunPlaySceneFrame(game.Links(), *play_, calendar_);
+        EnterEndedGame(*play_, world, calendar_);
         return;
     }
-    // One second for the whole frame, and the frame's input, into the record.
+    // One second for the whole frame, and the frame's input, into the record,
+    // from a game's first frame to the frame it ends; the game-over sequence
+    // after that is not recorded.
     System& system = *game.system;
-    WorldState& world = *game.world;
-    if (!recorder_->recording())
+    if (!recorder_->recording() && play_->started == 0)
         recorder_->Begin(system, world);
     frameCalendar_->Latch();
-    recorder_->Frame(PackBits(system.inputState.dirBits, system.inputState.buttonBits),
-                     frameCalendar_->Now());
+    const bool recording = recorder_->recording();
+    if (recording) {
+        recorder_->Frame(PackBits(system.inputState.dirBits, system.inputState.buttonBits),
+                         frameCalendar_->Now());
+    }
     RunPlaySceneFrame(game.Links(), *play_, *frameCalendar_);
-    if (recorder_->After(*play_, world, *frameCalendar_) && finished_)
+    // The finished game is kept from the frame it ends: its ranking entry (the
+    // frame loop saves Game.ini at this frame's end) and its replay.
+    EnterEndedGame(*play_, world, *frameCalendar_);
+    if (recording && recorder_->After(*play_, world, *frameCalendar_) && finished_)
         finished_(game, recorder_->replay());
 }
 
@@ -67,12 +77,23 @@ void Scenes::WatchFrame(Game& game) {
             display.timerMode != TimerMode::kPerformanceCounter &&
             display.timerMode != TimerMode::kSleep)
             display.timerMode = TimerMode::kPerformanceCounter;
-    } else if (game.world->sceneState != SceneState::kPlay) {
+    } else if (over_) {
         return;  // over: the loop ends at the quit that `ended` posted
     }
-    if (!playback_->Frame(game.Links(), *play_, false)) {
-        game.world->sceneState = SceneState::kTitle;
-        if (ended_)
-            ended_(game);
+    // The recorded frames, then the rest of the game-over sequence when the
+    // recording ends with the game.
+    if (!playedThrough_) {
+        if (playback_->Frame(game.Links(), *play_, false))
+            return;
+        playedThrough_ = true;
+        if (game.world->sceneState == SceneState::kPlay && playback_->verdict().same &&
+            GameHasEnded(*play_))
+            return;
+    } else if (playback_->PlayOut(game.Links(), *play_)) {
+        return;
     }
+    over_ = true;
+    game.world->sceneState = SceneState::kTitle;
+    if (ended_)
+        ended_(game);
 }

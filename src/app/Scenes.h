@@ -32,13 +32,15 @@ public:
     Scenes(const Scenes&) = delete;
     Scenes& operator=(const Scenes&) = delete;
 
-    // Records each game from the title's hand-over to its return, and hands
-    // every finished one to `finished` on the frame the title returns.
+    // Records each game from the title's hand-over to the frame it ends, and
+    // hands every finished one to `finished` on that frame, after its score
+    // has entered the ranking.
     void RecordGames(std::string_view version,
                      std::function<void(Game&, const Replay&)> finished);
     // Plays `replay` instead of the title and the player: its first frame
-    // starts the game, and `ended` is called once, on the frame after the game
-    // ends or its frames run out. The replay must outlive this object.
+    // starts the game, and `ended` is called once, on the frame the title
+    // returns (a game that ended as recorded plays its game-over sequence to
+    // the end) or its frames run out. The replay must outlive this object.
     void Watch(const Replay& replay, std::function<void(Game&)> ended);
     // The watched game so far (Watch only).
     const ReplayPlayback* playback() const { return playback_.get(); }
@@ -61,4 +63,6 @@ private:
     std::unique_ptr<ReplayPlayback> playback_;
     std::function<void(Game&)> ended_;
     bool watching_ = false;
+    bool playedThrough_ = false;  // the recorded frames have all run
+    bool over_ = false;
 };

@@ -197,7 +197,7 @@ int64_t Replay::SecondAt(uint32_t frame) const {
 std::vector<uint8_t> EncodeReplay(const Replay& replay) {
     Writer w;
     w.bytes.assign(std::begin(kMagic), std::end(kMagic));
-    w.Fixed(Replay::kFormat, 2);
+    w.Fixed(replay.format, 2);
     const size_t versionSize = std::min<size_t>(replay.version.size(), 255);
     w.Byte(static_cast<uint8_t>(versionSize));
     w.bytes.insert(w.bytes.end(), replay.version.begin(), replay.version.begin() + versionSize);
@@ -272,9 +272,10 @@ base::Outcome DecodeReplay(const uint8_t* data, size_t size, Replay* out) {
                                      std::to_string(format) + "; this one reads format " +
                                      std::to_string(Replay::kFormat) + ")");
     }
-    if (format != Replay::kFormat) {
+    if (format == 0) {
         return base::Outcome::Failed("damaged: format 0");
     }
+    out->format = format;
 
     const uint8_t versionSize = r.Byte();
     for (int i = 0; i < versionSize; ++i)

@@ -11,7 +11,7 @@
 //
 // The file, all numbers little-endian, varints unsigned LEB128:
 //
-//   "TSRP", format version (2 bytes, 1), game version (1 length byte + text)
+//   "TSRP", format version (2 bytes, 1 or 2), game version (1 length byte + text)
 //   thread id, process id (4 + 4), second of the first frame (8),
 //   local time's offset from UTC in seconds (4), daylight flag (1),
 //   fade level at the first frame (1), the ten ranking scores before (10 x 4)
@@ -67,11 +67,15 @@ struct ReplayLock {
 };
 
 struct Replay {
-    static constexpr uint16_t kFormat = 1;
+    // Format 1 records a game up to the frame the title returns, its ranking
+    // entry dated then; format 2 up to the frame the game ends, when its
+    // score enters the ranking.
+    static constexpr uint16_t kFormat = 2;
     static constexpr int kRankingScores = 10;
     // A day of frames: a longer file is taken for damaged.
     static constexpr uint32_t kMaxFrames = 60u * 60u * 60u * 24u;
 
+    uint16_t format = kFormat;
     std::string version;  // the game's version that recorded it
     uint32_t threadId = 0;
     uint32_t processId = 0;

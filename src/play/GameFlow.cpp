@@ -26,6 +26,15 @@ void RunGameOverSequence(PlayState& play, MusicShared& music, WorldState& world,
     }
 }
 
+bool EnterEndedGame(PlayState& play, WorldState& world, platform::Calendar& calendar) {
+    if (!GameHasEnded(play) || play.resultEntered != 0)
+        return false;
+    EnterRankingResult(world.rankingTable, static_cast<int32_t>(play.score), calendar);
+    play.resultEntered = 1;
+    world.saveRequest = 1;
+    return true;
+}
+
 void FinishGame(PlayState& play, MusicShared& music, WorldState& world,
                 platform::Calendar& calendar) {
     // The music stops; the next game's first frame selects the play music again.
@@ -35,10 +44,12 @@ void FinishGame(PlayState& play, MusicShared& music, WorldState& world,
     world.bgmSelector = 0;
     play.gameOverCounter = 0;
     // The score enters the ranking with the calendar's date and rises to its
-    // place; the play state returns to its start values, so the next game
-    // builds a new board and queue.
-    EnterRankingResult(world.rankingTable, static_cast<int32_t>(play.score), calendar);
-    world.saveRequest = 1;  // kept at once, not only at the close
+    // place, unless it did when the game ended; the play state returns to its
+    // start values, so the next game builds a new board and queue.
+    if (play.resultEntered == 0) {
+        EnterRankingResult(world.rankingTable, static_cast<int32_t>(play.score), calendar);
+        world.saveRequest = 1;  // kept at once, not only at the close
+    }
     play = PlayState{};
     // The title scene takes over and fades in from black.
     world.fadeLevel = kFadeBlack;

@@ -38,4 +38,5 @@ struct PlayState {
     int32_t levelLines = 0;
     int32_t clearedLines = 0;
     uint32_t rowsRemoved = 0;  // every row of this game, for its record
+    int32_t resultEntered = 0;  // 1 once the score is in the ranking (see EnterEndedGame)
 };

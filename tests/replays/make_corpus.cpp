@@ -27,6 +27,7 @@
 #include "graphics/Graphics.h"
 #include "input/InputSampler.h"
 #include "play/Board.h"
+#include "play/GameFlow.h"
 #include "play/PieceControl.h"
 #include "play/PlayState.h"
 #include "scenes/PlayScene.h"
@@ -87,6 +88,7 @@ public:
         SetCalendar(frame_);
         recorder_.Frame(bits, calendar_.Now());
         Run(bits);
+        EnterEndedGame(play, *game_->world, calendar_);
         ++frame_;
         return !(done_ = recorder_.After(play, *game_->world, calendar_));
     }

@@ -145,7 +145,7 @@ TEST(ReplayFileTest, DamagedFilesSayWhatIsWrong) {
         {cut(good.size() / 2), "truncated"},
         {cut(good.size() - 1), "truncated"},
         {with(0, 'X'), "not a Tessary replay"},
-        {with(4, 2), "made by a newer version of the game (format 2"},
+        {with(4, 3), "made by a newer version of the game (format 3"},
         {with(5, 1), "made by a newer version of the game (format 257"},
         {with(4, 0), "damaged"},
         {with(good.size() - 1, good.back() ^ 1), "damaged: checksum does not match"},
