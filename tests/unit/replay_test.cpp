@@ -220,6 +220,54 @@ TEST(ReplayFolderTest, KeepsRankedGamesAndTheLastTwentyOthers) {
         24);
 }
 
+// Only a name the game writes, whole, is ever removed; a name already taken
+// gets a number and the file there stays as it was.
+TEST(ReplayFolderTest, RemovesOnlyItsOwnNamesAndReplacesNothing) {
+    TempFolder temp;
+    const fs::path folder = temp.path() + "/replays/";
+    fs::create_directories(folder);
+    const struct {
+        const char* name;
+        bool removed;
+    } files[] = {
+        {"2020-01-01_00-00-00_score-20.replay", true},
+        {"2020-01-01_00-00-00_score-20_2.replay", true},
+        {"2020-01-01_00-00-00_score-0.replay", true},
+        {"2020-01-01_00-00-00_score-20_rank-3.replay", false},
+        {"2020-01-01_00-00-00_score-20 (copy).replay", false},
+        {"2020-01-01_00-00-00_score-20-keep.replay", false},
+        {"2020-01-01_00-00-00_score-20_keep.replay", false},
+        {"2020-01-01_00-00-00_score-20_.replay", false},
+        {"2020-01-01_00-00-00_score-020.replay", false},
+        {"2020-01-01_00-00-00_score-20.replay.bak", false},
+        {"2020-01-01_00-00-00_score-20.REPLAY", false},
+        {"2020-01-01_00-00-00_score-20.replay.replay", false},
+        {"2020-01-01 00-00-00_score-20.replay", false},
+        {"copy of 2020-01-01_00-00-00_score-20.replay", false},
+    };
+    for (const auto& f : files)
+        std::ofstream(folder / f.name).put('x');
+
+    Replay replay = Decoded(ReadBytes(kCorpus + "/01-column-0.replay"));
+    replay.result.ranking.place = 0;
+    for (int game = 0; game < kKeptOthers; ++game) {
+        replay.result.ranking.minute = static_cast<uint8_t>(game);
+        ASSERT_TRUE(SaveReplay(folder, replay, platform::SystemFiles()));
+    }
+    // The same name again, for another game: it goes beside the first.
+    const Bytes first = EncodeReplay(replay);
+    ++replay.result.rows;
+    ASSERT_TRUE(SaveReplay(folder, replay, platform::SystemFiles()));
+    const std::string name = ReplayFileName(replay);
+    const std::string second = name.substr(0, name.size() - 7) + "_2.replay";
+    EXPECT_EQ(ReadBytes(folder / name), first);
+    EXPECT_EQ(ReadBytes(folder / second), EncodeReplay(replay));
+    EXPECT_EQ(FreeReplayPath(folder, replay), folder / (name.substr(0, name.size() - 7) + "_3.replay"));
+
+    for (const auto& f : files)
+        EXPECT_EQ(fs::exists(folder / f.name), !f.removed) << f.name;
+}
+
 }  // namespace
 
 namespace {
