@@ -5,6 +5,8 @@
 #include <cstring>
 #include <memory>
 
+#include <sys/stat.h>
+
 #include "app/Game.h"
 #include "audio/Audio.h"
 #include "graphics/Graphics.h"
@@ -21,8 +23,9 @@ namespace {
 
 constexpr int64_t kDay = 86400;
 constexpr uint32_t kLockScore = 20;
-// A replay file is a few kilobytes; anything past this is not one.
-constexpr long kMaxFileSize = 64L << 20;
+// A replay takes under a kilobyte a minute of play; a file past this (more
+// than three days of it) is not one, and is refused before it is read.
+constexpr size_t kMaxFileSize = size_t{4} << 20;
 
 int64_t FloorDiv(int64_t a, int64_t b) {
     return a / b - ((a % b != 0) && ((a < 0) != (b < 0)) ? 1 : 0);
@@ -319,13 +322,21 @@ base::Outcome ReadReplayFile(const std::string& path, Replay* out) {
     std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
     if (!file)
         return base::Outcome::Failed(std::strerror(errno));
+    // Its size first; the reading stops at the limit too, for a file that
+    // grows or has no size (a pipe).
+    struct stat info {};
+    if (fstat(fileno(file.get()), &info) != 0)
+        return base::Outcome::Failed(std::strerror(errno));
+    if (info.st_size > static_cast<off_t>(kMaxFileSize))
+        return base::Outcome::Failed("too large for a replay");
     std::vector<uint8_t> bytes;
+    bytes.reserve(static_cast<size_t>(info.st_size));
     uint8_t chunk[65536];
     size_t got = 0;
     while ((got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0) {
-        bytes.insert(bytes.end(), chunk, chunk + got);
-        if (static_cast<long>(bytes.size()) > kMaxFileSize)
+        if (bytes.size() + got > kMaxFileSize)
             return base::Outcome::Failed("too large for a replay");
+        bytes.insert(bytes.end(), chunk, chunk + got);
     }
     if (std::ferror(file.get()) != 0)
         return base::Outcome::Failed(std::strerror(errno));
