@@ -572,6 +572,7 @@ TEST_F(TitleToPlayAndBackTest, AGameFromTheTitleEntersTheRankingWhichSurvivesARe
     int32_t score = -1;
     int32_t savedInSequence = -1;
     int framesOver = 0;
+    int32_t belowIt = -1;  // entered once, so the second row stays empty
     bool played = false;
     const Player reader = ReadFirstRankingRow(&row);
     Run first;
@@ -595,12 +596,14 @@ TEST_F(TitleToPlayAndBackTest, AGameFromTheTitleEntersTheRankingWhichSurvivesARe
             return true;
         }
         score = world.rankingTable.scores[0];
+        belowIt = world.rankingTable.scores[1];
         return reader(run, keys);
     };
     EXPECT_EQ(RunProgram(first, player), 0);
     EXPECT_TRUE(played);
     EXPECT_GT(score, 0);
     EXPECT_EQ(savedInSequence, score);
+    EXPECT_EQ(belowIt, 0);
     EXPECT_LT(first.frames, 20'000);
     EXPECT_TRUE(first.fake.dialogs.shown.empty());
     char expected[64];
