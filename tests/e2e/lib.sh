@@ -8,7 +8,9 @@
 # The same tests run against the sanitized program (build-asan/game): every
 # report of AddressSanitizer, LeakSanitizer or UndefinedBehaviorSanitizer from
 # any program a test starts fails the test. With TESSARY_GL_DEBUG=1 (CTest sets
-# it) the program validates its GL calls, and a GL error fails the test too.
+# it) the program validates its GL calls, and a GL error fails the test too:
+# every run's standard error is read, whether it ended on its own or was
+# killed, and before the next run overwrites it.
 
 set -euo pipefail
 
@@ -23,6 +25,9 @@ e2e_fail() {
 e2e_cleanup() {
     local status=${1:-$?}
     [[ -n "${GAME_PID:-}" ]] && kill -9 "$GAME_PID" 2>/dev/null || true
+    # A run nobody read yet (the test ended right after it): its GL report.
+    # In a subshell, since a failing check exits.
+    [[ -n "${GL_LOG_UNREAD:-}" ]] && { (check_gl_debug "$GL_LOG_UNREAD" killed) || status=1; }
     if [[ -n "${XVFB_PID:-}" ]]; then
         kill "$XVFB_PID" 2>/dev/null || true
         wait "$XVFB_PID" 2>/dev/null || true  # gone before the next run starts one
@@ -69,17 +74,29 @@ sanitizer_reports() {
 }
 
 # Checks a program's standard error for the GL validation's verdict: no GL
-# error reported, and, after a context was made and the program has ended on
-# its own, the summary line with 0 errors.
+# error reported; a run whose window was seen (wait_window) said that its
+# debug output is on, since without it nothing is validated; and a run that
+# ended on its own, not "killed", gave the summary line with 0 errors.
+#   check_gl_debug LOG [killed]
 check_gl_debug() {
-    local log=$1
-    [[ -n "${TESSARY_GL_DEBUG:-}" && "$TESSARY_GL_DEBUG" != 0 && -f "$log" ]] || return 0
+    local log=$1 ended=${2:-} shown=
+    [[ -e "${E2E_ROOT:-/nonexistent}/window-shown" ]] && shown=1
+    rm -f "${E2E_ROOT:-/nonexistent}/window-shown"
+    GL_LOG_UNREAD=
+    [[ -n "${TESSARY_GL_DEBUG:-}" && "$TESSARY_GL_DEBUG" != 0 ]] || return 0
+    [[ -f "$log" ]] || e2e_fail "no standard error log $log to read the GL report from"
     # (A shader the compiler rejects is reported as an error too, but it is
     # no failed call, and the program says so itself.)
     local errors
     errors=$(grep '^OpenGL debug message: error' "$log" | grep -v ', shader compiler,' || true)
     [[ -z "$errors" ]] || e2e_fail "OpenGL reported errors: $(head -n 3 <<<"$errors")"
-    grep -q '^Tessary: OpenGL debug output is on' "$log" || return 0
+    ! grep -q '^Tessary: TESSARY_GL_DEBUG is set, but' "$log" ||
+        e2e_fail "GL calls not validated: $(grep '^Tessary: TESSARY_GL_DEBUG is set, but' "$log")"
+    if ! grep -q '^Tessary: OpenGL debug output is on' "$log"; then
+        [[ -z "$shown" ]] || e2e_fail "the program showed its window without GL debug output"
+        return 0
+    fi
+    [[ "$ended" != killed ]] || return 0
     local summary
     summary=$(grep -E '^OpenGL debug: [0-9]+ errors, [0-9]+ warnings$' "$log" | tail -n 1 || true)
     [[ -n "$summary" ]] || e2e_fail "no OpenGL debug summary at exit"
@@ -88,6 +105,7 @@ check_gl_debug() {
 
 # Makes E2E_DIR a fresh copy of the program folder, without settings or slots.
 fresh_program_folder() {
+    [[ -z "${GL_LOG_UNREAD:-}" ]] || check_gl_debug "$GL_LOG_UNREAD" killed
     rm -rf "$E2E_DIR"
     mkdir -p "$(dirname "$E2E_DIR")"
     cp -a "$E2E_SOURCE" "$E2E_DIR"
@@ -142,9 +160,12 @@ e2e_setup() {
 # Starts the program from another folder (it must find its files by itself),
 # through the command given, if any (faketime, setpriv, env ...).
 start_game() {
+    # The last run's GL report, unless it was read already.
+    [[ -z "${GL_LOG_UNREAD:-}" ]] || check_gl_debug "$GL_LOG_UNREAD" killed
     (cd "$E2E_ROOT" && exec "$@" "$E2E_DIR/tessary") >"$E2E_DIR/stdout.log" \
         2>"$E2E_DIR/stderr.log" &
     GAME_PID=$!
+    GL_LOG_UNREAD=$E2E_DIR/stderr.log
 }
 
 # Prints the id of the program's window once it is shown.
@@ -153,6 +174,7 @@ wait_window() {
     for _ in $(seq 100); do
         id=$(xdotool search --onlyvisible --name '^Tessary$' 2>/dev/null | head -n 1 || true)
         if [[ -n "$id" ]]; then
+            : >"$E2E_ROOT/window-shown" # (this runs in a subshell: a file, not a variable)
             echo "$id"
             return 0
         fi
@@ -170,7 +192,7 @@ wait_exit() {
         if ! kill -0 "$pid" 2>/dev/null || [[ $(ps -o stat= -p "$pid" 2>/dev/null) == Z* ]]; then
             EXIT_CODE=0
             wait "$pid" || EXIT_CODE=$?
-            [[ "$pid" == "${GAME_PID:-}" ]] && check_gl_debug "$E2E_DIR/stderr.log"
+            [[ "$pid" != "${GAME_PID:-}" ]] || check_gl_debug "$E2E_DIR/stderr.log"
             return 0
         fi
         sleep 0.1
@@ -180,14 +202,16 @@ wait_exit() {
 
 # Kills the running program at once with SIGKILL, as a crash or a lost
 # session would: the program itself, not only a wrapper such as faketime that
-# started it and waits for it. It prints no GL summary then.
+# started it and waits for it. It prints no GL summary then, but every GL
+# error it met until then is in its log.
 kill_game_now() {
     local pid=$GAME_PID
     GAME_PID=
     pkill -KILL -P "$pid" 2>/dev/null || true
     kill -KILL "$pid" 2>/dev/null || true
     wait_exit "$pid" 10
-    pgrep -f -x "$E2E_DIR/tessary" >/dev/null && e2e_fail "the program outlived its SIGKILL" || true
+    ! pgrep -f -x "$E2E_DIR/tessary" >/dev/null || e2e_fail "the program outlived its SIGKILL"
+    check_gl_debug "$E2E_DIR/stderr.log" killed
 }
 
 # Sends one key press to the window through the X test extension.
