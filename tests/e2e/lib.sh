@@ -330,14 +330,24 @@ screenshot() {
     e2e_fail "could not take a screenshot of window $window"
 }
 
+# Passes a count through from standard input; prints nothing and fails on
+# anything else, such as the empty output of a tool that failed.
+only_count() {
+    local value
+    value=$(cat)
+    [[ "$value" =~ ^[0-9]+$ ]] || { echo "not a count: \"$value\"" >&2; return 1; }
+    echo "$value"
+}
+
 # Prints how many pixels of two pictures differ by more than TOLERANCE (in %
-# of the full range, in any channel) inside a region WxH+X+Y.
+# of the full range, in any channel) inside a region WxH+X+Y; fails when the
+# comparison gives no count.
 pixels_differing() {
     local a=$1 b=$2 region=$3 tolerance=${4:-3}
     convert \( "$a" -alpha off -crop "$region" +repage \) \
             \( "$b" -alpha off -crop "$region" +repage \) \
             -compose difference -composite -separate -evaluate-sequence max \
-            -threshold "$tolerance%" -format '%[fx:int(mean*w*h+0.5)]\n' info:
+            -threshold "$tolerance%" -format '%[fx:int(mean*w*h+0.5)]\n' info: | only_count
 }
 
 # Prints how many pixels inside the white part of a mask differ between two
@@ -347,7 +357,7 @@ masked_pixels_differing() {
     convert \( "$a" -alpha off \) \( "$b" -alpha off \) \
             -compose difference -composite -separate -evaluate-sequence max \
             "$mask" -compose multiply -composite \
-            -threshold "$tolerance%" -format '%[fx:int(mean*w*h+0.5)]\n' info:
+            -threshold "$tolerance%" -format '%[fx:int(mean*w*h+0.5)]\n' info: | only_count
 }
 
 # A picture of the data folder is a 512x512 palette PNG; index 0 is see-through.
@@ -391,15 +401,18 @@ SCREENS=$GOLDEN
 
 # Succeeds when a region WxH+X+Y of the screenshot is the same as in a reference.
 shows_region() {
-    local shot=$1 reference=$2 region=$3
-    [[ "$(pixels_differing "$shot" "$reference" "$region")" -le "${4:-0}" ]]
+    local shot=$1 reference=$2 region=$3 differing
+    differing=$(pixels_differing "$shot" "$reference" "$region") ||
+        e2e_fail "could not compare $shot with $reference"
+    [[ "$differing" -le "${4:-0}" ]]
 }
 
 # Succeeds when the screenshot shows the title's logo and resting items.
 shows_title() {
     local shot=$1 mask=$2
     local differing
-    differing=$(masked_pixels_differing "$shot" "$TITLE_REFERENCE" "$mask")
+    differing=$(masked_pixels_differing "$shot" "$TITLE_REFERENCE" "$mask") ||
+        e2e_fail "could not compare $shot with the title"
     [[ "$differing" -le 50 ]]
 }
 

@@ -41,7 +41,10 @@ still() {
     screenshot "$window" "$E2E_ROOT/a.png"
     sleep "$1"
     screenshot "$window" "$E2E_ROOT/b.png"
-    [[ "$(pixels_differing "$E2E_ROOT/a.png" "$E2E_ROOT/b.png" 1280x720+0+0)" == 0 ]]
+    local differing
+    differing=$(pixels_differing "$E2E_ROOT/a.png" "$E2E_ROOT/b.png" 1280x720+0+0) ||
+        e2e_fail "could not compare two screenshots"
+    [[ "$differing" == 0 ]]
 }
 wait_until 10 "the title still moves without the focus" still 1
 shows_title "$E2E_ROOT/a.png" "$mask" || e2e_fail "the stopped window does not show the title"
