@@ -110,6 +110,19 @@ fresh_program_folder() {
     mkdir -p "$(dirname "$E2E_DIR")"
     cp -a "$E2E_SOURCE" "$E2E_DIR"
     rm -f "$E2E_DIR/Game.ini" "$E2E_DIR"/save*.dat "$E2E_DIR/alsoft.conf"
+    # Stamped far in the past, so that dir_txt_rewritten can tell the
+    # program's own save from the copy.
+    [[ ! -f "$E2E_DIR/dir.txt" ]] || touch -d @1000000000 "$E2E_DIR/dir.txt"
+}
+
+# Succeeds when the program rewrote dir.txt in its own folder (portable
+# copies do so at the close), with its one line "data\", and wrote none in
+# the folder it was started from.
+dir_txt_rewritten() {
+    [[ ! -e "$E2E_ROOT/dir.txt" ]] || e2e_fail "dir.txt was written in the working folder $E2E_ROOT"
+    cmp <(printf '\xff\xfed\x00a\x00t\x00a\x00\\\x00') "$E2E_DIR/dir.txt" || e2e_fail "dir.txt differs"
+    [[ $(stat -c %Y "$E2E_DIR/dir.txt") -gt 1000000000 ]] ||
+        e2e_fail "dir.txt in $E2E_DIR was not rewritten"
 }
 
 # Copies the program folder and starts a private X server.

@@ -147,7 +147,8 @@ chmod -R u+w "$E2E_DIR"
 [[ "$EXIT_CODE" == 1 ]] || e2e_fail "read-only: exit code $EXIT_CODE"
 [[ ! -e "$E2E_DIR/Game.ini" && ! -e "$E2E_ROOT/read-only-data/tessary" ]] ||
     e2e_fail "read-only: Game.ini was written"
-cmp "$E2E_SOURCE/dir.txt" "$E2E_DIR/dir.txt" || e2e_fail "read-only: dir.txt changed"
+cmp "$E2E_SOURCE/dir.txt" "$E2E_DIR/dir.txt" && [[ $(stat -c %Y "$E2E_DIR/dir.txt") == 1000000000 ]] ||
+    e2e_fail "read-only: dir.txt changed"
 echo "read-only: the message at exit, exit code 1"
 
 # No sound device (OpenAL finds no driver): the game runs and saves as always,
