@@ -520,7 +520,7 @@ int main(int argc, char** argv) {
         o.utcOffset = 3600;
         o.ranking = {300000, 250000, 200000};
         Table table(o);
-        keep(table, Searching(table, kUntilTop, false, 12), "search-gravity-all-levels");
+        keep(table, Searching(table, kUntilTop, false, 25), "search-gravity-all-levels");
     }
     return 0;
 }
