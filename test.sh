@@ -9,6 +9,17 @@ cd "$(dirname "$0")"
 scripts/install-deps.sh test
 scripts/check-layers.sh
 
+# Runs a ctest command and keeps the names of the tests it skipped, which are
+# named again at the end: a skip passes the run, so it must not go unseen.
+skipped=()
+run_ctest() {
+    local log
+    log=$(mktemp)
+    "$@" | tee "$log"
+    mapfile -t -O "${#skipped[@]}" skipped < <(sed -En 's/^[[:space:]]*[0-9]+ - (.*) \(Skipped\)$/\1/p' "$log")
+    rm -f "$log"
+}
+
 werror=OFF
 [[ -n "${CI:-}" ]] && werror=ON
 jobs=$(nproc)
@@ -22,7 +33,7 @@ cmake --build build -j"$jobs"
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DTESSARY_SANITIZE=ON -DTESSARY_WERROR=$werror
 cmake --build build-asan -j"$jobs" --target tessary_tests tessary
 
-ctest --test-dir build-asan -L unit --output-on-failure -j"$jobs"
+run_ctest ctest --test-dir build-asan -L unit --output-on-failure -j"$jobs"
 
 # The tests of the audio object and of everything that starts the music stream
 # thread, under ThreadSanitizer: a data race or a lock-order inversion in our
@@ -34,12 +45,18 @@ cmake --build build-tsan -j"$jobs" --target tessary_tests
 fixed_layout=()
 setarch "$(uname -m)" -R true 2>/dev/null && fixed_layout=(setarch "$(uname -m)" -R)
 TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$PWD/tests/tsan.supp" \
-    "${fixed_layout[@]}" ctest --test-dir build-tsan -L audio --output-on-failure -j"$jobs"
+    run_ctest "${fixed_layout[@]}" ctest --test-dir build-tsan -L audio --output-on-failure -j"$jobs"
 
-ctest --test-dir build -L e2e --output-on-failure
+run_ctest ctest --test-dir build -L e2e --output-on-failure
 # The same tests against the sanitized program (build-asan/game): a sanitizer
 # report from any program a test starts, a leak included, fails the test.
-ctest --test-dir build-asan -L e2e --output-on-failure
+run_ctest ctest --test-dir build-asan -L e2e --output-on-failure
 # The program on real desktops started headless (X11 window managers, sway,
 # GNOME, KDE), as built for players only: about 5 minutes together.
-ctest --test-dir build -L desktops --output-on-failure
+run_ctest ctest --test-dir build -L desktops --output-on-failure
+
+if [[ ${#skipped[@]} -gt 0 ]]; then
+    echo "Skipped (${#skipped[@]}): ${skipped[*]}"
+else
+    echo "No test was skipped."
+fi

@@ -8,7 +8,9 @@
 # The same tests run against the sanitized program (build-asan/game): every
 # report of AddressSanitizer, LeakSanitizer or UndefinedBehaviorSanitizer from
 # any program a test starts fails the test. With TESSARY_GL_DEBUG=1 (CTest sets
-# it) the program validates its GL calls, and a GL error fails the test too.
+# it) the program validates its GL calls, and a GL error fails the test too:
+# every run's standard error is read, whether it ended on its own or was
+# killed, and before the next run overwrites it.
 
 set -euo pipefail
 
@@ -23,6 +25,9 @@ e2e_fail() {
 e2e_cleanup() {
     local status=${1:-$?}
     [[ -n "${GAME_PID:-}" ]] && kill -9 "$GAME_PID" 2>/dev/null || true
+    # A run nobody read yet (the test ended right after it): its GL report.
+    # In a subshell, since a failing check exits.
+    [[ -n "${GL_LOG_UNREAD:-}" ]] && { (check_gl_debug "$GL_LOG_UNREAD" killed) || status=1; }
     if [[ -n "${XVFB_PID:-}" ]]; then
         kill "$XVFB_PID" 2>/dev/null || true
         wait "$XVFB_PID" 2>/dev/null || true  # gone before the next run starts one
@@ -69,17 +74,29 @@ sanitizer_reports() {
 }
 
 # Checks a program's standard error for the GL validation's verdict: no GL
-# error reported, and, after a context was made and the program has ended on
-# its own, the summary line with 0 errors.
+# error reported; a run whose window was seen (wait_window) said that its
+# debug output is on, since without it nothing is validated; and a run that
+# ended on its own, not "killed", gave the summary line with 0 errors.
+#   check_gl_debug LOG [killed]
 check_gl_debug() {
-    local log=$1
-    [[ -n "${TESSARY_GL_DEBUG:-}" && "$TESSARY_GL_DEBUG" != 0 && -f "$log" ]] || return 0
+    local log=$1 ended=${2:-} shown=
+    [[ -e "${E2E_ROOT:-/nonexistent}/window-shown" ]] && shown=1
+    rm -f "${E2E_ROOT:-/nonexistent}/window-shown"
+    GL_LOG_UNREAD=
+    [[ -n "${TESSARY_GL_DEBUG:-}" && "$TESSARY_GL_DEBUG" != 0 ]] || return 0
+    [[ -f "$log" ]] || e2e_fail "no standard error log $log to read the GL report from"
     # (A shader the compiler rejects is reported as an error too, but it is
     # no failed call, and the program says so itself.)
     local errors
     errors=$(grep '^OpenGL debug message: error' "$log" | grep -v ', shader compiler,' || true)
     [[ -z "$errors" ]] || e2e_fail "OpenGL reported errors: $(head -n 3 <<<"$errors")"
-    grep -q '^Tessary: OpenGL debug output is on' "$log" || return 0
+    ! grep -q '^Tessary: TESSARY_GL_DEBUG is set, but' "$log" ||
+        e2e_fail "GL calls not validated: $(grep '^Tessary: TESSARY_GL_DEBUG is set, but' "$log")"
+    if ! grep -q '^Tessary: OpenGL debug output is on' "$log"; then
+        [[ -z "$shown" ]] || e2e_fail "the program showed its window without GL debug output"
+        return 0
+    fi
+    [[ "$ended" != killed ]] || return 0
     local summary
     summary=$(grep -E '^OpenGL debug: [0-9]+ errors, [0-9]+ warnings$' "$log" | tail -n 1 || true)
     [[ -n "$summary" ]] || e2e_fail "no OpenGL debug summary at exit"
@@ -88,10 +105,24 @@ check_gl_debug() {
 
 # Makes E2E_DIR a fresh copy of the program folder, without settings or slots.
 fresh_program_folder() {
+    [[ -z "${GL_LOG_UNREAD:-}" ]] || check_gl_debug "$GL_LOG_UNREAD" killed
     rm -rf "$E2E_DIR"
     mkdir -p "$(dirname "$E2E_DIR")"
     cp -a "$E2E_SOURCE" "$E2E_DIR"
     rm -f "$E2E_DIR/Game.ini" "$E2E_DIR"/save*.dat "$E2E_DIR/alsoft.conf"
+    # Stamped far in the past, so that dir_txt_rewritten can tell the
+    # program's own save from the copy.
+    [[ ! -f "$E2E_DIR/dir.txt" ]] || touch -d @1000000000 "$E2E_DIR/dir.txt"
+}
+
+# Succeeds when the program rewrote dir.txt in its own folder (portable
+# copies do so at the close), with its one line "data\", and wrote none in
+# the folder it was started from.
+dir_txt_rewritten() {
+    [[ ! -e "$E2E_ROOT/dir.txt" ]] || e2e_fail "dir.txt was written in the working folder $E2E_ROOT"
+    cmp <(printf '\xff\xfed\x00a\x00t\x00a\x00\\\x00') "$E2E_DIR/dir.txt" || e2e_fail "dir.txt differs"
+    [[ $(stat -c %Y "$E2E_DIR/dir.txt") -gt 1000000000 ]] ||
+        e2e_fail "dir.txt in $E2E_DIR was not rewritten"
 }
 
 # Copies the program folder and starts a private X server.
@@ -142,9 +173,12 @@ e2e_setup() {
 # Starts the program from another folder (it must find its files by itself),
 # through the command given, if any (faketime, setpriv, env ...).
 start_game() {
+    # The last run's GL report, unless it was read already.
+    [[ -z "${GL_LOG_UNREAD:-}" ]] || check_gl_debug "$GL_LOG_UNREAD" killed
     (cd "$E2E_ROOT" && exec "$@" "$E2E_DIR/tessary") >"$E2E_DIR/stdout.log" \
         2>"$E2E_DIR/stderr.log" &
     GAME_PID=$!
+    GL_LOG_UNREAD=$E2E_DIR/stderr.log
 }
 
 # Prints the id of the program's window once it is shown.
@@ -153,6 +187,7 @@ wait_window() {
     for _ in $(seq 100); do
         id=$(xdotool search --onlyvisible --name '^Tessary$' 2>/dev/null | head -n 1 || true)
         if [[ -n "$id" ]]; then
+            : >"$E2E_ROOT/window-shown" # (this runs in a subshell: a file, not a variable)
             echo "$id"
             return 0
         fi
@@ -170,7 +205,7 @@ wait_exit() {
         if ! kill -0 "$pid" 2>/dev/null || [[ $(ps -o stat= -p "$pid" 2>/dev/null) == Z* ]]; then
             EXIT_CODE=0
             wait "$pid" || EXIT_CODE=$?
-            [[ "$pid" == "${GAME_PID:-}" ]] && check_gl_debug "$E2E_DIR/stderr.log"
+            [[ "$pid" != "${GAME_PID:-}" ]] || check_gl_debug "$E2E_DIR/stderr.log"
             return 0
         fi
         sleep 0.1
@@ -180,14 +215,16 @@ wait_exit() {
 
 # Kills the running program at once with SIGKILL, as a crash or a lost
 # session would: the program itself, not only a wrapper such as faketime that
-# started it and waits for it. It prints no GL summary then.
+# started it and waits for it. It prints no GL summary then, but every GL
+# error it met until then is in its log.
 kill_game_now() {
     local pid=$GAME_PID
     GAME_PID=
     pkill -KILL -P "$pid" 2>/dev/null || true
     kill -KILL "$pid" 2>/dev/null || true
     wait_exit "$pid" 10
-    pgrep -f -x "$E2E_DIR/tessary" >/dev/null && e2e_fail "the program outlived its SIGKILL" || true
+    ! pgrep -f -x "$E2E_DIR/tessary" >/dev/null || e2e_fail "the program outlived its SIGKILL"
+    check_gl_debug "$E2E_DIR/stderr.log" killed
 }
 
 # Sends one key press to the window through the X test extension.
@@ -306,14 +343,24 @@ screenshot() {
     e2e_fail "could not take a screenshot of window $window"
 }
 
+# Passes a count through from standard input; prints nothing and fails on
+# anything else, such as the empty output of a tool that failed.
+only_count() {
+    local value
+    value=$(cat)
+    [[ "$value" =~ ^[0-9]+$ ]] || { echo "not a count: \"$value\"" >&2; return 1; }
+    echo "$value"
+}
+
 # Prints how many pixels of two pictures differ by more than TOLERANCE (in %
-# of the full range, in any channel) inside a region WxH+X+Y.
+# of the full range, in any channel) inside a region WxH+X+Y; fails when the
+# comparison gives no count.
 pixels_differing() {
     local a=$1 b=$2 region=$3 tolerance=${4:-3}
     convert \( "$a" -alpha off -crop "$region" +repage \) \
             \( "$b" -alpha off -crop "$region" +repage \) \
             -compose difference -composite -separate -evaluate-sequence max \
-            -threshold "$tolerance%" -format '%[fx:int(mean*w*h+0.5)]\n' info:
+            -threshold "$tolerance%" -format '%[fx:int(mean*w*h+0.5)]\n' info: | only_count
 }
 
 # Prints how many pixels inside the white part of a mask differ between two
@@ -323,7 +370,7 @@ masked_pixels_differing() {
     convert \( "$a" -alpha off \) \( "$b" -alpha off \) \
             -compose difference -composite -separate -evaluate-sequence max \
             "$mask" -compose multiply -composite \
-            -threshold "$tolerance%" -format '%[fx:int(mean*w*h+0.5)]\n' info:
+            -threshold "$tolerance%" -format '%[fx:int(mean*w*h+0.5)]\n' info: | only_count
 }
 
 # A picture of the data folder is a 512x512 palette PNG; index 0 is see-through.
@@ -367,15 +414,18 @@ SCREENS=$GOLDEN
 
 # Succeeds when a region WxH+X+Y of the screenshot is the same as in a reference.
 shows_region() {
-    local shot=$1 reference=$2 region=$3
-    [[ "$(pixels_differing "$shot" "$reference" "$region")" -le "${4:-0}" ]]
+    local shot=$1 reference=$2 region=$3 differing
+    differing=$(pixels_differing "$shot" "$reference" "$region") ||
+        e2e_fail "could not compare $shot with $reference"
+    [[ "$differing" -le "${4:-0}" ]]
 }
 
 # Succeeds when the screenshot shows the title's logo and resting items.
 shows_title() {
     local shot=$1 mask=$2
     local differing
-    differing=$(masked_pixels_differing "$shot" "$TITLE_REFERENCE" "$mask")
+    differing=$(masked_pixels_differing "$shot" "$TITLE_REFERENCE" "$mask") ||
+        e2e_fail "could not compare $shot with the title"
     [[ "$differing" -le 50 ]]
 }
 

@@ -2,7 +2,8 @@
 # Alt+Enter twice on a bare X server (no window manager, so the game's own
 # borderless route): a window over the whole screen showing the title scaled
 # (the screen is 16:9, so without bars), then the same window as before. Focus on another X client stops
-# the scene (the picture stands still); focus back makes it move again.
+# the scene (the picture stands still); focus back makes it move again. Closed
+# in full screen, the program keeps the display mode it loaded in Game.ini.
 source "$(dirname "$0")/lib.sh"
 e2e_setup "$1"
 mask=$E2E_ROOT/title-mask.png
@@ -41,7 +42,10 @@ still() {
     screenshot "$window" "$E2E_ROOT/a.png"
     sleep "$1"
     screenshot "$window" "$E2E_ROOT/b.png"
-    [[ "$(pixels_differing "$E2E_ROOT/a.png" "$E2E_ROOT/b.png" 1280x720+0+0)" == 0 ]]
+    local differing
+    differing=$(pixels_differing "$E2E_ROOT/a.png" "$E2E_ROOT/b.png" 1280x720+0+0) ||
+        e2e_fail "could not compare two screenshots"
+    [[ "$differing" == 0 ]]
 }
 wait_until 10 "the title still moves without the focus" still 1
 shows_title "$E2E_ROOT/a.png" "$mask" || e2e_fail "the stopped window does not show the title"
@@ -53,6 +57,9 @@ wait_until 5 "the title did not move again with the focus back" moves
 kill "$other" 2>/dev/null || true
 wait "$other" 2>/dev/null || true
 
+tap_keys "$window" alt+Return
+wait_until 5 "Alt+Enter did not cover the screen again" \
+    has_geometry "$window" "0 0 $screen_width $screen_height"
 press_key "$window" Escape
 wait_exit "$GAME_PID" 10
 GAME_PID=

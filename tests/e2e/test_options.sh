@@ -2,8 +2,8 @@
 # The options window driven by keys: every row changed, the display mode taking
 # effect at once, the values shown, saved in their Game.ini bytes as the window
 # closes (the program is then killed), and shown and saved again unchanged by
-# the next run's Esc. The display mode is saved as
-# it was loaded, so a run that switched to full screen still starts windowed.
+# the next run's Esc. The display mode is saved as it was loaded: the first
+# run's window closes in full screen, and the next run still starts windowed.
 source "$(dirname "$0")/lib.sh"
 e2e_setup "$1"
 mask=$E2E_ROOT/title-mask.png
@@ -50,6 +50,10 @@ wait_until 5 "the options window does not show the values set" screen_shows "$wi
 # The windows take colour 4: the frame's border is another picture now.
 border=$(pixels_differing "$first" "$E2E_ROOT/screen.png" 4x640+208+40)
 [[ "$border" -gt 2000 ]] || e2e_fail "the window colour did not change ($border pixels)"
+# Full screen again (Alt+Enter) while the window closes and the program is killed.
+tap_keys "$window" alt+Return
+wait_until 5 "Alt+Enter did not cover the screen" \
+    has_geometry "$window" "0 0 $screen_width $screen_height"
 
 # Closing the window saves at once: the program killed then loses nothing.
 # Bytes: 3 vsync, 18 timer, 20 frame skip, 24..27 buttons, 34 and 35 volumes.
@@ -72,6 +76,10 @@ kept() {
     [[ "$shown" == "0 0 2 1 2 9 1 3 "* ]] && options_shown "$1" "$shown"
 }
 wait_until 10 "the second run does not show the saved values" screen_shows "$window" kept
+# Closed in full screen too: Esc saves the display mode as loaded.
+tap_keys "$window" alt+Return
+wait_until 5 "Alt+Enter did not cover the screen in the second run" \
+    has_geometry "$window" "0 0 $screen_width $screen_height"
 press_key "$window" Escape
 wait_exit "$GAME_PID" 10
 GAME_PID=

@@ -24,6 +24,7 @@ failing_start() {
     wait_until 10 "no box" box_window Message >/dev/null
 }
 
+write_settings "$E2E_ROOT/fresh.ini"
 for sig in TERM INT HUP; do
     fresh_program_folder
     start_game
@@ -34,14 +35,17 @@ for sig in TERM INT HUP; do
     kill -s "$sig" "$GAME_PID"
     wait_exit "$GAME_PID" 10
     [[ "$EXIT_CODE" == 0 ]] || e2e_fail "$sig in play: exit code $EXIT_CODE"
-    [[ $(stat -c %s "$E2E_DIR/Game.ini") == 512 ]] || e2e_fail "$sig in play: Game.ini not saved"
+    cmp "$E2E_ROOT/fresh.ini" "$E2E_DIR/Game.ini" || e2e_fail "$sig in play: Game.ini not saved"
 
     failing_start env
     kill -s "$sig" "$GAME_PID"
+    # The box goes before the program ends, and the next failure is only said.
+    no_box() { [[ -z "$(box_window Message)$(box_window Error)" ]]; }
+    wait_until 2 "$sig: the box is still up" no_box
     wait_exit "$GAME_PID" 5
     [[ "$EXIT_CODE" == 1 ]] || e2e_fail "$sig with a box up: exit code $EXIT_CODE"
-    sleep 0.5
-    [[ -z "$(box_window Message)$(box_window Error)" ]] || e2e_fail "$sig: a box is still up"
+    [[ $(grep -c '^Tessary: Message: ' "$E2E_DIR/stderr.log") == 2 ]] ||
+        e2e_fail "$sig: not both failures on standard error: $(grep '^Tessary: ' "$E2E_DIR/stderr.log")"
     echo "$sig: in play 0, with a box 1"
 done
 GAME_PID=

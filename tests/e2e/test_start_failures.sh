@@ -147,14 +147,14 @@ chmod -R u+w "$E2E_DIR"
 [[ "$EXIT_CODE" == 1 ]] || e2e_fail "read-only: exit code $EXIT_CODE"
 [[ ! -e "$E2E_DIR/Game.ini" && ! -e "$E2E_ROOT/read-only-data/tessary" ]] ||
     e2e_fail "read-only: Game.ini was written"
-cmp "$E2E_SOURCE/dir.txt" "$E2E_DIR/dir.txt" || e2e_fail "read-only: dir.txt changed"
+cmp "$E2E_SOURCE/dir.txt" "$E2E_DIR/dir.txt" && [[ $(stat -c %Y "$E2E_DIR/dir.txt") == 1000000000 ]] ||
+    e2e_fail "read-only: dir.txt changed"
 echo "read-only: the message at exit, exit code 1"
 
 # No sound device (OpenAL finds no driver): the game runs and saves as always,
 # and with sound off it does not need its sound list.
 fresh_program_folder
 rm "$E2E_DIR/data/ogg/ogg_0000.txt"
-record_sound "$E2E_ROOT/silence.wav"
 start_game env ALSOFT_DRIVERS=no-such-driver
 window=$(wait_window)
 wait_until 10 "no sound device: no title" screen_shows "$window" shows_title "$mask"
@@ -164,7 +164,6 @@ GAME_PID=
 [[ "$EXIT_CODE" == 0 ]] || e2e_fail "no sound device: exit code $EXIT_CODE"
 write_settings "$E2E_ROOT/fresh.ini"
 cmp "$E2E_ROOT/fresh.ini" "$E2E_DIR/Game.ini" || e2e_fail "no sound device: Game.ini differs"
-[[ ! -e "$E2E_ROOT/silence.wav" ]] || e2e_fail "no sound device: a sound device was opened"
 ! grep -q '^Tessary: \(Message\|Error\)' "$E2E_DIR/stderr.log" ||
     e2e_fail "no sound device: a message was shown"
 echo "no sound device: silent run, exit code 0"

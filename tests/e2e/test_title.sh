@@ -59,6 +59,6 @@ press_key "$window" Escape
 wait_exit "$GAME_PID" 10
 GAME_PID=
 [[ "$EXIT_CODE" == 0 ]] || e2e_fail "exit code $EXIT_CODE from a folder named \"$E2E_DIR\""
-cmp <(printf '\xff\xfed\x00a\x00t\x00a\x00\\\x00') "$E2E_DIR/dir.txt" || e2e_fail "dir.txt differs"
+dir_txt_rewritten
 cmp "$E2E_ROOT/wave.ini" "$E2E_DIR/Game.ini" || e2e_fail "Game.ini differs in \"$E2E_DIR\""
 echo "PASS"

@@ -60,7 +60,8 @@ driver_named() { grep -q "video driver" "$E2E_DIR/stderr.log"; }
 wait_until 15 "the game presented no frame" driver_named
 grep -q "video driver wayland$" "$E2E_DIR/stderr.log" ||
     e2e_fail "not on Wayland: $(grep "video driver" "$E2E_DIR/stderr.log")"
-[[ -z "$(xdotool search --name '^Tessary$' 2>/dev/null)" ]] || e2e_fail "a window opened on X11 as well"
+x_windows=$(xwininfo -root -tree) || e2e_fail "xwininfo could not list the X windows"
+! grep -q '"Tessary"' <<<"$x_windows" || e2e_fail "a window opened on X11 as well"
 tree=$(in_session SWAYSOCK="$(ls "$wl_run"/sway-ipc.*.sock)" swaymsg -t get_tree)
 grep -q '"app_id": "tessary"' <<<"$tree" || e2e_fail "no window with the application id tessary"
 

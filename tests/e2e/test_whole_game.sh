@@ -40,8 +40,8 @@ wait_until 90 "no game-over picture" screen_shows "$window" game_over
 xdotool keyup Down
 over=$(seconds_since "$launched")
 echo "game over $(seconds_since "$started") s after the start"
-# The result is entered when the screen has faded to black, just before the
-# title comes back.
+# The result is entered the frame the game ends, before the picture shows; the
+# title comes back after the fade.
 wait_until 20 "the title did not come back" screen_shows "$window" shows_title "$mask"
 back=$(seconds_since "$launched")
 
@@ -59,10 +59,11 @@ when[6]=$((when[6] & 0xFFFFFF))
 echo "score $score on ${when[*]} (year-1900 month day hour minute second daylight)"
 [[ "${when[*]:0:4}" == "131 4 17 10" && "${when[6]}" == 0 ]] || e2e_fail "date ${when[*]}"
 # The fake clock started at 10:20:30 with the program and kept running: the
-# result bears the time between the game-over picture and the title's return.
+# result bears the second the game ended, a moment before its picture was
+# seen, well before the title's return.
 seconds=$((when[4] * 60 + when[5] - (20 * 60 + 30)))
-holds "$seconds >= $over - 1 && $seconds <= $back + 1" ||
-    e2e_fail "the game ended $seconds s after the launch, not between $over and $back s"
+holds "$seconds >= $over - 3 && $seconds <= $over + 1" ||
+    e2e_fail "the game ended $seconds s after the launch, not about $over s (the title returned at $back s)"
 # Everything else is as a fresh install saves it, with nine empty rows.
 expected=$E2E_ROOT/expected.ini
 write_settings "$expected"

@@ -299,13 +299,16 @@ struct Played {
 };
 
 // The searching player: plays well until `stopRows` rows, then drops every
-// piece in place until the game is over.
-Played Searching(Table& table, uint32_t stopRows, bool wantFours) {
+// piece in place until the game is over. With `gravityEvery` n, every n-th
+// piece, and every piece at the top level, is only turned and shifted
+// and then left to fall, so that the game depends on each level's fall speed.
+Played Searching(Table& table, uint32_t stopRows, bool wantFours, uint32_t gravityEvery = 0) {
     Played p;
     Placer placer;
     bool newPiece = true;
     uint32_t rows = 0;
     uint32_t topRows = 0;
+    uint32_t pieces = 0;
     while (!table.done() && table.frame() < kFrameCap) {
         const PlayState& play = table.play;
         if (std::getenv("CORPUS_TRACE") != nullptr && table.frame() % 3000 == 0)
@@ -319,6 +322,8 @@ Played Searching(Table& table, uint32_t stopRows, bool wantFours) {
             const bool goOn =
                 stopRows == kUntilTop ? rows < topRows + 4 || play.level < 9 : rows < stopRows;
             placer = goOn ? Choose(table, wantFours) : Placer{};
+            if (gravityEvery != 0 && (++pieces % gravityEvery == 0 || play.level == 9))
+                placer.drop = false;
             newPiece = false;
         }
         const uint32_t score = play.score;
@@ -506,6 +511,18 @@ int main(int argc, char** argv) {
         o.utcOffset = -36000;
         Table table(o);
         keep(table, Random(table, seed, 40, seed == 11 ? 0 : 600), name);
+    }
+    // The searching player letting pieces fall on their own at every level.
+    if (wanted("search-gravity-all-levels")) {
+        Opening o;
+        o.second += 4444444;
+        o.phase = 41;
+        o.threadId = 77;
+        o.processId = 31337;
+        o.utcOffset = 3600;
+        o.ranking = {300000, 250000, 200000};
+        Table table(o);
+        keep(table, Searching(table, kUntilTop, false, 25), "search-gravity-all-levels");
     }
     return 0;
 }
