@@ -18,6 +18,7 @@ trap desk_cleanup EXIT
 # ROW is MODE:SIZE, MODE wayland or x11.
 d_start() {
     MODE=${1%%:*} SIZE=${1#*:}
+    DESK_FILLS=0; [[ "$MODE" == x11 ]] && DESK_FILLS=1
     local rt=$E2E_ROOT/gnome-run
     rm -rf "$rt"; mkdir -m 700 "$rt"
     local x11=(); [[ "$MODE" == wayland ]] && x11=(--no-x11)
@@ -107,6 +108,7 @@ d_full_state() {
 }
 d_frame() { if [[ "$MODE" == x11 ]]; then x11_frame; else d_rect; fi; }
 d_usable() { d_output; }
+d_focused() { x11_focused; }
 d_full() { x11_full "$@"; }
 # Through the keys on Wayland; through EWMH on X, which also reaches a window
 # without the focus.

@@ -45,11 +45,19 @@ d_start() {
     sway_msg output HEADLESS-1 mode "$mode" scale "$scale"
     (cd "$E2E_ROOT" && exec "${as_player[@]}" env -i PATH=/usr/bin:/bin HOME="$E2E_ROOT/home" \
         XDG_RUNTIME_DIR="$E2E_ROOT/wl" WAYLAND_DISPLAY="$SOCKET" DBUS_SESSION_BUS_ADDRESS="$DBUS_SESSION_BUS_ADDRESS" \
-        "$E2E_DIR/tessary") >"$E2E_DIR/stdout.log" 2>"$E2E_DIR/stderr.log" &
+        WAYLAND_DEBUG=client "$E2E_DIR/tessary") >"$E2E_DIR/stdout.log" 2> >(wayland_log) &
     GAME_PID=$!
     shown() { [[ -n "$(d_rect)" ]]; }
     wait_until 15 "no window with the application id tessary" shown
 }
+# The game's Wayland requests: its buffer scales go to scales.log, the rest
+# of the protocol nowhere, its own messages to stderr.log.
+wayland_log() {
+    awk -v scales="$E2E_ROOT/scales.log" '/set_buffer_scale/ { print >scales; fflush(scales); next }
+        /^\[ *[0-9]+\.[0-9]+\]/ { next } { print; fflush() }' >"$E2E_DIR/stderr.log"
+}
+buffer_scale() { tail -n 1 "$E2E_ROOT/scales.log" 2>/dev/null | sed -n 's/.*set_buffer_scale(\([0-9]*\)).*/\1/p'; }
+output_scale() { in_session swaymsg -r -t get_outputs | jq -r '.[0].scale | floor'; }
 d_stop() {
     desk_stop_game
     desk_kill "$SWAY_PID"
@@ -96,6 +104,29 @@ case_compositor_full_screen() {
     wait_until 8 "swaymsg fullscreen stayed on" not_full
 }
 
-desk_run "1920x1080 shown full_screen round_trips compositor_full_screen floating full_screen round_trips" \
-         "1920x1080@2 shown sharp full_screen floating" \
+# The output's scale changes under the window, both ways, windowed and in
+# full screen: within a second the surface's buffer scale is the output's and
+# the picture is the title at the output's pixels, not half of them doubled.
+case_scale_change() {
+    local from to mode s
+    from=$(output_scale)
+    to=$((3 - from))
+    for mode in windowed full-screen; do
+        if [[ "$mode" == full-screen ]]; then
+            d_key alt+Return
+            wait_until 8 "Alt+Enter: $(d_rect) does not cover the output $(d_output)" is_full
+        fi
+        for s in "$to" "$from"; do
+            sway_msg output HEADLESS-1 scale "$s"
+            sleep 1
+            [[ "$(buffer_scale)" == "$s" ]] || e2e_fail "$mode at scale $s: the buffer scale is '$(buffer_scale)'"
+            DESK_TRIES=1 expect_letterbox "$mode-scale-$s"
+        done
+    done
+    d_key alt+Return
+    wait_until 8 "the second Alt+Enter left the full screen on" not_full
+}
+
+desk_run "1920x1080 shown scale_change full_screen round_trips compositor_full_screen floating full_screen round_trips" \
+         "1920x1080@2 shown scale_change full_screen floating" \
          "1024x600 first_window floating first_window full_screen"
