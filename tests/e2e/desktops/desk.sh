@@ -11,6 +11,10 @@
 # and then runs the checks below. Source after lib.sh.
 
 DESK_LIB=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+# A failure inside $(...) (a measuring tool, a window that never settles)
+# ends the substitution with it, which fails the case, instead of going on
+# with an empty answer.
+shopt -s inherit_errexit
 
 # Ends the test as skipped (CTest's SKIP_RETURN_CODE) with the reason. Once
 # the first row has started, the desktop is known to run here: a start that
