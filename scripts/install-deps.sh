@@ -13,7 +13,7 @@ if [[ "${1:-play}" == test ]]; then
                libxtst-dev
                lintian desktop-file-utils appstream dpkg-dev file
                sway wtype grim
-               jq wmctrl dbus openbox xfwm4
+               jq wmctrl dbus openbox xfwm4 zenity
                mutter xwayland pipewire wireplumber gstreamer1.0-pipewire gstreamer1.0-tools
                gstreamer1.0-plugins-good libdecor-0-plugin-1-cairo python3-gi
                kwin-wayland kwin-style-breeze plasma-wayland-protocols python3-dbus)
