@@ -147,9 +147,9 @@ void WaylandScale::Follow() {
     SDL_GL_GetDrawableSize(window_, &sdl[2], &sdl[3]);
     if (sdl[0] <= 0 || sdl[1] <= 0 || sdl[2] <= 0 || sdl[3] <= 0)
         return;
-    // Full screen is configured with the output's scale by SDL itself.
-    const bool fullScreen = (SDL_GetWindowFlags(window_) & SDL_WINDOW_FULLSCREEN) != 0;
-    const int32_t scale = fullScreen ? 0 : WindowOutputScale();
+    // SDL takes a full screen's scale from the output at its configure, which
+    // may come before the output's new scale: it is followed there too.
+    const int32_t scale = WindowOutputScale();
     const bool lags = scale > 0 && (sdl[2] != sdl[0] * scale || sdl[3] != sdl[1] * scale);
     const bool sdlChanged = !std::equal(std::begin(sdl), std::end(sdl), std::begin(sdlSize_));
     std::copy(std::begin(sdl), std::end(sdl), std::begin(sdlSize_));

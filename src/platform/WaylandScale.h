@@ -15,9 +15,10 @@
 // drawable disagrees with the scale of the output the window is on, the EGL
 // window is resized to the window's size times that scale and the surface's
 // buffer scale is set to it before each swap, in the same commit as the
-// buffer of that size. Where SDL is right (a full screen, a window that
-// entered the output after the change, GNOME, which sends the window to new
-// outputs on each change) nothing is touched.
+// buffer of that size. SDL also takes a full screen's scale at its
+// configure, which sway may send before the output's new scale. Where SDL
+// is right (a window that entered the output after the change, GNOME, which
+// sends the window to new outputs on each change) nothing is touched.
 
 #include <cstdint>
 #include <memory>
