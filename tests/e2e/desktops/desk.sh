@@ -184,14 +184,17 @@ letterbox_fault() {
         fi
     done
     convert "$work" -crop "${pw}x${ph}+$px+$py" +repage "$E2E_ROOT/picture.miff"
-    convert "$TITLE_REFERENCE" -alpha off -filter point -resize "${pw}x${ph}!" "$E2E_ROOT/reference.miff"
-    mapfile -t cover < <(cover_args "$px" "$py")
+    # The reference and the mask at each picture size are made once.
+    local reference=$E2E_ROOT/reference-${pw}x$ph.miff sized_mask=$E2E_ROOT/mask-${pw}x$ph.miff
+    [[ -f "$reference" ]] || convert "$TITLE_REFERENCE" -alpha off -filter point -resize "${pw}x${ph}!" "$reference"
     # The mask is eroded by a pixel, so that only the logo's inside counts.
-    convert "$DESK_MASK" -filter point -resize "${pw}x${ph}!" -morphology Erode Square:1 "${cover[@]}" \
-        "$E2E_ROOT/mask.miff"
+    [[ -f "$sized_mask" ]] ||
+        convert "$DESK_MASK" -filter point -resize "${pw}x${ph}!" -morphology Erode Square:1 "$sized_mask"
+    mapfile -t cover < <(cover_args "$px" "$py")
+    convert "$sized_mask" "${cover[@]}" "$E2E_ROOT/mask.miff"
     local total differing
     total=$(desk_number convert "$E2E_ROOT/mask.miff" -format '%[fx:int(mean*w*h+0.5)]' info:)
-    differing=$(desk_number masked_pixels_differing "$E2E_ROOT/picture.miff" "$E2E_ROOT/reference.miff" \
+    differing=$(desk_number masked_pixels_differing "$E2E_ROOT/picture.miff" "$reference" \
         "$E2E_ROOT/mask.miff" "$DESK_TOLERANCE")
     ((total > 1000)) || { echo "only $total pixels of the logo are in sight"; return 0; }
     ((differing * 1000 <= total * DESK_PERMILLE)) ||
