@@ -263,7 +263,7 @@ void GlDevice::ReserveTextures(int32_t slots) {
 GlDevice::PixelRect GlDevice::PictureRect() const {
     int width = 0;
     int height = 0;
-    SDL_GL_GetDrawableSize(window_->Handle(), &width, &height);
+    window_->DrawableSize(&width, &height);
     const Rect picture = platform::PictureRect(std::max(width, 1), std::max(height, 1));
     return {picture.left, std::max(height, 1) - picture.bottom,
             std::max(picture.right - picture.left, 1), std::max(picture.bottom - picture.top, 1)};
@@ -389,7 +389,7 @@ void GlDevice::ShowPicture() {
     const PixelRect rect = PictureRect();
     int width = 0;
     int height = 0;
-    SDL_GL_GetDrawableSize(window_->Handle(), &width, &height);
+    window_->DrawableSize(&width, &height);
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
     glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer_);
     if (rect.x != 0 || rect.y != 0 || rect.width != width || rect.height != height) {
@@ -427,6 +427,7 @@ DeviceStatus GlDevice::Present(bool vsync) {
         swapInterval_ = interval;
     }
     ShowPicture();
+    window_->BeforeSwap();
     SDL_GL_SwapWindow(window_->Handle());
     if (presented_)
         presented_();
@@ -442,7 +443,7 @@ bool GlDevice::ReadPixels(int32_t x, int32_t y, int32_t width, int32_t height, u
         glReadBuffer(GL_COLOR_ATTACHMENT0);
     } else {
         int drawableWidth = 0;
-        SDL_GL_GetDrawableSize(window_->Handle(), &drawableWidth, &drawableHeight);
+        window_->DrawableSize(&drawableWidth, &drawableHeight);
         glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
         glReadBuffer(GL_BACK);
     }

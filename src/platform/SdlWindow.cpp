@@ -3,7 +3,7 @@
 #include <SDL.h>
 #include <SDL_syswm.h>
 #include <X11/Xlib.h>
-#include <X11/Xutil.h>
+#include <X11/Xatom.h>
 #include <png.h>
 
 #include <cstdio>
@@ -225,7 +225,7 @@ base::Outcome SdlWindow::Create(const char* title, int32_t clientWidth, int32_t 
     int height = 0;
     SDL_GetWindowPosition(window_, &x, &y);
     SDL_GetWindowSize(window_, &width, &height);
-    SetAspectHints();
+    scale_.Attach(window_);
     {
         std::lock_guard lock(mutex_);
         knownX_ = x;
@@ -292,6 +292,7 @@ void SdlWindow::Destroy() {
     if (window_ == nullptr)
         return;
     windowId_.store(0);  // the events of the window's own teardown are not messages
+    scale_.Detach();
     SDL_DestroyWindow(window_);
     window_ = nullptr;
     SDL_EventFilter filter = nullptr;
@@ -313,6 +314,7 @@ void SdlWindow::PumpEvents() {
     }
     SDL_PumpEvents();
     RefitFirstWindow();
+    scale_.Follow();
     FollowDesktopFullScreen();
     FlushPlayerSizing();
     RefitAfterFullScreen();
@@ -748,23 +750,11 @@ void SdlWindow::FollowDesktopFullScreen() {
         {seen ? WindowEvent::Kind::kFullScreenByDesktop : WindowEvent::Kind::kWindowedByDesktop});
 }
 
-void SdlWindow::SetAspectHints() {
-    Display* display = nullptr;
-    ::Window xwindow = 0;
-    if (!X11Handles(window_, &display, &xwindow))
-        return;
-    XSizeHints* hints = XAllocSizeHints();
-    if (hints == nullptr)
-        return;
-    long supplied = 0;
-    if (XGetWMNormalHints(display, xwindow, hints, &supplied) == 0)
-        hints->flags = 0;
-    hints->flags |= PAspect;
-    hints->min_aspect.x = hints->max_aspect.x = 16;
-    hints->min_aspect.y = hints->max_aspect.y = 9;
-    XSetWMNormalHints(display, xwindow, hints);
-    XFree(hints);
-    XFlush(display);
+void SdlWindow::DrawableSize(int* width, int* height) const {
+    *width = 0;
+    *height = 0;
+    if (window_ != nullptr && !scale_.FollowedSize(width, height))
+        SDL_GL_GetDrawableSize(window_, width, height);
 }
 
 void SdlWindow::ShowCursor() {

@@ -11,9 +11,11 @@
 // coming and going are counted, so that the pads know when to look again.
 //
 // Full screen is the desktop's own where a window manager or compositor runs.
-// On X11 the window carries 16:9 aspect hints, so that a window manager keeps
-// the shape while the player drags a border; sizes the desktop sets are taken
-// as they come. When the desktop takes the window into or out of full screen
+// Sizes the desktop sets are taken as they come, and a border drag is free:
+// the picture is letterboxed into any size. (Aspect hints would keep a drag
+// at 16:9 on X11, but KWin applies them to maximised and tiled windows too,
+// which then leave strips of the desktop showing.) On a Wayland output whose
+// scale changes under the window the drawable follows it (WaylandScale). When the desktop takes the window into or out of full screen
 // by itself, an event says so. The first window shrinks to a 16:9 size that fits a small
 // screen's usable area.
 //
@@ -25,6 +27,7 @@
 #include <mutex>
 #include <string>
 
+#include "platform/WaylandScale.h"
 #include "platform/Window.h"
 
 struct SDL_Window;
@@ -77,6 +80,10 @@ public:
     uint32_t PadChanges() const { return padChanges_.load(std::memory_order_acquire); }
 
     SDL_Window* Handle() const { return window_; }
+    // The GL drawable in pixels, at the scale of the output the window is on.
+    void DrawableSize(int* width, int* height) const;
+    // Called just before each buffer swap.
+    void BeforeSwap() { scale_.BeforeSwap(); }
     // The name of SDL's video driver in use ("x11", "wayland", ...), or "none".
     const char* VideoDriver() const;
 
@@ -110,13 +117,12 @@ private:
     // Queues a full-screen or windowed event when the desktop changed the
     // mode without the program asking.
     void FollowDesktopFullScreen();
-    // Asks an X11 window manager to keep the client 16:9 while it is dragged.
-    void SetAspectHints();
     // Appends an event; an exposure or a size change replaces one of its own
     // kind at the end of the queue, so a burst costs one frame pass.
     void Enqueue(const WindowEvent& event);  // caller holds mutex_
 
     SDL_Window* window_ = nullptr;
+    WaylandScale scale_;
     std::atomic<uint32_t> windowId_{0};
     bool videoStarted_ = false;  // this object started SDL's video subsystem
 

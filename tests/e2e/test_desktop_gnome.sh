@@ -14,10 +14,17 @@ desk_need mutter Xwayland pipewire wireplumber gst-launch-1.0 dbus-run-session x
 gst-inspect-1.0 pipewiresrc >/dev/null 2>&1 || desk_skip "gstreamer1.0-pipewire is not installed"
 e2e_setup "$1"
 trap desk_cleanup EXIT
+# mutter's screen cast shows a window's new size seconds late at times: a
+# picture is looked at up to ten times, half a second apart.
+DESK_TRIES=10 DESK_LAG_TRIES=10
 
 # ROW is MODE:SIZE, MODE wayland or x11.
 d_start() {
     MODE=${1%%:*} SIZE=${1#*:}
+    DESK_FILLS=0 DESK_EXACT=0
+    [[ "$MODE" == x11 ]] && DESK_FILLS=1 DESK_EXACT=1
+    # mutter_remote.py draws the pointer at the top-right pixel (see there).
+    DESK_POINTER="$((${SIZE%x*} - 32)) 0 32 32"
     local rt=$E2E_ROOT/gnome-run
     rm -rf "$rt"; mkdir -m 700 "$rt"
     local x11=(); [[ "$MODE" == wayland ]] && x11=(--no-x11)
@@ -107,6 +114,7 @@ d_full_state() {
 }
 d_frame() { if [[ "$MODE" == x11 ]]; then x11_frame; else d_rect; fi; }
 d_usable() { d_output; }
+d_focused() { x11_focused; }
 d_full() { x11_full "$@"; }
 # Through the keys on Wayland; through EWMH on X, which also reaches a window
 # without the focus.

@@ -10,7 +10,7 @@
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/desktops/desk.sh"
 DESK_NAME=kde
-desk_need kwin_wayland Xwayland wayland-scanner cc dbus-run-session gdbus xdotool xwininfo
+desk_need kwin_wayland Xwayland wayland-scanner cc dbus-run-session gdbus xdotool xwininfo zenity
 [[ -f /usr/share/plasma-wayland-protocols/fake-input.xml ]] || desk_skip "plasma-wayland-protocols is not installed"
 /usr/bin/python3 -c 'import dbus' 2>/dev/null || desk_skip "python3-dbus is not installed"
 e2e_setup "$1"
@@ -22,12 +22,14 @@ xml=/usr/share/plasma-wayland-protocols/fake-input.xml
 wayland-scanner client-header "$xml" "$tools/fake-input-client.h"
 wayland-scanner private-code "$xml" "$tools/fake-input.c"
 cc -O1 -I"$tools" -o "$tools/kwin_keys" "$DESK_LIB/kwin_keys.c" "$tools/fake-input.c" -lwayland-client ||
-    desk_skip "the fake input client does not build (libwayland-dev)"
+    e2e_fail "the fake input client does not build"
 cp /usr/bin/kwin_wayland "$tools/kwin_wayland"
 
 # ROW is MODE:SIZE, MODE wayland or x11.
 d_start() {
     MODE=${1%%:*} SIZE=${1#*:}
+    DESK_FILLS=0 DESK_EXACT=0
+    [[ "$MODE" == x11 ]] && DESK_FILLS=1 DESK_EXACT=1
     local rt=$E2E_ROOT/kde-run
     rm -rf "$rt" "$E2E_ROOT/bus"; mkdir -m 700 "$rt"
     XDG_RUNTIME_DIR=$rt KWIN_WAYLAND_NO_PERMISSION_CHECKS=1 KWIN_SCREENSHOT_NO_PERMISSION_CHECKS=1 \
@@ -55,13 +57,18 @@ d_start() {
     wait_until 10 "KWin's scripting is not on the bus" kwin_script 'print("ready");'
     kwin_script '
         function report(c) {
+            var f = c.frameGeometry;
+            if (/zenity/i.test(c.resourceClass))
+                print("other " + f.x + " " + f.y + " " + f.width + " " + f.height);
             if (!/tessary/i.test(c.resourceClass)) return;
             var g = c.bufferGeometry;
-            print("tessary " + g.x + " " + g.y + " " + g.width + " " + g.height + " " + (c.fullScreen ? 1 : 0));
+            print("tessary " + g.x + " " + g.y + " " + g.width + " " + g.height + " " + (c.fullScreen ? 1 : 0)
+                  + " frame " + f.x + " " + f.y + " " + f.width + " " + f.height + " active " + (c.active ? 1 : 0));
         }
         function watch(c) {
             c.frameGeometryChanged.connect(function () { report(c); });
             c.fullScreenChanged.connect(function () { report(c); });
+            c.activeChanged.connect(function () { report(c); });
             report(c);
         }
         workspace.clientList().forEach(watch);
@@ -95,8 +102,8 @@ kwin_script() {
     sleep 0.3
     "${call[@]}" --method org.kde.kwin.Scripting.unloadScript "$name" >/dev/null
 }
-# The game window's last report: "X Y W H FULL".
-report() { grep -o 'tessary -\?[0-9]* -\?[0-9]* [0-9]* [0-9]* [01]' "$KWIN_LOG" | tail -n 1 | cut -d' ' -f2-; }
+# The game window's last report: "X Y W H FULL frame X Y W H active 0|1".
+report() { grep -o 'tessary -\?[0-9]* -\?[0-9]* [0-9]* [0-9]* [01] frame .*' "$KWIN_LOG" | tail -n 1 | cut -d' ' -f2-; }
 
 declare -A EVDEV=([alt]=56 [Return]=28 [Escape]=1)
 d_key() {
@@ -112,17 +119,35 @@ d_output() { echo "0 0 ${SIZE/x/ }"; }
 # an X client's drawable is read from the X server.
 d_rect() { if [[ "$MODE" == x11 ]]; then x11_rect; else report | cut -d' ' -f1-4; fi; }
 d_full_state() { [[ "$(report | cut -d' ' -f5)" == 1 ]]; }
-d_frame() { d_rect; }
+# The frame is KWin's own view of it, title bar and all, on either kind of client.
+d_frame() { report | cut -d' ' -f7-10; }
+d_focused() { [[ "$(report | cut -d' ' -f12)" == 1 ]]; }
 d_usable() { d_output; }
 d_full() { x11_full "$@"; }
 each_game_window() { kwin_script "workspace.clientList().forEach(function (c) { if (/tessary/i.test(c.resourceClass)) { $1 } });"; }
 d_maximise() { if [[ "$1" == on ]]; then each_game_window 'c.setMaximize(true, true);'; else each_game_window 'c.setMaximize(false, false);'; fi; }
 d_tile() { each_game_window 'workspace.activeClient = c; workspace.slotWindowQuickTileLeft();'; }
+# Another window takes the focus: xmessage for an X client, zenity (a
+# Wayland client) for a Wayland one; where KWin puts it is left out of the
+# measures.
 d_other() {
-    x11_other "$@"
+    if [[ "$MODE" == x11 ]]; then
+        x11_other "$@"
+    elif [[ "$1" == on ]]; then
+        "${SESSION[@]}" GDK_BACKEND=wayland zenity --info --text "another window" >/dev/null 2>&1 &
+        OTHER_PID=$!
+        desk_track "$OTHER_PID"
+        other_rect() { grep -o 'other -\?[0-9]* -\?[0-9]* [0-9]* [0-9]*' "$KWIN_LOG" | tail -n 1 | cut -d' ' -f2- | grep .; }
+        wait_until 10 "zenity did not open on KWin" other_rect >/dev/null
+        local x y w h
+        read -r x y w h < <(other_rect)
+        DESK_COVER="$((x - 30)) $((y - 30)) $((w + 60)) $((h + 60))"
+    else
+        kill "$OTHER_PID"
+    fi
     [[ "$1" == on ]] || each_game_window 'workspace.activeClient = c;'
 }
 
-desk_run "wayland:1920x1080 full_screen round_trips maximised tiled" \
+desk_run "wayland:1920x1080 full_screen round_trips maximised tiled inactive" \
          "x11:1920x1080 full_screen round_trips maximised tiled inactive inactive_full" \
          "wayland:1024x600 first_window full_screen"

@@ -7,7 +7,7 @@
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/desktops/desk.sh"
 DESK_NAME=sway
-desk_need sway swaymsg wtype grim jq
+desk_need sway swaymsg wtype grim jq zenity
 e2e_setup "$1"
 trap desk_cleanup EXIT
 
@@ -45,11 +45,19 @@ d_start() {
     sway_msg output HEADLESS-1 mode "$mode" scale "$scale"
     (cd "$E2E_ROOT" && exec "${as_player[@]}" env -i PATH=/usr/bin:/bin HOME="$E2E_ROOT/home" \
         XDG_RUNTIME_DIR="$E2E_ROOT/wl" WAYLAND_DISPLAY="$SOCKET" DBUS_SESSION_BUS_ADDRESS="$DBUS_SESSION_BUS_ADDRESS" \
-        "$E2E_DIR/tessary") >"$E2E_DIR/stdout.log" 2>"$E2E_DIR/stderr.log" &
+        WAYLAND_DEBUG=client "$E2E_DIR/tessary") >"$E2E_DIR/stdout.log" 2> >(wayland_log) &
     GAME_PID=$!
     shown() { [[ -n "$(d_rect)" ]]; }
     wait_until 15 "no window with the application id tessary" shown
 }
+# The game's Wayland requests: its buffer scales go to scales.log, the rest
+# of the protocol nowhere, its own messages to stderr.log.
+wayland_log() {
+    awk -v scales="$E2E_ROOT/scales.log" '/set_buffer_scale/ { print >scales; fflush(scales); next }
+        /^\[ *[0-9]+\.[0-9]+\]/ { next } { print; fflush() }' >"$E2E_DIR/stderr.log"
+}
+buffer_scale() { tail -n 1 "$E2E_ROOT/scales.log" 2>/dev/null | sed -n 's/.*set_buffer_scale(\([0-9]*\)).*/\1/p'; }
+output_scale() { in_session swaymsg -r -t get_outputs | jq -r '.[0].scale | floor'; }
 d_stop() {
     desk_stop_game
     desk_kill "$SWAY_PID"
@@ -96,6 +104,64 @@ case_compositor_full_screen() {
     wait_until 8 "swaymsg fullscreen stayed on" not_full
 }
 
-desk_run "1920x1080 shown full_screen round_trips compositor_full_screen floating full_screen round_trips" \
-         "1920x1080@2 shown sharp full_screen floating" \
+d_focused() {
+    in_session swaymsg -r -t get_tree | jq -e '[.. | objects | select(.app_id? == "tessary") | .focused] | .[0]' >/dev/null
+}
+# Another window (zenity, floated by sway as a dialog) takes the focus; sway
+# then floats the game and tiles it again: the game, inactive, shows its
+# picture at each new size in every look. The dialog is left out of the measures.
+case_inactive() {
+    local was
+    was=$(settled_rect)
+    in_session GDK_BACKEND=wayland zenity --info --text "another window" >/dev/null 2>&1 &
+    local other=$!
+    desk_track "$other"
+    lost_focus() { ! d_focused; }
+    wait_until 10 "the other window did not take the focus" lost_focus
+    local x y w h
+    read -r x y w h < <(in_session swaymsg -r -t get_tree | jq -r '
+        ([.nodes[] | select(.name != "__i3") | .scale][0]) as $s
+        | .. | objects | select(.app_id? == "zenity") | [.rect.x, .rect.y, .rect.width, .rect.height]
+        | map(. * $s | round) | join(" ")' | head -n 1)
+    DESK_COVER="$((x - 20)) $((y - 20)) $((w + 40)) $((h + 40))"
+    sway_msg '[app_id=tessary]' floating enable
+    wait_until 8 "the game kept its size $was when floated" changed_from "$was"
+    expect_never_black inactive-floating
+    settled_rect >/dev/null
+    DESK_TRIES=1 expect_letterbox inactive-floating
+    sway_msg '[app_id=tessary]' floating disable
+    wait_until 8 "the game did not get its size $was back" rect_is "$was"
+    expect_never_black inactive-tiled
+    DESK_TRIES=1 expect_letterbox inactive-tiled
+    desk_kill "$other"
+    sway_msg '[app_id=tessary]' focus
+    wait_until 8 "the game did not get the focus back" d_focused
+}
+rect_is() { [[ "$(d_rect)" == "$1" ]]; }
+
+# The output's scale changes under the window, both ways, windowed and in
+# full screen: within a second the surface's buffer scale is the output's and
+# the picture is the title at the output's pixels, not half of them doubled.
+case_scale_change() {
+    local from to mode s
+    from=$(output_scale)
+    to=$((3 - from))
+    for mode in windowed full-screen; do
+        if [[ "$mode" == full-screen ]]; then
+            d_key alt+Return
+            wait_until 8 "Alt+Enter: $(d_rect) does not cover the output $(d_output)" is_full
+        fi
+        for s in "$to" "$from"; do
+            sway_msg output HEADLESS-1 scale "$s"
+            sleep 1
+            [[ "$(buffer_scale)" == "$s" ]] || e2e_fail "$mode at scale $s: the buffer scale is '$(buffer_scale)'"
+            DESK_TRIES=1 expect_letterbox "$mode-scale-$s"
+        done
+    done
+    d_key alt+Return
+    wait_until 8 "the second Alt+Enter left the full screen on" not_full
+}
+
+desk_run "1920x1080 shown scale_change inactive full_screen round_trips compositor_full_screen floating full_screen round_trips" \
+         "1920x1080@2 shown scale_change full_screen floating" \
          "1024x600 first_window floating first_window full_screen"

@@ -12,6 +12,7 @@ desk_need Xvfb xdotool xwininfo xprop wmctrl xmessage "$DESK_NAME"
 e2e_setup "$1"
 trap desk_cleanup EXIT
 DESK_EXACT=1
+DESK_FILLS=1
 desk_use_x11
 
 d_start() {

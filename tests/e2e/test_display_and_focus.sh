@@ -14,9 +14,10 @@ start_game
 window=$(wait_window)
 wait_until 10 "no title" screen_shows "$window" shows_title "$mask"
 windowed=$(window_geometry "$window")
-# A window manager is asked to keep 16:9 while the player drags a border.
+# No aspect hints: KWin applies them to maximised and tiled windows too,
+# which then leave strips of the desktop showing.
 hints=$(xprop -id "$window" WM_NORMAL_HINTS)
-[[ $(grep -c 'aspect ratio: 16/9' <<<"$hints") == 2 ]] || e2e_fail "no 16:9 aspect hints: $hints"
+! grep -q 'aspect ratio' <<<"$hints" || e2e_fail "the window carries aspect hints: $hints"
 
 tap_keys "$window" alt+Return
 wait_until 5 "Alt+Enter did not cover the screen" \

@@ -24,7 +24,7 @@ sid = call(RD, rd, 'org.freedesktop.DBus.Properties', 'Get',
 sc = call(SC, '/org/gnome/Mutter/ScreenCast', SC, 'CreateSession',
           GLib.Variant('(a{sv})', ({'remote-desktop-session-id': GLib.Variant('s', sid)},)))[0]
 stream = call(SC, sc, SC + '.Session', 'RecordMonitor',
-              GLib.Variant('(sa{sv})', ('', {'cursor-mode': GLib.Variant('u', 0)})))[0]
+              GLib.Variant('(sa{sv})', ('', {'cursor-mode': GLib.Variant('u', 1)})))[0]
 node = {}
 bus.signal_subscribe(None, SC + '.Stream', 'PipeWireStreamAdded', stream, None, Gio.DBusSignalFlags.NONE,
                      lambda *a: node.update(id=a[5].unpack()[0]))
@@ -42,10 +42,27 @@ for old in os.listdir(frames):  # an earlier session's frames would pass for new
 recorder = []
 
 
+def pointer(dx, dy):
+    call(RD, rd, RD + '.Session', 'NotifyPointerMotionRelative', GLib.Variant('(dd)', (dx, dy)))
+
+
+nudge = [0]
+
+
 def shot(out):
     # The stream sends a frame only when the screen changes: a recorder keeps
     # the last few, at most five a second, and the newest whole one is the
-    # screen as it is (after a moment for a change on the way).
+    # screen as it is (after a moment for a change on the way). mutter skips
+    # a change that comes too soon after its last frame and sends nothing
+    # more while the screen stands still (an inactive game): the pointer,
+    # drawn into the stream at the output's top-right pixel (a title bar, or
+    # the edge of a full-screen picture that no check looks at), moves a
+    # pixel before each shot, so a frame of the screen as it is comes.
+    if nudge[0] == 0:
+        pointer(10000.0, -10000.0)
+        nudge[0] = -1
+    pointer(float(nudge[0]), 0.0)
+    nudge[0] = -nudge[0]
     if recorder and recorder[0].poll() is not None:
         recorder.clear()  # a recorder that stopped would leave its old frames
     if not recorder:
