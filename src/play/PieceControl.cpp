@@ -1,6 +1,5 @@
 #include "play/PieceControl.h"
 
-#include "input/InputSampler.h"
 #include "play/Board.h"
 #include "play/PieceGenerator.h"
 #include "play/PlayState.h"
@@ -14,19 +13,17 @@ constexpr int32_t kSingleBlockKind = 7;
 constexpr uint32_t kLockScore = 20;
 constexpr uint32_t kSingleBlockLockScore = 200;
 
-// One turn attempt in direction step (+1 or -1 mod 4), once per press.
-void TurnOnce(PlayState& play, bool held, int32_t& latch, int32_t step) {
-    if (!held) {
-        latch = 0;
-        return;
-    }
-    if (latch != 0)
+// One turn attempt in direction step (+1 or -1 mod 4), once per press. The
+// latch is the play record's: turns are not asked for while paused, and the
+// end of a game clears it.
+void TurnOnce(PlayState& play, const InputState& input, Control control, int32_t& latch,
+              int32_t step) {
+    if (!PressedOnce(input, control, latch))
         return;
     const int32_t previous = play.rotation;
     play.rotation = (play.rotation + step + 4) % 4;
     if (OverlapsBoard(play, play.queue[0], play.rotation))
         play.rotation = previous;
-    latch = 1;
 }
 
 }  // namespace
@@ -62,8 +59,8 @@ void MoveSideways(PlayState& play, const InputState& input) {
 }
 
 void Rotate(PlayState& play, const InputState& input) {
-    TurnOnce(play, Held(input, Control::kDecision), play.rotateRightLatch, 1);
-    TurnOnce(play, Held(input, Control::kCancellation), play.rotateLeftLatch, -1);
+    TurnOnce(play, input, Control::kDecision, play.rotateRightLatch, 1);
+    TurnOnce(play, input, Control::kCancellation, play.rotateLeftLatch, -1);
 }
 
 void FallAndLock(PlayState& play, const InputState& input, bool paused, PieceGenerator& generator) {

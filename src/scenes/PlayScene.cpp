@@ -2,7 +2,7 @@
 
 #include "audio/Audio.h"
 #include "graphics/Graphics.h"
-#include "input/InputSampler.h"
+#include "world/InputState.h"
 #include "play/PlayStep.h"
 #include "scenes/MusicSwitch.h"
 #include "scenes/PlayBackground.h"
@@ -91,4 +91,5 @@ void RunPlaySceneFrame(const SceneLinks& links, PlayState& play, platform::Calen
     scene_overlays::DrawFadeOverlay(sprites, system.display, world);
     scene_overlays::DrawBorderMasks(sprites, system.display);
     scene_overlays::DrawDiagnosticLine(sprites, system.display, world);
+    system.inputState.KeepAsLastFrame();
 }
