@@ -29,30 +29,6 @@ constexpr int32_t kOptionRows = 11;
 constexpr int32_t kFirstPadRow = 6;  // rows 6..9 take pad buttons: DECISION does not close there
 constexpr int32_t kLastPadRow = 9;
 
-// One frame of auto-repeat on `counter`. A ready counter takes a step when a
-// key of its axis is held and `stepAllowed`; releasing the axis makes it
-// ready again and ends the fast phase; while held, it counts back up to ready
-// (by 1, or by 16 once the fast phase is on). So a held key steps at once,
-// again 48 frames later, then every 3 frames. Returns whether to step.
-bool RepeatStep(int32_t& counter, bool& fast, bool axisHeld, bool stepAllowed) {
-    bool step = false;
-    if (counter == kRepeatReady && axisHeld && stepAllowed) {
-        step = true;
-        counter = 0;
-    }
-    if (!axisHeld) {
-        counter = kRepeatReady;
-        fast = false;
-    } else if (counter < kRepeatReady) {
-        counter += fast ? kRepeatFastStep : 1;
-        if (counter >= kRepeatReady) {
-            counter = kRepeatReady;
-            fast = true;
-        }
-    }
-    return step;
-}
-
 bool WindowShown(const MenuState& m) {
     return m.windowState >= kOpening && m.windowState <= kClosedHeld;
 }
@@ -224,7 +200,7 @@ void Menu::StepMainCursor(bool decision) {
     const bool up = upHeld && !decision;
     const bool down = Held(input_, Control::kDown);
     const bool axisHeld = upHeld || down;
-    if (!RepeatStep(m.cursorRepeat, world_.titleMotion.verticalFast, axisHeld, up || down))
+    if (!RepeatStep(kMenuRepeat, m.cursorRepeat, world_.titleMotion.verticalFast, axisHeld, up || down))
         return;
     if (up)
         m.mainCursor = m.mainCursor <= kStartItem ? kOptionsItem : m.mainCursor - 1;
@@ -236,7 +212,7 @@ void Menu::StepOptionRow(bool decision) {
     MenuState& m = world_.menuState;
     const bool up = Held(input_, Control::kUp);
     const bool axisHeld = up || Held(input_, Control::kDown);
-    if (!RepeatStep(m.rowRepeat, world_.titleMotion.verticalFast, axisHeld, !decision))
+    if (!RepeatStep(kMenuRepeat, m.rowRepeat, world_.titleMotion.verticalFast, axisHeld, !decision))
         return;
     if (up)
         m.optionRow = m.optionRow <= 0 ? kOptionRows - 1 : m.optionRow - 1;
@@ -252,7 +228,7 @@ void Menu::StepOptionValue(bool decision) {
     // remembered row is hidden, and a step there would change a setting the
     // player cannot see.
     const bool optionsWindow = m.mainCursor == kOptionsItem;
-    if (RepeatStep(m.valueRepeat, world_.titleMotion.horizontalFast, left || right,
+    if (RepeatStep(kMenuRepeat, m.valueRepeat, world_.titleMotion.horizontalFast, left || right,
                    !decision && optionsWindow)) {
         options_window::StepOptionValue(options_, m.optionRow, left, right);
     }

@@ -15,6 +15,7 @@
 #include <cstdint>
 
 #include "graphics/Graphics.h"
+#include "input/AutoRepeat.h"
 #include "menu/OptionsWindow.h"
 
 class Audio;
@@ -39,8 +40,9 @@ enum MenuPhase : int32_t {
 enum TitleItem : int32_t { kStartItem = 0, kRankingItem = 1, kOptionsItem = 2 };
 
 constexpr int32_t kFullAnim = 8;      // titleAnim and windowAnim when fully open
-constexpr int32_t kRepeatReady = 48;  // a repeat counter at this value steps on a held key
-constexpr int32_t kRepeatFastStep = 16;
+// The cursors' and values' auto-repeat: a step at once, again 48 frames
+// later, then every 3 frames.
+constexpr RepeatTimings kMenuRepeat{48, 16};
 constexpr int32_t kGameStartedValue = 1296;  // the diagnostic line's first value once play starts
 
 }  // namespace title_menu

@@ -31,31 +31,13 @@ void TurnOnce(PlayState& play, const InputState& input, Control control, int32_t
 void MoveSideways(PlayState& play, const InputState& input) {
     const bool left = Held(input, Control::kLeft);
     const bool right = Held(input, Control::kRight);
-    if (play.moveRepeat == kRepeatReady && !Held(input, Control::kDecision)) {
-        if (left) {
-            if (play.leftBlocked == 0) {
-                play.pieceX -= kCellPixels;
-                play.moveRepeat = 0;
-            }
-        } else if (right) {
-            if (play.rightBlocked == 0) {
-                play.pieceX += kCellPixels;
-                play.moveRepeat = 0;
-            }
-        }
+    const bool sideFree = left ? play.leftBlocked == 0 : right && play.rightBlocked == 0;
+    bool fast = play.fastRepeat == 1;
+    if (RepeatStep(kSidewaysRepeat, play.moveRepeat, fast, left || right,
+                   sideFree && !Held(input, Control::kDecision))) {
+        play.pieceX += left ? -kCellPixels : kCellPixels;
     }
-    if (left || right) {
-        if (play.moveRepeat < kRepeatReady) {
-            play.moveRepeat += play.fastRepeat == 1 ? kFastRepeatStep : 1;
-            if (play.moveRepeat >= kRepeatReady) {
-                play.moveRepeat = kRepeatReady;
-                play.fastRepeat = 1;
-            }
-        }
-    } else {
-        play.moveRepeat = kRepeatReady;
-        play.fastRepeat = 0;
-    }
+    play.fastRepeat = fast ? 1 : 0;
 }
 
 void Rotate(PlayState& play, const InputState& input) {
