@@ -6,6 +6,7 @@
 #include "menu/MenuDrawing.h"
 #include "menu/OptionsWindow.h"
 #include "menu/RankingWindow.h"
+#include "menu/WindowPhases.h"
 #include "world/InputState.h"
 #include "world/MusicShared.h"
 #include "world/WorldState.h"
@@ -29,9 +30,9 @@ constexpr int32_t kOptionRows = 11;
 constexpr int32_t kFirstPadRow = 6;  // rows 6..9 take pad buttons: DECISION does not close there
 constexpr int32_t kLastPadRow = 9;
 
-bool WindowShown(const MenuState& m) {
-    return m.windowState >= kOpening && m.windowState <= kClosedHeld;
-}
+using window_phases::StepClosing;
+using window_phases::StepOpening;
+using Phase = WindowPhase;
 
 }  // namespace
 
@@ -102,16 +103,16 @@ void Menu::RunMenu() {
 
     // Play starts once the screen is black; from the other items, the window.
     if (m.mainCursor == kStartItem) {
-        if (world_.fadeLevel == 255 && m.titleState == kClosedHeld)
+        if (world_.fadeLevel == 255 && m.titleState == Phase::kClosedHeld)
             HandOverToPlay();
     } else {
         StepWindow(decision, ready);
     }
 
     // The cursor on the title; the options row and value in a window.
-    if (m.titleState == kActive && m.windowState == kIdle)
+    if (m.titleState == Phase::kActive && m.windowState == Phase::kIdle)
         StepMainCursor(decision);
-    if (WindowShown(m)) {
+    if (window_phases::Shown(m.windowState)) {
         StepOptionRow(decision);
         StepOptionValue(decision);
     }
@@ -131,30 +132,20 @@ void Menu::RunMenu() {
 
 void Menu::StepTitleItems(bool decision, bool ready) {
     MenuState& m = world_.menuState;
-    if (m.titleState < kOpenHeld) {
-        // Opening: one step a frame, then wait for DECISION to be released, so
-        // a button still held from the previous scene confirms nothing.
-        if (m.titleAnim < kFullAnim) {
-            m.titleState = kOpening;
-            ++m.titleAnim;
-        } else {
-            m.titleState = kOpenHeld;
-        }
-    } else if (m.titleState == kOpenHeld && !decision && ready) {
-        m.titleState = kActive;
-    } else if (((m.titleState == kActive && decision) || m.titleState == kClosing) &&
+    if (m.titleState < Phase::kOpenHeld) {
+        // Opening, then wait for DECISION to be released, so a button still
+        // held from the previous scene confirms nothing.
+        StepOpening(m.titleState, m.titleAnim, kFullAnim);
+    } else if (m.titleState == Phase::kOpenHeld && !decision && ready) {
+        m.titleState = Phase::kActive;
+    } else if (((m.titleState == Phase::kActive && decision) || m.titleState == Phase::kClosing) &&
                m.mainCursor == kStartItem && ready) {
         // Start confirmed: the items close whether or not the button stays held.
-        if (m.titleState == kActive)
+        if (m.titleState == Phase::kActive)
             audio_.effects().Play(kMenuEffect);
-        m.titleState = kClosing;
-        if (m.titleAnim > 0) {
-            --m.titleAnim;
-        } else {
-            m.titleState = kClosedHeld;
-            m.titleAnim = 0;
-        }
-    } else if (m.titleState == kClosedHeld && !decision && m.mainCursor == kStartItem && ready) {
+        StepClosing(m.titleState, m.titleAnim);
+    } else if (m.titleState == Phase::kClosedHeld && !decision && m.mainCursor == kStartItem &&
+               ready) {
         world_.fadeOutRequest = 1;
         world_.fadeInRequest = 0;
     }
@@ -163,33 +154,24 @@ void Menu::StepTitleItems(bool decision, bool ready) {
 void Menu::StepWindow(bool decision, bool ready) {
     MenuState& m = world_.menuState;
     const bool padRow = m.optionRow >= kFirstPadRow && m.optionRow <= kLastPadRow;
-    if (((decision && m.windowState == kIdle) || m.windowState == kOpening) && ready) {
-        if (m.windowState == kIdle)
+    if (((decision && m.windowState == Phase::kIdle) || m.windowState == Phase::kOpening) &&
+        ready) {
+        if (m.windowState == Phase::kIdle)
             audio_.effects().Play(kMenuEffect);
-        m.windowState = kOpening;
-        if (m.windowAnim < kFullAnim)
-            ++m.windowAnim;
-        else
-            m.windowState = kOpenHeld;
-    } else if (m.windowState == kOpenHeld && !decision && ready) {
-        m.windowState = kActive;
-    } else if (((m.windowState == kActive && decision && !padRow) || m.windowState == kClosing) &&
+        StepOpening(m.windowState, m.windowAnim, kFullAnim);
+    } else if (m.windowState == Phase::kOpenHeld && !decision && ready) {
+        m.windowState = Phase::kActive;
+    } else if (((m.windowState == Phase::kActive && decision && !padRow) ||
+                m.windowState == Phase::kClosing) &&
                ready) {
         // On the pad-button rows DECISION is a button being assigned, not a close.
-        if (m.windowState == kActive)
+        if (m.windowState == Phase::kActive)
             audio_.effects().Play(kMenuEffect);
-        m.windowState = kClosing;
-        if (m.windowAnim >= 1) {
-            --m.windowAnim;
-        } else {
-            m.windowState = kClosedHeld;
-            m.windowAnim = 0;
-            // The options just chosen are kept at once.
-            if (m.mainCursor == kOptionsItem)
-                world_.saveRequest = 1;
-        }
-    } else if (m.windowState == kClosedHeld && !decision && ready) {
-        m.windowState = kIdle;
+        // The options just chosen are kept at once.
+        if (StepClosing(m.windowState, m.windowAnim) && m.mainCursor == kOptionsItem)
+            world_.saveRequest = 1;
+    } else if (m.windowState == Phase::kClosedHeld && !decision && ready) {
+        m.windowState = Phase::kIdle;
     }
 }
 
@@ -251,7 +233,7 @@ void Menu::HandOverToPlay() {
 
 void Menu::DrawWindow() {
     const MenuState& m = world_.menuState;
-    if (!WindowShown(m))
+    if (!window_phases::Shown(m.windowState))
         return;
     if (m.windowAnim > 0)
         menu_drawing::DrawWindowFrame(sprites_, world_, 110 * m.windowAnim, 90 * m.windowAnim);

@@ -26,16 +26,6 @@ struct MusicShared;
 
 namespace title_menu {
 
-// titleState and windowState values.
-enum MenuPhase : int32_t {
-    kIdle = 0,        // windows: no window
-    kOpening = 1,     // growing over 8 frames
-    kOpenHeld = 2,    // open, waiting for DECISION to be released
-    kActive = 4,      // taking input
-    kClosing = 8,     // shrinking over 9 frames
-    kClosedHeld = 16  // closed, waiting for DECISION to be released
-};
-
 // mainCursor values: the three title items.
 enum TitleItem : int32_t { kStartItem = 0, kRankingItem = 1, kOptionsItem = 2 };
 
