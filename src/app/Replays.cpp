@@ -203,18 +203,9 @@ std::string DescribeVerdict(std::string_view file, const ReplayVerdict& verdict)
 }
 
 void ReplayPlayback::Start(System& system, WorldState& world) {
-    // What the title's hand-over leaves; the fade level is the one recorded.
-    world.bgmSwitchRequest = 1;
-    world.diagnostic.gameStarted = title_menu::kGameStartedValue;
-    system.music.bgmRestart = 0;
-    world.loadingFlag = 0;
-    world.bgmSelector = 0;
-    world.menuState = MenuState{};
-    world.sceneState = SceneState::kPlay;
+    // The title's hand-over, with the fade level the one recorded.
+    title_menu::HandOverToPlay(world, system.music);
     world.fadeLevel = replay_.startFade;
-    world.fadeOutRequest = 0;
-    world.fadeInRequest = 1;
-    world.shownItem = 0;
     for (int i = 0; i < Replay::kRankingScores; ++i)
         world.rankingTable.scores[i] = replay_.rankingBefore[i];
     system.processIds = {replay_.threadId, replay_.processId};

@@ -36,6 +36,21 @@ using Phase = WindowPhase;
 
 }  // namespace
 
+void HandOverToPlay(WorldState& world, MusicShared& music) {
+    // The play scene's first frame selects the play music (selector 0) and
+    // fades in from black.
+    world.bgmSwitchRequest = 1;
+    world.diagnostic.gameStarted = kGameStartedValue;
+    music.bgmRestart = 0;
+    world.loadingFlag = 0;
+    world.bgmSelector = 0;
+    world.menuState = MenuState{};
+    world.sceneState = SceneState::kPlay;
+    world.fadeOutRequest = 0;
+    world.fadeInRequest = 1;
+    world.shownItem = 0;
+}
+
 }  // namespace title_menu
 
 using namespace title_menu;
@@ -104,7 +119,7 @@ void Menu::RunMenu() {
     // Play starts once the screen is black; from the other items, the window.
     if (m.mainCursor == kStartItem) {
         if (world_.fadeLevel == 255 && m.titleState == Phase::kClosedHeld)
-            HandOverToPlay();
+            title_menu::HandOverToPlay(world_, music_);
     } else {
         StepWindow(decision, ready);
     }
@@ -214,21 +229,6 @@ void Menu::StepOptionValue(bool decision) {
                    !decision && optionsWindow)) {
         options_window::StepOptionValue(options_, m.optionRow, left, right);
     }
-}
-
-void Menu::HandOverToPlay() {
-    // The play scene's first frame selects the play music (selector 0) and
-    // fades in from black.
-    world_.bgmSwitchRequest = 1;
-    world_.diagnostic.gameStarted = kGameStartedValue;
-    music_.bgmRestart = 0;
-    world_.loadingFlag = 0;
-    world_.bgmSelector = 0;
-    world_.menuState = MenuState{};
-    world_.sceneState = SceneState::kPlay;
-    world_.fadeOutRequest = 0;
-    world_.fadeInRequest = 1;
-    world_.shownItem = 0;
 }
 
 void Menu::DrawWindow() {

@@ -35,6 +35,11 @@ constexpr int32_t kFullAnim = 8;      // titleAnim and windowAnim when fully ope
 constexpr RepeatTimings kMenuRepeat{48, 16};
 constexpr int32_t kGameStartedValue = 1296;  // the diagnostic line's first value once play starts
 
+// The title's hand-over into play, once the screen is black: the play scene
+// takes the next frame with its music asked for and a fade in from black,
+// the menu record zeroed. A replay starts its game through it too.
+void HandOverToPlay(WorldState& world, MusicShared& music);
+
 }  // namespace title_menu
 
 class Menu {
@@ -59,7 +64,6 @@ private:
     void StepMainCursor(bool decision);
     void StepOptionRow(bool decision);
     void StepOptionValue(bool decision);
-    void HandOverToPlay();
     void DrawWindow();
 
     options_window::OptionTargets options_;
