@@ -22,7 +22,6 @@
 namespace {
 
 constexpr int64_t kDay = 86400;
-constexpr uint32_t kLockScore = 20;
 // A replay takes under a kilobyte a minute of play; a file past this (more
 // than three days of it) is not one, and is refused before it is read.
 constexpr size_t kMaxFileSize = size_t{4} << 20;
@@ -119,8 +118,8 @@ bool GameTally::AfterFrame(const PlayState& play, uint8_t* digest) {
     // The frame that finishes the game returns the play state to its start.
     if (play.started == 0)
         return false;
-    const bool locked = play.score >= score_ + kLockScore;
-    score_ = play.score;
+    const bool locked = play.piecesLocked != locks_;
+    locks_ = play.piecesLocked;
     rows_ = play.rowsRemoved;
     level_ = static_cast<uint8_t>(play.level + 1);
     if (locked)

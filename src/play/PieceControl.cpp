@@ -90,6 +90,7 @@ void LockPiece(PlayState& play, PieceGenerator& generator) {
             cell = shape[i];
     }
     play.score += play.queue[0] == kSingleBlockKind ? kSingleBlockLockScore : kLockScore;
+    ++play.piecesLocked;
     generator.AdvanceQueue(play);
     play.pieceY = kStartY;
     play.lockCounter = 0;
