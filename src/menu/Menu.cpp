@@ -26,7 +26,6 @@ constexpr int32_t kItemShownY = 400;
 constexpr int32_t kItemSpacing = 96;
 
 constexpr int32_t kMenuEffect = 0;
-constexpr int32_t kOptionRows = 11;
 constexpr int32_t kFirstPadRow = 6;  // rows 6..9 take pad buttons: DECISION does not close there
 constexpr int32_t kLastPadRow = 9;
 
@@ -40,7 +39,7 @@ void HandOverToPlay(WorldState& world, MusicShared& music) {
     // The play scene's first frame selects the play music (selector 0) and
     // fades in from black.
     world.bgmSwitchRequest = 1;
-    world.diagnostic.gameStarted = kGameStartedValue;
+    world.diagnostic.gameStarted = true;
     music.bgmRestart = 0;
     world.loadingFlag = 0;
     world.bgmSelector = 0;
@@ -212,9 +211,9 @@ void Menu::StepOptionRow(bool decision) {
     if (!RepeatStep(kMenuRepeat, m.rowRepeat, world_.titleMotion.verticalFast, axisHeld, !decision))
         return;
     if (up)
-        m.optionRow = m.optionRow <= 0 ? kOptionRows - 1 : m.optionRow - 1;
+        m.optionRow = m.optionRow <= 0 ? options_window::kRows - 1 : m.optionRow - 1;
     else
-        m.optionRow = (m.optionRow + 1) % kOptionRows;
+        m.optionRow = (m.optionRow + 1) % options_window::kRows;
 }
 
 void Menu::StepOptionValue(bool decision) {

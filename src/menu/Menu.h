@@ -33,7 +33,6 @@ constexpr int32_t kFullAnim = 8;      // titleAnim and windowAnim when fully ope
 // The cursors' and values' auto-repeat: a step at once, again 48 frames
 // later, then every 3 frames.
 constexpr RepeatTimings kMenuRepeat{48, 16};
-constexpr int32_t kGameStartedValue = 1296;  // the diagnostic line's first value once play starts
 
 // The title's hand-over into play, once the screen is black: the play scene
 // takes the next frame with its music asked for and a fade in from black,

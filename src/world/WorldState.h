@@ -42,12 +42,10 @@ struct SaveSlot {
     int32_t intsAt30779[2048] = {};  // its first byte is also the last of intsAt30768
 };
 
-// The two numbers the diagnostic line under the play area shows among its
-// zeros: the title menu sets gameStarted when it hands over to play, and
-// nothing in the game writes the other, so it shows 0 unless a test sets it.
+// What the diagnostic line under the play area shows: whether the title has
+// handed over to play (a replay's start counts).
 struct DiagnosticValues {
-    int32_t gameStarted = 0;
-    int32_t unwritten = 0;
+    bool gameStarted = false;
 };
 
 // The phase of something that opens and closes over the screen: the title's
