@@ -95,9 +95,9 @@ struct ScreenStage {
         world.fadeInRequest = 0;
         MenuState& m = world.menuState;
         m = MenuState{};
-        m.titleState = 4;
+        m.titleState = WindowPhase::kActive;
         m.titleAnim = 8;
-        m.windowState = optionsOpen ? 4 : 0;
+        m.windowState = optionsOpen ? WindowPhase::kActive : WindowPhase::kIdle;
         m.windowAnim = optionsOpen ? 8 : 0;
         m.mainCursor = 2;
         m.optionRow = 4;

@@ -98,7 +98,7 @@ void BM_PlayFrame(benchmark::State& state, bool redrawAlways) {
     game->graphics->SetRedrawAlways(redrawAlways);
     world.angleTable.Fill();
     world.sceneState = SceneState::kPlay;
-    world.diagnostic.gameStarted = 1296;
+    world.diagnostic.gameStarted = true;
     system.sound.soundMode = SoundMode::kNone;
     platform::SystemCalendar calendar;
 
@@ -128,7 +128,7 @@ void BM_SceneFrame(benchmark::State& state, bool recording) {
     System& system = *game->system;
     WorldState& world = *game->world;
     world.angleTable.Fill();
-    world.diagnostic.gameStarted = 1296;
+    world.diagnostic.gameStarted = true;
     system.sound.soundMode = SoundMode::kNone;
     platform::SystemCalendar calendar;
 

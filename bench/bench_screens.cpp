@@ -62,7 +62,7 @@ struct PlayStage {
         WorldState& world = *game.world;
         // What the title's hand-over leaves: the play scene fading in.
         world.menuState = MenuState{};
-        world.diagnostic.gameStarted = 1296;
+        world.diagnostic.gameStarted = true;
         world.sceneState = SceneState::kPlay;
         world.fadeLevel = 255;
         world.fadeOutRequest = 0;

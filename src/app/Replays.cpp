@@ -22,7 +22,6 @@
 namespace {
 
 constexpr int64_t kDay = 86400;
-constexpr uint32_t kLockScore = 20;
 // A replay takes under a kilobyte a minute of play; a file past this (more
 // than three days of it) is not one, and is refused before it is read.
 constexpr size_t kMaxFileSize = size_t{4} << 20;
@@ -119,8 +118,8 @@ bool GameTally::AfterFrame(const PlayState& play, uint8_t* digest) {
     // The frame that finishes the game returns the play state to its start.
     if (play.started == 0)
         return false;
-    const bool locked = play.score >= score_ + kLockScore;
-    score_ = play.score;
+    const bool locked = play.piecesLocked != locks_;
+    locks_ = play.piecesLocked;
     rows_ = play.rowsRemoved;
     level_ = static_cast<uint8_t>(play.level + 1);
     if (locked)
@@ -203,18 +202,9 @@ std::string DescribeVerdict(std::string_view file, const ReplayVerdict& verdict)
 }
 
 void ReplayPlayback::Start(System& system, WorldState& world) {
-    // What the title's hand-over leaves; the fade level is the one recorded.
-    world.bgmSwitchRequest = 1;
-    world.diagnostic.gameStarted = title_menu::kGameStartedValue;
-    system.music.bgmRestart = 0;
-    world.loadingFlag = 0;
-    world.bgmSelector = 0;
-    world.menuState = MenuState{};
-    world.sceneState = SceneState::kPlay;
+    // The title's hand-over, with the fade level the one recorded.
+    title_menu::HandOverToPlay(world, system.music);
     world.fadeLevel = replay_.startFade;
-    world.fadeOutRequest = 0;
-    world.fadeInRequest = 1;
-    world.shownItem = 0;
     for (int i = 0; i < Replay::kRankingScores; ++i)
         world.rankingTable.scores[i] = replay_.rankingBefore[i];
     system.processIds = {replay_.threadId, replay_.processId};

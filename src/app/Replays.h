@@ -54,8 +54,8 @@ platform::CalendarTime CivilTime(int64_t seconds, int32_t utcOffset, int8_t dayl
 // How many seconds a broken-down local time is ahead of UTC second `seconds`.
 int32_t UtcOffsetOf(const platform::CalendarTime& local, int64_t seconds);
 
-// What both sides watch after every frame: a lock (the score rises by a piece's
-// 20 or more), the rows and level of the last frame still in play.
+// What both sides watch after every frame: a lock (the play step counts each
+// one), the rows and level of the last frame still in play.
 class GameTally {
 public:
     // After a play frame; true when a piece locked in it, with the play
@@ -65,7 +65,7 @@ public:
     uint8_t level() const { return level_; }
 
 private:
-    uint32_t score_ = 0;
+    uint32_t locks_ = 0;
     uint32_t rows_ = 0;
     uint8_t level_ = 1;
 };

@@ -9,23 +9,8 @@ namespace {
 using platform::Control;
 using platform::Controls;
 
-// Each control's bit in the packed record; the functions in buttonMap order.
-struct ControlBit {
-    Control control;
-    int32_t bit;
-};
-constexpr ControlBit kDirectionBits[] = {
-    {Control::kUp, InputSampler::kUp},
-    {Control::kDown, InputSampler::kDown},
-    {Control::kLeft, InputSampler::kLeft},
-    {Control::kRight, InputSampler::kRight},
-};
-constexpr ControlBit kButtonBits[InputSampler::kButtons] = {
-    {Control::kDecision, InputSampler::kDecision},
-    {Control::kCancellation, InputSampler::kCancellation},
-    {Control::kPause, InputSampler::kPause},
-    {Control::kShift, InputSampler::kShift},
-};
+// Directions first, then the functions in buttonMap order.
+constexpr const ControlBit* kButtonBits = kControlBits + 4;
 
 }  // namespace
 
@@ -66,8 +51,8 @@ void InputSampler::PollInput() {
     }
 
     int32_t dirBits = 0;
-    for (const ControlBit& d : kDirectionBits) {
-        if (keys.Has(d.control) || pad.dpad.Has(d.control))
+    for (const ControlBit& d : kControlBits) {
+        if (d.direction && (keys.Has(d.control) || pad.dpad.Has(d.control)))
             dirBits |= d.bit;
     }
 
@@ -87,16 +72,4 @@ void InputSampler::PollInput() {
 
     state_.dirBits = dirBits;
     state_.buttonBits = buttonBits;
-}
-
-bool Held(const InputState& input, platform::Control control) {
-    for (const ControlBit& d : kDirectionBits) {
-        if (d.control == control)
-            return (input.dirBits & d.bit) != 0;
-    }
-    for (const ControlBit& b : kButtonBits) {
-        if (b.control == control)
-            return (input.buttonBits & b.bit) != 0;
-    }
-    return false;
 }

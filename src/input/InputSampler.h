@@ -3,8 +3,8 @@
 // on the keyboard and the first game pad into the held direction and button
 // bits of InputState.
 //
-// Only held states are produced: nothing here remembers the previous frame,
-// so every consumer derives presses from the held bits itself. A key tapped
+// Only this frame's held states are produced; InputState keeps the last
+// frame's beside them and answers held, pressed and released. A key tapped
 // and released between two polls still shows as held for one frame, because
 // the keyboard reports presses since its previous call.
 //
@@ -17,8 +17,8 @@
 #include <optional>
 
 #include "platform/Input.h"
+#include "world/InputState.h"
 
-struct InputState;
 struct Settings;
 class WorldState;
 
@@ -31,17 +31,15 @@ class InputSampler {
 public:
     static constexpr int kPads = 4;
 
-    // The held controls packed into InputState's two bit sets, the form the
-    // replays store frame by frame. Directions (dirBits):
-    static constexpr int32_t kUp = 1;
-    static constexpr int32_t kDown = 2;
-    static constexpr int32_t kLeft = 4;
-    static constexpr int32_t kRight = 8;
-    // Functions (buttonBits), in buttonMap order:
-    static constexpr int32_t kDecision = 1;
-    static constexpr int32_t kCancellation = 2;
-    static constexpr int32_t kPause = 4;
-    static constexpr int32_t kShift = 8;
+    // The bits of InputState's two sets, by their short names here.
+    static constexpr int32_t kUp = InputState::kUp;
+    static constexpr int32_t kDown = InputState::kDown;
+    static constexpr int32_t kLeft = InputState::kLeft;
+    static constexpr int32_t kRight = InputState::kRight;
+    static constexpr int32_t kDecision = InputState::kDecision;
+    static constexpr int32_t kCancellation = InputState::kCancellation;
+    static constexpr int32_t kPause = InputState::kPause;
+    static constexpr int32_t kShift = InputState::kShift;
     static constexpr int kButtons = 4;
 
     // The records it fills and reads: the input state, the settings (the pad
@@ -83,7 +81,3 @@ private:
     platform::Keyboard* keyboard_ = nullptr;  // both set together, or neither
     platform::GamePads* pads_ = nullptr;
 };
-
-// Whether a control is held this frame, from the bits the sampler (or a
-// replay) left in the record.
-bool Held(const InputState& input, platform::Control control);

@@ -6,6 +6,7 @@
 #include "menu/MenuDrawing.h"
 #include "menu/OptionsWindow.h"
 #include "menu/RankingWindow.h"
+#include "menu/WindowPhases.h"
 #include "world/InputState.h"
 #include "world/MusicShared.h"
 #include "world/WorldState.h"
@@ -25,39 +26,29 @@ constexpr int32_t kItemShownY = 400;
 constexpr int32_t kItemSpacing = 96;
 
 constexpr int32_t kMenuEffect = 0;
-constexpr int32_t kOptionRows = 11;
 constexpr int32_t kFirstPadRow = 6;  // rows 6..9 take pad buttons: DECISION does not close there
 constexpr int32_t kLastPadRow = 9;
 
-// One frame of auto-repeat on `counter`. A ready counter takes a step when a
-// key of its axis is held and `stepAllowed`; releasing the axis makes it
-// ready again and ends the fast phase; while held, it counts back up to ready
-// (by 1, or by 16 once the fast phase is on). So a held key steps at once,
-// again 48 frames later, then every 3 frames. Returns whether to step.
-bool RepeatStep(int32_t& counter, bool& fast, bool axisHeld, bool stepAllowed) {
-    bool step = false;
-    if (counter == kRepeatReady && axisHeld && stepAllowed) {
-        step = true;
-        counter = 0;
-    }
-    if (!axisHeld) {
-        counter = kRepeatReady;
-        fast = false;
-    } else if (counter < kRepeatReady) {
-        counter += fast ? kRepeatFastStep : 1;
-        if (counter >= kRepeatReady) {
-            counter = kRepeatReady;
-            fast = true;
-        }
-    }
-    return step;
-}
-
-bool WindowShown(const MenuState& m) {
-    return m.windowState >= kOpening && m.windowState <= kClosedHeld;
-}
+using window_phases::StepClosing;
+using window_phases::StepOpening;
+using Phase = WindowPhase;
 
 }  // namespace
+
+void HandOverToPlay(WorldState& world, MusicShared& music) {
+    // The play scene's first frame selects the play music (selector 0) and
+    // fades in from black.
+    world.bgmSwitchRequest = 1;
+    world.diagnostic.gameStarted = true;
+    music.bgmRestart = 0;
+    world.loadingFlag = 0;
+    world.bgmSelector = 0;
+    world.menuState = MenuState{};
+    world.sceneState = SceneState::kPlay;
+    world.fadeOutRequest = 0;
+    world.fadeInRequest = 1;
+    world.shownItem = 0;
+}
 
 }  // namespace title_menu
 
@@ -126,16 +117,16 @@ void Menu::RunMenu() {
 
     // Play starts once the screen is black; from the other items, the window.
     if (m.mainCursor == kStartItem) {
-        if (world_.fadeLevel == 255 && m.titleState == kClosedHeld)
-            HandOverToPlay();
+        if (world_.fadeLevel == 255 && m.titleState == Phase::kClosedHeld)
+            title_menu::HandOverToPlay(world_, music_);
     } else {
         StepWindow(decision, ready);
     }
 
     // The cursor on the title; the options row and value in a window.
-    if (m.titleState == kActive && m.windowState == kIdle)
+    if (m.titleState == Phase::kActive && m.windowState == Phase::kIdle)
         StepMainCursor(decision);
-    if (WindowShown(m)) {
+    if (window_phases::Shown(m.windowState)) {
         StepOptionRow(decision);
         StepOptionValue(decision);
     }
@@ -155,30 +146,20 @@ void Menu::RunMenu() {
 
 void Menu::StepTitleItems(bool decision, bool ready) {
     MenuState& m = world_.menuState;
-    if (m.titleState < kOpenHeld) {
-        // Opening: one step a frame, then wait for DECISION to be released, so
-        // a button still held from the previous scene confirms nothing.
-        if (m.titleAnim < kFullAnim) {
-            m.titleState = kOpening;
-            ++m.titleAnim;
-        } else {
-            m.titleState = kOpenHeld;
-        }
-    } else if (m.titleState == kOpenHeld && !decision && ready) {
-        m.titleState = kActive;
-    } else if (((m.titleState == kActive && decision) || m.titleState == kClosing) &&
+    if (m.titleState < Phase::kOpenHeld) {
+        // Opening, then wait for DECISION to be released, so a button still
+        // held from the previous scene confirms nothing.
+        StepOpening(m.titleState, m.titleAnim, kFullAnim);
+    } else if (m.titleState == Phase::kOpenHeld && !decision && ready) {
+        m.titleState = Phase::kActive;
+    } else if (((m.titleState == Phase::kActive && decision) || m.titleState == Phase::kClosing) &&
                m.mainCursor == kStartItem && ready) {
         // Start confirmed: the items close whether or not the button stays held.
-        if (m.titleState == kActive)
+        if (m.titleState == Phase::kActive)
             audio_.effects().Play(kMenuEffect);
-        m.titleState = kClosing;
-        if (m.titleAnim > 0) {
-            --m.titleAnim;
-        } else {
-            m.titleState = kClosedHeld;
-            m.titleAnim = 0;
-        }
-    } else if (m.titleState == kClosedHeld && !decision && m.mainCursor == kStartItem && ready) {
+        StepClosing(m.titleState, m.titleAnim);
+    } else if (m.titleState == Phase::kClosedHeld && !decision && m.mainCursor == kStartItem &&
+               ready) {
         world_.fadeOutRequest = 1;
         world_.fadeInRequest = 0;
     }
@@ -187,33 +168,24 @@ void Menu::StepTitleItems(bool decision, bool ready) {
 void Menu::StepWindow(bool decision, bool ready) {
     MenuState& m = world_.menuState;
     const bool padRow = m.optionRow >= kFirstPadRow && m.optionRow <= kLastPadRow;
-    if (((decision && m.windowState == kIdle) || m.windowState == kOpening) && ready) {
-        if (m.windowState == kIdle)
+    if (((decision && m.windowState == Phase::kIdle) || m.windowState == Phase::kOpening) &&
+        ready) {
+        if (m.windowState == Phase::kIdle)
             audio_.effects().Play(kMenuEffect);
-        m.windowState = kOpening;
-        if (m.windowAnim < kFullAnim)
-            ++m.windowAnim;
-        else
-            m.windowState = kOpenHeld;
-    } else if (m.windowState == kOpenHeld && !decision && ready) {
-        m.windowState = kActive;
-    } else if (((m.windowState == kActive && decision && !padRow) || m.windowState == kClosing) &&
+        StepOpening(m.windowState, m.windowAnim, kFullAnim);
+    } else if (m.windowState == Phase::kOpenHeld && !decision && ready) {
+        m.windowState = Phase::kActive;
+    } else if (((m.windowState == Phase::kActive && decision && !padRow) ||
+                m.windowState == Phase::kClosing) &&
                ready) {
         // On the pad-button rows DECISION is a button being assigned, not a close.
-        if (m.windowState == kActive)
+        if (m.windowState == Phase::kActive)
             audio_.effects().Play(kMenuEffect);
-        m.windowState = kClosing;
-        if (m.windowAnim >= 1) {
-            --m.windowAnim;
-        } else {
-            m.windowState = kClosedHeld;
-            m.windowAnim = 0;
-            // The options just chosen are kept at once.
-            if (m.mainCursor == kOptionsItem)
-                world_.saveRequest = 1;
-        }
-    } else if (m.windowState == kClosedHeld && !decision && ready) {
-        m.windowState = kIdle;
+        // The options just chosen are kept at once.
+        if (StepClosing(m.windowState, m.windowAnim) && m.mainCursor == kOptionsItem)
+            world_.saveRequest = 1;
+    } else if (m.windowState == Phase::kClosedHeld && !decision && ready) {
+        m.windowState = Phase::kIdle;
     }
 }
 
@@ -224,7 +196,7 @@ void Menu::StepMainCursor(bool decision) {
     const bool up = upHeld && !decision;
     const bool down = Held(input_, Control::kDown);
     const bool axisHeld = upHeld || down;
-    if (!RepeatStep(m.cursorRepeat, world_.titleMotion.verticalFast, axisHeld, up || down))
+    if (!RepeatStep(kMenuRepeat, m.cursorRepeat, world_.titleMotion.verticalFast, axisHeld, up || down))
         return;
     if (up)
         m.mainCursor = m.mainCursor <= kStartItem ? kOptionsItem : m.mainCursor - 1;
@@ -236,12 +208,12 @@ void Menu::StepOptionRow(bool decision) {
     MenuState& m = world_.menuState;
     const bool up = Held(input_, Control::kUp);
     const bool axisHeld = up || Held(input_, Control::kDown);
-    if (!RepeatStep(m.rowRepeat, world_.titleMotion.verticalFast, axisHeld, !decision))
+    if (!RepeatStep(kMenuRepeat, m.rowRepeat, world_.titleMotion.verticalFast, axisHeld, !decision))
         return;
     if (up)
-        m.optionRow = m.optionRow <= 0 ? kOptionRows - 1 : m.optionRow - 1;
+        m.optionRow = m.optionRow <= 0 ? options_window::kRows - 1 : m.optionRow - 1;
     else
-        m.optionRow = (m.optionRow + 1) % kOptionRows;
+        m.optionRow = (m.optionRow + 1) % options_window::kRows;
 }
 
 void Menu::StepOptionValue(bool decision) {
@@ -252,30 +224,15 @@ void Menu::StepOptionValue(bool decision) {
     // remembered row is hidden, and a step there would change a setting the
     // player cannot see.
     const bool optionsWindow = m.mainCursor == kOptionsItem;
-    if (RepeatStep(m.valueRepeat, world_.titleMotion.horizontalFast, left || right,
+    if (RepeatStep(kMenuRepeat, m.valueRepeat, world_.titleMotion.horizontalFast, left || right,
                    !decision && optionsWindow)) {
         options_window::StepOptionValue(options_, m.optionRow, left, right);
     }
 }
 
-void Menu::HandOverToPlay() {
-    // The play scene's first frame selects the play music (selector 0) and
-    // fades in from black.
-    world_.bgmSwitchRequest = 1;
-    world_.diagnostic.gameStarted = kGameStartedValue;
-    music_.bgmRestart = 0;
-    world_.loadingFlag = 0;
-    world_.bgmSelector = 0;
-    world_.menuState = MenuState{};
-    world_.sceneState = SceneState::kPlay;
-    world_.fadeOutRequest = 0;
-    world_.fadeInRequest = 1;
-    world_.shownItem = 0;
-}
-
 void Menu::DrawWindow() {
     const MenuState& m = world_.menuState;
-    if (!WindowShown(m))
+    if (!window_phases::Shown(m.windowState))
         return;
     if (m.windowAnim > 0)
         menu_drawing::DrawWindowFrame(sprites_, world_, 110 * m.windowAnim, 90 * m.windowAnim);

@@ -15,6 +15,7 @@
 #include <cstdint>
 
 #include "graphics/Graphics.h"
+#include "input/AutoRepeat.h"
 #include "menu/OptionsWindow.h"
 
 class Audio;
@@ -25,23 +26,18 @@ struct MusicShared;
 
 namespace title_menu {
 
-// titleState and windowState values.
-enum MenuPhase : int32_t {
-    kIdle = 0,        // windows: no window
-    kOpening = 1,     // growing over 8 frames
-    kOpenHeld = 2,    // open, waiting for DECISION to be released
-    kActive = 4,      // taking input
-    kClosing = 8,     // shrinking over 9 frames
-    kClosedHeld = 16  // closed, waiting for DECISION to be released
-};
-
 // mainCursor values: the three title items.
 enum TitleItem : int32_t { kStartItem = 0, kRankingItem = 1, kOptionsItem = 2 };
 
 constexpr int32_t kFullAnim = 8;      // titleAnim and windowAnim when fully open
-constexpr int32_t kRepeatReady = 48;  // a repeat counter at this value steps on a held key
-constexpr int32_t kRepeatFastStep = 16;
-constexpr int32_t kGameStartedValue = 1296;  // the diagnostic line's first value once play starts
+// The cursors' and values' auto-repeat: a step at once, again 48 frames
+// later, then every 3 frames.
+constexpr RepeatTimings kMenuRepeat{48, 16};
+
+// The title's hand-over into play, once the screen is black: the play scene
+// takes the next frame with its music asked for and a fade in from black,
+// the menu record zeroed. A replay starts its game through it too.
+void HandOverToPlay(WorldState& world, MusicShared& music);
 
 }  // namespace title_menu
 
@@ -67,7 +63,6 @@ private:
     void StepMainCursor(bool decision);
     void StepOptionRow(bool decision);
     void StepOptionValue(bool decision);
-    void HandOverToPlay();
     void DrawWindow();
 
     options_window::OptionTargets options_;

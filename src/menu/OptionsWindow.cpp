@@ -81,15 +81,31 @@ constexpr Text kDigits = Padded(u"0  1  2  3  4  5  6  7  8  9 ");
 constexpr Text kFullMark = Padded(u">");
 constexpr Text kEmptyMark = Padded(u"_");
 
-// Where things stand in the 1280 x 720 design space.
-constexpr int32_t kLabelX = 326;
-constexpr int32_t kButtonLabelX = 366;
-constexpr int32_t kValueX = 334;  // first value column; columns are 188 apart
-constexpr int32_t kColumn = 188;
-constexpr int32_t kDigitX = 522;  // digit k stands 30 pixels right of digit k - 1
-constexpr int32_t kDigitPitch = 30;
-constexpr int32_t kBarX = 366;
-constexpr int32_t kHighlightHeight = 20;
+// Where things stand in the 1280 x 720 design space. Rows are 52 pixels
+// apart; each row's label, value texts and value highlight stand at their
+// own offset from the row's top.
+struct Layout {
+    int32_t rowPitch;
+    int32_t labelY;      // a row's label (the pad rows have one label above them)
+    int32_t valueTextY;  // a row's value texts, volume bar, pad label and digits
+    int32_t valueBoxY;   // a row's value highlights; the pad and colour rows' selection
+    int32_t labelX;
+    int32_t padLabelX;
+    int32_t valueX;  // first value column
+    int32_t column;  // value columns' pitch
+    int32_t boxX;    // first value highlight
+    int32_t digitX;
+    int32_t digitBoxX;
+    int32_t digitPitch;
+    int32_t barX;
+    int32_t rowBoxX;
+    int32_t highlightHeight;
+};
+constexpr Layout kAt{52, 54, 76, 78, 326, 366, 334, 188, 330, 522, 512, 30, 366, 324, 20};
+
+constexpr int32_t RowY(int32_t top, int32_t row) {
+    return top + kAt.rowPitch * row;
+}
 
 void Draw(Graphics& sprites, const Text& text, int32_t x, int32_t y, int32_t advance = kAdvance) {
     menu_drawing::DrawText(sprites, text.view(), kCells, x, y, advance, kGlyphWidth, kGlyphHeight);
@@ -199,7 +215,7 @@ void DrawBars(Graphics& sprites, int32_t volume, int32_t y) {
     // A volume above 10,000 or below 0 shows a full or an empty bar.
     const int32_t marks = std::clamp(volume / kVolumeStep, 0, kVolumeMarks);
     for (int32_t j = 0; j < kVolumeMarks; ++j)
-        Draw(sprites, j < marks ? kFullMark : kEmptyMark, kBarX + kAdvance * j, y, 0);
+        Draw(sprites, j < marks ? kFullMark : kEmptyMark, kAt.barX + kAdvance * j, y, 0);
 }
 
 }  // namespace
@@ -238,41 +254,33 @@ void StepOptionValue(const OptionTargets& targets, int32_t row, bool left, bool 
     waiting = {true, SteppedValue(row, from, left, right)};
 }
 
-void RunOptionsWindow(Graphics& sprites, const OptionTargets& targets, const InputState& input,
-                      WorldState& world, InputSampler& pads, Audio& audio) {
-    const int32_t row = world.menuState.optionRow;
-    const bool sideways =
-        Held(input, platform::Control::kLeft) || Held(input, platform::Control::kRight);
-    Display& display = targets.display;
-    SoundSettings& sound = targets.sound;
-    Settings& settings = targets.settings;
-    WaitingValue* waiting = settings.waitingOptionValues;
+namespace {
 
-    // The highlight borders pulse.
-    StepPulse(world);
+// The live settings as they stood at the start of the frame, before a
+// waiting value reaches them: the value highlights show these.
+struct ShownValues {
+    int32_t screenMode;
+    int32_t vsync;
+    int32_t timer;
+    int32_t frameSkip;
+    uint8_t buttons[InputSampler::kButtons];
+};
 
-    // The value highlights show the live settings as they stood at the
-    // start of this frame, before a waiting value reaches them.
-    const int32_t shownScreenMode = display.screenMode != 0 ? 1 : 0;
-    const int32_t shownVsync = display.vsync != 0 ? 1 : 0;
-    const int32_t shownTimer = static_cast<int32_t>(display.timerMode);
-    const int32_t shownFrameSkip = display.frameSkip != 0 ? 1 : 0;
-    uint8_t shownButtons[InputSampler::kButtons];
-    std::copy_n(settings.buttonMap, InputSampler::kButtons, shownButtons);
+ShownValues ShownAtFrameStart(const OptionTargets& targets) {
+    const Display& display = targets.display;
+    ShownValues shown{display.screenMode != 0 ? 1 : 0, display.vsync != 0 ? 1 : 0,
+                      static_cast<int32_t>(display.timerMode), display.frameSkip != 0 ? 1 : 0,
+                      {}};
+    std::copy_n(targets.settings.buttonMap, InputSampler::kButtons, shown.buttons);
+    return shown;
+}
 
-    // The selected row.
-    if (InRange(row, kRows)) {
-        const bool buttonRow = row >= kFirstButtonRow && row <= kLastButtonRow;
-        menu_drawing::DrawHighlight(sprites, world, 324, (buttonRow ? 78 : 54) + 52 * row, 188,
-                                    kHighlightHeight);
-    }
-
-    // A display mode that differs from the live one is asked for every
-    // frame while its row stays selected; the frame loop makes the switch.
+// The display rows: the mode asked for every frame while its row stays
+// selected (the frame loop makes the switch), then vertical sync, timer and
+// frame skip.
+void ApplyDisplayRows(Display& display, WaitingValue* waiting, int32_t row) {
     if (row == kScreenModeRow && display.screenModeChoice != display.screenMode)
         display.screenModeRequest = 1;
-
-    // Vertical sync, timer, frame skip.
     ApplySwitch(row, kVsyncRow, waiting[kVsyncRow], display.vsync);
     WaitingValue& timer = waiting[kTimerRow];
     if (timer.waiting && row == kTimerRow && timer.value == 0) {
@@ -283,17 +291,19 @@ void RunOptionsWindow(Graphics& sprites, const OptionTargets& targets, const Inp
         timer = {};
     }
     ApplySwitch(row, kFrameSkipRow, waiting[kFrameSkipRow], display.frameSkip);
+}
 
-    // Music volume, sent to its voice every frame while its row is selected.
+// The volume rows. The music volume goes to its voice every frame while its
+// row is selected; on the effect row effect 0 plays over and over as its
+// preview (the frame loop re-arms the voice once it has played out).
+void ApplySoundRows(SoundSettings& sound, WaitingValue* waiting, Audio& audio, int32_t row,
+                    bool sideways) {
     if (row == kMusicRow) {
         ApplyVolume(sideways, waiting[kMusicRow], sound.bgmVolume);
         audio.music().SetVolume(PlayableVolume(sound.bgmVolume));
         if (sound.bgmVolume == 0)
             audio.music().SetVolume(0);
     }
-
-    // Effect volume, with effect 0 playing over and over as its preview
-    // (the frame loop re-arms the voice once it has played out).
     if (row == kEffectRow) {
         audio.effects().RestartSlot0();
         ApplyVolume(sideways, waiting[kEffectRow], sound.seVolume);
@@ -301,59 +311,95 @@ void RunOptionsWindow(Graphics& sprites, const OptionTargets& targets, const Inp
         if (sound.seVolume == 0)
             audio.effects().SetVolume(0);
     }
+}
 
-    // Pad buttons.
+// The value highlights. A value no row can show (only the settings file
+// gives one) is not highlighted; the colour is shown as the frame is drawn,
+// in colour 0.
+void DrawValueHighlights(Graphics& sprites, WorldState& world, const ShownValues& shown,
+                         int32_t windowColor) {
+    const auto valueBox = [&](int32_t x, int32_t row, int32_t width) {
+        menu_drawing::DrawHighlight(sprites, world, x, RowY(kAt.valueBoxY, row), width,
+                                    kAt.highlightHeight);
+    };
+    const auto columnBox = [&](int32_t value, int32_t row) {
+        valueBox(kAt.boxX + kAt.column * value, row, kAt.column);
+    };
+    const auto digitBox = [&](int32_t digit, int32_t row) {
+        valueBox(kAt.digitBoxX + kAt.digitPitch * digit, row, kAt.digitPitch);
+    };
+    columnBox(shown.screenMode, kScreenModeRow);
+    columnBox(shown.vsync, kVsyncRow);
+    if (InRange(shown.timer, 4))
+        columnBox(shown.timer, kTimerRow);
+    columnBox(shown.frameSkip, kFrameSkipRow);
+    for (int32_t i = 0; i < InputSampler::kButtons; ++i) {
+        if (shown.buttons[i] < kButtonIndexes)
+            digitBox(shown.buttons[i], kFirstButtonRow + i);
+    }
+    digitBox(InRange(windowColor, menu_drawing::kWindowColors) ? windowColor : 0, kColorRow);
+}
+
+// The labels, the volume bars, the value texts and the digit rows.
+void DrawTexts(Graphics& sprites, const SoundSettings& sound) {
+    for (int32_t k = 0; k < static_cast<int32_t>(std::size(kLabels)); ++k)
+        Draw(sprites, kLabels[k], kAt.labelX, RowY(kAt.labelY, k));
+    for (int32_t k = 0; k < static_cast<int32_t>(std::size(kButtonLabels)); ++k)
+        Draw(sprites, kButtonLabels[k], kAt.padLabelX, RowY(kAt.valueTextY, kFirstButtonRow + k));
+    Draw(sprites, kColorLabel, kAt.labelX, RowY(kAt.labelY, kColorRow));
+
+    DrawBars(sprites, sound.bgmVolume, RowY(kAt.valueTextY, kMusicRow));
+    DrawBars(sprites, sound.seVolume, RowY(kAt.valueTextY, kEffectRow));
+
+    const auto valueText = [&](const Text& text, int32_t column, int32_t row) {
+        Draw(sprites, text, kAt.valueX + kAt.column * column, RowY(kAt.valueTextY, row));
+    };
+    for (int32_t v = 0; v < 2; ++v) {
+        valueText(kScreenModeNames[v], v, kScreenModeRow);
+        valueText(kSwitchNames[v], v, kVsyncRow);
+    }
+    for (int32_t v = 0; v < 4; ++v)
+        valueText(kTimerNames[v], v, kTimerRow);
+    for (int32_t v = 0; v < 2; ++v)
+        valueText(kSwitchNames[v], v, kFrameSkipRow);
+    for (int32_t row = kFirstButtonRow; row <= kColorRow; ++row)
+        Draw(sprites, kDigits, kAt.digitX, RowY(kAt.valueTextY, row));
+}
+
+}  // namespace
+
+void RunOptionsWindow(Graphics& sprites, const OptionTargets& targets, const InputState& input,
+                      WorldState& world, InputSampler& pads, Audio& audio) {
+    const int32_t row = world.menuState.optionRow;
+    const bool sideways =
+        Held(input, platform::Control::kLeft) || Held(input, platform::Control::kRight);
+    Settings& settings = targets.settings;
+    WaitingValue* waiting = settings.waitingOptionValues;
+
+    // The highlight borders pulse.
+    StepPulse(world);
+    const ShownValues shown = ShownAtFrameStart(targets);
+
+    // The selected row.
+    if (InRange(row, kRows)) {
+        const bool boxedRow = row >= kFirstButtonRow && row <= kLastButtonRow;
+        menu_drawing::DrawHighlight(sprites, world, kAt.rowBoxX,
+                                    RowY(boxedRow ? kAt.valueBoxY : kAt.labelY, row), kAt.column,
+                                    kAt.highlightHeight);
+    }
+
+    // The waiting values into their live settings.
+    ApplyDisplayRows(targets.display, waiting, row);
+    ApplySoundRows(targets.sound, waiting, audio, row, sideways);
     if (row >= kFirstButtonRow && row <= kLastButtonRow)
         ApplyButtonRow(settings, input, pads, row, sideways);
-
-    // Window colour.
     if (row == kColorRow && sideways && waiting[kColorRow].waiting) {
         targets.windowColor = waiting[kColorRow].value;
         waiting[kColorRow] = {};
     }
 
-    // Value highlights. A value no row can show (only the settings file
-    // gives one) is not highlighted; the colour is shown as the frame is
-    // drawn, in colour 0.
-    const auto valueBox = [&](int32_t x, int32_t y, int32_t width) {
-        menu_drawing::DrawHighlight(sprites, world, x, y, width, kHighlightHeight);
-    };
-    valueBox(330 + kColumn * shownScreenMode, 78, kColumn);
-    valueBox(330 + kColumn * shownVsync, 130, kColumn);
-    if (InRange(shownTimer, 4))
-        valueBox(330 + kColumn * shownTimer, 182, kColumn);
-    valueBox(330 + kColumn * shownFrameSkip, 234, kColumn);
-    for (int32_t i = 0; i < InputSampler::kButtons; ++i) {
-        if (shownButtons[i] < kButtonIndexes)
-            valueBox(512 + kDigitPitch * shownButtons[i], 390 + 52 * i, kDigitPitch);
-    }
-    const int32_t color = InRange(targets.windowColor, menu_drawing::kWindowColors)
-                              ? targets.windowColor
-                              : 0;
-    valueBox(512 + kDigitPitch * color, 598, kDigitPitch);
-
-    // Labels.
-    for (int32_t k = 0; k < static_cast<int32_t>(std::size(kLabels)); ++k)
-        Draw(sprites, kLabels[k], kLabelX, 54 + 52 * k);
-    for (int32_t k = 0; k < static_cast<int32_t>(std::size(kButtonLabels)); ++k)
-        Draw(sprites, kButtonLabels[k], kButtonLabelX, 388 + 52 * k);
-    Draw(sprites, kColorLabel, kLabelX, 574);
-
-    // Volume bars.
-    DrawBars(sprites, sound.bgmVolume, 284);
-    DrawBars(sprites, sound.seVolume, 336);
-
-    // Value texts.
-    for (int32_t v = 0; v < 2; ++v) {
-        Draw(sprites, kScreenModeNames[v], kValueX + kColumn * v, 76);
-        Draw(sprites, kSwitchNames[v], kValueX + kColumn * v, 128);
-    }
-    for (int32_t v = 0; v < 4; ++v)
-        Draw(sprites, kTimerNames[v], kValueX + kColumn * v, 180);
-    for (int32_t v = 0; v < 2; ++v)
-        Draw(sprites, kSwitchNames[v], kValueX + kColumn * v, 232);
-    for (int32_t y = 388; y <= 596; y += 52)
-        Draw(sprites, kDigits, kDigitX, y);
+    DrawValueHighlights(sprites, world, shown, targets.windowColor);
+    DrawTexts(sprites, targets.sound);
 }
 
 }  // namespace options_window

@@ -7,18 +7,19 @@
 
 #include <cstdint>
 
+#include "world/Settings.h"
+
 class Graphics;
 class Audio;
 class InputSampler;
 class WorldState;
 struct Display;
 struct InputState;
-struct Settings;
 struct SoundSettings;
 
 namespace options_window {
 
-constexpr int32_t kRows = 11;
+constexpr int32_t kRows = Settings::kOptionRows;
 
 // The live settings the options rows show and change.
 struct OptionTargets {

@@ -1,6 +1,5 @@
 #include "play/PieceControl.h"
 
-#include "input/InputSampler.h"
 #include "play/Board.h"
 #include "play/PieceGenerator.h"
 #include "play/PlayState.h"
@@ -14,19 +13,17 @@ constexpr int32_t kSingleBlockKind = 7;
 constexpr uint32_t kLockScore = 20;
 constexpr uint32_t kSingleBlockLockScore = 200;
 
-// One turn attempt in direction step (+1 or -1 mod 4), once per press.
-void TurnOnce(PlayState& play, bool held, int32_t& latch, int32_t step) {
-    if (!held) {
-        latch = 0;
-        return;
-    }
-    if (latch != 0)
+// One turn attempt in direction step (+1 or -1 mod 4), once per press. The
+// latch is the play record's: turns are not asked for while paused, and the
+// end of a game clears it.
+void TurnOnce(PlayState& play, const InputState& input, Control control, int32_t& latch,
+              int32_t step) {
+    if (!PressedOnce(input, control, latch))
         return;
     const int32_t previous = play.rotation;
     play.rotation = (play.rotation + step + 4) % 4;
     if (OverlapsBoard(play, play.queue[0], play.rotation))
         play.rotation = previous;
-    latch = 1;
 }
 
 }  // namespace
@@ -34,36 +31,18 @@ void TurnOnce(PlayState& play, bool held, int32_t& latch, int32_t step) {
 void MoveSideways(PlayState& play, const InputState& input) {
     const bool left = Held(input, Control::kLeft);
     const bool right = Held(input, Control::kRight);
-    if (play.moveRepeat == kRepeatReady && !Held(input, Control::kDecision)) {
-        if (left) {
-            if (play.leftBlocked == 0) {
-                play.pieceX -= kCellPixels;
-                play.moveRepeat = 0;
-            }
-        } else if (right) {
-            if (play.rightBlocked == 0) {
-                play.pieceX += kCellPixels;
-                play.moveRepeat = 0;
-            }
-        }
+    const bool sideFree = left ? play.leftBlocked == 0 : right && play.rightBlocked == 0;
+    bool fast = play.fastRepeat == 1;
+    if (RepeatStep(kSidewaysRepeat, play.moveRepeat, fast, left || right,
+                   sideFree && !Held(input, Control::kDecision))) {
+        play.pieceX += left ? -kCellPixels : kCellPixels;
     }
-    if (left || right) {
-        if (play.moveRepeat < kRepeatReady) {
-            play.moveRepeat += play.fastRepeat == 1 ? kFastRepeatStep : 1;
-            if (play.moveRepeat >= kRepeatReady) {
-                play.moveRepeat = kRepeatReady;
-                play.fastRepeat = 1;
-            }
-        }
-    } else {
-        play.moveRepeat = kRepeatReady;
-        play.fastRepeat = 0;
-    }
+    play.fastRepeat = fast ? 1 : 0;
 }
 
 void Rotate(PlayState& play, const InputState& input) {
-    TurnOnce(play, Held(input, Control::kDecision), play.rotateRightLatch, 1);
-    TurnOnce(play, Held(input, Control::kCancellation), play.rotateLeftLatch, -1);
+    TurnOnce(play, input, Control::kDecision, play.rotateRightLatch, 1);
+    TurnOnce(play, input, Control::kCancellation, play.rotateLeftLatch, -1);
 }
 
 void FallAndLock(PlayState& play, const InputState& input, bool paused, PieceGenerator& generator) {
@@ -111,6 +90,7 @@ void LockPiece(PlayState& play, PieceGenerator& generator) {
             cell = shape[i];
     }
     play.score += play.queue[0] == kSingleBlockKind ? kSingleBlockLockScore : kLockScore;
+    ++play.piecesLocked;
     generator.AdvanceQueue(play);
     play.pieceY = kStartY;
     play.lockCounter = 0;

@@ -6,14 +6,17 @@
 
 #include <cstdint>
 
+#include "input/AutoRepeat.h"
+
 struct InputState;
 struct PlayState;
 class PieceGenerator;
 
 constexpr int32_t kStartX = 96;  // box at column 4, row 0
 constexpr int32_t kStartY = 0;
-constexpr int32_t kRepeatReady = 24;
-constexpr int32_t kFastRepeatStep = 8;
+// Sideways auto-repeat: a move at once, again 24 frames later, then every
+// 3 frames.
+constexpr RepeatTimings kSidewaysRepeat{24, 8};
 constexpr int32_t kSoftDropPeriod = 3;
 constexpr int32_t kLockDelay = 30;  // the piece locks on its 31st resting frame
 constexpr int32_t kStuckLimit = 3;

@@ -38,5 +38,6 @@ struct PlayState {
     int32_t levelLines = 0;
     int32_t clearedLines = 0;
     uint32_t rowsRemoved = 0;  // every row of this game, for its record
+    uint32_t piecesLocked = 0;  // every lock of this game, for its replay
     int32_t resultEntered = 0;  // 1 once the score is in the ranking (see EnterEndedGame)
 };

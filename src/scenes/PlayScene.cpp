@@ -2,7 +2,8 @@
 
 #include "audio/Audio.h"
 #include "graphics/Graphics.h"
-#include "input/InputSampler.h"
+#include "menu/WindowPhases.h"
+#include "world/InputState.h"
 #include "play/PlayStep.h"
 #include "scenes/MusicSwitch.h"
 #include "scenes/PlayBackground.h"
@@ -13,39 +14,20 @@
 
 namespace {
 
-enum PauseState : int32_t {
-    kRunning = 0,
-    kOpening = 1,
-    kOpenHeld = 2,  // open, waiting for the button's release
-    kPaused = 4,
-    kClosing = 8,
-    kClosedHeld = 16,  // closed, waiting for the button's release
-};
+using Phase = WindowPhase;
 constexpr int32_t kPauseFrames = 8;
 
 void OpenPause(MenuState& m) {
-    m.pauseState = kOpening;
+    window_phases::StepOpening(m.pauseState, m.pauseAnim, kPauseFrames);
     m.paused = 1;
-    if (m.pauseAnim < kPauseFrames) {
-        ++m.pauseAnim;
-    } else {
-        m.pauseState = kOpenHeld;
-        m.pauseAnim = kPauseFrames;
-    }
 }
 
 void ClosePause(MenuState& m) {
     // While the title or a window is busy the pause stays as it is.
-    if (m.titleState != 0 || m.windowState != 0)
+    if (m.titleState != Phase::kIdle || m.windowState != Phase::kIdle)
         return;
-    m.pauseState = kClosing;
+    window_phases::StepClosing(m.pauseState, m.pauseAnim);
     m.paused = 0;
-    if (m.pauseAnim > 0) {
-        --m.pauseAnim;
-    } else {
-        m.pauseState = kClosedHeld;
-        m.pauseAnim = 0;
-    }
 }
 
 }  // namespace
@@ -53,18 +35,18 @@ void ClosePause(MenuState& m) {
 void RunPauseControl(const InputState& input, WorldState& world, Audio& audio) {
     MenuState& m = world.menuState;
     const bool held = Held(input, platform::Control::kPause);
-    const int32_t s = m.pauseState;
-    if (held && s == kRunning) {
+    const Phase s = m.pauseState;
+    if (held && s == Phase::kIdle) {
         audio.effects().Play(0);
         OpenPause(m);
-    } else if (s == kOpening) {
+    } else if (s == Phase::kOpening) {
         OpenPause(m);
-    } else if (!held && s == kOpenHeld) {
-        m.pauseState = kPaused;
-    } else if (s == kClosing || (held && s == kPaused)) {
+    } else if (!held && s == Phase::kOpenHeld) {
+        m.pauseState = Phase::kActive;
+    } else if (s == Phase::kClosing || (held && s == Phase::kActive)) {
         ClosePause(m);
-    } else if (!held && s == kClosedHeld) {
-        m.pauseState = kRunning;
+    } else if (!held && s == Phase::kClosedHeld) {
+        m.pauseState = Phase::kIdle;
     }
 }
 
@@ -91,4 +73,5 @@ void RunPlaySceneFrame(const SceneLinks& links, PlayState& play, platform::Calen
     scene_overlays::DrawFadeOverlay(sprites, system.display, world);
     scene_overlays::DrawBorderMasks(sprites, system.display);
     scene_overlays::DrawDiagnosticLine(sprites, system.display, world);
+    system.inputState.KeepAsLastFrame();
 }

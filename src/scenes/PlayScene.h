@@ -27,8 +27,9 @@ class Calendar;
 void RunPlaySceneFrame(const SceneLinks& links, PlayState& play, platform::Calendar& calendar);
 
 // The pause button, one frame of it. A press from a running game plays effect
-// 0 and opens the pause over nine frames (pauseState 1, pauseAnim 1..8, then
-// 2); after a release (4) a second press closes it over nine frames (8, then
-// 16), unless the title or a window is busy; after a second release it is 0
-// again. `paused` is 1 from the first opening frame until closing starts.
+// 0 and opens the pause over nine frames (pauseAnim 1..8, then held open);
+// after a release it is active and a second press closes it over nine frames
+// (then held closed), unless the title or a window is busy; after a second
+// release the game runs again. `paused` is 1 from the first opening frame
+// until closing starts.
 void RunPauseControl(const InputState& input, WorldState& world, Audio& audio);

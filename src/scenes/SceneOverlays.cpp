@@ -55,10 +55,12 @@ void DrawBorderMasks(Graphics& sprites, const Display& display) {
 }
 
 void DrawDiagnosticLine(Graphics& sprites, const Display& display, const WorldState& world) {
-    // The fourth value is a world-record counter nothing ever writes.
+    // The first value marks a game started from the title; the others
+    // stay 0.
+    constexpr int32_t kGameStartedMark = 1296;
     char text[kDiagnosticUnits] = {};
-    std::snprintf(text, sizeof text, " %8d %8d %8d %8d", world.diagnostic.gameStarted, 0,
-                  world.diagnostic.unwritten, 0);
+    std::snprintf(text, sizeof text, " %8d %8d %8d %8d",
+                  world.diagnostic.gameStarted ? kGameStartedMark : 0, 0, 0, 0);
     for (int k = 0; k < kDiagnosticGlyphs; ++k) {
         const int32_t c = static_cast<unsigned char>(text[k]);
         sprites.SubmitSprite(

@@ -32,8 +32,8 @@ void DrawFadeOverlay(Graphics& sprites, const Display& display, const WorldState
 // layoutHeight): top, bottom, left, right.
 void DrawBorderMasks(Graphics& sprites, const Display& display);
 
-// " %8d %8d %8d %8d" of diagnostic.gameStarted, 0, diagnostic.unwritten
-// and 0, as 36 glyph quads at y = layoutHeight, 10 pixels apart; a longer
+// " %8d %8d %8d %8d" of 1296 once play has been started (else 0) and three
+// zeros, as 36 glyph quads at y = layoutHeight, 10 pixels apart; a longer
 // text is cut, a shorter one filled with the glyph of code 0.
 void DrawDiagnosticLine(Graphics& sprites, const Display& display, const WorldState& world);
 

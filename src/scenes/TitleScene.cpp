@@ -26,4 +26,5 @@ void RunTitleSceneFrame(const SceneLinks& links) {
     scene_overlays::DrawFadeOverlay(sprites, links.system.display, world);
     scene_overlays::DrawBorderMasks(sprites, links.system.display);
     scene_overlays::DrawDiagnosticLine(sprites, links.system.display, world);
+    system.inputState.KeepAsLastFrame();
 }

@@ -42,20 +42,31 @@ struct SaveSlot {
     int32_t intsAt30779[2048] = {};  // its first byte is also the last of intsAt30768
 };
 
-// The two numbers the diagnostic line under the play area shows among its
-// zeros: the title menu sets gameStarted when it hands over to play, and
-// nothing in the game writes the other, so it shows 0 unless a test sets it.
+// What the diagnostic line under the play area shows: whether the title has
+// handed over to play (a replay's start counts).
 struct DiagnosticValues {
-    int32_t gameStarted = 0;
-    int32_t unwritten = 0;
+    bool gameStarted = false;
+};
+
+// The phase of something that opens and closes over the screen: the title's
+// items, the ranking or options window, the pause. The two held phases wait
+// for the button that opened or closed it to be let go, so that one press
+// does one thing. In this order: a phase before kOpenHeld is still opening.
+enum class WindowPhase : int32_t {
+    kIdle,        // closed (the pause: the game runs)
+    kOpening,     // growing one step a frame
+    kOpenHeld,    // open, waiting for the button's release
+    kActive,      // open and taking input
+    kClosing,     // shrinking one step a frame
+    kClosedHeld,  // closed, waiting for the button's release
 };
 
 // The title menu's state and the play scene's pause, in one record that play
 // start zeroes as a whole.
 struct MenuState {
-    int32_t pauseState = 0;    // the pause's phase (PlayScene.cpp's PauseState)
-    int32_t titleState = 0;    // the title items' phase (title_menu::MenuPhase)
-    int32_t windowState = 0;   // the ranking or options window's phase, kIdle when none
+    WindowPhase pauseState = WindowPhase::kIdle;
+    WindowPhase titleState = WindowPhase::kIdle;   // the title items
+    WindowPhase windowState = WindowPhase::kIdle;  // the ranking or options window
     int32_t titleAnim = 0;     // the items' opening step, 0..8
     int32_t windowAnim = 0;    // the window's opening step, 0..8
     int32_t mainCursor = 0;    // the title item under the cursor (title_menu::TitleItem)

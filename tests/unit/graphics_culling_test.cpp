@@ -258,7 +258,7 @@ TEST(CullingOnTheDevice, TheOptionsWindowOverTheTitleKeepsEveryPixel) {
     WorldState& world = *game.world;
     world.loadingFlag = 0;
     MenuState& m = world.menuState;
-    m.titleState = 4;
+    m.titleState = WindowPhase::kActive;
     m.titleAnim = 8;
     m.mainCursor = 2;
     world.shownItem = 2;
@@ -278,7 +278,7 @@ TEST(CullingOnTheDevice, TheOptionsWindowOverTheTitleKeepsEveryPixel) {
     for (const State s : {State{8, 4, 0}, State{3, 0, 0}, State{8, 1, 128}, State{8, 5, 255}}) {
         SCOPED_TRACE("window " + std::to_string(s.windowAnim) + ", row " +
                      std::to_string(s.optionRow) + ", fade " + std::to_string(s.fade));
-        m.windowState = 4;
+        m.windowState = WindowPhase::kActive;
         m.windowAnim = s.windowAnim;
         m.optionRow = s.optionRow;
         world.fadeLevel = static_cast<uint8_t>(s.fade);

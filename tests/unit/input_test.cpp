@@ -182,3 +182,35 @@ TEST_F(InputTest, WithoutDevicesTheBitsStayAsWritten) {
 }
 
 }  // namespace
+
+// Edges against the last frame, and a press taken once through a latch that
+// only a frame without the control clears.
+TEST(InputEdges, PressedReleasedAndPressedOnceFollowTheFrames) {
+    struct Step {
+        bool held;
+        bool pressed, released, once;
+    };
+    // DECISION over six frames: press, hold, release, idle, press, hold.
+    const Step steps[] = {{true, true, false, true},   {true, false, false, false},
+                          {false, false, true, false}, {false, false, false, false},
+                          {true, true, false, true},   {true, false, false, false}};
+    InputState input;
+    input.dirBits = input.lastDirBits = InputState::kLeft;  // held throughout: no edges
+    int32_t latch = 0;
+    int frame = 0;
+    for (const Step& s : steps) {
+        input.buttonBits = s.held ? InputState::kDecision : 0;
+        EXPECT_EQ(Held(input, Control::kDecision), s.held) << frame;
+        EXPECT_EQ(Pressed(input, Control::kDecision), s.pressed) << frame;
+        EXPECT_EQ(Released(input, Control::kDecision), s.released) << frame;
+        EXPECT_EQ(PressedOnce(input, Control::kDecision, latch), s.once) << frame;
+        EXPECT_FALSE(Pressed(input, Control::kLeft) || Released(input, Control::kLeft)) << frame;
+        input.KeepAsLastFrame();
+        ++frame;
+    }
+    // A latch set elsewhere (a turn made before the pause) holds off a press
+    // until the control is let go.
+    latch = 1;
+    input.buttonBits = InputState::kDecision;
+    EXPECT_FALSE(PressedOnce(input, Control::kDecision, latch));
+}

@@ -39,6 +39,8 @@
 
 namespace {
 
+using Phase = WindowPhase;
+
 namespace fs = std::filesystem;
 using options_window::RunOptionsWindow;
 using options_window::SteppedValue;
@@ -542,16 +544,16 @@ TEST(OptionsBadInputTest, AllOnesSettingsFileFromStartUpThroughEveryRowToExit) {
             fake.window.events.push_back({platform::WindowEvent::Kind::kCloseAsked});
             closing = true;
         }
-        if (!pressNow || m.titleState != title_menu::kActive)
+        if (!pressNow || m.titleState != Phase::kActive)
             return;
         auto press = [&](std::vector<Control> keys) {
             for (Control key : keys)
                 fake.keyboard.Hold(key);
             released = false;
         };
-        if (m.windowState == title_menu::kIdle) {
+        if (m.windowState == Phase::kIdle) {
             press({m.mainCursor != title_menu::kOptionsItem ? Control::kDown : Control::kDecision});
-        } else if (m.windowState == title_menu::kActive && walked < walk.size()) {
+        } else if (m.windowState == Phase::kActive && walked < walk.size()) {
             wrongRow += m.optionRow == walk[walked].row ? 0 : 1;
             press(walk[walked++].keys);
         } else if (walked == walk.size()) {

@@ -28,17 +28,11 @@
 
 namespace {
 
+using Phase = WindowPhase;
+
 using platform::Control;
 
 constexpr int kFrames = 1'000'000;
-
-bool OneOf(int32_t value, std::initializer_list<int32_t> allowed) {
-    for (const int32_t a : allowed) {
-        if (value == a)
-            return true;
-    }
-    return false;
-}
 
 bool Within(int32_t value, int32_t low, int32_t high) {
     return value >= low && value <= high;
@@ -75,15 +69,20 @@ testing::AssertionResult RecordsIntact(const Game& game) {
     const System& system = *game.system;
     const WorldState& world = *game.world;
     const MenuState& m = world.menuState;
-    const auto phase = {0, 1, 2, 4, 8, 16};
     if (world.sceneState != SceneState::kTitle && world.sceneState != SceneState::kPlay)
         return testing::AssertionFailure()
                << "scene state " << static_cast<int32_t>(world.sceneState);
-    if (!OneOf(m.titleState, phase) || !OneOf(m.windowState, phase) ||
-        !OneOf(m.pauseState, phase) || !Within(m.titleAnim, 0, 8) || !Within(m.windowAnim, 0, 8) ||
+    const auto phase = [](WindowPhase p) {
+        return static_cast<int32_t>(p);
+    };
+    const int32_t closedHeld = phase(Phase::kClosedHeld);
+    if (!Within(phase(m.titleState), 0, closedHeld) ||
+        !Within(phase(m.windowState), 0, closedHeld) ||
+        !Within(phase(m.pauseState), 0, closedHeld) || !Within(m.titleAnim, 0, 8) || !Within(m.windowAnim, 0, 8) ||
         !Within(m.pauseAnim, 0, 8) || !Within(m.mainCursor, 0, 2) || !Within(m.optionRow, 0, 10))
         return testing::AssertionFailure()
-               << "menu " << m.titleState << "/" << m.windowState << "/" << m.pauseState
+               << "menu " << phase(m.titleState) << "/" << phase(m.windowState) << "/"
+               << phase(m.pauseState)
                << " anims " << m.titleAnim << "/" << m.windowAnim << "/" << m.pauseAnim
                << " cursor " << m.mainCursor << " row " << m.optionRow;
     if (world.fadeLevel % 5 != 0 || !Within(world.colorIndex, 0, 9))
@@ -243,10 +242,10 @@ TEST(DISABLED_SceneSoak, MillionFramesThroughTitleGamesAndWindows) {
         }
         if (sceneBefore == SceneState::kPlay && world.sceneState == SceneState::kTitle)
             ++counts.games;
-        if (menuBefore.windowState == 0 && m.windowState == 1)
+        if (menuBefore.windowState == Phase::kIdle && m.windowState == Phase::kOpening)
             ++(m.mainCursor == 1 ? counts.rankingVisits : counts.optionsVisits);
-        if (world.sceneState == SceneState::kPlay && menuBefore.pauseState == 0 &&
-            m.pauseState == 1)
+        if (world.sceneState == SceneState::kPlay && menuBefore.pauseState == Phase::kIdle &&
+            m.pauseState == Phase::kOpening)
             ++counts.pauses;
         counts.displaySwitches += game.system->display.screenMode != screenBefore;
         counts.timerChanges += game.system->display.timerMode != timerBefore;
